@@ -1,0 +1,48 @@
+/* qm3middle: the music middleware. Every value the host shows lives here and
+ * is addressed by a control identifier; numbered processes (0x8001..0x802E)
+ * return lists, convert times and open, save and convert files.
+ *
+ * Calling convention: cdecl, C linkage. Every value argument and result is
+ * pointer-sized (long), so that text and list pointers travel inside them on
+ * 64-bit Linux; stored values are 32-bit. Text is zero-terminated Shift-JIS.
+ * Lists handed out by pointer stay owned by the middleware and are valid until
+ * the next call that changes them.
+ *
+ * Thread rules: call from one host thread (the host's user-interface thread).
+ * Notifications are posted to the host window given to QM3MiddleInit, never
+ * sent; the host reads state back when it handles them. */
+#ifndef QM3MIDDLE_H
+#define QM3MIDDLE_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(QM3MIDDLE_BUILD)
+#define QM3_API __attribute__((visibility("default")))
+#else
+#define QM3_API
+#endif
+
+/* Binds the host window and its registered message ("QM3MIDDLE"); the first
+ * call builds all state. Returns a return code (0, 9, 10, ...). */
+QM3_API int QM3MiddleInit(long hWnd, long uMsg);
+QM3_API int QM3SetValue(long lID, signed char cCmd, long lValue1, long lValue2);
+QM3_API int QM3GetValue(long lID, signed char cCmd, long* plValue1, long* plValue2);
+QM3_API int QM3GetValueStr(long lID, long lValue, char* pszText);
+QM3_API int QM3GetStrValue(long lID, const char* pszText, long* plValue);
+QM3_API int QM3GetValueFunc(int nProcess, long* plValue1, long* plValue2);
+
+/* ---- Return-code table (process 24) ---------------------------------- */
+
+/* ---- MIDI output device list (processes 12, 13) ----------------------- */
+
+/* ---- Catalog lists (processes 9, 10, 40-46) ---------------------------- */
+
+/* ---- Phrase list (process 1) ------------------------------------------- */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* QM3MIDDLE_H */

@@ -1,0 +1,24 @@
+#!/bin/sh
+# The single list of Debian packages the project needs to build, test,
+# fuzz, benchmark and run. CI and the README call this script.
+set -eu
+SUDO=""
+if [ "$(id -u)" != "0" ]; then SUDO="sudo"; fi
+PACKAGES="
+  build-essential cmake ninja-build pkg-config git
+  clang clang-format libclang-rt-14-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libfluidsynth-dev fluidsynth fluid-soundfont-gm timgm6mb-soundfont
+  libusb-1.0-0-dev libasound2-dev libcli11-dev
+  valgrind
+"
+missing=""
+for p in $PACKAGES; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  # shellcheck disable=SC2086
+  $SUDO apt-get install -y -q --no-install-recommends $missing
+fi

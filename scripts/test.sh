@@ -1,0 +1,9 @@
+#!/bin/sh
+# Builds everything and runs the whole test suite (the README's test command).
+set -eu
+cd "$(dirname "$0")/.."
+BUILD_DIR="${SONAVEX_BUILD_DIR:-build}"
+# shellcheck disable=SC2086
+cmake -S . -B "$BUILD_DIR" -G Ninja ${SONAVEX_CMAKE_ARGS:-}
+cmake --build "$BUILD_DIR" -j "$(nproc)"
+ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)" --timeout 600
