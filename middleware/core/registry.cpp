@@ -1,7 +1,9 @@
-// Process and reaction registries. Parts register at library load time, so
-// the tables are function-local statics (safe against initialisation order).
+// Process, reaction and init-step registries. Parts register at library load
+// time, so the tables are function-local statics (safe against the order of
+// static initialisation).
 #include <array>
 #include <map>
+#include <vector>
 
 #include "core/middle_internal.h"
 
@@ -15,9 +17,20 @@ std::array<ProcessFn, kProcessCount>& Processes() {
   return table;
 }
 
-std::map<ControlId, ReactionFn>& Reactions() {
-  static std::map<ControlId, ReactionFn> table;
+// Per identifier, reactions ordered by stage.
+std::map<ControlId, std::multimap<int, ReactionFn>>& Reactions() {
+  static std::map<ControlId, std::multimap<int, ReactionFn>> table;
   return table;
+}
+
+std::map<int, std::vector<StepFn>>& InitSteps() {
+  static std::map<int, std::vector<StepFn>> steps;
+  return steps;
+}
+
+std::vector<StepFn>& ShutdownSteps() {
+  static std::vector<StepFn> steps;
+  return steps;
 }
 
 }  // namespace
@@ -33,14 +46,38 @@ int RunProcess(int number, long* a, long* b) {
   return Processes()[number](a != nullptr ? a : &dummy_a, b != nullptr ? b : &dummy_b);
 }
 
-void RegisterReaction(ControlId id, ReactionFn fn) {
-  Reactions()[id & 0xFFFF] = fn;
+void RegisterReaction(ControlId id, ReactionFn fn, int stage) {
+  if (fn != nullptr) Reactions()[id & 0xFFFF].emplace(stage, fn);
 }
 
-// Called by the write path; 0 when no reaction is registered.
 int RunReaction(ControlId id, int32_t old_value) {
   auto it = Reactions().find(id & 0xFFFF);
-  return it == Reactions().end() ? 0 : it->second(id, old_value);
+  if (it == Reactions().end()) return 0;
+  for (const auto& [stage, fn] : it->second) {
+    if (int rc = fn(id, old_value); rc != 0) return rc;
+  }
+  return 0;
+}
+
+void RegisterInitStep(int step, StepFn fn) {
+  if (fn != nullptr) InitSteps()[step].push_back(fn);
+}
+
+int RunInitSteps(int step) {
+  auto it = InitSteps().find(step);
+  if (it == InitSteps().end()) return 0;
+  for (StepFn fn : it->second) {
+    if (int rc = fn(); rc != 0) return rc;
+  }
+  return 0;
+}
+
+void RegisterShutdownStep(StepFn fn) {
+  if (fn != nullptr) ShutdownSteps().push_back(fn);
+}
+
+void RunShutdownSteps() {
+  for (auto it = ShutdownSteps().rbegin(); it != ShutdownSteps().rend(); ++it) (*it)();
 }
 
 }  // namespace qm3

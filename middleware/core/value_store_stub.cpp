@@ -6,8 +6,6 @@
 
 namespace qm3 {
 
-int RunReaction(ControlId id, int32_t old_value);
-
 namespace {
 
 struct Record {
