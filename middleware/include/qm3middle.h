@@ -41,6 +41,25 @@ QM3_API int QM3GetValueFunc(int nProcess, long* plValue1, long* plValue2);
 
 /* ---- Phrase list (process 1) ------------------------------------------- */
 
+/* One section of the song, in song order. The name is zero-terminated
+ * Shift-JIS of at most 11 bytes ("ｲﾝﾄﾛ1", "ﾌﾚｰｽﾞA-1", "ﾌﾚｰｽﾞ1", "ｴﾝﾃﾞｨﾝｸﾞ1"). */
+typedef struct QM3SongPhrase {
+  char szName[12];
+  int nLength;            /* beats (quarter notes); ticks = beats * 96 */
+  signed char cKind;      /* 0 intro, 1 ending, 2 body phrase */
+  signed char cVariation; /* body: rhythm variation 0..3; intro/ending: its number 0..3 */
+  signed char cFillIn;    /* fill-in of the last measure: 0 fill-in 1, 1 fill-in 2, 2 none */
+  signed char cReserved;
+  int nParts; /* bit 0 melody, 1..3 accompaniment 1..3, 4 bass, 5 drums; clear = muted */
+} QM3SongPhrase;
+
+/* The song's phrase list, returned by process 1 in the first result. Owned by
+ * the middleware; valid until the next call that changes the song. */
+typedef struct QM3PhraseList {
+  int nCount;
+  const QM3SongPhrase* pPhrases;
+} QM3PhraseList;
+
 #ifdef __cplusplus
 }
 #endif
