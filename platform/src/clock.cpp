@@ -1,28 +1,224 @@
-// Real clock and a first virtual clock. The virtual clock here advances time
-// on each Sleep of the calling thread; it is exact for one participant.
+// The real clock and the virtual clock's scheduler (see clock.h for the
+// rules). On the real clock every call is a plain OS call; the scheduler's
+// lock is only touched while the virtual clock is in use.
 #include "platform/clock.h"
 
+#include <time.h>
+
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
-#include <thread>
+#include <condition_variable>
+#include <vector>
+
+#include "platform/trace.h"
+#include "virtual_clock.h"
 
 namespace platform {
 namespace {
 
-std::atomic<ClockKind> g_kind{ClockKind::kReal};
-std::atomic<uint64_t> g_virtual_us{0};
-const auto g_real_start = std::chrono::steady_clock::now();
+std::atomic<bool> g_virtual{false};
 
 uint64_t RealMicroseconds() {
-  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                   std::chrono::steady_clock::now() - g_real_start)
-                                   .count());
+  static const uint64_t start = [] {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return uint64_t(ts.tv_sec) * 1000000u + uint64_t(ts.tv_nsec) / 1000u;
+  }();
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return uint64_t(ts.tv_sec) * 1000000u + uint64_t(ts.tv_nsec) / 1000u - start;
+}
+
+void RealSleepUntil(uint64_t deadline_us) {
+  // Absolute sleeps on the monotonic clock: no drift from repeated relative
+  // sleeps, and the best wake-up precision the kernel offers.
+  RealMicroseconds();  // fixes the start
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  const uint64_t now_us = RealMicroseconds();
+  if (deadline_us <= now_us) return;
+  const uint64_t wait_us = deadline_us - now_us;
+  timespec target = now;
+  target.tv_sec += time_t(wait_us / 1000000u);
+  target.tv_nsec += long(wait_us % 1000000u) * 1000;
+  if (target.tv_nsec >= 1000000000) {
+    target.tv_sec += 1;
+    target.tv_nsec -= 1000000000;
+  }
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &target, nullptr) == EINTR) {
+  }
+}
+
+// ---- virtual scheduler --------------------------------------------------------
+
+struct Waiter {
+  Waiter(const void* c, uint64_t d, bool y) : channel(c), deadline(d), yield(y) {}
+  const void* channel;  // null for sleeps and yields
+  uint64_t deadline;    // kNoDeadline: none
+  bool yield;
+  bool woken = false;
+  bool notified = false;
+  std::condition_variable cv;
+};
+
+struct Scheduler {
+  std::mutex mu;
+  std::atomic<uint64_t> now{0};
+  uint64_t epoch = 1;
+  int participants = 0;
+  int running = 0;
+  std::vector<Waiter*> waiters;
+};
+
+Scheduler& Sched() {
+  static Scheduler s;
+  return s;
+}
+
+thread_local uint64_t t_epoch = 0;
+
+// Unregisters a thread that joined by waiting, when it ends.
+struct AutoMembership {
+  bool active = false;
+  ~AutoMembership() {
+    if (active) vclock::Unregister();
+  }
+};
+thread_local AutoMembership t_auto;
+
+void WakeLocked(Scheduler& s, size_t index, bool notified) {
+  Waiter* w = s.waiters[index];
+  s.waiters.erase(s.waiters.begin() + static_cast<std::ptrdiff_t>(index));
+  w->woken = true;
+  w->notified = notified;
+  ++s.running;  // counted as running from now on, before it is scheduled
+  w->cv.notify_one();
+}
+
+void WakeYieldersLocked(Scheduler& s) {
+  for (size_t i = 0; i < s.waiters.size();) {
+    if (s.waiters[i]->yield) {
+      WakeLocked(s, i, false);
+    } else {
+      ++i;
+    }
+  }
+}
+
+// Every participant waits: move time to the earliest deadline.
+void AdvanceLocked(Scheduler& s) {
+  uint64_t earliest = kNoDeadline;
+  for (const Waiter* w : s.waiters) {
+    if (!w->yield) earliest = std::min(earliest, w->deadline);
+  }
+  if (earliest != kNoDeadline) {
+    if (earliest > s.now.load(std::memory_order_relaxed)) {
+      s.now.store(earliest, std::memory_order_release);
+    }
+    const uint64_t now = s.now.load(std::memory_order_relaxed);
+    for (size_t i = 0; i < s.waiters.size();) {
+      if (!s.waiters[i]->yield && s.waiters[i]->deadline <= now) {
+        WakeLocked(s, i, false);
+      } else {
+        ++i;
+      }
+    }
+  }
+  WakeYieldersLocked(s);
+}
+
+void EnsureRegisteredLocked(Scheduler& s) {
+  if (t_epoch == s.epoch) return;
+  t_epoch = s.epoch;
+  ++s.participants;
+  ++s.running;
+  t_auto.active = true;
+}
+
+// Caller holds `lock` on Sched().mu and has not added `w` yet.
+void BlockLocked(Scheduler& s, std::unique_lock<std::mutex>& lock, Waiter& w) {
+  EnsureRegisteredLocked(s);
+  s.waiters.push_back(&w);
+  // A thread that starts waiting may have changed what pollers look at.
+  if (!w.yield) WakeYieldersLocked(s);
+  if (--s.running == 0) AdvanceLocked(s);
+  w.cv.wait(lock, [&] { return w.woken; });
 }
 
 }  // namespace
 
+namespace vclock {
+
+bool Active() {
+  return g_virtual.load(std::memory_order_relaxed);
+}
+
+bool Block(const void* channel, uint64_t deadline_us, std::unique_lock<std::mutex>* user) {
+  Scheduler& s = Sched();
+  std::unique_lock lock(s.mu);
+  if (deadline_us != kNoDeadline && deadline_us <= s.now.load(std::memory_order_relaxed)) {
+    return false;
+  }
+  Waiter w(channel, deadline_us, false);
+  if (user != nullptr) user->unlock();
+  BlockLocked(s, lock, w);
+  lock.unlock();
+  if (user != nullptr) user->lock();
+  return w.notified;
+}
+
+void YieldToOthers() {
+  Scheduler& s = Sched();
+  std::unique_lock lock(s.mu);
+  Waiter w(nullptr, kNoDeadline, true);
+  BlockLocked(s, lock, w);
+}
+
+void Notify(const void* channel, bool all) {
+  Scheduler& s = Sched();
+  std::lock_guard lock(s.mu);
+  for (size_t i = 0; i < s.waiters.size();) {
+    if (s.waiters[i]->channel == channel && channel != nullptr) {
+      WakeLocked(s, i, true);
+      if (!all) return;
+    } else {
+      ++i;
+    }
+  }
+}
+
+bool RegisterStarting() {
+  if (!Active()) return false;
+  Scheduler& s = Sched();
+  std::lock_guard lock(s.mu);
+  ++s.participants;
+  ++s.running;
+  return true;
+}
+
+void MarkCurrentRegistered() {
+  Scheduler& s = Sched();
+  std::lock_guard lock(s.mu);
+  t_epoch = s.epoch;
+}
+
+void Unregister() {
+  Scheduler& s = Sched();
+  std::lock_guard lock(s.mu);
+  t_auto.active = false;
+  if (t_epoch != s.epoch) return;
+  t_epoch = 0;
+  --s.participants;
+  WakeYieldersLocked(s);
+  if (--s.running == 0 && s.participants > 0) AdvanceLocked(s);
+}
+
+}  // namespace vclock
+
 uint64_t GetMicroseconds() {
-  return g_kind.load() == ClockKind::kVirtual ? g_virtual_us.load() : RealMicroseconds();
+  return vclock::Active() ? Sched().now.load(std::memory_order_acquire) : RealMicroseconds();
 }
 
 uint32_t GetTickCount() {
@@ -30,38 +226,70 @@ uint32_t GetTickCount() {
 }
 
 void SleepUntilMicroseconds(uint64_t deadline_us) {
-  if (g_kind.load() == ClockKind::kVirtual) {
-    uint64_t now = g_virtual_us.load();
-    while (now < deadline_us && !g_virtual_us.compare_exchange_weak(now, deadline_us)) {
-    }
+  if (vclock::Active()) {
+    vclock::Block(nullptr, deadline_us, nullptr);
     return;
   }
-  const uint64_t now = RealMicroseconds();
-  if (deadline_us > now) std::this_thread::sleep_for(std::chrono::microseconds(deadline_us - now));
+  RealSleepUntil(deadline_us);
 }
 
 void Sleep(uint32_t ms) {
+  if (ms == 0) {
+    Yield();
+    return;
+  }
   SleepUntilMicroseconds(GetMicroseconds() + uint64_t{ms} * 1000);
 }
 
 void Yield() {
+  if (vclock::Active()) {
+    vclock::YieldToOthers();
+    return;
+  }
   std::this_thread::yield();
 }
 
 ClockKind CurrentClock() {
-  return g_kind.load();
+  return vclock::Active() ? ClockKind::kVirtual : ClockKind::kReal;
 }
 
 void UseVirtualClock() {
-  g_virtual_us.store(0);
-  g_kind.store(ClockKind::kVirtual);
+  Scheduler& s = Sched();
+  std::lock_guard lock(s.mu);
+  if (!s.waiters.empty()) TraceLog("UseVirtualClock: %zu threads still waiting", s.waiters.size());
+  ++s.epoch;
+  s.now.store(0);
+  s.participants = 1;
+  s.running = 1;
+  t_epoch = s.epoch;
+  g_virtual.store(true);
 }
 
 void UseRealClock() {
-  g_kind.store(ClockKind::kReal);
+  Scheduler& s = Sched();
+  std::lock_guard lock(s.mu);
+  g_virtual.store(false);
+  ++s.epoch;
+  s.participants = 0;
+  s.running = 0;
+  // Anyone still blocked would wait forever on a clock that no longer runs.
+  while (!s.waiters.empty()) WakeLocked(s, 0, false);
+  s.running = 0;
 }
 
-ClockParticipant::ClockParticipant() = default;
-ClockParticipant::~ClockParticipant() = default;
+ClockParticipant::ClockParticipant() {
+  if (!vclock::Active()) return;
+  Scheduler& s = Sched();
+  std::lock_guard lock(s.mu);
+  if (t_epoch == s.epoch) return;  // already one
+  t_epoch = s.epoch;
+  ++s.participants;
+  ++s.running;
+  registered_ = true;
+}
+
+ClockParticipant::~ClockParticipant() {
+  if (registered_) vclock::Unregister();
+}
 
 }  // namespace platform

@@ -1,20 +1,46 @@
 // Time for every component: tick count, sleep and yield on either the real
-// clock or the deterministic virtual clock.
+// clock or the deterministic virtual clock, plus the thread, event and
+// condition primitives that wait on it.
 //
-// Every wait in the system goes through these calls, so that tests and batch
-// conversions can run on the virtual clock: virtual time advances only when
-// every participating thread is waiting, to the earliest wake-up among them.
+// Rules of the virtual clock:
+// - Participants are the thread that called UseVirtualClock, every thread
+//   started through platform::Thread, and any thread that waits in one of the
+//   calls below while the virtual clock is in use (it joins for the rest of
+//   its life).
+// - Virtual time advances only when every participant is blocked in a wait of
+//   this header (Sleep, SleepUntilMicroseconds, Yield, Event::Wait,
+//   ConditionVariable::Wait*, Thread::Join). It then jumps to the earliest
+//   deadline among them and wakes every waiter due at that time. Time never
+//   moves while any participant runs, so every wake-up happens at exactly the
+//   time asked for and the times of a run do not depend on the host's speed.
+// - Yield (and Sleep(0)) lets the others run: it returns once another
+//   participant has started a wait or time has moved on, so a loop that polls
+//   a flag with Sleep(0) sees time pass like it would on the real clock.
+// - A participant that blocks outside these calls (a raw std::mutex held by a
+//   waiting thread, a blocking read) stops virtual time. Never hold a lock
+//   across a wait that another participant needs.
+// - With every participant waiting and no deadline among them, time stands
+//   still until a non-participant sets an event (a deadlock otherwise).
 //
-// Thread rules: all functions may be called from any thread. GetTickCount
-// never blocks or allocates. Sleep blocks the caller (on the virtual clock it
-// returns as soon as virtual time reaches the deadline). UseVirtualClock and
-// UseRealClock must be called while no other participating thread runs.
+// Thread rules: all functions may be called from any thread. GetTickCount and
+// GetMicroseconds never block or allocate. The real clock costs nothing
+// extra: when UseVirtualClock was never called, waits are plain OS waits.
+// UseVirtualClock and UseRealClock must be called while no other
+// participating thread runs.
 #pragma once
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 namespace platform {
 
 enum class ClockKind { kReal, kVirtual };
+
+constexpr uint32_t kInfinite = 0xFFFFFFFFu;
+constexpr uint64_t kNoDeadline = ~uint64_t{0};
 
 // Milliseconds since the clock started; wraps like the 32-bit Windows count.
 uint32_t GetTickCount();
@@ -39,15 +65,94 @@ ClockKind CurrentClock();
 void UseVirtualClock();
 void UseRealClock();
 
-// A thread that takes part in virtual time (every thread that runs while a
-// virtual-clock test or conversion runs). Threads created through
-// platform::Thread register themselves; others use this guard.
+// A thread that takes part in virtual time without being started through
+// platform::Thread (for example a test's helper std::thread). Registers the
+// thread for the guard's lifetime.
 class ClockParticipant {
  public:
   ClockParticipant();
   ~ClockParticipant();
   ClockParticipant(const ClockParticipant&) = delete;
   ClockParticipant& operator=(const ClockParticipant&) = delete;
+
+ private:
+  bool registered_ = false;
+};
+
+// A condition variable whose waits are clock waits. Use it with a
+// std::mutex exactly like std::condition_variable.
+class ConditionVariable {
+ public:
+  ConditionVariable() = default;
+  ConditionVariable(const ConditionVariable&) = delete;
+  ConditionVariable& operator=(const ConditionVariable&) = delete;
+
+  void NotifyOne();
+  void NotifyAll();
+  void Wait(std::unique_lock<std::mutex>& lock);
+  // false when the clock reached `deadline_us` before a notification.
+  bool WaitUntilMicroseconds(std::unique_lock<std::mutex>& lock, uint64_t deadline_us);
+
+  template <typename Pred>
+  void Wait(std::unique_lock<std::mutex>& lock, Pred pred) {
+    while (!pred()) Wait(lock);
+  }
+  // Returns pred() at the end: false on time-out.
+  template <typename Pred>
+  bool WaitUntilMicroseconds(std::unique_lock<std::mutex>& lock, uint64_t deadline_us, Pred pred) {
+    while (!pred()) {
+      if (!WaitUntilMicroseconds(lock, deadline_us)) return pred();
+    }
+    return true;
+  }
+
+ private:
+  std::condition_variable real_;
+};
+
+// Windows-style event: automatic reset wakes one waiter and clears itself,
+// manual reset stays set until Reset.
+enum class EventReset { kAutomatic, kManual };
+
+class Event {
+ public:
+  explicit Event(EventReset reset = EventReset::kAutomatic, bool initially_set = false);
+  Event(const Event&) = delete;
+  Event& operator=(const Event&) = delete;
+
+  void Set();
+  void Reset();
+  bool IsSet() const;
+  // Waits up to `timeout_ms` (kInfinite: forever) of the current clock; true
+  // when the event was set.
+  bool Wait(uint32_t timeout_ms = kInfinite);
+  bool WaitUntilMicroseconds(uint64_t deadline_us);
+
+ private:
+  const EventReset reset_;
+  mutable std::mutex mu_;
+  ConditionVariable cv_;
+  bool set_;
+};
+
+// A thread that participates in virtual time from its first instruction to
+// its last. The destructor joins.
+class Thread {
+ public:
+  Thread() = default;
+  explicit Thread(std::function<void()> body);
+  ~Thread();
+  Thread(Thread&& other) noexcept;
+  Thread& operator=(Thread&& other) noexcept;
+
+  bool Joinable() const { return thread_.joinable(); }
+  // A clock wait for the thread's end.
+  void Join();
+
+ private:
+  struct Done;
+  std::thread thread_;
+  std::shared_ptr<Done> done_;
 };
 
 }  // namespace platform
