@@ -1,0 +1,230 @@
+#include "midi/module_sender.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <memory>
+
+#include "midi/module_messages.h"
+#include "midi/sequence_file.h"
+#include "platform/clock.h"
+#include "platform/mmsystem.h"
+
+namespace qm3::midi {
+namespace {
+
+using namespace platform;
+
+std::atomic<uint32_t> g_current_device{0};
+std::atomic<uint32_t> g_module_port{kNoModulePort};
+std::atomic<bool> g_module_present{false};
+std::atomic<uint32_t> g_settle_deadline{0};
+std::atomic<uint32_t> g_busy_until{0};
+std::atomic<bool> g_volume_pending{false};
+std::atomic<uint8_t> g_volume{127};
+std::atomic<bool> g_stream_playing{false};
+
+// Waits for the device to hand a header back. Polls in 1 ms steps so that the
+// device threads get their time on the virtual clock too.
+void WaitDone(const MIDIHDR& hdr) {
+  for (int i = 0; i < 10000 && (hdr.dwFlags & MHDR_DONE) == 0; ++i) platform::Sleep(1);
+}
+
+// Opens the current output port; 13 on failure.
+int OpenCurrent(HMIDIOUT* out) {
+  if (midiOutOpen(out, g_current_device.load(), 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
+    return kResultMidiOpen;
+  }
+  return 0;
+}
+
+// Sends one long message on an open port and waits for it; 0 or 13.
+int SendLongOn(HMIDIOUT port, const uint8_t* bytes, size_t size, bool settle) {
+  // The output layer may keep pointing at the data until done: own a copy.
+  std::unique_ptr<uint8_t[]> copy(new (std::nothrow) uint8_t[size]);
+  if (!copy) return kResultNoMemory;
+  std::memcpy(copy.get(), bytes, size);
+  MIDIHDR hdr{};
+  hdr.lpData = reinterpret_cast<char*>(copy.get());
+  hdr.dwBufferLength = static_cast<DWORD>(size);
+  hdr.dwBytesRecorded = static_cast<DWORD>(size);
+  if (midiOutPrepareHeader(port, &hdr, sizeof hdr) != MMSYSERR_NOERROR) return kResultMidiOpen;
+  int rc = 0;
+  if (midiOutLongMsg(port, &hdr, sizeof hdr) == MMSYSERR_NOERROR) {
+    WaitDone(hdr);
+    if (settle) platform::Sleep(100);
+  } else {
+    rc = kResultMidiOpen;
+  }
+  midiOutUnprepareHeader(port, &hdr, sizeof hdr);
+  return rc;
+}
+
+int SendParameter(const ParameterMessage& m) { return SendLongOneShot(m.bytes.data(), m.size); }
+
+// Sends one short message on every channel; 13 if any send fails.
+int EachChannel(HMIDIOUT port, uint8_t kind, uint8_t d1, uint8_t d2) {
+  int rc = 0;
+  for (uint8_t ch = 0; ch < 16; ++ch) {
+    if (midiOutShortMsg(port, ShortMessage(kind | ch, d1, d2)) != MMSYSERR_NOERROR) {
+      rc = kResultMidiOpen;
+    }
+  }
+  return rc;
+}
+
+int SendOneByte(uint8_t status) {
+  HMIDIOUT port = nullptr;
+  if (int rc = OpenCurrent(&port); rc != 0) return rc;
+  const int rc = midiOutShortMsg(port, status) == MMSYSERR_NOERROR ? 0 : kResultMidiOpen;
+  midiOutClose(port);
+  return rc;
+}
+
+}  // namespace
+
+uint32_t CurrentOutputDevice() { return g_current_device.load(); }
+void SetCurrentOutputDevice(uint32_t device) { g_current_device.store(device); }
+uint32_t ModulePort() { return g_module_port.load(); }
+bool ModulePresent() { return g_module_present.load(); }
+uint32_t SettleDeadline() { return g_settle_deadline.load(); }
+void ClearSettleDeadline() { g_settle_deadline.store(0); }
+
+void ForgetModulePort() {
+  g_module_port.store(kNoModulePort);
+  g_module_present.store(false);
+}
+
+void OnModulePortFound(uint32_t device) {
+  g_current_device.store(device);
+  g_module_port.store(device);
+  if (SendModuleInit() == 0) {
+    g_module_present.store(true);
+    // 0 means "no deadline"; a deadline that lands on 0 moves by a tick.
+    const uint32_t deadline = platform::GetTickCount() + 2500;
+    g_settle_deadline.store(deadline == 0 ? 1 : deadline);
+  }
+}
+
+int SendLongOneShot(const uint8_t* bytes, size_t size) {
+  if (bytes == nullptr || size == 0) return 0;
+  HMIDIOUT port = nullptr;
+  if (int rc = OpenCurrent(&port); rc != 0) return rc;
+  const int rc = SendLongOn(port, bytes, size, true);
+  midiOutClose(port);
+  return rc;
+}
+
+int SendModuleInit() { return SendParameter(MakeModuleInit()); }
+int SendMainVolume(uint8_t volume) { return SendParameter(MakeMainVolume(volume)); }
+int SendPlayMode(uint8_t mode) { return SendParameter(MakePlayMode(mode)); }
+int SendGmOff() { return SendLongOneShot(kGmSystemOff.data(), kGmSystemOff.size()); }
+int SendGmOn() { return SendLongOneShot(kGmSystemOn.data(), kGmSystemOn.size()); }
+int SendGsReset() { return SendLongOneShot(kGsReset.data(), kGsReset.size()); }
+
+int ResetAllChannels() {
+  HMIDIOUT port = nullptr;
+  if (int rc = OpenCurrent(&port); rc != 0) return rc;
+  int rc = EachChannel(port, 0xB0, 0x7B, 0x00);  // all notes off
+  platform::Sleep(400);
+  EachChannel(port, 0xB0, 0x78, 0x00);  // all sound off
+  platform::Sleep(100);
+  EachChannel(port, 0xB0, 0x79, 0x00);  // reset all controllers
+  EachChannel(port, 0xB0, 0x07, 0x64);  // channel volume 100
+  midiOutClose(port);
+  return rc;
+}
+
+int SendTranspose(int semitones) {
+  HMIDIOUT port = nullptr;
+  if (int rc = OpenCurrent(&port); rc != 0) return rc;
+  const uint8_t coarse = static_cast<uint8_t>(std::clamp(0x40 + semitones, 0, 0x7F));
+  for (uint8_t ch = 0; ch < 16; ++ch) {
+    const uint8_t cc = 0xB0 | ch;
+    midiOutShortMsg(port, ShortMessage(cc, 0x64, 0x02));
+    midiOutShortMsg(port, ShortMessage(cc, 0x65, 0x00));
+    midiOutShortMsg(port, ShortMessage(cc, 0x06, coarse));
+    midiOutShortMsg(port, ShortMessage(cc, 0x26, 0x00));
+  }
+  midiOutClose(port);
+  return 0;
+}
+
+int SendStart() { return SendOneByte(0xFA); }
+int SendStop() { return SendOneByte(0xFC); }
+
+void SetStreamPlaying(bool playing) { g_stream_playing.store(playing); }
+
+void RouteMainVolume(int32_t control_value) {
+  const uint8_t v = MainVolumeFromControl(control_value);
+  g_volume.store(v);
+  if (g_stream_playing.load()) {
+    g_volume_pending.store(true);
+  } else {
+    SendMainVolume(v);
+  }
+}
+
+bool TakeMainVolumePending(uint8_t* volume) {
+  if (!g_volume_pending.exchange(false)) return false;
+  *volume = g_volume.load();
+  return true;
+}
+
+uint32_t BusyUntil() { return g_busy_until.load(); }
+
+void ExtendBusyUntil(uint32_t tick) {
+  uint32_t cur = g_busy_until.load();
+  while (static_cast<int32_t>(tick - cur) > 0 && !g_busy_until.compare_exchange_weak(cur, tick)) {
+  }
+}
+
+void WaitUntilNotBusy() {
+  while (static_cast<int32_t>(g_busy_until.load() - platform::GetTickCount()) > 0) {
+    platform::Sleep(1);
+  }
+}
+
+int SendSongSetup(const uint8_t* image, size_t size) {
+  ExtendBusyUntil(platform::GetTickCount());
+  HMIDIOUT port = nullptr;
+  if (int rc = OpenCurrent(&port); rc != 0) return rc;
+  int rc = 0;
+  SequenceFile file;
+  const uint8_t* smf = nullptr;
+  size_t smf_size = 0;
+  if (SequenceFile::Unwrap(image, size, &smf, &smf_size) && file.Parse(smf, smf_size) == 0) {
+    // Runs to the first sounding note or the end of the track, whichever
+    // comes first (the reader does not loop).
+    SeqEvent e;
+    while (file.Next(&e) == ReadResult::kEvent) {
+      if (e.status >= 0x80 && e.status < 0xF0) {
+        if ((e.status & 0xF0) == 0x90 && e.data2 != 0) break;
+        midiOutShortMsg(port, ShortMessage(e.status, e.data1, e.data2));
+        ExtendBusyUntil(BusyUntil() + 1);
+      } else if (e.status == 0xF0 || e.status == 0xF7) {
+        uint8_t buf[1024];
+        size_t n = 0;
+        if (e.status == 0xF0) buf[n++] = 0xF0;
+        const size_t take = std::min<size_t>(e.length, sizeof buf - n);
+        std::memcpy(buf + n, e.bytes, take);
+        n += take;
+        ExtendBusyUntil(BusyUntil() + static_cast<uint32_t>(e.length / 3));
+        if (int r = SendLongOn(port, buf, n, false); r != 0) rc = r;
+      }
+    }
+  }
+  WaitUntilNotBusy();
+  platform::Sleep(100);
+  midiOutClose(port);
+  return rc;
+}
+
+void ShutDownModule() {
+  if (!g_module_present.load() && g_module_port.load() == kNoModulePort) return;
+  g_current_device.store(g_module_port.load());
+  SendModuleInit();
+  platform::Sleep(2500);
+}
+
+}  // namespace qm3::midi

@@ -1,0 +1,71 @@
+// Talking to the sound module outside playback: the current output port, the
+// module's port recognised at start-up, the one-shot senders (each opens the
+// port, sends, waits for the device and closes), the channel reset and
+// transpose sequences, main volume routing and the set-up send of a loaded
+// Standard MIDI File.
+//
+// Thread rules: call from the host thread (or the play thread for Start/Stop,
+// reset and transpose). Senders block for the transfer plus their settle
+// sleeps on the platform clock. The main-volume pending flag is atomic and is
+// cleared by whichever thread next fills a stream buffer.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace qm3::midi {
+
+inline constexpr uint32_t kNoModulePort = 0xFFFFFFFFu;
+inline constexpr const char* kModulePortName = "Corvane USB MIDI OUT 1";
+
+// Result codes at the middleware boundary.
+inline constexpr int kResultNoMemory = 4;
+inline constexpr int kResultMidiOpen = 13;
+
+uint32_t CurrentOutputDevice();
+void SetCurrentOutputDevice(uint32_t device);
+uint32_t ModulePort();
+bool ModulePresent();
+// Tick count until which the module is settling after start-up; 0 when none.
+uint32_t SettleDeadline();
+void ClearSettleDeadline();
+
+// Start-up recognition: `device` carries the module's port name. Makes it the
+// current and the module port, sends the initialisation and, when that is
+// accepted, marks the module present with a 2500 ms settle deadline.
+void OnModulePortFound(uint32_t device);
+// Forgets the recognition (before the port list is built again).
+void ForgetModulePort();
+
+// One-shot senders: 0, 4 or 13.
+int SendLongOneShot(const uint8_t* bytes, size_t size);
+int SendModuleInit();
+int SendMainVolume(uint8_t volume);
+int SendPlayMode(uint8_t mode);
+int SendGmOff();
+int SendGmOn();
+int SendGsReset();
+int ResetAllChannels();
+int SendTranspose(int semitones);
+int SendStart();
+int SendStop();
+
+// Main volume routing for a write of control 0x0601.
+void RouteMainVolume(int32_t control_value);
+// Set while a stream plays: the next buffer carries the main volume message.
+bool TakeMainVolumePending(uint8_t* volume);
+void SetStreamPlaying(bool playing);
+
+// The set-up busy-until tick count; only grows.
+uint32_t BusyUntil();
+void ExtendBusyUntil(uint32_t tick);
+// Waits on the platform clock until the busy-until time has passed.
+void WaitUntilNotBusy();
+
+// Sends the set-up events of a Standard MIDI File image (everything before
+// its first sounding note) so edits reach the module at once; 0, 4 or 13.
+int SendSongSetup(const uint8_t* image, size_t size);
+
+// Shut-down: the module port again, the initialisation, 2500 ms settle.
+void ShutDownModule();
+
+}  // namespace qm3::midi
