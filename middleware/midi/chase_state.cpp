@@ -11,7 +11,9 @@ constexpr uint8_t kParamHeader[5] = {0x50, 0x2C, 0x01, 0x2D, 0x13};
 
 }  // namespace
 
-void ChaseState::Reset() { std::memset(static_cast<void*>(this), kNotSeen, sizeof *this); }
+void ChaseState::Reset() {
+  std::memset(static_cast<void*>(this), kNotSeen, sizeof *this);
+}
 
 void ChaseState::AbsorbChannel(const SeqEvent& e, bool muted) {
   ChannelChase& c = channels[e.status & 0x0F];
@@ -110,8 +112,8 @@ bool ChaseState::WriteChannels(StreamWriter& w) const {
   for (int ch = 0; ch < 16; ++ch) {
     const ChannelChase& c = channels[ch];
     if (c.pitch_bend[0] != kNotSeen &&
-        !w.Short(0, ShortMessage(static_cast<uint8_t>(0xE0 | ch), c.pitch_bend[0],
-                                 c.pitch_bend[1]))) {
+        !w.Short(0,
+                 ShortMessage(static_cast<uint8_t>(0xE0 | ch), c.pitch_bend[0], c.pitch_bend[1]))) {
       return false;
     }
   }

@@ -18,7 +18,7 @@ inline constexpr uint8_t kNotSeen = 0xFF;
 struct ChannelChase {
   uint8_t program;
   std::array<uint8_t, 120> controllers;
-  uint8_t rpn_selected;                          // 0..2, or kNotSeen
+  uint8_t rpn_selected;                            // 0..2, or kNotSeen
   std::array<std::array<uint8_t, 2>, 3> rpn_data;  // coarse, fine
   std::array<uint8_t, 2> pitch_bend;
   std::array<uint8_t, 128> key_velocity;  // 0 released

@@ -39,13 +39,17 @@ ParameterMessage MakeParameter2(const ParameterAddress& address, const uint8_t h
   return Build(address, halves, 2);
 }
 
-ParameterMessage MakeModuleInit() { return MakeParameter(kAddrModuleInit, 0x00, 0x00); }
+ParameterMessage MakeModuleInit() {
+  return MakeParameter(kAddrModuleInit, 0x00, 0x00);
+}
 
 ParameterMessage MakeMainVolume(uint8_t volume) {
   return MakeParameter(kAddrMainVolume, static_cast<uint8_t>(volume >> 4), volume & 0x0F);
 }
 
-ParameterMessage MakePlayMode(uint8_t mode) { return MakeParameter(kAddrPlayMode, 0x00, mode); }
+ParameterMessage MakePlayMode(uint8_t mode) {
+  return MakeParameter(kAddrPlayMode, 0x00, mode);
+}
 
 ParameterMessage MakeRunSwitch(bool closing) {
   return MakeParameter(kAddrRunSwitch, 0x00, closing ? 0x01 : 0x00);
@@ -58,8 +62,7 @@ ParameterMessage MakeRhythmSetup(uint8_t a, uint8_t b) {
 }
 
 std::array<uint8_t, 6> MakeClockTempo(uint8_t bpm) {
-  return {0xF0, 0x50, 0x25, static_cast<uint8_t>(bpm & 0x0F), static_cast<uint8_t>(bpm >> 4),
-          0xF7};
+  return {0xF0, 0x50, 0x25, static_cast<uint8_t>(bpm & 0x0F), static_cast<uint8_t>(bpm >> 4), 0xF7};
 }
 
 }  // namespace qm3::midi

@@ -60,7 +60,9 @@ int SendLongOn(HMIDIOUT port, const uint8_t* bytes, size_t size, bool settle) {
   return rc;
 }
 
-int SendParameter(const ParameterMessage& m) { return SendLongOneShot(m.bytes.data(), m.size); }
+int SendParameter(const ParameterMessage& m) {
+  return SendLongOneShot(m.bytes.data(), m.size);
+}
 
 // Sends one short message on every channel; 13 if any send fails.
 int EachChannel(HMIDIOUT port, uint8_t kind, uint8_t d1, uint8_t d2) {
@@ -83,12 +85,24 @@ int SendOneByte(uint8_t status) {
 
 }  // namespace
 
-uint32_t CurrentOutputDevice() { return g_current_device.load(); }
-void SetCurrentOutputDevice(uint32_t device) { g_current_device.store(device); }
-uint32_t ModulePort() { return g_module_port.load(); }
-bool ModulePresent() { return g_module_present.load(); }
-uint32_t SettleDeadline() { return g_settle_deadline.load(); }
-void ClearSettleDeadline() { g_settle_deadline.store(0); }
+uint32_t CurrentOutputDevice() {
+  return g_current_device.load();
+}
+void SetCurrentOutputDevice(uint32_t device) {
+  g_current_device.store(device);
+}
+uint32_t ModulePort() {
+  return g_module_port.load();
+}
+bool ModulePresent() {
+  return g_module_present.load();
+}
+uint32_t SettleDeadline() {
+  return g_settle_deadline.load();
+}
+void ClearSettleDeadline() {
+  g_settle_deadline.store(0);
+}
 
 void ForgetModulePort() {
   g_module_port.store(kNoModulePort);
@@ -115,12 +129,24 @@ int SendLongOneShot(const uint8_t* bytes, size_t size) {
   return rc;
 }
 
-int SendModuleInit() { return SendParameter(MakeModuleInit()); }
-int SendMainVolume(uint8_t volume) { return SendParameter(MakeMainVolume(volume)); }
-int SendPlayMode(uint8_t mode) { return SendParameter(MakePlayMode(mode)); }
-int SendGmOff() { return SendLongOneShot(kGmSystemOff.data(), kGmSystemOff.size()); }
-int SendGmOn() { return SendLongOneShot(kGmSystemOn.data(), kGmSystemOn.size()); }
-int SendGsReset() { return SendLongOneShot(kGsReset.data(), kGsReset.size()); }
+int SendModuleInit() {
+  return SendParameter(MakeModuleInit());
+}
+int SendMainVolume(uint8_t volume) {
+  return SendParameter(MakeMainVolume(volume));
+}
+int SendPlayMode(uint8_t mode) {
+  return SendParameter(MakePlayMode(mode));
+}
+int SendGmOff() {
+  return SendLongOneShot(kGmSystemOff.data(), kGmSystemOff.size());
+}
+int SendGmOn() {
+  return SendLongOneShot(kGmSystemOn.data(), kGmSystemOn.size());
+}
+int SendGsReset() {
+  return SendLongOneShot(kGsReset.data(), kGsReset.size());
+}
 
 int ResetAllChannels() {
   HMIDIOUT port = nullptr;
@@ -150,10 +176,16 @@ int SendTranspose(int semitones) {
   return 0;
 }
 
-int SendStart() { return SendOneByte(0xFA); }
-int SendStop() { return SendOneByte(0xFC); }
+int SendStart() {
+  return SendOneByte(0xFA);
+}
+int SendStop() {
+  return SendOneByte(0xFC);
+}
 
-void SetStreamPlaying(bool playing) { g_stream_playing.store(playing); }
+void SetStreamPlaying(bool playing) {
+  g_stream_playing.store(playing);
+}
 
 void RouteMainVolume(int32_t control_value) {
   const uint8_t v = MainVolumeFromControl(control_value);
@@ -171,7 +203,9 @@ bool TakeMainVolumePending(uint8_t* volume) {
   return true;
 }
 
-uint32_t BusyUntil() { return g_busy_until.load(); }
+uint32_t BusyUntil() {
+  return g_busy_until.load();
+}
 
 void ExtendBusyUntil(uint32_t tick) {
   uint32_t cur = g_busy_until.load();

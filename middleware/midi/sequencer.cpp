@@ -29,7 +29,9 @@ int Translate(int inside) {
   }
 }
 
-HMIDIOUT AsOut(HMIDISTRM s) { return s; }
+HMIDIOUT AsOut(HMIDISTRM s) {
+  return s;
+}
 
 bool PortNamed(uint32_t device, const char* name) {
   MIDIOUTCAPS caps{};
@@ -228,13 +230,12 @@ int Sequencer::Seek(StreamWriter& w, uint32_t start) {
 
   const double bpm = options_.tempo_control * 0.0001;
   const uint32_t usec = bpm > 0 ? static_cast<uint32_t>(60000000.0 / bpm + 0.5) : 500000;
-  bool ok = w.Nop(0) && w.Tempo(0, usec) && chase_.WriteParameters(w) &&
-            chase_.WriteChannels(w) &&
+  bool ok = w.Nop(0) && w.Tempo(0, usec) && chase_.WriteParameters(w) && chase_.WriteChannels(w) &&
             w.Nop(static_cast<uint32_t>(48 / options_.tempo_ratio + 0.5));
   if (ok && options_.count_in && options_.edit_mode != 0) ok = WriteCountIn(w);
   if (ok && chase_.tempo[0] != kNotSeen) {
-    const uint32_t t = (uint32_t{chase_.tempo[0]} << 16) | (uint32_t{chase_.tempo[1]} << 8) |
-                       chase_.tempo[2];
+    const uint32_t t =
+        (uint32_t{chase_.tempo[0]} << 16) | (uint32_t{chase_.tempo[1]} << 8) | chase_.tempo[2];
     ok = w.Tempo(0, t);
   }
   if (ok && options_.edit_mode == 0) ok = chase_.WriteHeldChords(w, 10);

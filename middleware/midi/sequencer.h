@@ -33,10 +33,10 @@ enum class SeqState : int {
 };
 
 struct SequencerOptions {
-  int edit_mode = 0;           // 0 song, 1/2 SMF and content
-  bool count_in = false;       // the pre-count flag of the play thread
-  bool gm_voices = false;      // count-in clicks on key 33 instead of 47
-  double tempo_ratio = 1.0;    // SMF tempo ratio; 1.0 for songs
+  int edit_mode = 0;                // 0 song, 1/2 SMF and content
+  bool count_in = false;            // the pre-count flag of the play thread
+  bool gm_voices = false;           // count-in clicks on key 33 instead of 47
+  double tempo_ratio = 1.0;         // SMF tempo ratio; 1.0 for songs
   int32_t tempo_control = 1200000;  // 0x0409, 1/10000 BPM
   // Part play flags (0x4103 + 4n); a muted part's notes are dropped in SMF modes.
   std::array<bool, 16> part_playing{};

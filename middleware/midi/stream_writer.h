@@ -26,9 +26,7 @@ class StreamWriter {
   // of 0..255 is put in front of the bytes (F0 for file system exclusive).
   bool Long(uint32_t delta, const uint8_t* bytes, size_t size, int prefix = -1);
   // The largest long message that still fits.
-  size_t LongRoom() const {
-    return room() < kEventHead ? 0 : ((room() - kEventHead) & ~size_t{3});
-  }
+  size_t LongRoom() const { return room() < kEventHead ? 0 : ((room() - kEventHead) & ~size_t{3}); }
 
  private:
   bool Head(uint32_t delta, uint32_t event, size_t extra);
