@@ -38,6 +38,75 @@ QM3_API int QM3GetValueFunc(int nProcess, long* plValue1, long* plValue2);
 /* ---- MIDI output device list (processes 12, 13) ----------------------- */
 
 /* ---- Catalog lists (processes 9, 10, 40-46) ---------------------------- */
+/* Integers are 32-bit (int). Owned by the middleware; valid until the
+ * catalogs are loaded again (process 23) or a user-added list changes
+ * (processes 23, 44, 45). */
+
+/* One rhythm (process 9 groups, process 43 user-added list). */
+typedef struct QM3RhythmData {
+  const char* pszName;
+  int lID;      /* (group << 8) + index: the value of 0x0303 */
+  int lTempo;   /* standard tempo in BPM */
+  int lKeyB;    /* song-file reference, second part */
+  int lKeyC;    /* song-file reference, third part */
+  int lParam1;  /* id of the default melody */
+  int lSetA[4]; /* per-part parameters, first set */
+  int lSetB[4]; /* per-part parameters, second set */
+  int lBeats;   /* beats per measure */
+  unsigned char cParam2;
+  unsigned char cParam3;
+  unsigned char cPart[6]; /* per-part bytes of the six parts */
+  int lParam4;
+  int lKeyA; /* song-file reference, first part */
+} QM3RhythmData;
+
+typedef struct QM3RhythmGroup {
+  unsigned char cCount;
+  QM3RhythmData* pRhythm;
+  const char* pszName;
+} QM3RhythmGroup;
+
+/* Process 9. */
+typedef struct QM3RhythmGroupList {
+  unsigned char cCount; /* at most 255 groups */
+  QM3RhythmGroup* pGroup;
+} QM3RhythmGroupList;
+
+/* One melody (process 10, process 42 user-added list). The lists give the
+ * section lengths in measures for the bright and the dark mood. */
+typedef struct QM3MelodyData {
+  const char* pszName;
+  int lID;
+  int lBeats;
+  int lBrightCount;
+  int* plBright;
+  int lDarkCount;
+  int* plDark;
+} QM3MelodyData;
+
+/* Process 10 and process 42. */
+typedef struct QM3MelodyList {
+  unsigned char cCount;
+  QM3MelodyData* pMelody;
+} QM3MelodyList;
+
+/* Process 43. */
+typedef struct QM3RhythmList {
+  unsigned char cCount;
+  QM3RhythmData* pRhythm;
+} QM3RhythmList;
+
+/* Fixed choice lists: intro (40), ending (41), start phrase (46). */
+typedef struct QM3ChoiceData {
+  const char* pszName;
+  int lValue;
+  int lFlag; /* always 1 */
+} QM3ChoiceData;
+
+typedef struct QM3ChoiceList {
+  unsigned char cCount;
+  QM3ChoiceData* pChoice;
+} QM3ChoiceList;
 
 /* ---- Phrase list (process 1) ------------------------------------------- */
 

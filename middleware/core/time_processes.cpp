@@ -1,0 +1,63 @@
+// The time conversion processes: 4 Tick2Meas, 5 Meas2Tick, 6 Tick2Sec,
+// 7 Sec2Tick, 14 time of a tick, 15 tick of a time, 36 TickInMeas.
+// Each reads its argument from the first variable and leaves the result in
+// the second.
+#include <cstdint>
+
+#include "core/middle_internal.h"
+#include "core/time_base.h"
+
+namespace qm3 {
+namespace {
+
+int32_t Arg(const long* a) {
+  return static_cast<int32_t>(*a);
+}
+
+int Tick2Meas(long* a, long* b) {
+  *b = (Arg(a) / kTicksPerBeat) / BeatsPerMeasure();
+  return 0;
+}
+
+int Meas2Tick(long* a, long* b) {
+  const int64_t ticks = static_cast<int64_t>(Arg(a)) * TicksPerMeasure();
+  *b = ticks > INT32_MAX ? INT32_MAX : (ticks < INT32_MIN ? INT32_MIN : ticks);
+  return 0;
+}
+
+int Tick2Sec(long* a, long* b) {
+  *b = TickToMajorUnit(Arg(a));
+  return 0;
+}
+
+int Sec2Tick(long* a, long* b) {
+  *b = MajorUnitToTick(Arg(a));
+  return 0;
+}
+
+int TimeOfTick(long* a, long* b) {
+  *b = TickToTime(Arg(a));
+  return 0;
+}
+
+int TickOfTime(long* a, long* b) {
+  *b = TimeToTick(Arg(a));
+  return 0;
+}
+
+int TickInMeas(long* a, long* b) {
+  *b = Arg(a) % TicksPerMeasure();
+  return 0;
+}
+
+}  // namespace
+
+QM3_PROCESS(4, Tick2Meas);
+QM3_PROCESS(5, Meas2Tick);
+QM3_PROCESS(6, Tick2Sec);
+QM3_PROCESS(7, Sec2Tick);
+QM3_PROCESS(14, TimeOfTick);
+QM3_PROCESS(15, TickOfTime);
+QM3_PROCESS(36, TickInMeas);
+
+}  // namespace qm3
