@@ -1,0 +1,18 @@
+// Middleware state that the builder and the song file read or set but the
+// core owns: the real-time song flag (process 38) and the current screen.
+//
+// Thread rules: host thread only; not locked; never blocks.
+#pragma once
+#include <cstdint>
+
+namespace qm3 {
+
+// The flag as process 38 reports it (0 outside song mode).
+int32_t RealTimeSongFlag();
+// Stores the flag through process 38 (stored only in song mode).
+void SetRealTimeSongFlag(int32_t flag);
+
+// The screen the host shows (the nn of 0x42nn).
+int CurrentScreenNumber();
+
+}  // namespace qm3

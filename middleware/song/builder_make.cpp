@@ -1,0 +1,80 @@
+// Making the play-time song from the current values (song-creation button).
+#include <utility>
+
+#include "core/control_ids.h"
+#include "core/middle_internal.h"
+#include "song/builder.h"
+#include "song/builder_content.h"
+#include "song/builder_host.h"
+#include "song/builder_render.h"
+
+namespace qm3 {
+namespace {
+
+bool InRange(ControlId id, int64_t value) {
+  int32_t min = 0;
+  int32_t max = 0;
+  ReadRange(id, &min, &max);
+  return value >= min && value <= max;
+}
+
+void SetAndNotify(ControlId id, int32_t value) {
+  WriteValue(id, value, false);
+  Notify(id, kNotifyValue);
+}
+
+int OnCreateSong(ControlId, int32_t) {
+  return MakePlayTimeSong();
+}
+QM3_REACTION(kCreateSongButton, OnCreateSong, kStageSong);
+
+}  // namespace
+
+int ReadPlayTimeRequest(PlayTimeRequest* q) {
+  RhythmFacts rhythm;
+  if (!Content().Rhythm(ReadValue(kRhythm), &rhythm)) return kRcError;
+  PhraseRecipe& r = q->recipe;
+  if (!Content().MelodyPhrases(ReadValue(kUserMelody), ReadValue(kMood), &r.melody_measures))
+    return kRcError;
+  q->start_time = ReadValue(kStartTime);
+  q->end_time = ReadValue(kEndTime);
+  q->fps = CurrentFramesPerSecond();
+  q->standard_tempo = rhythm.standard_tempo;
+  q->tempo_slider = ReadValue(kTempoSlider);
+  r.start_phrase = ReadValue(kStartPhrase);
+  r.beats = rhythm.beats;
+  r.intro = ReadValue(kIntro);
+  r.ending = ReadValue(kEnding);
+  r.intro_measures = r.intro >= 0 && r.intro < 4 ? rhythm.intro_measures[r.intro] : 0;
+  r.ending_measures = r.ending >= 0 && r.ending < 4 ? rhythm.ending_measures[r.ending] : 0;
+  r.liveliness = ReadValue(kLiveliness);
+  r.key_b = rhythm.keys[1];
+  r.key_c = rhythm.keys[2];
+  return kRcOk;
+}
+
+int MakePlayTimeSong() {
+  PlayTimeRequest request;
+  if (int rc = ReadPlayTimeRequest(&request); rc != kRcOk) return rc;
+  PlayTimeSong song;
+  const int rc = PlanPlayTimeSong(request, &song);
+  if (rc == kRcNoMemory) ClearSongPhrases();  // the old list is gone either way
+  if (rc != kRcOk) return rc;
+  // A song whose length or tempo the table cannot hold would play at other
+  // values than planned; refuse it instead.
+  if (!InRange(kSongLength, song.song_ticks) || !InRange(kTempo, song.tempo)) return kRcError;
+
+  ReplaceSongPhrases(std::move(song.phrases));
+  SetAndNotify(kSongLength, song.song_ticks);
+  SetAndNotify(kTempo, song.tempo);
+  SetAndNotify(kSync1Time, request.start_time);
+  SetAndNotify(kSync1Measure, 0);
+  SetAndNotify(kSync2Time, request.end_time);
+  SetAndNotify(kSync2Measure, song.song_ticks);
+  WriteRange(kPointerTicks, 0, song.song_ticks);
+  SetRealTimeSongFlag(0);
+  Notify(kSongTimeLineArea, kNotifyValue);
+  return RenderSongNow();
+}
+
+}  // namespace qm3

@@ -1,0 +1,64 @@
+// The fit check as the reaction to the play-time window's times, rhythm,
+// intro and ending, in song mode and outside the real-time screen.
+#include "core/control_ids.h"
+#include "core/middle_internal.h"
+#include "song/builder_content.h"
+#include "song/builder_host.h"
+#include "song/fit_check.h"
+
+namespace qm3 {
+namespace {
+
+FitChange ChangeOf(ControlId id) {
+  switch (id & 0xFFFF) {
+    case kEndTime:
+      return FitChange::kEnd;
+    case kIntro:
+      return FitChange::kIntro;
+    case kEnding:
+      return FitChange::kEnding;
+    default:
+      return FitChange::kStartOrRhythm;
+  }
+}
+
+void WriteIfChanged(ControlId id, int32_t before, int32_t after) {
+  if (before == after) return;
+  WriteValue(id, after, false);
+  Notify(id, kNotifyValue);
+}
+
+int OnFitValue(ControlId id, int32_t old_value) {
+  if (ReadValue(kEditingMode) != 0 || CurrentScreenNumber() == kScreenRealTime) return kRcOk;
+  RhythmFacts rhythm;
+  if (!Content().Rhythm(ReadValue(kRhythm), &rhythm)) return kRcOk;
+  FitLimits limits;
+  limits.fps = CurrentFramesPerSecond();
+  limits.standard_tempo = rhythm.standard_tempo;
+  limits.beats = rhythm.beats;
+  limits.intro_measures = rhythm.intro_measures;
+  limits.ending_measures = rhythm.ending_measures;
+  const FitState before{ReadValue(kStartTime), ReadValue(kEndTime), ReadValue(kIntro),
+                        ReadValue(kEnding)};
+  FitState after = before;
+  const int rc = FitSong(ChangeOf(id), limits, &after);
+  if (rc == kRcDoesNotFit) {
+    WriteValue(id, old_value, false);
+    Notify(id, kNotifyValue);
+    return rc;
+  }
+  WriteIfChanged(kStartTime, before.start, after.start);
+  WriteIfChanged(kEndTime, before.end, after.end);
+  WriteIfChanged(kIntro, before.intro, after.intro);
+  WriteIfChanged(kEnding, before.ending, after.ending);
+  return rc;
+}
+
+QM3_REACTION(kStartTime, OnFitValue, kStageSong);
+QM3_REACTION(kEndTime, OnFitValue, kStageSong);
+QM3_REACTION(kRhythm, OnFitValue, kStageSong);
+QM3_REACTION(kIntro, OnFitValue, kStageSong);
+QM3_REACTION(kEnding, OnFitValue, kStageSong);
+
+}  // namespace
+}  // namespace qm3
