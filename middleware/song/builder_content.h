@@ -41,9 +41,4 @@ SongContent& Content();
 // Installs `content` (nullptr restores the catalogs); the caller keeps it alive.
 void UseSongContent(SongContent* content);
 
-// Frames per second of a time base value (0x0901); eight entries, 4..7 repeat.
-double FramesPerSecondOf(int32_t time_base);
-// Frames per second of the current time base.
-double CurrentFramesPerSecond();
-
 }  // namespace qm3

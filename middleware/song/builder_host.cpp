@@ -1,24 +1,27 @@
 // Reaches the core's own state through its process interface.
 #include "song/builder_host.h"
 
-#include "core/control_ids.h"
+#include "core/time_screen.h"
 #include "qm3middle.h"
 
 namespace qm3 {
+namespace {
+constexpr long kRealTimeSongFlagProcess = 0x8026;  // process 38
+}  // namespace
 
 int32_t RealTimeSongFlag() {
   long flag = 0;
   long unused = 0;
-  QM3GetValue(ProcessId(kProcRealTimeSongFlag), 0, &flag, &unused);
+  QM3GetValue(kRealTimeSongFlagProcess, 0, &flag, &unused);
   return static_cast<int32_t>(flag);
 }
 
 void SetRealTimeSongFlag(int32_t flag) {
-  QM3SetValue(ProcessId(kProcRealTimeSongFlag), 0, flag, 0);
+  QM3SetValue(kRealTimeSongFlagProcess, 0, flag, 0);
 }
 
-int CurrentScreenNumber() {
-  return kScreenNone;
+bool OnRealTimeScreen() {
+  return CurrentScreenNumber() == kScreenRealTime;
 }
 
 }  // namespace qm3

@@ -12,7 +12,7 @@ int32_t RealTimeSongFlag();
 // Stores the flag through process 38 (stored only in song mode).
 void SetRealTimeSongFlag(int32_t flag);
 
-// The screen the host shows (the nn of 0x42nn).
-int CurrentScreenNumber();
+// True while the real-time song window is the current screen.
+bool OnRealTimeScreen();
 
 }  // namespace qm3

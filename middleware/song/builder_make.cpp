@@ -3,6 +3,7 @@
 
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/time_base.h"
 #include "song/builder.h"
 #include "song/builder_content.h"
 #include "song/builder_host.h"

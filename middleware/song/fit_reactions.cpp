@@ -2,6 +2,7 @@
 // intro and ending, in song mode and outside the real-time screen.
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/time_base.h"
 #include "song/builder_content.h"
 #include "song/builder_host.h"
 #include "song/fit_check.h"
@@ -29,7 +30,7 @@ void WriteIfChanged(ControlId id, int32_t before, int32_t after) {
 }
 
 int OnFitValue(ControlId id, int32_t old_value) {
-  if (ReadValue(kEditingMode) != 0 || CurrentScreenNumber() == kScreenRealTime) return kRcOk;
+  if (ReadValue(kEditingMode) != 0 || OnRealTimeScreen()) return kRcOk;
   RhythmFacts rhythm;
   if (!Content().Rhythm(ReadValue(kRhythm), &rhythm)) return kRcOk;
   FitLimits limits;
