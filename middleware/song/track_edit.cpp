@@ -1,0 +1,178 @@
+// Join, cut, tempo stripping, clock tracks, merge and channel extraction.
+#include <cstring>
+
+#include "song/smf_reader.h"
+#include "song/track_buffer.h"
+#include "song/track_writer.h"
+
+namespace qm3 {
+
+namespace {
+
+// Where the first track's events of `buffer` start and stop; false when the
+// image has no track.
+bool TrackSpan(const TrackBuffer& buffer, int32_t* first, int32_t* limit) {
+  *first = SmfFirstEvent(buffer.bytes, buffer.size);
+  if (*first < 0) return false;
+  *limit = SmfTrackLimit(buffer.bytes, buffer.size, *first);
+  return true;
+}
+
+// A source that is not a track image reads as an empty track ending at 0.
+SmfTrackReader ReaderFor(const TrackBuffer& buffer) {
+  int32_t first = 0;
+  int32_t limit = 0;
+  if (!TrackSpan(buffer, &first, &limit)) return SmfTrackReader(buffer.bytes, 0, -1);
+  return SmfTrackReader(buffer.bytes, limit, first);
+}
+
+bool SourcesUsable(int a, int b) {
+  const int current = CurrentTrackBuffer();
+  return IsTrackNumber(a) && IsTrackNumber(b) && a != current && b != current;
+}
+
+}  // namespace
+
+int JoinTrack(int other) {
+  if (!IsTrackNumber(other)) return kTrackBadArgument;
+  TrackBuffer& b = TrackBufferAt(CurrentTrackBuffer());
+  const TrackBuffer& o = TrackBufferAt(other);
+  int32_t first = 0;
+  int32_t limit = 0;
+  if (b.size < kTrackHeaderSize + 3 || b.bytes[b.size - 3] != 0xFF || b.bytes[b.size - 2] != 0x2F ||
+      b.bytes[b.size - 1] != 0x00 || !TrackSpan(o, &first, &limit)) {
+    return kTrackNotSmf;
+  }
+  const int32_t count = limit - first;
+  if (count > kTrackBufferSize - b.size) return kTrackNoRoom;
+  // memmove: joining a buffer to itself reads the bytes it is appending to,
+  // so the end of track becomes an empty marker only after the copy.
+  std::memmove(b.bytes + b.size, o.bytes + first, static_cast<size_t>(count));
+  b.bytes[b.size - 2] = 0x06;
+  b.size += count;
+  return kTrackOk;
+}
+
+int CutTrack(int32_t tick) {
+  TrackBuffer& b = TrackBufferAt(CurrentTrackBuffer());
+  int32_t first = 0;
+  int32_t limit = 0;
+  if (!TrackSpan(b, &first, &limit)) return kTrackNotSmf;
+  NoteCounters& counters = *[] {
+    static NoteCounters c;
+    return &c;
+  }();
+  counters.Clear();
+  // The last few kept events, so that room for the end of track can be made
+  // in a full buffer by dropping them.
+  constexpr int kBackoff = 8;
+  int32_t kept_offset[kBackoff] = {};
+  int64_t kept_before[kBackoff] = {};
+  int kept = 0;
+
+  SmfTrackReader reader(b.bytes, limit, first);
+  SmfEvent event;
+  int64_t last_time = 0;
+  int32_t cut_at = first;
+  for (;;) {
+    const SmfStep step = reader.Next(&event);
+    if (step != SmfStep::kEvent || event.time >= tick) {
+      cut_at = event.offset;
+      break;
+    }
+    kept_offset[kept % kBackoff] = event.offset;
+    kept_before[kept % kBackoff] = last_time;
+    ++kept;
+    if (event.IsChannel() && event.length == 2) {
+      counters.Count(event.status, b.bytes[event.data], b.bytes[event.data + 1]);
+    }
+    last_time = event.time;
+  }
+  constexpr int32_t kEndRoom = 7;
+  for (int back = 0; cut_at > kTrackBufferSize - kEndRoom && back < kBackoff && kept > 0; ++back) {
+    --kept;
+    cut_at = kept_offset[kept % kBackoff];
+    last_time = kept_before[kept % kBackoff];
+  }
+  b.size = cut_at;
+  TrackWriter out(b);
+  out.Resume(last_time);
+  counters.WriteNoteOffs(out, tick);
+  out.End(tick);
+  return kTrackOk;
+}
+
+int StripTempo() {
+  TrackBuffer& b = TrackBufferAt(CurrentTrackBuffer());
+  int32_t first = 0;
+  int32_t limit = 0;
+  if (!TrackSpan(b, &first, &limit)) return kTrackNotSmf;
+  SmfTrackReader reader(b.bytes, limit, first);
+  SmfEvent event;
+  while (reader.Next(&event) == SmfStep::kEvent) {
+    if (event.status == 0xFF && event.type == 0x51) b.bytes[event.body + 1] = 0x06;
+  }
+  return kTrackOk;
+}
+
+void ClockTrack(int32_t start, int32_t end, int32_t step) {
+  static const uint8_t kClock[3] = {0xF7, 0x01, 0xF8};
+  TrackWriter out(TrackBufferAt(CurrentTrackBuffer()));
+  out.Start();
+  if (step >= 1) {
+    for (int64_t t = start; t < end; t += step) {
+      if (!out.Raw(t, kClock, 3)) break;
+    }
+  }
+  out.End(end);
+}
+
+int MergeTracks(int a, int b) {
+  if (!SourcesUsable(a, b)) return kTrackBadArgument;
+  const TrackBuffer* const src[2] = {&TrackBufferAt(a), &TrackBufferAt(b)};
+  SmfTrackReader reader[2] = {ReaderFor(*src[0]), ReaderFor(*src[1])};
+  // Each source's pending event; its end of track takes its turn in time
+  // order too, and closes the source.
+  SmfEvent next[2];
+  bool ending[2];
+  bool open[2] = {true, true};
+  for (int i = 0; i < 2; ++i) ending[i] = reader[i].Next(&next[i]) != SmfStep::kEvent;
+  int64_t end_time = 0;
+
+  TrackWriter out(TrackBufferAt(CurrentTrackBuffer()));
+  out.Start();
+  while (open[0] || open[1]) {
+    const int i = !open[1] || (open[0] && next[0].time <= next[1].time) ? 0 : 1;
+    if (ending[i]) {
+      open[i] = false;
+      end_time = next[i].time;
+      continue;
+    }
+    if (next[i].IsChannel()) {
+      out.CopyChannel(next[i].time, src[i]->bytes, next[i], true);
+    } else {
+      out.CopyWhole(next[i].time, src[i]->bytes, next[i]);
+    }
+    ending[i] = reader[i].Next(&next[i]) != SmfStep::kEvent;
+  }
+  out.End(end_time);
+  return kTrackOk;
+}
+
+int ChannelTrack(int source, int channel) {
+  if (!SourcesUsable(source, source) || channel < 0 || channel > 15) return kTrackBadArgument;
+  const TrackBuffer& src = TrackBufferAt(source);
+  SmfTrackReader reader = ReaderFor(src);
+  TrackWriter out(TrackBufferAt(CurrentTrackBuffer()));
+  out.Start();
+  SmfEvent event;
+  while (reader.Next(&event) == SmfStep::kEvent) {
+    if (event.IsChannel() && event.Channel() == channel) {
+      out.CopyChannel(event.time, src.bytes, event, false);
+    }
+  }
+  out.End(event.time);
+  return kTrackOk;
+}
+
+}  // namespace qm3
