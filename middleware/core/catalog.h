@@ -111,7 +111,7 @@ int32_t DefaultMelodyForRhythm(int32_t rhythm_id);
 enum class Mood : int { kBright = 0, kDark = 1 };
 std::string PhraseFileName(int32_t melody_id, Mood mood);
 // The file of the melody at `melody_index` for the current mood, in the host
-// directory.
+// directory; "" for an unknown melody.
 std::string PhraseFilePath(int32_t melody_index);
 
 }  // namespace qm3

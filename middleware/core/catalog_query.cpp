@@ -159,7 +159,8 @@ std::string PhraseFileName(int32_t melody_id, Mood mood) {
 }
 
 std::string PhraseFilePath(int32_t melody_index) {
-  return HostDirectory() + MelodyText(melody_index, kMelodyPhraseFile);
+  const std::string name = MelodyText(melody_index, kMelodyPhraseFile);
+  return name.empty() ? name : HostDirectory() + name;
 }
 
 }  // namespace qm3
