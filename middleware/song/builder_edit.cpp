@@ -69,8 +69,6 @@ QM3_REACTION(kPhraseBass, OnPhraseValue, kStageSong);
 QM3_REACTION(kPhraseDrums, OnPhraseValue, kStageSong);
 QM3_REACTION(kPhraseMelody, OnPhraseValue, kStageSong);
 
-QM3_REACTION(kEditStartTime, OnSongValue, kStageSong);
-QM3_REACTION(kEditEndTime, OnSongValue, kStageSong);
 QM3_REACTION(kSync1Time, OnSongValue, kStageSong);
 QM3_REACTION(kSync1Measure, OnSongValue, kStageSong);
 QM3_REACTION(kSync2Time, OnSongValue, kStageSong);

@@ -8,11 +8,13 @@
 namespace qm3 {
 
 // The flag as process 38 reports it (0 outside song mode).
-int32_t RealTimeSongFlag();
+int32_t ReadRealTimeSongFlag();
 // Stores the flag through process 38 (stored only in song mode).
-void SetRealTimeSongFlag(int32_t flag);
+void WriteRealTimeSongFlag(int32_t flag);
 
 // True while the real-time song window is the current screen.
 bool OnRealTimeScreen();
+// True while the song edit screen is the current screen.
+bool OnSongEditScreen();
 
 }  // namespace qm3

@@ -73,7 +73,7 @@ int MakePlayTimeSong() {
   SetAndNotify(kSync2Time, request.end_time);
   SetAndNotify(kSync2Measure, song.song_ticks);
   WriteRange(kPointerTicks, 0, song.song_ticks);
-  SetRealTimeSongFlag(0);
+  WriteRealTimeSongFlag(0);
   Notify(kSongTimeLineArea, kNotifyValue);
   return RenderSongNow();
 }

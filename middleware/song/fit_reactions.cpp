@@ -5,6 +5,7 @@
 #include "core/time_base.h"
 #include "song/builder_content.h"
 #include "song/builder_host.h"
+#include "song/builder_render.h"
 #include "song/fit_check.h"
 
 namespace qm3 {
@@ -13,6 +14,7 @@ namespace {
 FitChange ChangeOf(ControlId id) {
   switch (id & 0xFFFF) {
     case kEndTime:
+    case kEditEndTime:  // the song edit screen's name for the end time
       return FitChange::kEnd;
     case kIntro:
       return FitChange::kIntro;
@@ -52,6 +54,10 @@ int OnFitValue(ControlId id, int32_t old_value) {
   WriteIfChanged(kEndTime, before.end, after.end);
   WriteIfChanged(kIntro, before.intro, after.intro);
   WriteIfChanged(kEnding, before.ending, after.ending);
+  // Times moved on the song edit screen change the song's data (fade-out).
+  if (OnSongEditScreen() && ReadValue(kSongLength) != 0) {
+    if (int render_rc = RenderSongNow(); render_rc != kRcOk) return render_rc;
+  }
   return rc;
 }
 

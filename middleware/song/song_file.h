@@ -1,0 +1,32 @@
+// The song file (".bgm"): a small CR LF text file holding the song values,
+// the phrase list and the catalog identity of the rhythm and the melody, from
+// which the render makes the music again. Writes version 3 ("QM3SONG_0003");
+// reads versions 1 to 3.
+//
+// Thread rules: host thread only; reads and writes the value table and the
+// phrase list; file I/O blocks; allocates.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace qm3 {
+
+// The whole file for the current song, byte for byte.
+std::string FormatSongFile();
+
+// Writes the current song to `path` through a temporary file renamed into
+// place, so a failed save leaves the previous file as it was. Returns 0 or 11.
+int SaveSongFile(const std::string& path);
+
+// Reads song file bytes into the value table, the phrase list and the
+// catalog selections. Returns 0, 4 (no memory), 5 (empty), 16 (no known
+// version line) or 17 (a section header or end marker missing, too few
+// phrase lines, an old melody number out of range). Values set before a bad
+// line stay set.
+int ReadSongFile(std::string_view bytes);
+
+// Switches to song mode and reads the file at `path`: 0, 4, 5, 16 or 17.
+// The song's MIDI data is made again when it is next needed.
+int OpenSongFile(const std::string& path);
+
+}  // namespace qm3
