@@ -34,9 +34,26 @@ bool ReadAlive(ControlId id);
 int WriteValue(ControlId id, int32_t value, bool react = true);
 int WriteRange(ControlId id, int32_t min, int32_t max);
 int WriteAlive(ControlId id, bool alive);
+// The display width (maximum characters typed); writable only from inside.
+int32_t ReadWidth(ControlId id);
+int WriteWidth(ControlId id, int32_t width);
+
+// Text forms of a record: render a value as the control shows it, and read
+// typed text back. Text is Shift-JIS; buffers hold at least 256 bytes. Both
+// return a return code (0 success). `AccessedId()` tells a form attached to a
+// shared record under which identifier it is being used.
+using FormatFn = int32_t (*)(int32_t value, char* text);
+using ParseFn = int32_t (*)(const char* text, int32_t* value);
+// Attaches to the record behind `id` (aliases followed); last call wins.
+void AttachTextForms(ControlId id, FormatFn formatter, ParseFn parser);
+// The identifier of the host call in progress (set by every exported call).
+ControlId AccessedId();
 
 // Posts "QM3MIDDLE"(id, kind) to the host window; no-op without a host.
 void Notify(ControlId id, int kind);
+// After enabled states changed: redraws the transport window (0x4206), then
+// the current screen (for the edit screens the panes of the editing mode).
+void RedrawScreen();
 
 // ---- process table -------------------------------------------------------
 // A process receives the two pointer-sized arguments and leaves its results in
@@ -51,6 +68,10 @@ int RunProcess(int number, long* a, long* b);
 // at load time with QM3_REACTION. One identifier may have reactions in several
 // stages; they run in stage order and the first non-zero result ends the step
 // and is returned (a refusal restores the old value itself).
+// A write to an alias with no reactions of its own runs those of its target
+// (0x0504 runs those of 0x0301; 0x07nn those of 0x05nn), following the chain;
+// the reaction receives the identifier actually written. A value refused by
+// the range check runs none.
 enum ReactionStage : int {
   kStageValues = 0,  // dependent values, enabled states, catalog-driven choices
   kStageSong = 1,    // fitting the song into its time, re-rendering
@@ -81,6 +102,114 @@ const std::string& HostDirectory();
 void SetHostDirectory(const std::string& dir);
 // The writable work folder for render and capture files, with a trailing '/'.
 const std::string& WorkDirectory();
+
+// The lock of the middleware: serialises closing MIDI devices against their
+// callbacks. Created by the first QM3MiddleInit, deleted by End (process 18);
+// a guard taken while there is no lock does nothing. Not recursive.
+class MiddleLockGuard {
+ public:
+  MiddleLockGuard();
+  ~MiddleLockGuard();
+  MiddleLockGuard(const MiddleLockGuard&) = delete;
+  MiddleLockGuard& operator=(const MiddleLockGuard&) = delete;
+
+ private:
+  bool held_ = false;
+};
+
+// ---- screens, modes and state flags (host thread) ----------------------------
+// Current screen number nn of 0x42nn (0 before the first process 25).
+int CurrentScreen();
+// Editing mode 0x0501: 0 song, 1 SMF, 2 content.
+int EditingMode();
+// Playback running (process 39). Set by the transport; any thread.
+bool IsPlaying();
+void SetPlaying(bool playing);
+// "Saved" flag of process 20: true when nothing is unsaved.
+bool IsSaved();
+void SetSaved(bool saved);
+// Current file name (Shift-JIS path), set by open and save-as.
+const std::string& CurrentFileName();
+void SetCurrentFileName(const std::string& name);
+// INI file name stored by process 33.
+const std::string& IniFileName();
+// The rhythm last chosen in this run (0 before any); the rhythm reaction
+// remembers it, process 26 starts new songs with it.
+int32_t RememberedRhythm();
+void SetRememberedRhythm(int32_t rhythm);
+
+// ---- undo ---------------------------------------------------------------------
+// State outside the value table that an edit changes (the song's phrase list)
+// joins the snapshot: `take` copies the live state into its snapshot (false
+// when out of memory), `swap` exchanges live state and snapshot, `release`
+// frees the snapshot.
+struct UndoParticipant {
+  bool (*take)() = nullptr;
+  void (*swap)() = nullptr;
+  void (*release)() = nullptr;
+};
+void RegisterUndoParticipant(const UndoParticipant& participant);
+// Copies the whole table (and every participant) into the snapshot.
+bool TakeUndoSnapshot();
+// Exchanges the live table with the snapshot; the time-line pointer stays,
+// the main volume is written again so the sound module follows.
+void SwapUndoSnapshot();
+// Undo and redo disabled, the remembered edit identifier cleared.
+void DisableUndo();
+
+// ---- pointer and range ----------------------------------------------------------
+struct SelectedRange {
+  int32_t start_ticks = 0;
+  int32_t end_ticks = 0;
+  int32_t start_time = 0;
+  int32_t end_time = 0;
+};
+SelectedRange ReadSelectedRange();
+// Moves the time-line pointer as process 3 does (no playback check).
+int SetPointerPosition(int32_t ticks);
+// Playback following with flow control: BeginPointerFlow when playback starts
+// (posts the start position at once), FollowPlaybackPosition for each new
+// playback position (12-tick steps; 0x8003 posted only after the host
+// acknowledged the previous one).
+void BeginPointerFlow(int32_t start_ticks);
+void FollowPlaybackPosition(int32_t ticks);
+// SMF and content modes: the part values at a position. The registered
+// function writes and notifies each of 0x4104+4k..0x4106+4k that changed.
+using PartFollowerFn = void (*)(int32_t ticks);
+void RegisterPartFollower(PartFollowerFn fn);
+
+// ---- devices and the sound module -----------------------------------------------
+// Called by QM3MiddleInit when the module's output port is found; opens it for
+// set-up and returns 0 on success (then the hardware counts as found).
+using ModulePortFoundFn = int (*)(unsigned device_number);
+void RegisterModulePortFound(ModulePortFoundFn fn);
+bool ModuleFound();    // the module's port name was listed
+bool HardwareFound();  // and its port opened
+// Waits (100 ms steps, at most 25) for the hardware-ready deadline, then
+// writes the main volume again. Processes 17 and 26 call it first.
+void WaitHardwareReady();
+// Resets the player: stops playback, clears the module's parts, transport to
+// stopped. Registered by the transport; run by mode changes and process 26.
+void RegisterPlayerReset(StepFn fn);
+void ResetPlayer();
+
+// ---- screen entry and exit ------------------------------------------------------
+// Runs after the core's own work on entering / before leaving `screen`; a
+// non-zero result of an enter hook is process 25's result (13: no MIDI input).
+using ScreenHookFn = int (*)(int screen);
+void RegisterScreenEnter(int screen, ScreenHookFn fn);
+void RegisterScreenLeave(int screen, ScreenHookFn fn);
+
+// ---- edit screen title ------------------------------------------------------------
+// Shift-JIS names for the song-mode title (current rhythm and melody), and
+// whether the SMF sounds are the General MIDI set (else the module's own).
+using NameFn = std::string (*)();
+void RegisterTitleNames(NameFn rhythm_name, NameFn melody_name);
+void RegisterSoundSetQuery(bool (*is_general_midi)());
+
+// Tests only: the whole core back to its load-time state (table defaults,
+// init count, screen, flags, host window binding).
+void ResetMiddlewareForTest();
 
 struct ProcessRegistrar {
   ProcessRegistrar(int number, ProcessFn fn) { RegisterProcess(number, fn); }

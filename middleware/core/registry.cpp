@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/middle_internal.h"
+#include "core/value_table.h"
 
 namespace qm3 {
 namespace {
@@ -51,7 +52,15 @@ void RegisterReaction(ControlId id, ReactionFn fn, int stage) {
 }
 
 int RunReaction(ControlId id, int32_t old_value) {
-  auto it = Reactions().find(id & 0xFFFF);
+  // Reactions registered for the written identifier; when it has none, those
+  // of its alias target, and so on down the chain.
+  constexpr int kMaxChain = 8;
+  auto it = Reactions().end();
+  ControlId link = id & 0xFFFF;
+  for (int depth = 0; link != 0 && depth < kMaxChain; ++depth, link = AliasTarget(link)) {
+    it = Reactions().find(link);
+    if (it != Reactions().end()) break;
+  }
   if (it == Reactions().end()) return 0;
   for (const auto& [stage, fn] : it->second) {
     if (int rc = fn(id, old_value); rc != 0) return rc;

@@ -34,8 +34,45 @@ QM3_API int QM3GetStrValue(long lID, const char* pszText, long* plValue);
 QM3_API int QM3GetValueFunc(int nProcess, long* plValue1, long* plValue2);
 
 /* ---- Return-code table (process 24) ---------------------------------- */
+/* Every call returns 0 for success or an index into this table. The host
+ * shows the message with the information icon when cInformation is 1 (else
+ * the exclamation icon), with OK alone when cOkOnly is 1 (else OK and
+ * Cancel), and repeats the call after OK when cRetry is 1. Texts are
+ * Shift-JIS; codes without a message have an empty text. */
+#define QM3_RETURN_CODE_COUNT 27
+
+typedef struct QM3ReturnCode {
+  unsigned char cInformation;
+  unsigned char cOkOnly;
+  unsigned char cRetry;
+  unsigned char cReserved;
+  const char* pszMessage;
+} QM3ReturnCode;
+
+/* Process 24: a = pointer to the table; valid while the library is loaded. */
+typedef struct QM3ReturnCodeTable {
+  int nCount; /* QM3_RETURN_CODE_COUNT */
+  QM3ReturnCode aCode[QM3_RETURN_CODE_COUNT];
+} QM3ReturnCodeTable;
 
 /* ---- MIDI output device list (processes 12, 13) ----------------------- */
+/* The output ports found by the last QM3MiddleInit, in system order; a port
+ * whose capabilities cannot be read is left out. The value of 0x0A01 is a
+ * position in this list. */
+#define QM3_MAX_OUT_DEVICES 32
+#define QM3_DEVICE_NAME_SIZE 32 /* name bytes including the terminator */
+
+typedef struct QM3OutDevice {
+  char szName[QM3_DEVICE_NAME_SIZE]; /* zero-terminated */
+  int nDeviceId;                     /* system device number */
+} QM3OutDevice;
+
+/* Processes 12, 13: a = pointer to the list; valid until the next
+ * QM3MiddleInit. */
+typedef struct QM3OutDeviceList {
+  int nCount;
+  QM3OutDevice aDevice[QM3_MAX_OUT_DEVICES];
+} QM3OutDeviceList;
 
 /* ---- Catalog lists (processes 9, 10, 40-46) ---------------------------- */
 /* Integers are 32-bit (int). Owned by the middleware; valid until the

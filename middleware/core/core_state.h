@@ -1,0 +1,69 @@
+// State of the middleware core that only the core's own files change: the
+// host binding, the current screen, the identifier being accessed, the edit
+// identifier of the undo run, and the hook tables.
+//
+// Thread rules: host thread, except the host binding and the playing flag,
+// which are atomic (device callbacks notify and read them).
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "core/middle_internal.h"
+#include "qm3middle.h"
+
+namespace qm3 {
+
+// Host window and registered message number (QM3MiddleInit).
+void BindHost(long hwnd, long message);
+long HostWindow();
+long HostMessage();
+
+void SetCurrentScreen(int screen);
+void SetAccessedId(ControlId id);
+
+// The identifier last written on an edit screen (undo runs); 0 none.
+ControlId LastEditId();
+void SetLastEditId(ControlId id);
+
+void SetIniFileName(const std::string& name);
+
+// Frames of a tick position, start time added (process 14; 0 without it).
+int32_t TimeOfTick(int32_t ticks);
+
+// Real-time song flag of process 38.
+int32_t RealTimeSongFlag();
+void SetRealTimeSongFlag(int32_t flag);
+
+// Hooks of screen entry and exit; the first non-zero result is returned.
+int RunScreenEnter(int screen);
+int RunScreenLeave(int screen);
+
+// Title sources (null when not registered).
+NameFn RhythmNameSource();
+NameFn MelodyNameSource();
+bool SoundSetIsGeneralMidi();
+
+// Device list and module state (QM3MiddleInit); see middle_init.cpp.
+void ResetInitState();
+void ResetPointerState();
+void ResetUndoState();
+
+}  // namespace qm3
+
+namespace qm3 {
+
+// Init step 2: snapshot and scratch copy equal to the live table.
+void InitUndoSnapshot();
+// Step 1 of a host value write: the undo snapshot of an edit run.
+void NoteHostEdit(ControlId id);
+// End: frees the snapshot state of every participant.
+void ReleaseUndoSnapshot();
+
+}  // namespace qm3
+
+namespace qm3 {
+// The output port list of the last QM3MiddleInit.
+const QM3OutDeviceList& OutputDeviceList();
+// End: the lock is deleted last.
+void DeleteMiddleLock();
+}  // namespace qm3

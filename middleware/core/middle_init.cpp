@@ -1,0 +1,246 @@
+// QM3MiddleInit: binds the host window, builds the state on the first call,
+// enumerates the MIDI output ports on every call and counts the calls so that
+// a host retrying without the sound module is let through on its fifth try.
+// Also the middleware lock, the host and work directories.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "core/control_ids.h"
+#include "core/core_state.h"
+#include "platform/clock.h"
+#include "platform/mmsystem.h"
+#include "qm3middle.h"
+
+namespace qm3 {
+namespace {
+
+constexpr char kModulePortName[] = "Corvane USB MIDI OUT 1";
+constexpr uint32_t kHardwareSettleMs = 2500;
+constexpr uint32_t kReadyPollMs = 100;
+constexpr int kReadyPolls = 25;
+constexpr int kCallsBeforeContinueQuestion = 3;
+
+struct InitState {
+  int calls = 0;
+  QM3OutDeviceList devices{};
+  bool module_found = false;
+  bool hardware_found = false;
+  bool ready_deadline_set = false;
+  uint32_t ready_deadline = 0;
+  ModulePortFoundFn port_found = nullptr;
+  std::string host_dir;
+  std::string work_dir;
+  bool host_dir_given = false;
+};
+
+InitState& S() {
+  static InitState state;
+  return state;
+}
+
+// The lock exists between the first init and End; a guard without it is a
+// no-op. The mutex object itself lives as long as the library.
+std::mutex& LockObject() {
+  static std::mutex m;
+  return m;
+}
+std::atomic<bool>& LockExists() {
+  static std::atomic<bool> exists{false};
+  return exists;
+}
+
+// The executable's directory, cut after the last '/' (empty when none).
+std::string ExecutableDirectory() {
+  char path[PATH_MAX + 1];
+  const ssize_t n = readlink("/proc/self/exe", path, PATH_MAX);
+  if (n <= 0) return {};
+  std::string p(path, static_cast<size_t>(n));
+  const size_t slash = p.rfind('/');
+  return slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
+}
+
+bool MakeDirectories(const std::string& dir) {
+  for (size_t i = 1; i <= dir.size(); ++i) {
+    if (i == dir.size() || dir[i] == '/') {
+      const std::string part = dir.substr(0, i);
+      if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    }
+  }
+  return true;
+}
+
+std::string ComputeWorkDirectory(const std::string& host_dir) {
+  if (!host_dir.empty() && access(host_dir.c_str(), W_OK) == 0) return host_dir;
+  std::string base;
+  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && xdg[0] == '/') {
+    base = xdg;
+  } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
+    base = std::string(home) + "/.cache";
+  } else {
+    base = "/tmp";
+  }
+  std::string dir = base + "/sonavex/";
+  MakeDirectories(dir);
+  return dir;
+}
+
+// Step 8: the port list, and the sound module's port when it is listed.
+void EnumerateOutputPorts() {
+  InitState& s = S();
+  s.devices = QM3OutDeviceList{};
+  platform::UINT count = platform::midiOutGetNumDevs();
+  if (count > QM3_MAX_OUT_DEVICES) count = QM3_MAX_OUT_DEVICES;
+  bool opened_this_call = false;
+  for (platform::UINT dev = 0; dev < count; ++dev) {
+    platform::MIDIOUTCAPS caps{};
+    if (platform::midiOutGetDevCaps(dev, &caps, sizeof caps) != platform::MMSYSERR_NOERROR)
+      continue;
+    QM3OutDevice& entry = s.devices.aDevice[s.devices.nCount];
+    std::memcpy(entry.szName, caps.szPname, sizeof entry.szName);
+    entry.szName[sizeof entry.szName - 1] = '\0';
+    entry.nDeviceId = static_cast<int>(dev);
+    const int position = s.devices.nCount++;
+    if (opened_this_call || std::strcmp(entry.szName, kModulePortName) != 0) continue;
+    opened_this_call = true;
+    WriteValue(kMidiOutDeviceSecond, position, false);
+    s.module_found = true;
+    const int rc = s.port_found != nullptr ? s.port_found(dev) : -1;
+    if (rc == 0) {
+      s.hardware_found = true;
+      s.ready_deadline = platform::GetTickCount() + kHardwareSettleMs;
+      s.ready_deadline_set = true;
+    }
+  }
+}
+
+int Init(long hwnd, long message) {
+  InitState& s = S();
+  if (s.calls == 0) {
+    LockExists() = true;
+    BindHost(hwnd, message);
+    SetCurrentFileName("");
+    InitUndoSnapshot();
+    if (!s.host_dir_given) {
+      s.host_dir = ExecutableDirectory();
+      s.work_dir.clear();
+    }
+    if (int rc = RunInitSteps(kInitVoiceTables); rc != 0) return rc;
+    // A catalog failure is returned uncounted: the next call starts over.
+    if (int rc = RunInitSteps(kInitCatalogs); rc != 0) return rc;
+    s.devices = QM3OutDeviceList{};
+  } else {
+    BindHost(hwnd, message);
+  }
+  EnumerateOutputPorts();
+  int rc = 0;
+  if (s.hardware_found) rc = RunInitSteps(kInitAudio);
+  if (rc == 0) {
+    if (!s.module_found) rc = kRcModuleNotFound;
+    if (s.calls == kCallsBeforeContinueQuestion) {
+      rc = kRcModuleNotFoundContinue;
+    } else if (s.calls > kCallsBeforeContinueQuestion) {
+      rc = kRcOk;
+    }
+  }
+  ++s.calls;
+  return rc;
+}
+
+// Processes 12 and 13: the output port list.
+int GetOutDevice(long* a, long*) {
+  *a = reinterpret_cast<long>(&S().devices);
+  return 0;
+}
+QM3_PROCESS(kProcGetOutDevice12, GetOutDevice);
+QM3_PROCESS(kProcGetOutDevice, GetOutDevice);
+
+}  // namespace
+
+MiddleLockGuard::MiddleLockGuard() {
+  if (!LockExists()) return;
+  LockObject().lock();
+  held_ = true;
+}
+
+MiddleLockGuard::~MiddleLockGuard() {
+  if (held_) LockObject().unlock();
+}
+
+void DeleteMiddleLock() {
+  std::lock_guard<std::mutex> hold(LockObject());
+  LockExists() = false;
+}
+
+const std::string& HostDirectory() {
+  InitState& s = S();
+  if (!s.host_dir_given && s.host_dir.empty()) s.host_dir = ExecutableDirectory();
+  return s.host_dir;
+}
+
+void SetHostDirectory(const std::string& dir) {
+  InitState& s = S();
+  s.host_dir = dir;
+  if (!s.host_dir.empty() && s.host_dir.back() != '/') s.host_dir += '/';
+  s.host_dir_given = true;
+  s.work_dir.clear();
+}
+
+const std::string& WorkDirectory() {
+  InitState& s = S();
+  if (s.work_dir.empty()) s.work_dir = ComputeWorkDirectory(HostDirectory());
+  return s.work_dir;
+}
+
+void RegisterModulePortFound(ModulePortFoundFn fn) {
+  S().port_found = fn;
+}
+bool ModuleFound() {
+  return S().module_found;
+}
+bool HardwareFound() {
+  return S().hardware_found;
+}
+const QM3OutDeviceList& OutputDeviceList() {
+  return S().devices;
+}
+
+void WaitHardwareReady() {
+  InitState& s = S();
+  if (!s.ready_deadline_set) return;
+  for (int i = 0; i < kReadyPolls; ++i) {
+    if (static_cast<int32_t>(platform::GetTickCount() - s.ready_deadline) >= 0) break;
+    platform::Sleep(kReadyPollMs);
+  }
+  s.ready_deadline_set = false;
+  WriteValue(kMainVolume, ReadValue(kMainVolume));
+}
+
+void ResetInitState() {
+  InitState& s = S();
+  const ModulePortFoundFn port_found = s.port_found;
+  const std::string host_dir = s.host_dir;
+  const bool given = s.host_dir_given;
+  s = InitState{};
+  s.port_found = port_found;
+  s.host_dir = host_dir;
+  s.host_dir_given = given;
+  LockExists() = false;
+}
+
+}  // namespace qm3
+
+extern "C" int QM3MiddleInit(long hWnd, long uMsg) {
+  try {
+    return qm3::Init(hWnd, uMsg);
+  } catch (...) {
+    return qm3::kRcNoMemory;
+  }
+}

@@ -1,0 +1,224 @@
+// Pointer position, selected range, phrase following and playback pacing.
+#include "core/pointer.h"
+
+#include <algorithm>
+#include <atomic>
+
+#include "core/control_ids.h"
+#include "core/core_state.h"
+#include "core/value_table.h"
+#include "song/phrase_list.h"
+
+namespace qm3 {
+namespace {
+
+constexpr int32_t kTicksPerBeat = 96;
+constexpr int32_t kFlowStep = 12;        // playback pointer steps
+constexpr int32_t kPartLookupStep = 48;  // part values followed while playing
+
+struct PointerState {
+  std::atomic<bool> pending_set{false};
+  std::atomic<int32_t> pending{0};
+  std::atomic<int32_t> acknowledged{0};
+  std::atomic<int32_t> last_posted{0};
+  int32_t last_step = 0;
+  bool range_changed = false;
+  bool range_announced = false;
+  PartFollowerFn part_follower = nullptr;
+};
+
+PointerState& P() {
+  static PointerState state;
+  return state;
+}
+
+// Shows the fields of phrase `index` in the time-line pane controls.
+void LoadPhraseControls(const SongPhrase& p) {
+  const bool body = p.kind == kPhraseBody;
+  WriteValue(kPhraseVariation, p.variation, false);
+  WriteValue(kPhraseFillIn, p.fill_in, false);
+  WriteAlive(kPhraseVariation, body);
+  WriteAlive(kPhraseFillIn, body);
+  struct Switch {
+    ControlId id;
+    int32_t bit;
+  };
+  constexpr Switch kSwitches[] = {
+      {kPhraseAccomp1, kPartAccomp1}, {kPhraseAccomp2, kPartAccomp2},
+      {kPhraseAccomp3, kPartAccomp3}, {kPhraseBass, kPartBass},
+      {kPhraseDrums, kPartDrums},     {kPhraseMelody, kPartMelody},
+  };
+  for (const Switch& s : kSwitches) {
+    WriteValue(s.id, (p.parts & s.bit) != 0 ? 1 : 0, false);
+    WriteAlive(s.id, true);
+  }
+}
+
+// Song mode: selects the phrase under the pointer when it changed.
+void FollowPhrase(int32_t ticks) {
+  const auto& phrases = SongPhrases();
+  if (phrases.empty()) return;
+  int found = -1;
+  int64_t end = 0;
+  for (size_t i = 0; i < phrases.size(); ++i) {
+    end += static_cast<int64_t>(phrases[i].length) * kTicksPerBeat;
+    if (end > ticks) {
+      found = static_cast<int>(i);
+      break;
+    }
+  }
+  if (found < 0 && ticks == end) found = static_cast<int>(phrases.size()) - 1;
+  if (found < 0 || found == SelectedPhrase()) return;
+  SetSelectedPhrase(found);
+  Notify(ProcessId(kProcGetSelectPhrase), kNotifyValue);
+  LoadPhraseControls(phrases[static_cast<size_t>(found)]);
+  RedrawScreen();
+}
+
+enum class PointerPosts { kAll, kNone };
+
+void MovePointer(int32_t ticks, PointerPosts posts) {
+  WriteValue(kPointerTicks, ticks, false);
+  WriteValue(kPointerTime, TimeOfTick(ticks), false);
+  if (EditingMode() == 0) {
+    if (posts == PointerPosts::kAll) {
+      Notify(kPointerTime, kNotifyValue);
+      Notify(kPointerTicks, kNotifyValue);
+    }
+    FollowPhrase(ticks);
+    return;
+  }
+  if (posts == PointerPosts::kAll) {
+    Notify(kPartPointerTime, kNotifyValue);
+    Notify(kPartPointerTicks, kNotifyValue);
+  }
+  if (IsPlaying() && ticks % kPartLookupStep != 0) return;
+  if (P().part_follower != nullptr) P().part_follower(ticks);
+}
+
+bool InPointerRange(int32_t ticks) {
+  int32_t min = 0;
+  int32_t max = 0;
+  ReadRange(kPointerTicks, &min, &max);
+  return ticks >= min && ticks <= max;
+}
+
+int WritePointerOrRange(int32_t a, int32_t b) {
+  if (!InPointerRange(a) || !InPointerRange(b)) return 0;
+  if (b != 0) {
+    const int32_t lo = std::min(a, b);
+    const int32_t hi = std::max(a, b);
+    ControlRecord& start = RangeRecordAt(kRangeStartTicks);
+    ControlRecord& end = RangeRecordAt(kRangeEndTicks);
+    if (start.value != lo || end.value != hi) P().range_changed = true;
+    start.value = lo;
+    end.value = hi;
+    RangeRecordAt(kRangeStartTime).value = TimeOfTick(lo);
+    RangeRecordAt(kRangeEndTime).value = TimeOfTick(hi);
+    return 0;
+  }
+  MovePointer(a, PointerPosts::kAll);
+  return 0;
+}
+
+// Process 2: the selected phrase (-1 none).
+int GetSelectPhrase(long* a, long*) {
+  *a = SelectedPhrase();
+  return 0;
+}
+QM3_PROCESS(kProcGetSelectPhrase, GetSelectPhrase);
+
+// Process 3 read: the pointer; the range arrives by the handshake.
+int GetPointerPos(long* a, long* b) {
+  *a = ReadValue(kPointerTicks);
+  *b = 0;
+  return 0;
+}
+QM3_PROCESS(kProcPointerPos, GetPointerPos);
+
+}  // namespace
+
+int WritePointerProcess(int32_t a, int32_t b) {
+  if (IsPlaying()) return 0;
+  if (b == 0) Notify(ProcessId(kProcPointerPos), kNotifyValue);
+  return WritePointerOrRange(a, b);
+}
+
+int SetPointerPosition(int32_t ticks) {
+  return WritePointerOrRange(ticks, 0);
+}
+
+void AfterPointerRead(long* a, long* b) {
+  PointerState& p = P();
+  p.pending = static_cast<int32_t>(*a);
+  p.pending_set = true;
+  if (!p.range_changed) return;
+  if (!p.range_announced) {
+    Notify(ProcessId(kProcPointerPos), kNotifyValue);
+    p.range_announced = true;
+    return;
+  }
+  const SelectedRange r = ReadSelectedRange();
+  if (r.start_ticks == r.end_ticks) {
+    *b = *a;
+  } else {
+    *a = r.start_ticks;
+    *b = r.end_ticks;
+  }
+  p.range_changed = false;
+  p.range_announced = false;
+}
+
+void AcknowledgePointerRead(ControlId id) {
+  id &= 0xFFFF;
+  if (id != kPointerTicks && id != kPartPointerTicks) return;
+  PointerState& p = P();
+  if (!p.pending_set.exchange(false)) return;
+  p.acknowledged = p.pending.load();
+}
+
+SelectedRange ReadSelectedRange() {
+  return SelectedRange{RangeRecordAt(kRangeStartTicks).value, RangeRecordAt(kRangeEndTicks).value,
+                       RangeRecordAt(kRangeStartTime).value, RangeRecordAt(kRangeEndTime).value};
+}
+
+void BeginPointerFlow(int32_t start_ticks) {
+  PointerState& p = P();
+  const int32_t step = std::max(0, start_ticks) / kFlowStep * kFlowStep;
+  p.acknowledged = 0;
+  p.pending_set = false;
+  p.last_step = step;
+  MovePointer(step, PointerPosts::kNone);
+  p.last_posted = step;
+  Notify(ProcessId(kProcPointerPos), kNotifyValue);
+}
+
+void FollowPlaybackPosition(int32_t ticks) {
+  PointerState& p = P();
+  if (ticks < 0) return;
+  const int32_t step = ticks / kFlowStep * kFlowStep;
+  if (step < p.last_step + kFlowStep) return;
+  p.last_step = step;
+  MovePointer(step, PointerPosts::kNone);
+  if (p.acknowledged.load() >= p.last_posted.load()) {
+    p.last_posted = step;
+    Notify(ProcessId(kProcPointerPos), kNotifyValue);
+  }
+}
+
+void RegisterPartFollower(PartFollowerFn fn) {
+  P().part_follower = fn;
+}
+
+void ResetPointerState() {
+  PointerState& p = P();
+  p.pending_set = false;
+  p.pending = 0;
+  p.acknowledged = 0;
+  p.last_posted = 0;
+  p.last_step = 0;
+  p.range_changed = false;
+  p.range_announced = false;
+}
+
+}  // namespace qm3

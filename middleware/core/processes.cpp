@@ -1,0 +1,123 @@
+// The small processes of the core: End, file name and saved flag, save-as,
+// value split, INI name, function keys, version, real-time song flag and the
+// playing flag.
+#include <cstring>
+#include <string>
+
+#include "core/control_ids.h"
+#include "core/core_state.h"
+#include "platform/clock.h"
+
+namespace qm3 {
+namespace {
+
+constexpr long kDllVersion = 200;
+constexpr long kKeyF11 = 122;  // stop
+constexpr long kKeyF12 = 123;  // play
+constexpr uint32_t kKeyRepeatMs = 100;
+// The host's file-name buffer holds a Windows path (MAX_PATH).
+constexpr size_t kFileNameBuffer = 260;
+
+// Process 18: stop playback, free everything, delete the lock last.
+int End(long*, long*) {
+  WriteValue(kStop, 0);
+  RunShutdownSteps();
+  ReleaseUndoSnapshot();
+  DeleteMiddleLock();
+  return 0;
+}
+QM3_PROCESS(kProcEnd, End);
+
+// Process 19: a = the host's buffer, receives the current file name.
+int GetEditFileName(long* a, long*) {
+  char* buffer = reinterpret_cast<char*>(*a);
+  if (buffer == nullptr) return kRcError;
+  const std::string& name = CurrentFileName();
+  const size_t n = name.size() < kFileNameBuffer ? name.size() : kFileNameBuffer - 1;
+  std::memcpy(buffer, name.data(), n);
+  buffer[n] = '\0';
+  return 0;
+}
+QM3_PROCESS(kProcGetEditFileName, GetEditFileName);
+
+// Process 20: a = 1 when nothing is unsaved.
+int GetSaved(long* a, long*) {
+  *a = IsSaved() ? 1 : 0;
+  return 0;
+}
+QM3_PROCESS(kProcGetSaved, GetSaved);
+
+// Process 22: b = the new file name, then saved as process 21. A failed save
+// keeps the previous name, so a later save does not go to a file that was
+// never written.
+int SaveAsFile(long* a, long* b) {
+  const char* name = reinterpret_cast<const char*>(*b);
+  if (name == nullptr) return kRcError;
+  const std::string previous = CurrentFileName();
+  SetCurrentFileName(name);
+  const int rc = RunProcess(kProcSaveFile, a, b);
+  if (rc != 0) SetCurrentFileName(previous);
+  return rc;
+}
+QM3_PROCESS(kProcSaveAsFile, SaveAsFile);
+
+// Processes 31, 32: a = value >> 8, b = value & 255.
+int Split(long* a, long* b) {
+  const long v = *a;
+  *a = v >> 8;
+  *b = v & 255;
+  return 0;
+}
+QM3_PROCESS(kProcSplit31, Split);
+QM3_PROCESS(kProcSplit32, Split);
+
+// Process 33: a = the INI file name.
+int SetIniFileNameProcess(long* a, long*) {
+  const char* name = reinterpret_cast<const char*>(*a);
+  if (name == nullptr) return kRcError;
+  SetIniFileName(name);
+  return 0;
+}
+QM3_PROCESS(kProcSetIniFileName, SetIniFileNameProcess);
+
+// Process 34: function keys; the same key again within 100 ms is auto-repeat.
+int SetKeyCode(long* a, long*) {
+  static bool has_previous = false;
+  static long previous_key = 0;
+  static uint32_t previous_time = 0;
+  const long key = *a;
+  const uint32_t now = platform::GetTickCount();
+  const bool repeat = has_previous && key == previous_key && now - previous_time < kKeyRepeatMs;
+  has_previous = true;
+  previous_key = key;
+  previous_time = now;
+  if (repeat) return 0;
+  if (key == kKeyF11) return WriteValue(kStop, 0);
+  if (key == kKeyF12 && ReadAlive(kPlay)) return WriteValue(kPlay, 1);
+  return 0;
+}
+QM3_PROCESS(kProcSetKeyCode, SetKeyCode);
+
+// Process 37: the library's version.
+int GetDllVersion(long* a, long*) {
+  *a = kDllVersion;
+  return 0;
+}
+QM3_PROCESS(kProcGetDllVersion, GetDllVersion);
+
+// Process 38 read: the real-time song flag in song mode, else 0.
+int GetRealTimeSongFlag(long* a, long*) {
+  *a = EditingMode() == 0 ? RealTimeSongFlag() : 0;
+  return 0;
+}
+QM3_PROCESS(kProcRealTimeSongFlag, GetRealTimeSongFlag);
+
+// Process 39: 1 while playback runs.
+int GetPlaying(long* a, long*) {
+  *a = IsPlaying() ? 1 : 0;
+  return 0;
+}
+QM3_PROCESS(kProcPlayingNow, GetPlaying);
+
+}  // namespace
+}  // namespace qm3
