@@ -1,0 +1,87 @@
+// Making a play-time song for spans of 1, 10 and 60 minutes: the structure
+// step alone, and the whole button press (values, phrase list, render). The
+// reference copies a finished phrase list of the same size.
+#include <benchmark/benchmark.h>
+
+#include "core/control_ids.h"
+#include "core/middle_internal.h"
+#include "song/builder.h"
+#include "song/builder_content.h"
+
+namespace {
+
+using namespace qm3;
+
+// A slow rhythm (60 BPM, 4/4) so that an hour stays within the longest song.
+class BenchContent final : public SongContent {
+ public:
+  bool Rhythm(int32_t, RhythmFacts* f) override {
+    f->standard_tempo = 60;
+    f->beats = 4;
+    f->intro_measures = {2, 2, 1, 1};
+    f->ending_measures = {2, 2, 1, 1};
+    f->keys = {12, 0, 80};
+    return true;
+  }
+  bool MelodyPhrases(int32_t, int, std::vector<int>* lengths) override {
+    *lengths = {4, 4, 2, 4, 4, 2};
+    return true;
+  }
+  int32_t MelodyNumber(int32_t) override { return 0; }
+  int32_t MelodyIndexByNumber(int32_t) override { return 0; }
+  int32_t RhythmByKeys(int32_t, int32_t, int32_t) override { return 0; }
+};
+
+BenchContent g_content;
+
+void SetUpSong(int minutes) {
+  UseSongContent(&g_content);
+  const std::pair<ControlId, int32_t> values[] = {
+      {kEditingMode, 0}, {kTimeBase, 3},    {kRhythm, 0},    {kMood, 0},
+      {kUserMelody, 0},  {kLiveliness, 2},  {kIntro, 0},     {kEnding, 0},
+      {kStartPhrase, 1}, {kTempoSlider, 3}, {kStartTime, 0}, {kEndTime, minutes * 60 * 30},
+  };
+  for (auto [id, v] : values) WriteValue(id, v, false);
+}
+
+void BM_PlanPlayTimeSong(benchmark::State& state) {
+  SetUpSong(static_cast<int>(state.range(0)));
+  PlayTimeRequest request;
+  if (ReadPlayTimeRequest(&request) != 0) state.SkipWithError("no request");
+  size_t phrases = 0;
+  for (auto _ : state) {
+    PlayTimeSong song;
+    if (PlanPlayTimeSong(request, &song) != 0) state.SkipWithError("plan failed");
+    phrases = song.phrases.size();
+    benchmark::DoNotOptimize(song);
+  }
+  state.counters["phrases"] = static_cast<double>(phrases);
+}
+BENCHMARK(BM_PlanPlayTimeSong)->Arg(1)->Arg(10)->Arg(60)->Unit(benchmark::kMicrosecond);
+
+void BM_MakePlayTimeSong(benchmark::State& state) {
+  SetUpSong(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    if (MakePlayTimeSong() != 0) state.SkipWithError("make failed");
+  }
+  state.counters["ticks"] = ReadValue(kSongLength);
+}
+BENCHMARK(BM_MakePlayTimeSong)->Arg(1)->Arg(10)->Arg(60)->Unit(benchmark::kMicrosecond);
+
+// Reference: copying a phrase list as long as the song's.
+void BM_ReferenceCopyPhraseList(benchmark::State& state) {
+  SetUpSong(static_cast<int>(state.range(0)));
+  PlayTimeRequest request;
+  ReadPlayTimeRequest(&request);
+  PlayTimeSong song;
+  PlanPlayTimeSong(request, &song);
+  for (auto _ : state) {
+    std::vector<SongPhrase> copy = song.phrases;
+    benchmark::DoNotOptimize(copy);
+  }
+}
+BENCHMARK(BM_ReferenceCopyPhraseList)->Arg(1)->Arg(10)->Arg(60)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
