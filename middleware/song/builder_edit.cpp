@@ -74,6 +74,10 @@ QM3_REACTION(kSync1Measure, OnSongValue, kStageSong);
 QM3_REACTION(kSync2Time, OnSongValue, kStageSong);
 QM3_REACTION(kSync2Measure, OnSongValue, kStageSong);
 QM3_REACTION(kEditTempo, OnSongValue, kStageSong);
+// Undo, redo and the cancelled re-edit bring back another phrase list.
+QM3_REACTION(kMenuUndo, OnSongValue, kStageSong);
+QM3_REACTION(kMenuRedo, OnSongValue, kStageSong);
+QM3_REACTION(kPlayTimeCancel, OnSongValue, kStageSong);
 QM3_REACTION(kEditStandardTempoButton, OnSongValue, kStageSong);
 QM3_REACTION(kEditFadeOut, OnSongValue, kStageSong);
 QM3_REACTION(kEditFadeOutSeconds, OnSongValue, kStageSong);

@@ -1,32 +1,23 @@
-// Reaches the core's own state through its process interface.
+// Reaches the core's own state.
 #include "song/builder_host.h"
 
+#include "core/core_state.h"
+#include "core/middle_internal.h"
 #include "core/time_screen.h"
-#include "qm3middle.h"
 
 namespace qm3 {
-namespace {
-constexpr long kRealTimeSongFlagProcess = 0x8026;  // process 38
-}  // namespace
 
 int32_t ReadRealTimeSongFlag() {
-  long flag = 0;
-  long unused = 0;
-  QM3GetValue(kRealTimeSongFlagProcess, 0, &flag, &unused);
-  return static_cast<int32_t>(flag);
+  return EditingMode() == 0 ? RealTimeSongFlag() : 0;
 }
 
 void WriteRealTimeSongFlag(int32_t flag) {
-  QM3SetValue(kRealTimeSongFlagProcess, 0, flag, 0);
+  if (EditingMode() == 0) SetRealTimeSongFlag(flag);
 }
 
 bool OnRealTimeScreen() {
   return CurrentScreenNumber() == kScreenRealTime;
 }
-
-}  // namespace qm3
-
-namespace qm3 {
 
 bool OnSongEditScreen() {
   return CurrentScreenNumber() == kScreenSongEdit;

@@ -7,9 +7,9 @@
 
 namespace qm3 {
 
-// The flag as process 38 reports it (0 outside song mode).
+// The real-time song flag as process 38 reports it (0 outside song mode).
 int32_t ReadRealTimeSongFlag();
-// Stores the flag through process 38 (stored only in song mode).
+// Stores the flag as process 38 does (only in song mode).
 void WriteRealTimeSongFlag(int32_t flag);
 
 // True while the real-time song window is the current screen.

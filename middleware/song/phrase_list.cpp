@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "core/middle_internal.h"
 
@@ -106,6 +107,36 @@ const QM3PhraseList* PublishSongPhrases() {
 }
 
 namespace {
+
+// The phrase list joins the undo snapshot: an edit of a phrase's variation,
+// fill-in or parts is undone together with the values.
+PhraseListState& UndoCopy() {
+  static PhraseListState copy;
+  return copy;
+}
+
+bool TakePhraseSnapshot() {
+  try {
+    UndoCopy() = Store().state;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+void SwapPhraseSnapshot() {
+  SwapSongPhrases(UndoCopy());
+}
+
+void ReleasePhraseSnapshot() {
+  UndoCopy() = PhraseListState{};
+}
+
+struct UndoRegistration {
+  UndoRegistration() {
+    RegisterUndoParticipant({TakePhraseSnapshot, SwapPhraseSnapshot, ReleasePhraseSnapshot});
+  }
+} undo_registration;
 
 // Process 1 (the song's time-line data): a = the phrase list.
 int GetSongTimeLineData(long* a, long* /*b*/) {

@@ -6,6 +6,7 @@
 #include "builder_test_content.h"
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core_test_host.h"
 #include "platform/sjis.h"
 #include "song/builder_fill_in.h"
 
@@ -172,9 +173,10 @@ TEST(FillInDefaults, OddPhrasesTakeFillIn1EvenOnesFillIn2UnlessTheRhythmSaysOthe
 }
 
 // The song-creation button builds from the values and stores the song.
-class MakeSongTest : public ::testing::Test {
+class MakeSongTest : public CoreTest {
  protected:
   void SetUp() override {
+    CoreTest::SetUp();
     content_.rhythms[0] = testing::StandardRhythm();
     content_.melodies.push_back({7, 4, {4, 4, 4, 4}, {2, 2}});
     for (auto [id, v] : {std::pair{kEditingMode, 0},
@@ -191,7 +193,6 @@ class MakeSongTest : public ::testing::Test {
                          {kEndTime, 2100}})
       WriteValue(id, v, false);
   }
-  void TearDown() override { ClearSongPhrases(); }
   testing::TestContent content_;
 };
 

@@ -6,6 +6,7 @@
 #include "builder_test_content.h"
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core_test_host.h"
 
 namespace qm3 {
 namespace {
@@ -96,9 +97,10 @@ TEST(FitCheck, RhythmWithoutTempoIsLeftAlone) {
 }
 
 // The reactions write adjusted values back and restore refused ones.
-class FitReactionTest : public ::testing::Test {
+class FitReactionTest : public CoreTest {
  protected:
   void SetUp() override {
+    CoreTest::SetUp();
     content_.rhythms[0] = testing::StandardRhythm();
     content_.rhythms[0].intro_measures = {2, 4, 1, 1};
     for (auto [id, v] : {std::pair{kEditingMode, 0},

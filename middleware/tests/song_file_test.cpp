@@ -13,6 +13,7 @@
 #include "builder_test_content.h"
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core_test_host.h"
 #include "platform/sjis.h"
 #include "song/phrase_list.h"
 #include "song/song_file_layout.h"
@@ -43,9 +44,10 @@ std::map<ControlId, int32_t> StoredValues() {
   return values;
 }
 
-class SongFileTest : public ::testing::Test {
+class SongFileTest : public CoreTest {
  protected:
   void SetUp() override {
+    CoreTest::SetUp();
     content_.rhythms[0] = testing::StandardRhythm();
     content_.rhythms[0x0102] = testing::StandardRhythm(96, 3);
     content_.rhythms[0x0102].keys = {40, 2, 7};
@@ -71,8 +73,8 @@ class SongFileTest : public ::testing::Test {
     fs::create_directories(dir_);
   }
   void TearDown() override {
-    ClearSongPhrases();
     fs::remove_all(dir_);
+    CoreTest::TearDown();
   }
 
   static std::string Lf(std::string_view crlf) {

@@ -1,0 +1,89 @@
+// Opener and saver tables, and processes 17 (open) and 21 (save).
+#include "song/song_file_dispatch.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+#include "core/control_ids.h"
+#include "core/middle_internal.h"
+#include "song/song_file.h"
+
+namespace qm3 {
+namespace {
+
+std::string Lowercase(std::string_view text) {
+  std::string s(text);
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return s;
+}
+
+std::map<std::string, FileOpenFn>& Openers() {
+  static std::map<std::string, FileOpenFn> table;
+  return table;
+}
+
+std::map<int, FileSaveFn>& Savers() {
+  static std::map<int, FileSaveFn> table;
+  return table;
+}
+
+// Process 17: b = the file name. Waits for the hardware first so the sound
+// module is ready for what the file sets up.
+int OpenFile(long*, long* b) {
+  const char* name = reinterpret_cast<const char*>(*b);
+  if (name == nullptr) return kRcError;
+  WaitHardwareReady();
+  const std::string path = name;
+  const int rc = OpenFileByExtension(path);
+  if (rc == kRcOk) {
+    SetCurrentFileName(path);
+    SetSaved(true);
+  }
+  return rc;
+}
+QM3_PROCESS(kProcOpenFile, OpenFile);
+
+// Process 21: saves to the current file name.
+int SaveFile(long*, long*) {
+  const int rc = SaveFileByMode(CurrentFileName());
+  if (rc == kRcOk) SetSaved(true);
+  return rc;
+}
+QM3_PROCESS(kProcSaveFile, SaveFile);
+
+struct SongFileRegistration {
+  SongFileRegistration() {
+    RegisterFileOpener("bgm", OpenSongFile);
+    RegisterFileSaver(0, SaveSongFile);
+  }
+} song_file_registration;
+
+}  // namespace
+
+void RegisterFileOpener(std::string_view extension, FileOpenFn fn) {
+  Openers()[Lowercase(extension)] = fn;
+}
+
+void RegisterFileSaver(int editing_mode, FileSaveFn fn) {
+  Savers()[editing_mode] = fn;
+}
+
+int OpenFileByExtension(const std::string& path) {
+  const size_t dot = path.rfind('.');
+  const size_t slash = path.find_last_of("/\\");
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    return kRcUnsupportedFile;
+  auto it = Openers().find(Lowercase(std::string_view(path).substr(dot + 1)));
+  if (it == Openers().end() || it->second == nullptr) return kRcUnsupportedFile;
+  return it->second(path);
+}
+
+int SaveFileByMode(const std::string& path) {
+  auto it = Savers().find(EditingMode());
+  if (it == Savers().end() || it->second == nullptr) return kRcUnsupportedFile;
+  return it->second(path);
+}
+
+}  // namespace qm3
