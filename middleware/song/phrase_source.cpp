@@ -1,0 +1,127 @@
+#include "song/phrase_source.h"
+
+#include "song/track_buffer.h"
+
+namespace qm3 {
+
+namespace {
+
+constexpr int kTicksPerBeat = 96;
+constexpr int kMelodyChannel = 0;  // MIDI channel 1
+constexpr int kChordChannel = 10;  // MIDI channel 11
+// The melody sounds 6 ticks after the section material, which the render
+// places 6 ticks ahead of the beat.
+constexpr int32_t kMelodyDelay = 6;
+
+void EmptyTrack() {
+  NewTrack();
+  PutDelta(0);
+  PutEndOfTrack();
+  FinishTrack();
+}
+
+int32_t Ticks(int64_t measures, int beats) {
+  const int64_t ticks = measures * beats * kTicksPerBeat;
+  return ticks > INT32_MAX ? INT32_MAX : static_cast<int32_t>(ticks);
+}
+
+}  // namespace
+
+std::string FixedSourceName(FixedSource source, int mood) {
+  const char* name = "I_src_mid.dat";
+  switch (source) {
+    case FixedSource::kIntro:
+      name = "I_src_mid.dat";
+      break;
+    case FixedSource::kIntroFast:
+      name = "I_src_f_mid.dat";
+      break;
+    case FixedSource::kEnding:
+      name = "E_src_mid.dat";
+      break;
+    case FixedSource::kChord:
+      name = "chord_mid.dat";
+      break;
+    case FixedSource::kChordFast:
+      name = "chord2_mid.dat";
+      break;
+  }
+  return mood == 1 ? std::string("m") + name : std::string(name);
+}
+
+FixedSource IntroSource(int intro) {
+  return intro == 2 || intro == 3 ? FixedSource::kIntroFast : FixedSource::kIntro;
+}
+
+FixedSource ChordSource(double tempo_bpm) {
+  return tempo_bpm > 120.0 ? FixedSource::kChordFast : FixedSource::kChord;
+}
+
+bool LoadSource(const std::string& path, int buffer) {
+  SelectTrackBuffer(buffer);
+  if (LoadTrack(path) && FirstEvent() >= 0) return true;
+  // A missing or unreadable source is silence, never what the buffer held.
+  EmptyTrack();
+  return false;
+}
+
+void LoadFirstMeasure(const std::string& path, int beats, int buffer) {
+  LoadSource(path, buffer);
+  CutTrack(Ticks(1, beats));
+}
+
+int64_t CycleMeasures(const std::vector<int>& phrases) {
+  int64_t q = 0;
+  for (int l : phrases) q += l > 0 ? l : 0;
+  return q;
+}
+
+void BuildMelodyCycle(const MelodyCycleRequest& request, int out) {
+  const int a = (out + 1) % kTrackBufferCount;
+  const int b = (out + 2) % kTrackBufferCount;
+  const int64_t q = CycleMeasures(request.phrases);
+  if (q <= 0 || request.beats < 1) {
+    SelectTrackBuffer(out);
+    EmptyTrack();
+    return;
+  }
+  int64_t o = 0;  // measures before the start phrase
+  const int count = static_cast<int>(request.phrases.size());
+  const int start =
+      request.start_phrase < 0 || request.start_phrase >= count ? 0 : request.start_phrase;
+  for (int k = 0; k < start; ++k) o += request.phrases[k] > 0 ? request.phrases[k] : 0;
+  const int32_t cycle_end = Ticks(q, request.beats);
+  const int32_t rotation = Ticks(o, request.beats);
+
+  // The melody file in `a`, in the song's meter.
+  LoadSource(request.path, a);
+  if (request.melody_beats >= 1 && request.melody_beats != request.beats) {
+    SelectTrackBuffer(b);
+    MeterTrack(a, request.melody_beats, request.beats);
+    CopyTrack(b, a);
+  }
+  // Rotation: [O, Q) then [0, O), into `b`.
+  SelectTrackBuffer(b);
+  RangeTrack(a, rotation, cycle_end, 0);
+  SelectTrackBuffer(out);
+  RangeTrack(a, 0, rotation, 0);
+  SelectTrackBuffer(b);
+  JoinTrack(out);
+  CutTrack(cycle_end);
+  StripTempo();
+  // Channel 1 delayed, channel 11 as it is.
+  SelectTrackBuffer(a);
+  ChannelTrack(b, kMelodyChannel);
+  SelectTrackBuffer(out);
+  RangeTrack(a, 0, cycle_end, kMelodyDelay);
+  SelectTrackBuffer(a);
+  ChannelTrack(b, kChordChannel);
+  SelectTrackBuffer(b);
+  MergeTracks(out, a);
+  CopyTrack(b, out);
+  SelectTrackBuffer(out);
+  CutTrack(cycle_end);
+  StripTempo();
+}
+
+}  // namespace qm3
