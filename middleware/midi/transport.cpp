@@ -1,0 +1,209 @@
+#include "midi/transport.h"
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+
+#include "core/control_ids.h"
+#include "core/middle_internal.h"
+#include "midi/module_sender.h"
+#include "midi/pointer_follow.h"
+#include "midi/sequencer.h"
+#include "platform/clock.h"
+
+namespace qm3::midi {
+namespace {
+
+constexpr uint32_t kSongLeadIn = 384;  // the count-in measure of a generated song
+constexpr uint32_t kSongPlayNoCount = 336;
+
+std::atomic<bool> g_playing{false};  // the request
+std::atomic<bool> g_running{false};  // the fact
+std::atomic<int> g_play_result{0};
+std::unique_ptr<platform::Thread> g_thread;
+SmfPlaySource g_smf;
+CaptureHooks g_hooks;
+
+bool AudioCapture() {
+  return g_hooks.audio_capture_running && g_hooks.audio_capture_running();
+}
+bool InputCapture() {
+  return g_hooks.input_capture_running && g_hooks.input_capture_running();
+}
+uint32_t CaptureRangeEnd() {
+  return g_hooks.capture_range_end ? g_hooks.capture_range_end() : 0;
+}
+
+bool SongScreen(int screen) {
+  return screen == 3 || screen == 4 || screen == 5;
+}
+
+int32_t PointerTicks() {
+  long a = 0, b = 0;
+  RunProcess(kProcPointerPos, &a, &b);
+  return static_cast<int32_t>(a);
+}
+
+// Transpose of the current rhythm (catalog attribute 17), through the
+// rhythm field query when the catalog is loaded.
+int RhythmTranspose() {
+  return RhythmTransposeSemitones();
+}
+
+void EndPlay(Sequencer* seq, int screen, uint32_t final_pos) {
+  if (seq != nullptr) seq->StopPlay();
+  SendStop();
+  ResetAllChannels();
+  if (screen == 5 || screen == 7) FollowPointerTo(final_pos, /*force=*/true);
+  SetStreamPlaying(false);
+  EndPointerFollow();
+  g_running.store(false);
+  g_playing.store(false);
+  Notify(kStop, kNotifyValue);
+}
+
+void PlayThread() {
+  g_running.store(true);
+  const int screen = CurrentScreenNumber();
+  const bool song = SongScreen(screen);
+  auto seq = std::make_unique<Sequencer>();
+  seq->set_output_device(CurrentOutputDevice());
+  SequencerOptions opt;
+  opt.edit_mode = ReadValue(kEditingMode);
+  opt.tempo_control = ReadValue(kTempo);
+  for (int n = 0; n < 16; ++n) opt.part_playing[n] = ReadValue(0x4103 + 4 * n) != 0;
+  const bool precount_checked = ReadValue(kMenuPreCount) > 0;
+  uint32_t start = 0;
+  uint32_t end = 0;
+  uint32_t lead = 0;  // subtracted from positions before they reach the pointer
+  int rc = 0;
+  const uint32_t pointer = static_cast<uint32_t>(std::max(0, PointerTicks()));
+  if (song) {
+    rc = seq->OpenFile(SongFilePath(), 1.0);
+    lead = kSongLeadIn;
+    if (rc == 0) {
+      SendTranspose(RhythmTranspose());
+      if (pointer != 0) {
+        opt.count_in = false;
+        SendStart();
+        start = pointer + kSongLeadIn;
+      } else if (AudioCapture() || InputCapture()) {
+        opt.count_in = true;
+      } else if (precount_checked) {
+        opt.count_in = true;
+      } else {
+        start = kSongPlayNoCount;
+      }
+    }
+  } else {
+    if (g_smf.image == nullptr) {
+      rc = kResultMidiOpen;
+    } else {
+      rc = seq->OpenImage(g_smf.image, g_smf.size, g_smf.tempo_ratio);
+      opt.tempo_ratio = g_smf.tempo_ratio;
+      opt.gm_voices = g_smf.gm_voices;
+      lead = g_smf.own_marker ? kSongLeadIn : 0;
+      const uint32_t range_end = AudioCapture() ? CaptureRangeEnd() : 0;
+      if (pointer == 0) {
+        opt.count_in = AudioCapture() || precount_checked;
+        start = lead;
+      } else {
+        opt.count_in = AudioCapture();
+        start = lead + pointer;
+      }
+      if (range_end != 0) end = range_end + lead;
+    }
+  }
+  if (rc == 0) {
+    seq->set_options(opt);
+    SetStreamPlaying(true);
+    rc = seq->StartPlay(start, end);
+  }
+  if (rc != 0) {
+    seq->StopPlay();
+    SendStop();
+    ResetAllChannels();
+    SetStreamPlaying(false);
+    g_running.store(false);
+    g_playing.store(false);
+    g_play_result.store(rc);
+    return;
+  }
+  BeginPointerFollow(start > lead ? start - lead : 0);
+  g_play_result.store(0);
+
+  uint32_t song_end = static_cast<uint32_t>(std::max(0, ReadValue(kSongLength)));
+  if (!song && CaptureRangeEnd() != 0 && AudioCapture()) song_end = CaptureRangeEnd();
+  song_end += lead;
+  uint32_t previous = start;
+  uint32_t pos_out = 0;
+  bool over = false;
+  while (g_playing.load() && !over) {
+    uint32_t pos = seq->GetPosition();
+    if (pos < previous || pos >= song_end) {
+      pos = std::max(previous, std::min(pos, song_end));
+      if (pos < song_end) pos = song_end;
+      over = true;
+    }
+    previous = pos;
+    pos_out = pos > lead ? pos - lead : 0;
+    if (screen == 5 || screen == 7) FollowPointerTo(pos_out, false);
+    if (!over) platform::Sleep(5);
+  }
+  EndPlay(seq.get(), screen, pos_out);
+}
+
+}  // namespace
+
+std::string SongFilePath() {
+  return WorkDirectory() + "body_mid.dat";
+}
+
+void SetSmfPlaySource(const SmfPlaySource& source) {
+  g_smf = source;
+}
+void SetCaptureHooks(const CaptureHooks& hooks) {
+  g_hooks = hooks;
+}
+bool PlaybackRunning() {
+  return g_running.load();
+}
+bool PlayRequested() {
+  return g_playing.load();
+}
+
+int PressPlay() {
+  if (g_running.load()) return 0;
+  if (ReadValue(kEditingMode) == 0 && CurrentOutputDevice() != ModulePort()) {
+    WriteValue(kPlay, 0, false);
+    return kResultForeignPort;
+  }
+  if (g_thread) {
+    g_thread->Join();
+    g_thread.reset();
+  }
+  g_playing.store(true);
+  g_play_result.store(-1);
+  g_thread = std::make_unique<platform::Thread>(PlayThread);
+  while (g_play_result.load() == -1) platform::Sleep(1);
+  const int rc = g_play_result.load();
+  if (rc != 0) {
+    g_thread->Join();
+    g_thread.reset();
+  }
+  return rc;
+}
+
+void PressStop() {
+  g_playing.store(false);
+}
+
+void StopAndWait() {
+  g_playing.store(false);
+  if (g_thread) {
+    g_thread->Join();
+    g_thread.reset();
+  }
+}
+
+}  // namespace qm3::midi

@@ -1,0 +1,46 @@
+// The transport: play and stop buttons, the play thread that runs a playback
+// from start to end (generated song or opened Standard MIDI File), the
+// pointer that follows it, and return to top, rewind and fast-forward.
+//
+// Thread rules: PressPlay/PressStop/Move* run on the host thread; PressPlay
+// blocks until the play thread has published its start result. The play
+// thread polls the stream position every 5 ms on the platform clock.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace qm3::midi {
+
+inline constexpr int kResultForeignPort = 26;
+
+// 0, 13 or 26 (a song on another port than the module's).
+int PressPlay();
+void PressStop();
+// Stops and waits until the play thread has ended.
+void StopAndWait();
+bool PlaybackRunning();  // the running mark (process 39)
+bool PlayRequested();    // the playing flag
+
+// What an SMF play needs from the part-editing model; set by its owner.
+struct SmfPlaySource {
+  const uint8_t* image = nullptr;
+  size_t size = 0;
+  double tempo_ratio = 1.0;
+  bool own_marker = false;  // the file carries the system's own marker: L = 384
+  bool gm_voices = false;
+};
+void SetSmfPlaySource(const SmfPlaySource& source);
+
+// Captures (audio or input) ask for a count-in and change the play range.
+struct CaptureHooks {
+  bool (*audio_capture_running)() = nullptr;
+  bool (*input_capture_running)() = nullptr;
+  // During the audio capture of a range: its end in ticks, else 0.
+  uint32_t (*capture_range_end)() = nullptr;
+};
+void SetCaptureHooks(const CaptureHooks& hooks);
+
+// The generated song's file (in the work folder).
+std::string SongFilePath();
+
+}  // namespace qm3::midi
