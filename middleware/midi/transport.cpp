@@ -50,6 +50,11 @@ int RhythmTranspose() {
   return RhythmTransposeSemitones();
 }
 
+// The play button's record toggles on every write; this puts it back to 0.
+void ReleasePlayButton() {
+  if (ReadValue(kPlay) != 0) WriteValue(kPlay, 0, false);
+}
+
 void EndPlay(Sequencer* seq, int screen, uint32_t final_pos) {
   if (seq != nullptr) seq->StopPlay();
   SendStop();
@@ -58,12 +63,15 @@ void EndPlay(Sequencer* seq, int screen, uint32_t final_pos) {
   SetStreamPlaying(false);
   EndPointerFollow();
   g_running.store(false);
+  SetPlaying(false);
   g_playing.store(false);
+  ReleasePlayButton();
   Notify(kStop, kNotifyValue);
 }
 
 void PlayThread() {
   g_running.store(true);
+  SetPlaying(true);
   const int screen = CurrentScreenNumber();
   const bool song = SongScreen(screen);
   auto seq = std::make_unique<Sequencer>();
@@ -125,7 +133,9 @@ void PlayThread() {
     ResetAllChannels();
     SetStreamPlaying(false);
     g_running.store(false);
+    SetPlaying(false);
     g_playing.store(false);
+    ReleasePlayButton();
     g_play_result.store(rc);
     return;
   }
@@ -175,7 +185,7 @@ bool PlayRequested() {
 int PressPlay() {
   if (g_running.load()) return 0;
   if (ReadValue(kEditingMode) == 0 && CurrentOutputDevice() != ModulePort()) {
-    WriteValue(kPlay, 0, false);
+    ReleasePlayButton();
     return kResultForeignPort;
   }
   if (g_thread) {
