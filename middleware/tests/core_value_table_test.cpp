@@ -103,12 +103,13 @@ TEST_F(ValueTableTest, EmptyEntriesAndIndexesPastTheDirectory) {
 }
 
 TEST_F(ValueTableTest, PlayButtonToggleWhateverIsWritten) {
+  // Written without the transport's reaction (which would start a play).
   EXPECT_EQ(Get(kPlay), 0);
-  QM3SetValue(kPlay, 0, 0, 0);
+  qm3::WriteValue(kPlay, 0, false);
   EXPECT_EQ(Get(kPlay), 1);
-  QM3SetValue(kPlay, 0, 1, 0);
+  qm3::WriteValue(kPlay, 1, false);
   EXPECT_EQ(Get(kPlay), 0);
-  QM3SetValue(kPlay, 0, 77, 0);
+  qm3::WriteValue(kPlay, 77, false);
   EXPECT_EQ(Get(kPlay), 1);
   // Other commands act on the flag's record.
   QM3SetValue(kPlay, 2, 0, 0);
