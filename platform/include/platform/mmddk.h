@@ -81,6 +81,36 @@ struct MIDIOPENDESC {
   DWORD_PTR rgIds[1];
 };
 
+// The capability records a driver fills for MODM_GETDEVCAPS and
+// MIDM_GETDEVCAPS (dwParam1 the record, dwParam2 its size: 84 and 76 bytes),
+// with names in UTF-16; the layer converts them for the midi*GetDevCaps
+// callers.
+using WCHAR = char16_t;
+struct MIDIOUTCAPSW {
+  WORD wMid;
+  WORD wPid;
+  MMVERSION vDriverVersion;
+  WCHAR szPname[MAXPNAMELEN];
+  WORD wTechnology;
+  WORD wVoices;
+  WORD wNotes;
+  WORD wChannelMask;
+  DWORD dwSupport;
+};
+static_assert(sizeof(MIDIOUTCAPSW) == 84);
+struct MIDIINCAPSW {
+  WORD wMid;
+  WORD wPid;
+  MMVERSION vDriverVersion;
+  WCHAR szPname[MAXPNAMELEN];
+  DWORD dwSupport;
+};
+static_assert(sizeof(MIDIINCAPSW) == 76);
+
+// Open: dwUser of MODM_OPEN/MIDM_OPEN points to a DWORD_PTR where the driver
+// stores its per-client value; every later message of that client carries
+// it as dwUser. Callbacks name the client's handle (MIDIOPENDESC::hMidi).
+
 // DriverCallback flags: the callback type is HIWORD(open flags) & DCB_TYPEMASK.
 constexpr DWORD DCB_NULL = 0x0000;
 constexpr DWORD DCB_WINDOW = 0x0001;

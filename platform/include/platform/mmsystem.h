@@ -68,6 +68,10 @@ constexpr DWORD CALLBACK_THREAD = 0x00020000;
 constexpr DWORD CALLBACK_FUNCTION = 0x00030000;
 constexpr DWORD CALLBACK_EVENT = 0x00050000;
 constexpr DWORD MIDI_IO_STATUS = 0x00000020;
+// With CALLBACK_EVENT, dwCallback is a platform::Event* (platform/clock.h),
+// set once per callback message. With CALLBACK_WINDOW it is a host window
+// (platform/host_window.h) that receives (message, handle, param1).
+constexpr DWORD WAVE_FORMAT_QUERY = 0x00000001;
 
 constexpr UINT MM_WIM_OPEN = 0x3BE;
 constexpr UINT MM_WIM_CLOSE = 0x3BF;
