@@ -1,4 +1,5 @@
 // Making the play-time song from the current values (song-creation button).
+#include <cmath>
 #include <utility>
 
 #include "core/control_ids.h"
@@ -28,6 +29,14 @@ int OnCreateSong(ControlId, int32_t) {
   return MakePlayTimeSong();
 }
 QM3_REACTION(kCreateSongButton, OnCreateSong, kStageSong);
+
+// New song by playing time: one minute from time 0.
+int OnNewPlayTimeSong(ControlId, int32_t) {
+  SetAndNotify(kStartTime, 0);
+  SetAndNotify(kEndTime, static_cast<int32_t>(std::floor(CurrentFramesPerSecond() * 60 + 0.5)));
+  return kRcOk;
+}
+QM3_REACTION(kMenuNewPlayTimeSong, OnNewPlayTimeSong, kStageSong);
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "builder_test_content.h"
+#include "core/time_base.h"
 #include "core_test_host.h"
 #include "platform/sjis.h"
 #include "song/phrase_list.h"
@@ -56,6 +57,15 @@ TEST_F(BuilderHostTest, FittedTimesAndSectionsArePosted) {
   EXPECT_TRUE(WasPosted(posted, kEndTime));
   EXPECT_TRUE(WasPosted(posted, kIntro));
   EXPECT_FALSE(WasPosted(posted, kStartTime));
+}
+
+TEST_F(BuilderHostTest, NewPlayTimeSongSpansOneMinuteOfTheTimeBase) {
+  WriteValue(kStartTime, 500, false);
+  WriteValue(kTimeBase, kTimeBase2997, false);
+  ASSERT_EQ(Set(kMenuNewPlayTimeSong, 1), 0);
+  EXPECT_EQ(Get(kStartTime), 0);
+  EXPECT_EQ(Get(kEndTime), 1798);
+  EXPECT_TRUE(WasPosted(Drain(), kEndTime));
 }
 
 TEST_F(BuilderHostTest, SongButtonMakesTheSongThatProcessOneHandsOut) {
