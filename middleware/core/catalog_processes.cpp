@@ -4,22 +4,11 @@
 #include <cstdint>
 
 #include "core/catalog.h"
+#include "core/control_ids.h"
 #include "core/middle_internal.h"
-#include "core/time_screen.h"
 
 namespace qm3 {
 namespace {
-
-constexpr ControlId kIdRhythm = 0x0303;
-constexpr ControlId kIdMelodyChoice = 0x0305;
-constexpr ControlId kIdUserMelody = 0x0306;
-constexpr ControlId kIdStartPhrase = 0x030E;
-constexpr ControlId kIdTempo = 0x0409;
-// The same records under the real-time screen's names.
-constexpr ControlId kIdRealTimeRhythm = 0x0405;
-constexpr ControlId kIdRealTimeMelodyChoice = 0x0407;
-constexpr ControlId kIdRealTimeUserMelody = 0x0408;
-constexpr ControlId kIdRealTimeStartPhrase = 0x0422;
 
 // Internal "no memory" (-4) is code 4 at the interface.
 int Code(int rc) {
@@ -73,38 +62,38 @@ int InitCatalogs() {
 }
 
 bool OnRealTimeScreen() {
-  return CurrentScreenNumber() == kScreenRealTime;
+  return CurrentScreen() == kScreenRealTime;
 }
 
 // The rhythm's default melody and start phrase A, as an automatic melody
 // choice makes them.
 void ChooseDefaultMelody() {
   const bool real_time = OnRealTimeScreen();
-  WriteValue(kIdUserMelody, DefaultMelodyForRhythm(ReadValue(kIdRhythm)), false);
-  WriteValue(kIdStartPhrase, 0, false);
-  Notify(real_time ? kIdRealTimeUserMelody : kIdUserMelody, kNotifyValue);
-  Notify(real_time ? kIdRealTimeStartPhrase : kIdStartPhrase, kNotifyValue);
+  WriteValue(kUserMelody, DefaultMelodyForRhythm(ReadValue(kRhythm)), false);
+  WriteValue(kStartPhrase, 0, false);
+  Notify(real_time ? kRealTimeUserMelody : kUserMelody, kNotifyValue);
+  Notify(real_time ? kRealTimeStartPhrase : kStartPhrase, kNotifyValue);
 }
 
 int OnRhythm(ControlId, int32_t) {
-  if (ReadValue(kIdMelodyChoice) == 0) ChooseDefaultMelody();
+  SetRememberedRhythm(ReadValue(kRhythm));
+  if (ReadValue(kMelodyChoice) == 0) ChooseDefaultMelody();
   if (OnRealTimeScreen()) {
-    const int64_t tempo =
-        static_cast<int64_t>(RhythmFieldQuery(ReadValue(kIdRhythm), 0, 0)) * 10000;
+    const int64_t tempo = static_cast<int64_t>(RhythmFieldQuery(ReadValue(kRhythm), 0, 0)) * 10000;
     if (tempo >= INT32_MIN && tempo <= INT32_MAX) {
-      WriteValue(kIdTempo, static_cast<int32_t>(tempo), false);
-      Notify(kIdTempo, kNotifyValue);
+      WriteValue(kTempo, static_cast<int32_t>(tempo), false);
+      Notify(kTempo, kNotifyValue);
     }
   }
   return 0;
 }
 
 int OnMelodyChoice(ControlId, int32_t) {
-  const bool user = ReadValue(kIdMelodyChoice) == 1;
-  WriteAlive(kIdUserMelody, user);
-  WriteAlive(kIdStartPhrase, user);
+  const bool user = ReadValue(kMelodyChoice) == 1;
+  WriteAlive(kUserMelody, user);
+  WriteAlive(kStartPhrase, user);
   if (!user) ChooseDefaultMelody();
-  RedrawAfterAliveChange();
+  RedrawScreen();
   return 0;
 }
 
@@ -121,9 +110,8 @@ QM3_PROCESS(44, RemoveMelody);
 QM3_PROCESS(45, RemoveRhythm);
 QM3_PROCESS(46, GetStartPhraseData);
 QM3_INIT_STEP(kInitCatalogs, InitCatalogs);
-QM3_REACTION(kIdRhythm, OnRhythm, kStageValues);
-QM3_REACTION(kIdRealTimeRhythm, OnRhythm, kStageValues);
-QM3_REACTION(kIdMelodyChoice, OnMelodyChoice, kStageValues);
-QM3_REACTION(kIdRealTimeMelodyChoice, OnMelodyChoice, kStageValues);
+// Writes through the real-time screen's names (0x0405, 0x0407) run these too.
+QM3_REACTION(kRhythm, OnRhythm, kStageValues);
+QM3_REACTION(kMelodyChoice, OnMelodyChoice, kStageValues);
 
 }  // namespace qm3

@@ -5,17 +5,16 @@
 
 #include "core/catalog.h"
 #include "core/catalog_store.h"
+#include "core/control_ids.h"
 #include "core/middle_internal.h"
 
 namespace qm3 {
 namespace {
 
-constexpr ControlId kIdRhythmChoice = 0x0303;
-constexpr ControlId kIdMoodChoice = 0x0304;
 constexpr int32_t kLargestPhraseId = 99999999;
 
 bool DarkMood() {
-  return ReadValue(kIdMoodChoice) != 0;
+  return ReadValue(kMood) != 0;
 }
 
 const RhythmGroupStore* FindGroup(int32_t rhythm_id) {
@@ -96,8 +95,7 @@ const char* RhythmText(int32_t rhythm_id, int code) {
 
 int32_t MelodyFieldQuery(int32_t melody_index, int code, int32_t k) {
   if (code == kMelodyDefault) {
-    return DefaultMelodyIndex(melody_index,
-                              RhythmFieldQuery(ReadValue(kIdRhythmChoice), kRhythmBeats, 0));
+    return DefaultMelodyIndex(melody_index, RhythmFieldQuery(ReadValue(kRhythm), kRhythmBeats, 0));
   }
   const QM3MelodyData* m = FindMelody(melody_index);
   const bool dark = DarkMood();

@@ -28,7 +28,7 @@ FileTiming& File() {
 }
 
 bool SongMode() {
-  return ReadValue(kIdEditMode) == 0;
+  return ReadValue(kEditingMode) == 0;
 }
 
 // The tempo map in effect: a file's, and only outside song mode.
@@ -44,7 +44,7 @@ double SafeTempo(int32_t tempo) {
 }
 
 double CurrentTempo() {
-  return SafeTempo(ReadValue(kIdTempo));
+  return SafeTempo(ReadValue(kTempo));
 }
 
 }  // namespace
@@ -63,7 +63,7 @@ double FramesPerSecond(int32_t time_base) {
 }
 
 double CurrentFramesPerSecond() {
-  return FramesPerSecond(ReadValue(kIdTimeBase));
+  return FramesPerSecond(ReadValue(kTimeBase));
 }
 
 double DisplayDivisor(int32_t display_mode) {
@@ -88,7 +88,7 @@ double DisplayDivisor(int32_t display_mode) {
 int32_t BeatsPerMeasure() {
   int32_t beats = kDefaultBeats;
   if (SongMode()) {
-    if (const QM3RhythmData* rhythm = FindRhythm(ReadValue(kIdRhythm))) beats = rhythm->lBeats;
+    if (const QM3RhythmData* rhythm = FindRhythm(ReadValue(kRhythm))) beats = rhythm->lBeats;
   } else {
     beats = File().beats;
   }
@@ -157,16 +157,16 @@ int32_t RoundToInt32(double x) {
 }
 
 int32_t TickToTime(int32_t ticks) {
-  return RoundToInt32(ReadValue(kIdStartTime) + TicksToFrames(ticks));
+  return RoundToInt32(ReadValue(kStartTime) + TicksToFrames(ticks));
 }
 
 int32_t TimeToTick(int32_t frames) {
-  return RoundToInt32(FramesToTicks(static_cast<double>(frames) - ReadValue(kIdStartTime)));
+  return RoundToInt32(FramesToTicks(static_cast<double>(frames) - ReadValue(kStartTime)));
 }
 
 int32_t TickToMajorUnit(int32_t ticks) {
-  const double f = ReadValue(kIdStartTime) + TicksToFrames(ticks);
-  const int32_t mode = ReadValue(kIdTimeDisplay);
+  const double f = ReadValue(kStartTime) + TicksToFrames(ticks);
+  const int32_t mode = ReadValue(kTimeDisplayMode);
   if (mode != kDisplayCodeDrop) return RoundToInt32(f / DisplayDivisor(mode));
   // Drop-frame counting: frames to the seconds the time code shows.
   const int64_t whole = RoundToInt32(f);
@@ -183,7 +183,7 @@ int32_t TickToMajorUnit(int32_t ticks) {
 }
 
 int32_t MajorUnitToTick(int32_t units) {
-  const int32_t mode = ReadValue(kIdTimeDisplay);
+  const int32_t mode = ReadValue(kTimeDisplayMode);
   double f;
   if (mode == kDisplayCodeDrop) {
     const int64_t s = units;
@@ -193,7 +193,7 @@ int32_t MajorUnitToTick(int32_t units) {
   } else {
     f = static_cast<double>(units) * DisplayDivisor(mode);
   }
-  return RoundToInt32(FramesToTicks(f - ReadValue(kIdStartTime)));
+  return RoundToInt32(FramesToTicks(f - ReadValue(kStartTime)));
 }
 
 }  // namespace qm3

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/control_ids.h"
 #include "core/middle_internal.h"
 
 namespace qm3 {
@@ -16,17 +17,6 @@ namespace qm3 {
 constexpr int32_t kTicksPerBeat = 96;
 // Tempo used before the first tempo map entry: 120 beats per minute.
 constexpr int32_t kDefaultTempo = 1200000;
-
-// Identifiers this component reads (also named in the value table).
-constexpr ControlId kIdStartTime = 0x0301;
-constexpr ControlId kIdEndTime = 0x0302;
-constexpr ControlId kIdRhythm = 0x0303;
-constexpr ControlId kIdMood = 0x0304;
-constexpr ControlId kIdSongLength = 0x0403;
-constexpr ControlId kIdTempo = 0x0409;
-constexpr ControlId kIdEditMode = 0x0501;
-constexpr ControlId kIdTimeBase = 0x0901;
-constexpr ControlId kIdTimeDisplay = 0x0902;
 
 // Time base (value of 0x0901).
 enum TimeBase : int32_t {

@@ -6,13 +6,13 @@
 #include <cstring>
 #include <string>
 
+#include "core/control_ids.h"
 #include "core/time_base.h"
 #include "platform/sjis.h"
 
 namespace qm3 {
 namespace {
 
-constexpr ControlId kIdTempoHundredths = 0x050A;
 // Digits beyond this cannot change an in-range result; saturating here keeps
 // the field arithmetic free of overflow whatever is typed.
 constexpr int64_t kFieldCap = 1000000000000LL;
@@ -181,12 +181,12 @@ int32_t ParseTimeInMode(int32_t mode, const char* text) {
 
 int32_t FormatTimeCode(int32_t frames, char* text) {
   if (text == nullptr) return 0;
-  FormatTimeInMode(ReadValue(kIdTimeDisplay), frames, text);
+  FormatTimeInMode(ReadValue(kTimeDisplayMode), frames, text);
   return 0;
 }
 
 int32_t ParseTimeCode(const char* text, int32_t* frames) {
-  if (frames != nullptr) *frames = ParseTimeInMode(ReadValue(kIdTimeDisplay), text);
+  if (frames != nullptr) *frames = ParseTimeInMode(ReadValue(kTimeDisplayMode), text);
   return 0;
 }
 
@@ -256,8 +256,9 @@ ControlId AccessedId() {
 
 // 0x050A and its second name in group 0x07 show 1/100 BPM.
 static bool HundredthsView() {
-  return (g_accessed_id & 0xFF) == (kIdTempoHundredths & 0xFF) &&
-         ((g_accessed_id >> 8) == 0x05 || (g_accessed_id >> 8) == 0x07);
+  return IndexOf(g_accessed_id) == IndexOf(kEditTempo) &&
+         (GroupOf(g_accessed_id) == kGroupSongEdit ||
+          GroupOf(g_accessed_id) == kGroupSongEditSecond);
 }
 
 int32_t FormatTempo(int32_t value, char* text) {

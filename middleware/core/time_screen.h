@@ -1,18 +1,16 @@
-// The screen the host shows, as the time and catalog reactions need it: which
-// screen is current and the redraw after enabled states changed.
+// The screen the host shows, as the time, catalog and song reactions ask for
+// it: a thin view over the core's screen state.
 //
 // Thread rules: host thread; posts notifications, never blocks.
 #pragma once
 #include <cstdint>
 
+#include "core/control_ids.h"
+
 namespace qm3 {
 
-// Screen numbers (the nn of 0x42nn).
-constexpr int32_t kScreenPlayTime = 3;
-constexpr int32_t kScreenRealTime = 4;
-constexpr int32_t kScreenSongEdit = 5;
-
-// The current screen's number; 0 before the host announced one.
+// The current screen's number (the nn of 0x42nn); 0 before the host announced
+// one.
 int32_t CurrentScreenNumber();
 
 // Redraws the transport window and then the current screen (by the editing

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "core/catalog.h"
+#include "core/control_ids.h"
+#include "core/core_state.h"
 #include "core/middle_internal.h"
 #include "platform/sjis.h"
 
@@ -29,6 +31,7 @@ const char kMelodies[] =
 class CatalogQueryTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ResetMiddlewareForTest();
     ASSERT_EQ(ParseRhythmCatalog(kRhythms), 0);
     ASSERT_EQ(ParseMelodyCatalog(kMelodies), 0);
     WriteValue(0x0304, 0, false);
@@ -37,6 +40,7 @@ class CatalogQueryTest : public ::testing::Test {
     WriteValue(0x0303, 0, false);
   }
   void TearDown() override {
+    ResetMiddlewareForTest();
     ParseRhythmCatalog("");
     ParseMelodyCatalog("");
   }
@@ -129,6 +133,18 @@ TEST_F(CatalogQueryTest, RhythmChoiceBringsItsDefaultMelody) {
   EXPECT_EQ(ReadValue(0x0306), 0);
   EXPECT_FALSE(ReadAlive(0x0306));
   EXPECT_FALSE(ReadAlive(0x030E));
+}
+
+TEST_F(CatalogQueryTest, RhythmOnTheRealTimeScreenSetsItsStandardTempo) {
+  SetCurrentScreen(kScreenRealTime);
+  WriteValue(kRealTimeRhythm, 1);
+  EXPECT_EQ(ReadValue(kTempo), 960000);
+  EXPECT_EQ(ReadValue(kUserMelody), 1);
+  EXPECT_EQ(RememberedRhythm(), 1);
+  SetCurrentScreen(kScreenPlayTime);
+  WriteValue(kRhythm, 0);
+  EXPECT_EQ(ReadValue(kTempo), 960000);  // the play-time screen keeps it
+  EXPECT_EQ(RememberedRhythm(), 0);
 }
 
 TEST_F(CatalogQueryTest, FixedLists) {

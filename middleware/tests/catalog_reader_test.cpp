@@ -29,6 +29,7 @@ std::string Rhythms(int groups, int per_group) {
 class CatalogReaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ResetMiddlewareForTest();
     dir_ = fs::temp_directory_path() /
            ("catalog_reader_test_" +
             std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
@@ -38,6 +39,7 @@ class CatalogReaderTest : public ::testing::Test {
     SetHostDirectory(dir_.string() + "/");
   }
   void TearDown() override {
+    ResetMiddlewareForTest();
     SetHostDirectory(saved_host_);
     fs::remove_all(dir_);
     ParseRhythmCatalog("");

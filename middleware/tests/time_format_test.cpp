@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/middle_internal.h"
 #include "core/time_base.h"
 #include "platform/sjis.h"
 
@@ -22,12 +23,14 @@ std::string Format(int32_t mode, int32_t frames) {
 class TimeFormatTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteValue(kIdEditMode, 0, false);
-    WriteValue(kIdTimeBase, kTimeBase30, false);
-    WriteValue(kIdTimeDisplay, kDisplayCode30, false);
-    WriteValue(kIdRhythm, 0x7FFF0000, false);  // no such rhythm: 4 beats
+    ResetMiddlewareForTest();
+    WriteValue(kEditingMode, 0, false);
+    WriteValue(kTimeBase, kTimeBase30, false);
+    WriteValue(kTimeDisplayMode, kDisplayCode30, false);
+    WriteValue(kRhythm, 0x7FFF0000, false);  // no such rhythm: 4 beats
     NoteAccessedId(0);
   }
+  void TearDown() override { ResetMiddlewareForTest(); }
 };
 
 TEST_F(TimeFormatTest, EveryModeParsesBackWhatItFormatsOverTheWholeRange) {
@@ -101,7 +104,7 @@ TEST_F(TimeFormatTest, EndlessDigitsSaturateInsteadOfOverflowing) {
 
 TEST_F(TimeFormatTest, CurrentDisplayModeSelectsTheForm) {
   char text[kFormatTextSize];
-  WriteValue(kIdTimeDisplay, kDisplayFeet16mm, false);
+  WriteValue(kTimeDisplayMode, kDisplayFeet16mm, false);
   FormatTimeCode(85, text);
   EXPECT_STREQ(text, "      2+05");
   int32_t v = 0;
@@ -117,7 +120,7 @@ TEST_F(TimeFormatTest, MeasureBeatTickRoundTripsForEveryMetre) {
   EXPECT_STREQ(text, "999:4");
   for (int32_t beats : {2, 3, 4, 5, 7, 12}) {
     SetFileBeatsPerMeasure(beats);
-    WriteValue(kIdEditMode, 1, false);
+    WriteValue(kEditingMode, 1, false);
     for (int32_t t = 0; t <= kLargestTick; ++t) {
       FormatMeasureBeatTick(t, text);
       int32_t back = -1;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/middle_internal.h"
 #include "core/time_base.h"
 
 namespace qm3 {
@@ -18,22 +19,25 @@ constexpr int32_t kMeasure = 384;  // 4/4: two seconds, 60 frames at 120 BPM
 class TimeSyncTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteValue(kIdEditMode, 0, false);
-    WriteValue(kIdRhythm, 0x7FFF0000, false);  // no such rhythm: 4 beats
-    WriteValue(kIdTimeBase, kTimeBase30, false);
-    for (ControlId id : {kIdStartTime, kIdEndTime, kT1, kT2}) WriteRange(id, 0, 1079999);
-    for (ControlId id : {kP1, kP2, kIdSongLength}) WriteRange(id, 0, 383615);
-    WriteRange(kIdTempo, 400000, 3000000);
-    WriteValue(kIdTempo, 1200000, false);
-    WriteValue(kIdSongLength, 20 * kMeasure, false);
-    WriteValue(kIdStartTime, 300, false);
-    WriteValue(kIdEndTime, 1500, false);
+    ResetMiddlewareForTest();
+    WriteValue(kEditingMode, 0, false);
+    WriteValue(kRhythm, 0x7FFF0000, false);  // no such rhythm: 4 beats
+    WriteValue(kTimeBase, kTimeBase30, false);
+    for (ControlId id : {kStartTime, kEndTime, kT1, kT2}) WriteRange(id, 0, 1079999);
+    for (ControlId id : {kP1, kP2, kSongLength}) WriteRange(id, 0, 383615);
+    WriteRange(kTempo, 400000, 3000000);
+    WriteValue(kTempo, 1200000, false);
+    WriteValue(kSongLength, 20 * kMeasure, false);
+    WriteValue(kStartTime, 300, false);
+    WriteValue(kEndTime, 1500, false);
     WriteValue(kP1, kMeasure, false);
     WriteValue(kT1, 360, false);
     WriteValue(kP2, 5 * kMeasure, false);
     WriteValue(kT2, 600, false);
     WriteValue(kMethod, 0);
   }
+  void TearDown() override { ResetMiddlewareForTest(); }
+
   // Where a position plays now.
   int32_t PlaysAt(int32_t ticks) { return TickToTime(ticks); }
 };
@@ -41,7 +45,7 @@ class TimeSyncTest : public ::testing::Test {
 TEST_F(TimeSyncTest, MethodEnablesItsFields) {
   EXPECT_TRUE(ReadAlive(kT2));
   EXPECT_TRUE(ReadAlive(kP2));
-  EXPECT_FALSE(ReadAlive(kIdTempo));
+  EXPECT_FALSE(ReadAlive(kTempo));
   EXPECT_EQ(ReadValue(0x431F), 1);
   EXPECT_EQ(ReadValue(0x4320), 0);
   WriteValue(kMethod, 1);
@@ -49,7 +53,7 @@ TEST_F(TimeSyncTest, MethodEnablesItsFields) {
   EXPECT_TRUE(ReadAlive(kP1));
   EXPECT_FALSE(ReadAlive(kT2));
   EXPECT_FALSE(ReadAlive(kP2));
-  EXPECT_TRUE(ReadAlive(kIdTempo));
+  EXPECT_TRUE(ReadAlive(kTempo));
   EXPECT_TRUE(ReadAlive(0x040A));
   EXPECT_EQ(ReadValue(0x431F), 0);
   EXPECT_EQ(ReadValue(0x4320), 1);
@@ -57,41 +61,41 @@ TEST_F(TimeSyncTest, MethodEnablesItsFields) {
 
 TEST_F(TimeSyncTest, SecondPointSetsTheTempoAndBothPointsPlayOnTime) {
   WriteValue(kT2, 660);  // the four measures now last 300 frames
-  EXPECT_EQ(ReadValue(kIdTempo), 960000);
+  EXPECT_EQ(ReadValue(kTempo), 960000);
   EXPECT_EQ(PlaysAt(ReadValue(kP1)), 360);
   EXPECT_EQ(PlaysAt(ReadValue(kP2)), 660);
-  EXPECT_EQ(ReadValue(kIdEndTime) - ReadValue(kIdStartTime), 1200);  // length unchanged
+  EXPECT_EQ(ReadValue(kEndTime) - ReadValue(kStartTime), 1200);  // length unchanged
   WriteValue(kP2, 3 * kMeasure);
-  EXPECT_EQ(ReadValue(kIdTempo), 480000);
+  EXPECT_EQ(ReadValue(kTempo), 480000);
   EXPECT_EQ(PlaysAt(ReadValue(kP1)), 360);
   EXPECT_EQ(PlaysAt(ReadValue(kP2)), 660);
 }
 
 TEST_F(TimeSyncTest, TempoOutsideItsRangeStays) {
   WriteValue(kT2, 361);  // would need 240 x the tempo
-  EXPECT_EQ(ReadValue(kIdTempo), 1200000);
+  EXPECT_EQ(ReadValue(kTempo), 1200000);
   WriteValue(kT2, 360);  // same time as point 1: no tempo at all
-  EXPECT_EQ(ReadValue(kIdTempo), 1200000);
+  EXPECT_EQ(ReadValue(kTempo), 1200000);
   WriteValue(kT2, 0);  // before point 1: negative tempo
-  EXPECT_EQ(ReadValue(kIdTempo), 1200000);
+  EXPECT_EQ(ReadValue(kTempo), 1200000);
 }
 
 TEST_F(TimeSyncTest, FirstPointTimeMovesTheSong) {
   WriteValue(kMethod, 1);
   WriteValue(kT1, 390);
-  EXPECT_EQ(ReadValue(kIdStartTime), 330);
-  EXPECT_EQ(ReadValue(kIdEndTime), 1530);
+  EXPECT_EQ(ReadValue(kStartTime), 330);
+  EXPECT_EQ(ReadValue(kEndTime), 1530);
   EXPECT_EQ(ReadValue(kT2), 630);  // sync point 2 follows in method 1
   WriteValue(kP1, 2 * kMeasure);   // P1 moves: the song moves under T1
-  EXPECT_EQ(ReadValue(kIdStartTime), 270);
+  EXPECT_EQ(ReadValue(kStartTime), 270);
   EXPECT_EQ(PlaysAt(2 * kMeasure), 390);
 }
 
 TEST_F(TimeSyncTest, DirectTempoKeepsPointOneInPlace) {
   WriteValue(kMethod, 1);
-  WriteValue(kIdTempo, 600000, false);
+  WriteValue(kTempo, 600000, false);
   WriteValue(kTempoView, ReadValue(kTempoView));  // run the reaction
-  EXPECT_EQ(ReadValue(kIdStartTime), 240);
+  EXPECT_EQ(ReadValue(kStartTime), 240);
   EXPECT_EQ(PlaysAt(kMeasure), 360);
   EXPECT_EQ(ReadValue(kT2), PlaysAt(5 * kMeasure));
 }
@@ -99,7 +103,7 @@ TEST_F(TimeSyncTest, DirectTempoKeepsPointOneInPlace) {
 TEST_F(TimeSyncTest, SpacingKeepsOneMeasureBetweenThePoints) {
   WriteValue(kMethod, 1);
   // Room before the song, so that the start time can follow every move.
-  WriteValue(kIdStartTime, 1440, false);
+  WriteValue(kStartTime, 1440, false);
   WriteValue(kT1, 1500, false);
   WriteValue(kP1, 5 * kMeasure);
   EXPECT_EQ(ReadValue(kP2), 6 * kMeasure);
@@ -114,20 +118,20 @@ TEST_F(TimeSyncTest, SpacingKeepsOneMeasureBetweenThePoints) {
 TEST_F(TimeSyncTest, StartTimeNeverFallsBelowZero) {
   WriteValue(kMethod, 1);
   WriteValue(kT1, 30);  // P1 would need the song to start at -30
-  EXPECT_EQ(ReadValue(kIdStartTime), 0);
-  EXPECT_EQ(ReadValue(kIdEndTime), 1200);
+  EXPECT_EQ(ReadValue(kStartTime), 0);
+  EXPECT_EQ(ReadValue(kEndTime), 1200);
   EXPECT_EQ(ReadValue(kP1), 192);  // the position that plays at T1
   EXPECT_EQ(PlaysAt(ReadValue(kP1)), 30);
 }
 
 TEST_F(TimeSyncTest, EndTimeNeverPassesItsMaximum) {
   WriteValue(kMethod, 1);
-  WriteValue(kIdStartTime, 1078000, false);
-  WriteValue(kIdEndTime, 1079200, false);
+  WriteValue(kStartTime, 1078000, false);
+  WriteValue(kEndTime, 1079200, false);
   WriteValue(kT1, 1078060, false);
   WriteValue(kT1, 1079000);  // the song could move 799 frames at most
-  EXPECT_EQ(ReadValue(kIdEndTime), 1079999);
-  EXPECT_EQ(ReadValue(kIdStartTime), 1078799);
+  EXPECT_EQ(ReadValue(kEndTime), 1079999);
+  EXPECT_EQ(ReadValue(kStartTime), 1078799);
   EXPECT_EQ(ReadValue(kP1), TimeToTick(1079000));
   EXPECT_GE(ReadValue(kP2) - ReadValue(kP1), kMeasure);
 }
