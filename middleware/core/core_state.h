@@ -64,6 +64,17 @@ void ReleaseUndoSnapshot();
 namespace qm3 {
 // The output port list of the last QM3MiddleInit.
 const QM3OutDeviceList& OutputDeviceList();
+// Where QM3MiddleInit lists the output ports (the platform by default).
+struct PortEnumerator {
+  unsigned (*count)() = nullptr;
+  // 0 on success; fills the zero-terminated product name (32 bytes).
+  int (*name)(unsigned device, char* name32) = nullptr;
+};
+void SetPortEnumeratorForTest(const PortEnumerator& enumerator);
+
+// The result of an init call: a failure of steps 8 and 9 as it is; else 9
+// without the module for the first three calls, 10 on the fourth, then 0.
+int CountedInitResult(int rc, int earlier_calls, bool module_found);
 // End: the lock is deleted last.
 void DeleteMiddleLock();
 }  // namespace qm3

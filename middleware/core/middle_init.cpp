@@ -36,6 +36,7 @@ struct InitState {
   bool ready_deadline_set = false;
   uint32_t ready_deadline = 0;
   ModulePortFoundFn port_found = nullptr;
+  PortEnumerator ports;
   std::string host_dir;
   std::string work_dir;
   bool host_dir_given = false;
@@ -92,19 +93,33 @@ std::string ComputeWorkDirectory(const std::string& host_dir) {
   return dir;
 }
 
+unsigned PlatformPortCount() {
+  return platform::midiOutGetNumDevs();
+}
+
+int PlatformPortName(unsigned device, char* name32) {
+  platform::MIDIOUTCAPS caps{};
+  if (platform::midiOutGetDevCaps(device, &caps, sizeof caps) != platform::MMSYSERR_NOERROR)
+    return 1;
+  static_assert(sizeof caps.szPname == QM3_DEVICE_NAME_SIZE);
+  std::memcpy(name32, caps.szPname, QM3_DEVICE_NAME_SIZE);
+  return 0;
+}
+
 // Step 8: the port list, and the sound module's port when it is listed.
 void EnumerateOutputPorts() {
   InitState& s = S();
   s.devices = QM3OutDeviceList{};
-  platform::UINT count = platform::midiOutGetNumDevs();
+  const PortEnumerator ports{s.ports.count ? s.ports.count : PlatformPortCount,
+                             s.ports.name ? s.ports.name : PlatformPortName};
+  unsigned count = ports.count();
   if (count > QM3_MAX_OUT_DEVICES) count = QM3_MAX_OUT_DEVICES;
   bool opened_this_call = false;
-  for (platform::UINT dev = 0; dev < count; ++dev) {
-    platform::MIDIOUTCAPS caps{};
-    if (platform::midiOutGetDevCaps(dev, &caps, sizeof caps) != platform::MMSYSERR_NOERROR)
-      continue;
+  for (unsigned dev = 0; dev < count; ++dev) {
     QM3OutDevice& entry = s.devices.aDevice[s.devices.nCount];
-    std::memcpy(entry.szName, caps.szPname, sizeof entry.szName);
+    char name[QM3_DEVICE_NAME_SIZE] = {};
+    if (ports.name(dev, name) != 0) continue;
+    std::memcpy(entry.szName, name, sizeof entry.szName);
     entry.szName[sizeof entry.szName - 1] = '\0';
     entry.nDeviceId = static_cast<int>(dev);
     const int position = s.devices.nCount++;
@@ -140,18 +155,8 @@ int Init(long hwnd, long message) {
     BindHost(hwnd, message);
   }
   EnumerateOutputPorts();
-  int rc = 0;
-  if (s.hardware_found) rc = RunInitSteps(kInitAudio);
-  if (rc == 0) {
-    if (!s.module_found) rc = kRcModuleNotFound;
-    if (s.calls == kCallsBeforeContinueQuestion) {
-      rc = kRcModuleNotFoundContinue;
-    } else if (s.calls > kCallsBeforeContinueQuestion) {
-      rc = kRcOk;
-    }
-  }
-  ++s.calls;
-  return rc;
+  const int rc = s.hardware_found ? RunInitSteps(kInitAudio) : 0;
+  return CountedInitResult(rc, s.calls++, s.module_found);
 }
 
 // Processes 12 and 13: the output port list.
@@ -163,6 +168,13 @@ QM3_PROCESS(kProcGetOutDevice12, GetOutDevice);
 QM3_PROCESS(kProcGetOutDevice, GetOutDevice);
 
 }  // namespace
+
+int CountedInitResult(int rc, int earlier_calls, bool module_found) {
+  if (rc != 0) return rc;
+  if (earlier_calls == kCallsBeforeContinueQuestion) return kRcModuleNotFoundContinue;
+  if (earlier_calls > kCallsBeforeContinueQuestion) return kRcOk;
+  return module_found ? kRcOk : kRcModuleNotFound;
+}
 
 MiddleLockGuard::MiddleLockGuard() {
   if (!LockExists()) return;
@@ -199,8 +211,14 @@ const std::string& WorkDirectory() {
   return s.work_dir;
 }
 
-void RegisterModulePortFound(ModulePortFoundFn fn) {
+ModulePortFoundFn RegisterModulePortFound(ModulePortFoundFn fn) {
+  const ModulePortFoundFn previous = S().port_found;
   S().port_found = fn;
+  return previous;
+}
+
+void SetPortEnumeratorForTest(const PortEnumerator& enumerator) {
+  S().ports = enumerator;
 }
 bool ModuleFound() {
   return S().module_found;
@@ -226,10 +244,12 @@ void WaitHardwareReady() {
 void ResetInitState() {
   InitState& s = S();
   const ModulePortFoundFn port_found = s.port_found;
+  const PortEnumerator ports = s.ports;
   const std::string host_dir = s.host_dir;
   const bool given = s.host_dir_given;
   s = InitState{};
   s.port_found = port_found;
+  s.ports = ports;
   s.host_dir = host_dir;
   s.host_dir_given = given;
   LockExists() = false;

@@ -182,7 +182,8 @@ void RegisterPartFollower(PartFollowerFn fn);
 // Called by QM3MiddleInit when the module's output port is found; opens it for
 // set-up and returns 0 on success (then the hardware counts as found).
 using ModulePortFoundFn = int (*)(unsigned device_number);
-void RegisterModulePortFound(ModulePortFoundFn fn);
+// Returns the function registered before.
+ModulePortFoundFn RegisterModulePortFound(ModulePortFoundFn fn);
 bool ModuleFound();    // the module's port name was listed
 bool HardwareFound();  // and its port opened
 // Waits (100 ms steps, at most 25) for the hardware-ready deadline, then

@@ -118,6 +118,7 @@ int OnFadeOut(ControlId, int32_t) {
   return 0;
 }
 QM3_REACTION(kFadeOut, OnFadeOut);
+QM3_REACTION(kEditFadeOut, OnFadeOut);
 
 // Start time on the real-time screen: the end follows at start + song length.
 int OnRealTimeStartTime(ControlId, int32_t) {
