@@ -118,11 +118,13 @@ int GetValueImpl(long lID, signed char cCmd, long* plValue1, long* plValue2) {
   const bool has_record =
       rc.kind == ResolvedControl::kRecord || rc.kind == ResolvedControl::kHandler;
   switch (cCmd) {
-    case kCmdValue:
+    case kCmdValue: {
       if (!has_record) return 0;
+      const int hook = RunReadHook(id);
       ReadCommand(id, kCmdValue, &a, nullptr);
       *plValue1 = ScaleForRead(id, a);
-      return 0;
+      return hook;
+    }
     case kCmdRange:
       if (plValue2 == nullptr) return kRcError;
       if (!has_record) return 0;

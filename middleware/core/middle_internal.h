@@ -81,6 +81,14 @@ using ReactionFn = int (*)(ControlId id, int32_t old_value);
 void RegisterReaction(ControlId id, ReactionFn fn, int stage = kStageValues);
 int RunReaction(ControlId id, int32_t old_value);
 
+// ---- read hooks ------------------------------------------------------------
+// Runs when the host reads the value of `id` (cCmd 0), before the value is
+// taken; it may bring the value up to date (conversion progress). A non-zero
+// result is the read's return code; the value is read all the same.
+using ReadHookFn = int (*)(ControlId id);
+void RegisterReadHook(ControlId id, ReadHookFn fn);
+int RunReadHook(ControlId id);
+
 // ---- initialisation and shut-down steps -------------------------------------
 // Steps of QM3MiddleInit owned by other parts (voice tables, catalogs, audio
 // device) and of End (process 18). A non-zero result of an init step is the

@@ -24,6 +24,11 @@ std::map<ControlId, std::multimap<int, ReactionFn>>& Reactions() {
   return table;
 }
 
+std::map<ControlId, ReadHookFn>& ReadHooks() {
+  static std::map<ControlId, ReadHookFn> hooks;
+  return hooks;
+}
+
 std::map<int, std::vector<StepFn>>& InitSteps() {
   static std::map<int, std::vector<StepFn>> steps;
   return steps;
@@ -66,6 +71,15 @@ int RunReaction(ControlId id, int32_t old_value) {
     if (int rc = fn(id, old_value); rc != 0) return rc;
   }
   return 0;
+}
+
+void RegisterReadHook(ControlId id, ReadHookFn fn) {
+  if (fn != nullptr) ReadHooks()[id & 0xFFFF] = fn;
+}
+
+int RunReadHook(ControlId id) {
+  auto it = ReadHooks().find(id & 0xFFFF);
+  return it == ReadHooks().end() ? 0 : it->second(id);
 }
 
 void RegisterInitStep(int step, StepFn fn) {

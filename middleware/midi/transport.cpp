@@ -23,6 +23,7 @@ std::atomic<int> g_play_result{0};
 std::unique_ptr<platform::Thread> g_thread;
 SmfPlaySource g_smf;
 CaptureHooks g_hooks;
+PlayObserver g_observer;
 
 bool AudioCapture() {
   return g_hooks.audio_capture_running && g_hooks.audio_capture_running();
@@ -55,8 +56,9 @@ void ReleasePlayButton() {
   if (ReadValue(kPlay) != 0) WriteValue(kPlay, 0, false);
 }
 
-void EndPlay(Sequencer* seq, int screen, uint32_t final_pos) {
+void EndPlay(Sequencer* seq, int screen, uint32_t final_pos, bool reached_end) {
   if (seq != nullptr) seq->StopPlay();
+  if (g_observer.ended != nullptr) g_observer.ended(reached_end);
   SendStop();
   ResetAllChannels();
   if (screen == 5 || screen == 7) FollowPointerTo(final_pos, /*force=*/true);
@@ -136,6 +138,7 @@ void PlayThread() {
     SetPlaying(false);
     g_playing.store(false);
     ReleasePlayButton();
+    if (g_observer.ended != nullptr) g_observer.ended(false);
     g_play_result.store(rc);
     return;
   }
@@ -143,7 +146,7 @@ void PlayThread() {
   g_play_result.store(0);
 
   uint32_t song_end = static_cast<uint32_t>(std::max(0, ReadValue(kSongLength)));
-  if (!song && CaptureRangeEnd() != 0 && AudioCapture()) song_end = CaptureRangeEnd();
+  if (CaptureRangeEnd() != 0 && AudioCapture()) song_end = CaptureRangeEnd();
   song_end += lead;
   uint32_t previous = start;
   uint32_t pos_out = 0;
@@ -158,9 +161,10 @@ void PlayThread() {
     previous = pos;
     pos_out = pos > lead ? pos - lead : 0;
     if (screen == 5 || screen == 7) FollowPointerTo(pos_out, false);
+    if (g_observer.position != nullptr) g_observer.position(pos_out);
     if (!over) platform::Sleep(5);
   }
-  EndPlay(seq.get(), screen, pos_out);
+  EndPlay(seq.get(), screen, pos_out, over);
 }
 
 }  // namespace
@@ -174,6 +178,9 @@ void SetSmfPlaySource(const SmfPlaySource& source) {
 }
 void SetCaptureHooks(const CaptureHooks& hooks) {
   g_hooks = hooks;
+}
+void SetPlayObserver(const PlayObserver& observer) {
+  g_observer = observer;
 }
 bool PlaybackRunning() {
   return g_running.load();

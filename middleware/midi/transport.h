@@ -40,6 +40,15 @@ struct CaptureHooks {
 };
 void SetCaptureHooks(const CaptureHooks& hooks);
 
+// Told of every new play position (song ticks, after the lead-in) and of the
+// end of the play: reached_end when the song played through, false when it
+// was stopped or failed first. Runs on the play thread.
+struct PlayObserver {
+  void (*position)(uint32_t pos) = nullptr;
+  void (*ended)(bool reached_end) = nullptr;
+};
+void SetPlayObserver(const PlayObserver& observer);
+
 // The generated song's file (in the work folder).
 std::string SongFilePath();
 

@@ -1,0 +1,270 @@
+#include "song/wav_capture.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "core/middle_internal.h"
+#include "platform/clock.h"
+#include "platform/mmsystem.h"
+
+namespace qm3 {
+namespace {
+
+using namespace platform;
+
+constexpr int kBuffers = 4;
+constexpr size_t kCopyPiece = 262144;
+constexpr int kStateStarting = 0, kStateRunning = 1, kStateFinished = 2;
+constexpr uint32_t kWaitLimitMs = 10000;
+
+const char* const kDeviceNames[] = {"Corvane USB Audio", "USB オーディオ デバイス",
+                                    "Corvane Musical Instrument"};
+
+struct Capture {
+  HWAVEIN device = nullptr;
+  std::unique_ptr<uint8_t[]> memory;
+  WAVEHDR headers[kBuffers]{};
+  std::atomic<int> ring{0};  // advanced by the device callback
+  int writer = 0;
+  FILE* spool = nullptr;
+  FILE* target = nullptr;
+  std::string spool_path;
+  std::string target_path;
+  uint32_t skip_frames = 0;
+  std::atomic<int> state{kStateFinished};
+  std::atomic<bool> running{false};
+  std::atomic<int> error{0};
+  std::unique_ptr<platform::Thread> thread;
+};
+
+Capture g;
+
+void PutLe(uint8_t* p, uint32_t v, int n) {
+  for (int i = 0; i < n; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+void OnWaveIn(HWAVEIN, UINT msg, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
+  if (msg != WIM_DATA || !g.running.load()) return;
+  g.ring.store((g.ring.load() + 1) % kBuffers);
+}
+
+void Requeue(WAVEHDR& h) {
+  waveInUnprepareHeader(g.device, &h, sizeof h);
+  h.dwFlags = 0;
+  h.dwBytesRecorded = 0;
+  waveInPrepareHeader(g.device, &h, sizeof h);
+  waveInAddBuffer(g.device, &h, sizeof h);
+}
+
+void SpoolCompleted() {
+  const int upto = g.ring.load();
+  while (g.writer != upto) {
+    WAVEHDR& h = g.headers[g.writer];
+    if (h.dwBytesRecorded > 0 &&
+        std::fwrite(h.lpData, 1, h.dwBytesRecorded, g.spool) != h.dwBytesRecorded) {
+      g.error.store(8);
+    }
+    if (g.running.load()) Requeue(h);
+    g.writer = (g.writer + 1) % kBuffers;
+  }
+}
+
+// Trims the spool and writes the target, in 256 KiB pieces both ways.
+void WriteTarget() {
+  std::vector<uint8_t> piece(kCopyPiece);
+  SoundSpanScanner scanner(32);
+  std::rewind(g.spool);
+  size_t total = 0;
+  for (;;) {
+    const size_t n = std::fread(piece.data(), 1, piece.size(), g.spool) & ~size_t{3};
+    if (n == 0) break;
+    scanner.Feed(reinterpret_cast<const int16_t*>(piece.data()), n / 4);
+    total += n;
+  }
+  SoundSpan span = scanner.Result();
+  span.start += size_t{g.skip_frames} * 4;
+  if (span.start >= span.end) span = SoundSpan{0, total};
+  uint8_t header[kWavHeaderSize];
+  MakeWavHeader(static_cast<uint32_t>(span.end - span.start), header);
+  bool ok = std::fwrite(header, 1, sizeof header, g.target) == sizeof header;
+  ok = ok && std::fseek(g.spool, static_cast<long>(span.start), SEEK_SET) == 0;
+  for (size_t pos = span.start; ok && pos < span.end;) {
+    const size_t want = std::min(kCopyPiece, span.end - pos);
+    const size_t got = std::fread(piece.data(), 1, want, g.spool);
+    ok = got == want && std::fwrite(piece.data(), 1, got, g.target) == got;
+    pos += got;
+  }
+  if (!ok) g.error.store(8);
+}
+
+void CaptureThread() {
+  if (waveInStart(g.device) == MMSYSERR_NOERROR) {
+    g.state.store(kStateRunning);
+    for (;;) {
+      SpoolCompleted();
+      if (!g.running.load()) break;
+      platform::Sleep(500);
+    }
+    SpoolCompleted();
+    if (g.error.load() == 0) WriteTarget();
+  } else {
+    g.error.store(12);
+  }
+  const bool failed = g.error.load() != 0;
+  if (std::fclose(g.target) != 0 && !failed) g.error.store(8);
+  std::fclose(g.spool);
+  g.target = g.spool = nullptr;
+  std::remove(g.spool_path.c_str());
+  if (g.error.load() != 0) std::remove(g.target_path.c_str());
+  g.state.store(kStateFinished);
+}
+
+bool WaitState(bool (*done)()) {
+  for (uint32_t waited = 0; waited < kWaitLimitMs; waited += 1) {
+    if (done()) return true;
+    platform::Sleep(1);
+  }
+  return done();
+}
+
+}  // namespace
+
+uint32_t CountInSkipFrames(double bpm) {
+  return bpm > 0 ? static_cast<uint32_t>(10584000.0 / bpm) : 0;
+}
+
+void SoundSpanScanner::Feed(const int16_t* frames, size_t frame_count) {
+  constexpr size_t kFloorFrames = 22050;  // half a second of noise floor
+  for (size_t k = 0; k < frame_count; ++k, ++frame_) {
+    const int p = std::max(std::abs(int{frames[2 * k]}), std::abs(int{frames[2 * k + 1]}));
+    if (frame_ < kFloorFrames) {
+      noise_ = std::max(noise_, p);
+      continue;
+    }
+    if (!found_ && p > 5 * noise_) {
+      found_ = true;
+      start_ = frame_ * 4;
+    }
+    if (p > end_threshold_) end_ = frame_ * 4;
+  }
+}
+
+SoundSpan SoundSpanScanner::Result() const {
+  if (!found_) return SoundSpan{0, end_};
+  return SoundSpan{start_, std::max(end_, start_)};
+}
+
+SoundSpan FindSoundSpan(const int16_t* frames, size_t frame_count, int end_threshold) {
+  SoundSpanScanner scanner(end_threshold);
+  scanner.Feed(frames, frame_count);
+  return scanner.Result();
+}
+
+void MakeWavHeader(uint32_t data_size, uint8_t out[kWavHeaderSize]) {
+  std::memcpy(out, "RIFF", 4);
+  PutLe(out + 4, data_size + 38, 4);
+  std::memcpy(out + 8, "WAVEfmt ", 8);
+  PutLe(out + 16, 18, 4);
+  PutLe(out + 20, 1, 2);
+  PutLe(out + 22, 2, 2);
+  PutLe(out + 24, kWavRate, 4);
+  PutLe(out + 28, kWavBytesPerSecond, 4);
+  PutLe(out + 32, 4, 2);
+  PutLe(out + 34, 16, 2);
+  PutLe(out + 36, 0, 2);
+  std::memcpy(out + 38, "data", 4);
+  PutLe(out + 42, data_size, 4);
+}
+
+uint32_t FindModuleAudioDevice() {
+  const UINT n = waveInGetNumDevs();
+  for (UINT i = 0; i < n; ++i) {
+    WAVEINCAPS caps{};
+    if (waveInGetDevCaps(i, &caps, sizeof caps) != MMSYSERR_NOERROR) continue;
+    caps.szPname[MAXPNAMELEN - 1] = '\0';
+    for (const char* prefix : kDeviceNames) {
+      if (std::strncmp(caps.szPname, prefix, std::strlen(prefix)) == 0) return i;
+    }
+  }
+  return n;
+}
+
+int OpenWavCapture() {
+  if (g.device != nullptr) return 0;
+  g.memory.reset(new (std::nothrow) uint8_t[size_t{kWavBytesPerSecond} * kBuffers]);
+  if (!g.memory) return 4;
+  WAVEFORMATEX format{WAVE_FORMAT_PCM, 2, kWavRate, kWavBytesPerSecond, 4, 16, 0};
+  if (waveInOpen(&g.device, FindModuleAudioDevice(), &format,
+                 reinterpret_cast<DWORD_PTR>(&OnWaveIn), 0,
+                 CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
+    g.device = nullptr;
+    g.memory.reset();
+    return 12;
+  }
+  for (int i = 0; i < kBuffers; ++i) {
+    g.headers[i] = WAVEHDR{};
+    g.headers[i].lpData = reinterpret_cast<char*>(g.memory.get() + i * size_t{kWavBytesPerSecond});
+    g.headers[i].dwBufferLength = kWavBytesPerSecond;
+  }
+  return 0;
+}
+
+int StartWavCapture(const std::string& target, uint32_t skip_frames) {
+  if (g.device == nullptr) return 12;
+  g.spool_path = WorkDirectory() + "wavetemp.dat";
+  g.target_path = target;
+  g.spool = std::fopen(g.spool_path.c_str(), "w+b");
+  if (g.spool == nullptr) return 11;
+  g.target = std::fopen(target.c_str(), "wb");
+  if (g.target == nullptr) {
+    std::fclose(g.spool);
+    g.spool = nullptr;
+    std::remove(g.spool_path.c_str());
+    return 11;
+  }
+  for (WAVEHDR& h : g.headers) {
+    waveInPrepareHeader(g.device, &h, sizeof h);
+    waveInAddBuffer(g.device, &h, sizeof h);
+  }
+  g.skip_frames = skip_frames;
+  g.ring.store(0);
+  g.writer = 0;
+  g.error.store(0);
+  g.state.store(kStateStarting);
+  g.running.store(true);
+  g.thread = std::make_unique<platform::Thread>(CaptureThread);
+  if (!WaitState([] { return g.state.load() != kStateStarting; })) return 12;
+  return 0;
+}
+
+int StopWavCapture(bool complete) {
+  if (!g.thread) return 11;
+  if (!complete) g.error.store(-1);
+  waveInReset(g.device);
+  g.running.store(false);
+  const bool finished = WaitState([] { return g.state.load() == kStateFinished; });
+  if (finished) g.thread->Join();
+  g.thread.reset();
+  platform::Sleep(50);
+  return finished ? g.error.load() : 12;
+}
+
+void CloseWavCapture() {
+  if (g.device == nullptr) return;
+  for (WAVEHDR& h : g.headers) waveInUnprepareHeader(g.device, &h, sizeof h);
+  waveInClose(g.device);
+  g.device = nullptr;
+  g.memory.reset();
+}
+
+bool WavCaptureRunning() {
+  return g.running.load();
+}
+
+}  // namespace qm3
