@@ -32,10 +32,10 @@ void SetProgress(int32_t percent, int32_t remaining_seconds) {
   WriteValue(kConvertRemaining, remaining_seconds, false);
 }
 
+// Whole seconds of playing time at the song's tempo.
 int32_t SecondsOfTicks(uint32_t ticks) {
-  long a = static_cast<long>(ticks), b = 0;
-  RunProcess(kProcTick2Sec, &a, &b);
-  return static_cast<int32_t>(b);
+  const double bpm = ReadValue(kTempo) * 0.0001;
+  return bpm > 0 ? static_cast<int32_t>(ticks * 0.625 / bpm) : 0;
 }
 
 // Finishes the capture: keep the result (complete) or throw it away.

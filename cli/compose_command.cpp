@@ -1,0 +1,57 @@
+#include <cstdio>
+
+#include "commands.h"
+#include "core/control_ids.h"
+#include "platform/sjis.h"
+#include "qm3middle.h"
+
+namespace sonavex::cli {
+namespace {
+
+using namespace qm3;
+
+void PrintSong(HostSession& s) {
+  long a = 0, b = 0;
+  if (s.Process(kProcGetSongTimeLineData, &a, &b) != 0 || a == 0) return;
+  const auto* list = reinterpret_cast<const QM3PhraseList*>(a);
+  long one = 1, measure_ticks = 0;
+  s.Process(kProcMeas2Tick, &one, &measure_ticks);
+  const long beats_per_measure = measure_ticks >= 96 ? measure_ticks / 96 : 4;
+  std::printf("%-3s %-14s %-8s %-9s %-8s %s\n", "#", "phrase", "measures", "variation", "fill-in",
+              "parts");
+  for (int i = 0; i < list->nCount; ++i) {
+    const QM3SongPhrase& p = list->pPhrases[i];
+    const char* fill = p.cFillIn == 0 ? "1" : p.cFillIn == 1 ? "2" : "-";
+    std::printf("%-3d %-14s %-8ld %-9d %-8s %02x\n", i + 1, platform::SjisToUtf8(p.szName).c_str(),
+                p.nLength / beats_per_measure, p.cKind == 2 ? p.cVariation + 1 : 0,
+                p.cKind == 2 ? fill : "-", p.nParts);
+  }
+  const long tempo = s.Get(kEditTempo);  // 1/100 beats per minute
+  std::printf("tempo: %ld.%02ld BPM   start: %s   end: %s   length: %ld ticks\n", tempo / 100,
+              tempo % 100, s.Show(kStartTime, s.Get(kStartTime)).c_str(),
+              s.Show(kEndTime, s.Get(kEndTime)).c_str(), s.Get(kSongLength));
+}
+
+}  // namespace
+
+int RunCompose(const SongOptions& options, const std::string& out) {
+  HostSession s(SessionOptions{});
+  if (int rc = s.Open(); rc != 0) return Report(s, rc, "start");
+  // As a host does: the new-song menu item, then the play-time screen.
+  if (int rc = s.Set(kMenuNewPlayTimeSong, 1); rc != 0) return Report(s, rc, "new song");
+  if (int rc = s.SetProcess(kProcChangeWindow, 0x4203, 0); rc != 0) {
+    return Report(s, rc, "play-time window");
+  }
+  if (int rc = ApplySongOptions(s, options); rc != 0) return rc;
+  if (int rc = s.Set(kCreateSongButton, 1); rc != 0) return Report(s, rc, "compose");
+  s.SetProcess(kProcChangeWindow, 0x4205, 0);
+  PrintSong(s);
+  const std::string path = platform::Utf8ToSjis(out);
+  if (int rc = s.SetProcess(kProcSaveAsFile, 0, reinterpret_cast<long>(path.c_str())); rc != 0) {
+    return Report(s, rc, "save " + out);
+  }
+  std::printf("wrote %s\n", out.c_str());
+  return 0;
+}
+
+}  // namespace sonavex::cli

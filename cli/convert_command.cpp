@@ -1,0 +1,98 @@
+#include <cstdio>
+#include <filesystem>
+
+#include "commands.h"
+#include "core/control_ids.h"
+#include "platform/sjis.h"
+
+namespace sonavex::cli {
+namespace {
+
+using namespace qm3;
+
+void DrawProgress(const char* what, long percent) {
+  const int width = 40;
+  const int filled = static_cast<int>(percent * width / 100);
+  std::fprintf(stderr, "\r%-4s [%.*s%*s] %3ld%%", what, filled,
+               "########################################", width - filled, "", percent);
+  if (percent >= 100) std::fputc('\n', stderr);
+}
+
+// Starts conversion process `number` and follows its progress to 100.
+int Convert(HostSession& s, int number, const std::string& out, const char* what) {
+  const std::string path = platform::Utf8ToSjis(out);
+  if (int rc = s.SetProcess(number, 0, reinterpret_cast<long>(path.c_str())); rc != 0) {
+    return Report(s, rc, std::string("convert to ") + what);
+  }
+  if (number == kProcConvertSMFPart) {  // cut from the song, nothing plays
+    std::printf("wrote %s\n", out.c_str());
+    return 0;
+  }
+  // The song plays in full; allow its length plus a margin on the clock.
+  const long seconds = s.Get(kSongLength) / 96 + 120;
+  for (long waited = 0; waited < seconds * 1000; waited += 500) {
+    s.Wait(500);
+    s.Drain();
+    int rc = 0;
+    const long percent = s.Get(kConvertProgress, &rc);
+    DrawProgress(what, percent);
+    if (rc != 0) return Report(s, rc, std::string("convert to ") + what);
+    if (percent >= 100) {
+      if (!std::filesystem::exists(out)) {
+        std::fprintf(stderr, "error: %s was not written\n", out.c_str());
+        return 1;
+      }
+      std::printf("wrote %s\n", out.c_str());
+      return 0;
+    }
+  }
+  s.Set(kConvertCancel, 1);
+  std::fprintf(stderr, "\nerror: the conversion to %s did not finish\n", what);
+  return 1;
+}
+
+}  // namespace
+
+int RunConvert(const ConvertOptions& o) {
+  if (o.smf.empty() && o.wav.empty()) {
+    std::fprintf(stderr, "error: give --smf FILE and/or --wav FILE\n");
+    return 2;
+  }
+  HostSession s(SessionOptions{});
+  if (int rc = s.Open(); rc != 0) return Report(s, rc, "start");
+  const std::string song = platform::Utf8ToSjis(o.song);
+  if (int rc = s.SetProcess(kProcOpenFile, 0, reinterpret_cast<long>(song.c_str())); rc != 0) {
+    return Report(s, rc, "open " + o.song);
+  }
+  s.SetProcess(kProcChangeWindow, 0x4205, 0);
+  const bool range = !o.range_from.empty() || !o.range_to.empty();
+  if (range) {
+    if (!ApplyTimeOptions(s, o.time)) return 2;
+    long from = 0, to = 0;
+    if (s.Parse(kStartTime, o.range_from, &from) != 0 ||
+        s.Parse(kStartTime, o.range_to, &to) != 0) {
+      std::fprintf(stderr, "error: --range FROM TO must be times in the chosen format\n");
+      return 2;
+    }
+    long a = from, b = 0, c = to, d = 0;
+    s.Process(kProcTimeToTick, &a, &b);
+    s.Process(kProcTimeToTick, &c, &d);
+    if (int rc = s.SetProcess(kProcPointerPos, b, d); rc != 0) return Report(s, rc, "--range");
+    long x = 0, y = 0;
+    s.Process(kProcPointerPos, &x, &y);  // the range handshake
+    s.Process(kProcPointerPos, &x, &y);
+  }
+  if (!o.smf.empty()) {
+    if (int rc = Convert(s, range ? kProcConvertSMFPart : kProcConvertSMFAll, o.smf, "SMF")) {
+      return rc;
+    }
+  }
+  if (!o.wav.empty()) {
+    if (int rc = Convert(s, range ? kProcConvertWAVPart : kProcConvertWAVAll, o.wav, "WAV")) {
+      return rc;
+    }
+  }
+  return 0;
+}
+
+}  // namespace sonavex::cli

@@ -1,0 +1,144 @@
+#include "host_session.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "corvane/module.h"
+#include "platform/clock.h"
+#include "platform/sjis.h"
+#include "qm3middle.h"
+
+namespace sonavex::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ExecutableDirectory() {
+  char path[PATH_MAX + 1];
+  const ssize_t n = readlink("/proc/self/exe", path, PATH_MAX);
+  if (n <= 0) return ".";
+  path[n] = '\0';
+  return fs::path(path).parent_path().string();
+}
+
+// The driver library the platform layer loads: beside the program, else
+// where the build put it. An explicit SONAVEX_DRIVERS wins.
+void PointAtDriver(const std::string& dir) {
+  if (std::getenv("SONAVEX_DRIVERS") != nullptr) return;
+  const fs::path beside = fs::path(dir) / "libcvusb.so";
+  if (fs::exists(beside)) {
+    setenv("SONAVEX_DRIVERS", beside.c_str(), 1);
+    return;
+  }
+#ifdef SONAVEX_CVUSB_PATH
+  if (fs::exists(SONAVEX_CVUSB_PATH)) setenv("SONAVEX_DRIVERS", SONAVEX_CVUSB_PATH, 1);
+#endif
+}
+
+}  // namespace
+
+HostSession::HostSession(const SessionOptions& options) : options_(options) {
+  directory_ = ExecutableDirectory();
+}
+
+HostSession::~HostSession() {
+  if (window_ != 0) {
+    long a = 0, b = 0;
+    QM3SetValue(0x8000 + 18, 0, a, b);  // End
+    platform::DestroyHostWindow(window_);
+  }
+  if (module_started_) CorvaneModuleStop();
+}
+
+int HostSession::Open() {
+  if (options_.virtual_clock) platform::UseVirtualClock();
+  PointAtDriver(directory_);
+  if (options_.start_module) {
+    CorvaneModuleOptions mo{};
+    mo.data_dir = directory_.c_str();
+    mo.sound_font = nullptr;
+    mo.live_output = options_.live_audio ? 1 : 0;
+    const int rc = CorvaneModuleStart(&mo);
+    if (rc != CORVANE_MODULE_OK) {
+      std::fprintf(stderr, "warning: the software sound module did not start (%d)\n", rc);
+    } else {
+      module_started_ = true;
+    }
+  }
+  window_ = platform::CreateHostWindow();
+  message_ = platform::RegisterWindowMessage("QM3MIDDLE");
+  // Without the module the middleware answers 9 three times, then asks (10)
+  // whether to go on; a command-line host goes on.
+  int rc = 0;
+  for (int call = 0; call < 5; ++call) {
+    rc = QM3MiddleInit(window_, static_cast<long>(message_));
+    if (rc == 0) break;
+    if (rc != 9 && rc != 10) return rc;
+  }
+  Drain();
+  return rc;
+}
+
+int HostSession::Set(long id, long value) {
+  return QM3SetValue(id, 0, value, 0);
+}
+
+long HostSession::Get(long id, int* rc) {
+  long a = 0, b = 0;
+  const int r = QM3GetValue(id, 0, &a, &b);
+  if (rc != nullptr) *rc = r;
+  return a;
+}
+
+int HostSession::Process(int number, long* a, long* b) {
+  return QM3GetValue(0x8000 + number, 0, a, b);
+}
+
+int HostSession::SetProcess(int number, long a, long b) {
+  return QM3SetValue(0x8000 + number, 0, a, b);
+}
+
+int HostSession::Parse(long id, const std::string& text, long* value) {
+  const std::string sjis = platform::Utf8ToSjis(text);
+  return QM3GetStrValue(id, sjis.c_str(), value);
+}
+
+std::string HostSession::Show(long id, long value) {
+  char text[512] = {};
+  QM3GetValueStr(id, value, text);
+  return platform::SjisToUtf8(text);
+}
+
+std::string HostSession::CodeText(int rc) {
+  long a = 0, b = 0;
+  if (Process(24, &a, &b) != 0 || a == 0) return "code " + std::to_string(rc);
+  const auto* table = reinterpret_cast<const QM3ReturnCodeTable*>(a);
+  if (rc < 0 || rc >= table->nCount || table->aCode[rc].pszMessage == nullptr ||
+      table->aCode[rc].pszMessage[0] == '\0') {
+    return "code " + std::to_string(rc);
+  }
+  return platform::SjisToUtf8(table->aCode[rc].pszMessage);
+}
+
+std::vector<long> HostSession::Drain() {
+  std::vector<long> ids;
+  platform::Msg m;
+  while (platform::PeekMessage(window_, &m)) ids.push_back(m.wParam);
+  return ids;
+}
+
+void HostSession::Wait(unsigned ms) {
+  platform::Sleep(ms);
+}
+
+int Report(HostSession& session, int rc, const std::string& what) {
+  if (rc == 0) return 0;
+  std::fprintf(stderr, "error: %s: %s (code %d)\n", what.c_str(), session.CodeText(rc).c_str(), rc);
+  return 1;
+}
+
+}  // namespace sonavex::cli

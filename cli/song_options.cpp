@@ -1,0 +1,141 @@
+#include "song_options.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "catalog_view.h"
+#include "core/control_ids.h"
+
+namespace sonavex::cli {
+namespace {
+
+using namespace qm3;
+
+bool Fail(const std::string& message) {
+  std::fprintf(stderr, "error: %s\n", message.c_str());
+  return false;
+}
+
+// A section choice: "1".."4" -> 0..3, "none" -> 4.
+bool SectionChoice(const std::string& text, const char* what, long* value) {
+  if (text == "none") {
+    *value = 4;
+    return true;
+  }
+  if (text.size() == 1 && text[0] >= '1' && text[0] <= '4') {
+    *value = text[0] - '1';
+    return true;
+  }
+  return Fail(std::string(what) + " must be 1, 2, 3, 4 or none (got \"" + text + "\")");
+}
+
+// Writes one setting; adjustments by the fit check are reported, refusals fail.
+bool Write(HostSession& s, long id, long value, const char* what) {
+  const int rc = s.Set(id, value);
+  if (rc == 0) return true;
+  if (rc >= 22 && rc <= 24) {
+    std::printf("note: %s\n", s.CodeText(rc).c_str());
+    return true;
+  }
+  Report(s, rc, what);
+  return false;
+}
+
+}  // namespace
+
+double FramesPerSecond(const TimeOptions& t) {
+  return t.fps == "24" ? 24.0 : t.fps == "25" ? 25.0 : t.fps == "29.97" ? 29.97 : 30.0;
+}
+
+bool ApplyTimeOptions(HostSession& s, const TimeOptions& t) {
+  long base = 0;
+  if (t.fps == "24") {
+    base = 0;
+  } else if (t.fps == "25") {
+    base = 1;
+  } else if (t.fps == "29.97") {
+    base = 2;
+  } else if (t.fps == "30") {
+    base = 3;
+  } else {
+    return Fail("--fps must be 24, 25, 29.97 or 30 (got \"" + t.fps + "\")");
+  }
+  long mode = 0;
+  if (t.format == "timecode") {
+    mode = base;  // time codes at the time base's rate
+  } else if (t.format == "frames") {
+    mode = 4;
+  } else if (t.format == "feet16") {
+    mode = 5;
+  } else if (t.format == "feet35") {
+    mode = 6;
+  } else {
+    return Fail("--time-format must be timecode, frames, feet16 or feet35 (got \"" + t.format +
+                "\")");
+  }
+  return s.Set(kTimeBase, base) == 0 && s.Set(kTimeDisplayMode, mode) == 0;
+}
+
+int ApplySongOptions(HostSession& s, const SongOptions& o) {
+  CatalogView catalog(s);
+  const RhythmEntry* rhythm =
+      o.rhythm.empty() ? catalog.FirstRhythm() : catalog.FindRhythm(o.rhythm);
+  if (rhythm == nullptr) {
+    return Fail("--rhythm: no rhythm named or numbered \"" + o.rhythm +
+                "\" (see: sonavex-cli list rhythms)"),
+           2;
+  }
+  if (!Write(s, kRhythm, rhythm->id, "--rhythm")) return 1;
+  if (o.mood != "bright" && o.mood != "dark") {
+    return Fail("--mood must be bright or dark (got \"" + o.mood + "\")"), 2;
+  }
+  if (!Write(s, kMood, o.mood == "dark" ? 1 : 0, "--mood")) return 1;
+  if (o.melody == "auto") {
+    if (!Write(s, kMelodyChoice, 0, "--melody")) return 1;
+  } else {
+    const int index = catalog.FindMelody(o.melody);
+    if (index < 0) {
+      return Fail("--melody: no melody named or numbered \"" + o.melody +
+                  "\" (see: sonavex-cli list melodies)"),
+             2;
+    }
+    if (!Write(s, kMelodyChoice, 1, "--melody") || !Write(s, kUserMelody, index, "--melody")) {
+      return 1;
+    }
+  }
+  if (o.start_phrase != "A" && o.start_phrase != "B") {
+    return Fail("--start-phrase must be A or B (got \"" + o.start_phrase + "\")"), 2;
+  }
+  if (o.start_phrase == "B" && !Write(s, kStartPhrase, 1, "--start-phrase")) return 1;
+  if (o.liveliness < 0 || o.liveliness > 4) return Fail("--liveliness must be 0..4"), 2;
+  if (!Write(s, kLiveliness, o.liveliness, "--liveliness")) return 1;
+  if (o.tempo_step < -3 || o.tempo_step > 3) return Fail("--tempo-step must be -3..3"), 2;
+  if (!Write(s, kTempoSlider, 3 + o.tempo_step, "--tempo-step")) return 1;
+  if (o.fade_out < 0 || o.fade_out > 9) return Fail("--fade-out must be 0..9 seconds"), 2;
+  if (!Write(s, kFadeOut, o.fade_out > 0 ? 1 : 0, "--fade-out")) return 1;
+  if (o.fade_out > 0 && !Write(s, kFadeOutSeconds, o.fade_out, "--fade-out")) return 1;
+
+  if (!ApplyTimeOptions(s, o.time)) return 2;
+  long start = 0;
+  if (!o.start.empty() && (s.Parse(kStartTime, o.start, &start) != 0 || start < 0)) {
+    return Fail("--start: \"" + o.start + "\" is not a time in the chosen format"), 2;
+  }
+  long end = 0;
+  if (o.duration > 0) {
+    end = start + std::lround(o.duration * FramesPerSecond(o.time));
+  } else if (o.end.empty() || s.Parse(kEndTime, o.end, &end) != 0) {
+    return Fail("--end (a time in the chosen format) or --duration (seconds) is needed"), 2;
+  }
+  if (end <= start) return Fail("the end time must lie after the start time"), 2;
+  long intro = 0, ending = 0;
+  if (!SectionChoice(o.intro, "--intro", &intro) || !SectionChoice(o.ending, "--ending", &ending)) {
+    return 2;
+  }
+  // Times first (the window's defaults fit any sections), then the sections.
+  if (!Write(s, kStartTime, start, "--start") || !Write(s, kEndTime, end, "--end")) return 1;
+  if (!Write(s, kIntro, intro, "--intro") || !Write(s, kEnding, ending, "--ending")) return 1;
+  return 0;
+}
+
+}  // namespace sonavex::cli
