@@ -86,9 +86,10 @@ class StreamBuffer {
     while (data_.size() % 4 != 0) data_.push_back(0xEE);  // padding must never be sent
     return *this;
   }
-  // A header over the bytes, ready for midiOutPrepareHeader.
+  // A header over the bytes, ready for midiOutPrepareHeader (made once; add
+  // no events after the first call).
   MIDIHDR* Header() {
-    hdr_ = MIDIHDR{};
+    if (hdr_.lpData != nullptr) return &hdr_;
     hdr_.lpData = reinterpret_cast<LPSTR>(data_.data());
     hdr_.dwBufferLength = hdr_.dwBytesRecorded = DWORD(data_.size());
     return &hdr_;
