@@ -1,0 +1,116 @@
+// The module's audio device: what the render function gives for a session
+// driven through packets on the virtual clock.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "corvane/module.h"
+#include "module_harness.h"
+
+namespace corvane::test {
+namespace {
+
+constexpr uint64_t kClock120 = 20833;
+constexpr uint32_t kRate = CORVANE_MODULE_SAMPLE_RATE;
+
+// A short song session: count-in clicks, the set-up, Start, two measures of
+// main 1 with a chord change and a melody note, Stop. Audio is taken from
+// the render function in pieces of `piece` frames as time passes.
+std::vector<int16_t> RenderSession(uint32_t piece) {
+  ModuleRig rig("default");
+  EXPECT_TRUE(rig.started());
+  std::vector<int16_t> audio;
+  uint64_t rendered_frames = 0;
+  auto render_until = [&](uint64_t us) {
+    rig.RunUntil(us);
+    const uint64_t target = us * kRate / 1000000;
+    while (rendered_frames + piece <= target) {
+      std::vector<int16_t> buf(piece * 2);
+      const uint64_t from_us = rendered_frames * 1000000 / kRate;
+      EXPECT_EQ(CorvaneModuleRenderAudio(from_us, buf.data(), piece), piece);
+      audio.insert(audio.end(), buf.begin(), buf.end());
+      rendered_frames += piece;
+    }
+  };
+  rig.SysEx({0xF0, 0x7E, 0x7F, 0x09, 0x02, 0xF7});
+  rig.Parameter(0x0A000200, {0, 2});
+  render_until(500000);  // half a second of silence
+  for (int beat = 0; beat < 3; ++beat) {
+    rig.Short({0x99, 47, 127});
+    render_until(rig.now() + 250000);
+    rig.Short({0x99, 47, 0});
+    render_until(rig.now() + 250000);
+  }
+  rig.SelectRhythm(1, 2);
+  rig.Short({0xC0, 0});
+  rig.Short({0xFA});
+  for (int clock = 0; clock < 192; ++clock) {
+    if (clock == 0) rig.Short({0x90, 72, 100});
+    if (clock == 90) {
+      for (uint8_t key : {57, 60, 64}) rig.Short({0x9A, key, 100});
+    }
+    rig.Short({0xF8});
+    render_until(rig.now() + kClock120);
+  }
+  rig.Short({0x80, 72, 0});
+  rig.Short({0xFC});
+  render_until(rig.now() + 1000000);
+  return audio;
+}
+
+double Rms(const std::vector<int16_t>& audio, size_t from_frame, size_t to_frame) {
+  double sum = 0;
+  for (size_t i = from_frame * 2; i < to_frame * 2 && i < audio.size(); ++i) {
+    sum += double(audio[i]) * audio[i];
+  }
+  return std::sqrt(sum / double((to_frame - from_frame) * 2));
+}
+
+class ModuleAudio : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (TestSoundFont().empty()) GTEST_SKIP() << "no General MIDI SoundFont installed";
+  }
+};
+
+TEST_F(ModuleAudio, IdenticalInputGivesIdenticalBytesHoweverTheAudioIsFetched) {
+  const auto first = RenderSession(4410);
+  const auto second = RenderSession(4410);
+  const auto third = RenderSession(1000);
+  ASSERT_FALSE(first.empty());
+  EXPECT_TRUE(first == second);
+  const size_t common = std::min(first.size(), third.size());
+  EXPECT_TRUE(std::equal(first.begin(), first.begin() + static_cast<long>(common), third.begin()));
+}
+
+TEST_F(ModuleAudio, SilentUntilTheCountInThenSoundWhereMusicPlays) {
+  const auto audio = RenderSession(4410);
+  // Nothing sounds before the first click; the click is loud right after.
+  EXPECT_EQ(Rms(audio, 0, kRate / 2), 0.0);
+  EXPECT_GT(Rms(audio, kRate / 2, kRate / 2 + 4410), 100.0);
+  // Playing measures (from 2 s on) carry the style and the melody.
+  EXPECT_GT(Rms(audio, 2 * kRate, 6 * kRate), 300.0);
+  // The first loud frame is the first click, within one 64-frame block.
+  size_t first_loud = 0;
+  while (first_loud * 2 < audio.size() && std::abs(audio[first_loud * 2]) <= 32 &&
+         std::abs(audio[first_loud * 2 + 1]) <= 32) {
+    ++first_loud;
+  }
+  EXPECT_GE(first_loud, kRate / 2);
+  EXPECT_LT(first_loud, kRate / 2 + 64 + 441);
+}
+
+TEST_F(ModuleAudio, HostNotesOnTheStyleChannelsNeverSound) {
+  ModuleRig rig("default");
+  ASSERT_TRUE(rig.started());
+  rig.Short({0x9C, 60, 127});
+  rig.Short({0x9F, 38, 127});
+  rig.Short({0x9A, 60, 127});  // the chord channel is heard only through the style
+  rig.RunUntil(1000000);
+  std::vector<int16_t> buf(kRate * 2);
+  ASSERT_EQ(CorvaneModuleRenderAudio(0, buf.data(), kRate), kRate);
+  EXPECT_EQ(Rms(buf, 0, kRate), 0.0);
+}
+
+}  // namespace
+}  // namespace corvane::test
