@@ -1,0 +1,231 @@
+#include "io_threads.h"
+
+#include <pthread.h>
+
+#include <atomic>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "driver_state.h"
+#include "input_port.h"
+#include "platform/clock.h"
+#include "platform/trace.h"
+#include "usb_midi_packet.h"
+#include "usb_transport.h"
+
+namespace cvusb {
+namespace {
+
+constexpr uint32_t kWriterCycleMs = 10;
+constexpr uint32_t kStopWaitMs = 500;
+constexpr uint32_t kClosedPipeRestMs = 1000;
+constexpr uint32_t kInputStartSettleMs = 100;
+// Consecutive transient write failures after which a chunk is given up.
+constexpr int kTransientWriteLimit = 50;
+
+struct ThreadControl {
+  std::mutex lock;
+  int references = 0;
+  std::thread thread;
+  std::atomic<bool> run{false};
+  std::atomic<bool> alive{false};
+};
+
+void StopControl(ThreadControl& control, bool force);
+
+struct Threads {
+  Threads() {
+    // Constructed after what the threads use, so destroyed before it.
+    Transport();
+    Driver();
+  }
+  ~Threads() {
+    StopControl(writer, true);
+    StopControl(reader, true);
+  }
+  ThreadControl writer;
+  ThreadControl reader;
+};
+
+Threads& AllThreads() {
+  static Threads threads;
+  return threads;
+}
+
+ThreadControl& ControlFor(PipeDirection direction) {
+  return direction == PipeDirection::kOut ? AllThreads().writer : AllThreads().reader;
+}
+
+void RaisePriority(std::thread& thread) {
+  // Time-critical when the system allows it; ordinary priority otherwise.
+  sched_param param{};
+  param.sched_priority = sched_get_priority_max(SCHED_FIFO);
+  pthread_setschedparam(thread.native_handle(), SCHED_FIFO, &param);
+}
+
+int g_transient_writes = 0;  // writer thread only (and tests that drain by hand)
+
+void WriterMain(ThreadControl* control) {
+  platform::ClockParticipant participant;
+  UsbTransport& transport = Transport();
+  while (control->run.load() || transport.PendingOutput() > 0) {
+    const uint32_t noted = platform::GetTickCount();
+    DrainOutputRing();
+    transport.ServiceOutputPipe();
+    while (platform::GetTickCount() - noted <= kWriterCycleMs) platform::Sleep(1);
+    platform::Yield();
+  }
+  control->alive = false;
+}
+
+// Rests while the input pipe is closed, in short steps so that a stop is
+// seen at once.
+void RestWhilePipeClosed(ThreadControl* control) {
+  for (uint32_t rested = 0; rested < kClosedPipeRestMs && control->run.load(); ++rested) {
+    platform::Sleep(1);
+  }
+}
+
+void ReaderMain(ThreadControl* control) {
+  platform::ClockParticipant participant;
+  UsbTransport& transport = Transport();
+  uint8_t buffer[kTransferBytes];
+  while (control->run.load()) {
+    const uint32_t deadline = platform::GetTickCount() + 1;
+    for (;;) {
+      if (!transport.IsPipeOpen(PipeDirection::kIn)) {
+        RestWhilePipeClosed(control);
+        break;
+      }
+      const Transfer read = transport.ReadPipe(buffer, static_cast<int>(sizeof(buffer)));
+      if (read.status == TransferStatus::kGone || read.status == TransferStatus::kOther) {
+        if (read.status == TransferStatus::kOther) platform::TraceLog("cvusb: input read failed");
+        transport.ClosePipe(PipeDirection::kIn);
+        break;
+      }
+      const uint32_t read_time = platform::GetTickCount();
+      DispatchInputPackets(buffer, static_cast<size_t>(read.bytes), read_time);
+      if (read.bytes != static_cast<int>(sizeof(buffer))) break;
+    }
+    while (static_cast<int32_t>(platform::GetTickCount() - deadline) <= 0 && control->run.load()) {
+      platform::Sleep(1);
+    }
+    platform::Yield();
+  }
+  control->alive = false;
+}
+
+}  // namespace
+
+void DrainOutputRing() {
+  UsbTransport& transport = Transport();
+  std::lock_guard guard(transport.ring_lock());
+  OutputRing& ring = transport.ring();
+  while (ring.pending() > 0) {
+    if (transport.IsPipeOpen(PipeDirection::kOut)) {
+      uint8_t chunk[kTransferBytes];
+      const size_t count = ring.Peek(chunk, sizeof(chunk));
+      const Transfer write = transport.WritePipe(chunk, static_cast<int>(count));
+      switch (write.status) {
+        case TransferStatus::kDone:
+          g_transient_writes = 0;
+          ring.Consume(count);
+          break;
+        case TransferStatus::kTransient:
+          if (++g_transient_writes < kTransientWriteLimit) return;  // again next cycle
+          platform::TraceLog("cvusb: output pipe stays busy, %zu bytes dropped", count);
+          g_transient_writes = 0;
+          ring.Consume(count);
+          break;
+        case TransferStatus::kGone:
+          transport.ClosePipe(PipeDirection::kOut);
+          break;
+        case TransferStatus::kOther:
+          platform::TraceLog("cvusb: output write failed, %zu bytes dropped", count);
+          ring.Consume(count);
+          break;
+      }
+    }
+    if (!transport.IsPipeOpen(PipeDirection::kOut)) ring.Clear();
+  }
+}
+
+void DispatchInputPackets(const uint8_t* data, size_t length, uint32_t read_time) {
+  InputPort* locked = nullptr;
+  std::unique_lock<std::recursive_mutex> guard;
+  ForEachPacket(data, length, [&](uint8_t cable, const uint8_t* bytes, int count) {
+    if (count == 0) return;
+    InputPort& port = Driver().inputs[cable];
+    if (&port != locked) {
+      // Consecutive packets of one cable are parsed under one holding.
+      if (guard.owns_lock()) guard.unlock();
+      guard = std::unique_lock<std::recursive_mutex>(port.lock);
+      locked = &port;
+    }
+    for (int i = 0; i < count; ++i) ParseInputByte(port, bytes[i], read_time);
+  });
+}
+
+bool StartThread(PipeDirection direction) {
+  ThreadControl& control = ControlFor(direction);
+  {
+    std::lock_guard guard(control.lock);
+    if (!control.alive.load()) {
+      if (control.thread.joinable()) control.thread.join();
+      control.run = true;
+      control.alive = true;
+      try {
+        control.thread =
+            std::thread(direction == PipeDirection::kOut ? WriterMain : ReaderMain, &control);
+      } catch (const std::system_error&) {
+        control.run = false;
+        control.alive = false;
+        return false;
+      }
+      RaisePriority(control.thread);
+    }
+    ++control.references;
+  }
+  if (direction == PipeDirection::kIn) platform::Sleep(kInputStartSettleMs);
+  return true;
+}
+
+namespace {
+
+void StopControl(ThreadControl& control, bool force) {
+  std::unique_lock guard(control.lock);
+  if (control.references > 0) --control.references;
+  if (force) control.references = 0;
+  if (control.references > 0 || !control.thread.joinable()) return;
+  control.run = false;
+  guard.unlock();
+  for (uint32_t waited = 0; waited < kStopWaitMs && control.alive.load(); ++waited) {
+    platform::Sleep(1);
+  }
+  guard.lock();
+  if (!control.thread.joinable()) return;
+  if (control.alive.load()) {
+    platform::TraceLog("cvusb: a transfer thread did not stop within %u ms", kStopWaitMs);
+    control.thread.detach();
+  } else {
+    control.thread.join();
+  }
+}
+
+}  // namespace
+
+void StopThread(PipeDirection direction) {
+  StopControl(ControlFor(direction), false);
+}
+
+void StopAllThreads() {
+  StopControl(ControlFor(PipeDirection::kOut), true);
+  StopControl(ControlFor(PipeDirection::kIn), true);
+}
+
+bool ThreadRunning(PipeDirection direction) {
+  return ControlFor(direction).alive.load();
+}
+
+}  // namespace cvusb

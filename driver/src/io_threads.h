@@ -1,0 +1,32 @@
+// The writer thread (drains the output ring into the output pipe, 32 bytes
+// per write, every 10 ms) and the reader thread (32-byte reads from the input
+// pipe, each packet's bytes handed to the input port of its cable), one of
+// each per process, reference-counted by the open ports of their direction.
+//
+// Thread rules: StartThread/StopThread are called by client threads under
+// the driver's global lock; StopThread waits up to 500 ms on the platform
+// clock. Both threads wait only through the platform clock.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "pipe.h"
+
+namespace cvusb {
+
+// Starts the direction's thread if it is not running and counts one more
+// reference; false when the thread cannot be created.
+bool StartThread(PipeDirection direction);
+// Counts one reference fewer; the last one stops the thread.
+void StopThread(PipeDirection direction);
+// Stops both threads whatever their counts (driver shut-down).
+void StopAllThreads();
+bool ThreadRunning(PipeDirection direction);
+
+// One drain of the output ring (the writer's work per cycle).
+void DrainOutputRing();
+// Hands every complete packet in data[0, length) to the input port of its
+// cable with `read_time` (the reader's work per read).
+void DispatchInputPackets(const uint8_t* data, size_t length, uint32_t read_time);
+
+}  // namespace cvusb

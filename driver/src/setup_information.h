@@ -1,0 +1,29 @@
+// The driver's setup information file ("usbcvmid.inf"): it binds the sound
+// module's USB interface to this driver, and the hardware route reads the
+// module's vendor and product identifiers and interface number from it.
+//
+// Thread rules: plain functions; reading the file allocates.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace cvusb {
+
+struct UsbDeviceId {
+  uint16_t vendor = 0;
+  uint16_t product = 0;
+  uint8_t interface_number = 0;
+};
+
+// The first hardware identifier "USB\VID_xxxx&PID_xxxx[&MI_xx]" in the text
+// (letters in any case); nothing when none is well formed.
+std::optional<UsbDeviceId> ParseSetupInformation(const char* text, size_t length);
+
+// Reads the file from, in order: $SONAVEX_CVUSB_INF, the folder the driver
+// library was loaded from, the installed copy in the user's data folder
+// (sonavex/usbcvmid.inf), the copy in the source tree.
+std::optional<UsbDeviceId> FindModuleDeviceId();
+
+}  // namespace cvusb
