@@ -131,6 +131,13 @@ TEST_F(ScreensTest, StartUpChoiceSetsOneMinuteInTheTimeBase) {
   EXPECT_EQ(ReadValue(kEndTime), 7);
 }
 
+TEST_F(ScreensTest, NewSongsStartWithTheRhythmLastChosen) {
+  ASSERT_EQ(QM3SetValue(kRhythm, 0, 0x0102, 0), 0);
+  WriteValue(kRhythm, 0, false);
+  ASSERT_EQ(QM3SetValue(ProcessId(kProcInitialMenu), 0, 1, 0), 0);
+  EXPECT_EQ(ReadValue(kRhythm), 0x0102);
+}
+
 TEST_F(ScreensTest, MenuStatesFollowTheEditingMode) {
   ASSERT_EQ(QM3SetValue(kEditingMode, 0, 1, 0), 0);
   EXPECT_FALSE(ReadAlive(kMenuSongToSmf));
