@@ -38,13 +38,19 @@ int32_t ScaleForRead(ControlId id, int32_t v) {
   return static_cast<int32_t>(static_cast<int64_t>(static_cast<double>(v) / scale + 0.5));
 }
 
+// Opening a file first lets a freshly found sound module settle.
+int RunNumberedProcess(int number, long* a, long* b) {
+  if (number == kProcOpenFile) WaitHardwareReady();
+  return RunProcess(number, a, b);
+}
+
 int SetProcess(int number, long a, long b) {
   if (number == kProcPointerPos) return WritePointerProcess(Saturate(a), Saturate(b));
   if (number == kProcRealTimeSongFlag) {
     if (EditingMode() == 0) SetRealTimeSongFlag(Saturate(a));
     return 0;
   }
-  return RunProcess(number, &a, &b);
+  return RunNumberedProcess(number, &a, &b);
 }
 
 int SetValueImpl(long lID, signed char cCmd, long lValue1, long lValue2) {
@@ -106,7 +112,7 @@ int GetValueImpl(long lID, signed char cCmd, long* plValue1, long* plValue2) {
     long dummy_b = 0;
     long* a = plValue1 != nullptr ? plValue1 : &dummy_a;
     long* b = plValue2 != nullptr ? plValue2 : &dummy_b;
-    const int rc = RunProcess(number, a, b);
+    const int rc = RunNumberedProcess(number, a, b);
     if (number == kProcPointerPos) AfterPointerRead(a, b);
     return rc;
   }
@@ -226,7 +232,7 @@ int QM3GetStrValue(long lID, const char* pszText, long* plValue) {
 }
 
 int QM3GetValueFunc(int nProcess, long* plValue1, long* plValue2) {
-  return qm3::Guarded([&] { return qm3::RunProcess(nProcess, plValue1, plValue2); });
+  return qm3::Guarded([&] { return qm3::RunNumberedProcess(nProcess, plValue1, plValue2); });
 }
 
 }  // extern "C"
