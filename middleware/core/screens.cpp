@@ -129,13 +129,5 @@ int OnRealTimeStartTime(ControlId, int32_t) {
 }
 QM3_REACTION(kStartTime, OnRealTimeStartTime);
 
-// The rhythm last chosen in this run starts the next new song (process 26).
-int RememberRhythm(ControlId, int32_t) {
-  SetRememberedRhythm(ReadValue(kRhythm));
-  return 0;
-}
-QM3_REACTION(kRhythm, RememberRhythm);
-QM3_REACTION(kRealTimeRhythm, RememberRhythm);
-
 }  // namespace
 }  // namespace qm3
