@@ -87,8 +87,8 @@ void BuildMelodyCycle(const MelodyCycleRequest& request, int out) {
   }
   int64_t o = 0;  // measures before the start phrase
   const int count = static_cast<int>(request.phrases.size());
-  const int start =
-      request.start_phrase < 0 || request.start_phrase >= count ? 0 : request.start_phrase;
+  // The start phrase counts round the melody, as the phrase list does.
+  const int start = request.start_phrase > 0 ? request.start_phrase % count : 0;
   for (int k = 0; k < start; ++k) o += request.phrases[k] > 0 ? request.phrases[k] : 0;
   const int32_t cycle_end = Ticks(q, request.beats);
   const int32_t rotation = Ticks(o, request.beats);

@@ -40,7 +40,7 @@ struct MelodyCycleRequest {
   int melody_beats = 4;      // the melody's own beats per measure
   int beats = 4;             // the song's beats per measure
   std::vector<int> phrases;  // phrase lengths in measures (current mood)
-  int start_phrase = 0;      // the phrase the cycle starts with
+  int start_phrase = 0;      // the phrase the cycle starts with (modulo the count)
 };
 
 // Measures in one cycle (the sum of the phrase lengths; negatives count 0).

@@ -87,6 +87,11 @@ TEST_F(MelodyCycle, RotatesToTheStartPhraseKeepsMelodyAndChords) {
                                                  Off(1152, 10, 48)}));
   EXPECT_EQ(end, 1152);
   EXPECT_TRUE(WellFormed(2));
+  // The start phrase counts round the melody: phrase 3 of 2 is phrase 1.
+  const std::vector<Ev> first = ReadTrack(2);
+  request.start_phrase = 3;
+  BuildMelodyCycle(request, 2);
+  EXPECT_EQ(ReadTrack(2), first);
 }
 
 TEST_F(MelodyCycle, ConvertsTheMelodysMeterToTheSongs) {
