@@ -1,0 +1,54 @@
+// Reads the first track of a Standard MIDI File into notes and meta events
+// for the content linter. Every length is checked against what is left;
+// malformed input gives an error text, never a read past the buffer.
+// Plain functions; no locking, no threads.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace content {
+
+struct ReadNote {
+  uint32_t start = 0;
+  uint32_t length = 0;
+  int channel = 1;  // 1..16
+  int key = 0;
+  int velocity = 0;
+};
+
+struct ReadMeta {
+  uint32_t tick = 0;
+  uint8_t type = 0;
+  std::string text;  // payload bytes
+};
+
+struct ReadControl {
+  uint32_t tick = 0;
+  int channel = 1;
+  int kind = 0;  // 0xB0 controller, 0xC0 program change
+  int number = 0;
+  int value = 0;
+};
+
+struct ReadTrack {
+  int division = 0;
+  uint32_t end_tick = 0;  // tick of the end-of-track event
+  std::vector<ReadNote> notes;
+  std::vector<ReadMeta> metas;
+  std::vector<ReadControl> controls;
+  int unpaired_note_offs = 0;
+  int notes_left_sounding = 0;
+};
+
+struct SmfReadResult {
+  std::optional<ReadTrack> track;
+  std::string error;
+};
+
+SmfReadResult ReadSmf(const std::vector<uint8_t>& bytes);
+SmfReadResult ReadSmfFile(const std::string& path);
+
+}  // namespace content
