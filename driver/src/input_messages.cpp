@@ -1,13 +1,13 @@
 // midMessage: the two input ports. The reader thread parses each cable's
 // bytes into its port; these messages open and close ports, queue client
 // buffers and start and stop time stamping.
-#include <cstdio>
 #include <cstring>
 
 #include "cvusb_entry.h"
 #include "driver_state.h"
 #include "io_threads.h"
 #include "platform/clock.h"
+#include "port_name.h"
 #include "usb_transport.h"
 
 using namespace platform;
@@ -18,14 +18,14 @@ namespace {
 constexpr PipeDirection kSide = PipeDirection::kIn;
 
 MMRESULT GetCaps(UINT device, DWORD_PTR param1, DWORD_PTR param2) {
-  auto* caps = reinterpret_cast<MIDIINCAPS*>(param1);
-  if (caps == nullptr || param2 < sizeof(MIDIINCAPS)) return MMSYSERR_INVALPARAM;
+  auto* caps = reinterpret_cast<MIDIINCAPSW*>(param1);
+  if (caps == nullptr || param2 < sizeof(MIDIINCAPSW)) return MMSYSERR_INVALPARAM;
   if (device >= static_cast<UINT>(Transport().PresentPorts())) return MMSYSERR_INVALPARAM;
   std::memset(caps, 0, sizeof(*caps));
   caps->wMid = 1;
   caps->wPid = 11;
   caps->vDriverVersion = 0x0100;
-  std::snprintf(caps->szPname, sizeof(caps->szPname), "Corvane USB MIDI IN %u", device + 1);
+  WritePortName(caps->szPname, "Corvane USB MIDI IN %u", device + 1);
   caps->dwSupport = 0;
   return MMSYSERR_NOERROR;
 }

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <mutex>
 #include <system_error>
-#include <thread>
 
 #include "driver_state.h"
 #include "input_port.h"
@@ -27,7 +26,7 @@ constexpr int kTransientWriteLimit = 50;
 struct ThreadControl {
   std::mutex lock;
   int references = 0;
-  std::thread thread;
+  platform::Thread thread;
   std::atomic<bool> run{false};
   std::atomic<bool> alive{false};
 };
@@ -57,24 +56,31 @@ ThreadControl& ControlFor(PipeDirection direction) {
   return direction == PipeDirection::kOut ? AllThreads().writer : AllThreads().reader;
 }
 
-void RaisePriority(std::thread& thread) {
+void RaisePriority() {
   // Time-critical when the system allows it; ordinary priority otherwise.
   sched_param param{};
   param.sched_priority = sched_get_priority_max(SCHED_FIFO);
-  pthread_setschedparam(thread.native_handle(), SCHED_FIFO, &param);
+  pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+}
+
+// Gives up the time slice after a pass, as the threads always did. On the
+// virtual clock the 1 ms sleeps already let every other thread run, and a
+// yield there would let time jump past this thread's next poll.
+void YieldAfterPass() {
+  if (platform::CurrentClock() == platform::ClockKind::kReal) platform::Yield();
 }
 
 int g_transient_writes = 0;  // writer thread only (and tests that drain by hand)
 
 void WriterMain(ThreadControl* control) {
-  platform::ClockParticipant participant;
+  RaisePriority();
   UsbTransport& transport = Transport();
   while (control->run.load() || transport.PendingOutput() > 0) {
     const uint32_t noted = platform::GetTickCount();
     DrainOutputRing();
     transport.ServiceOutputPipe();
     while (platform::GetTickCount() - noted <= kWriterCycleMs) platform::Sleep(1);
-    platform::Yield();
+    YieldAfterPass();
   }
   control->alive = false;
 }
@@ -88,7 +94,7 @@ void RestWhilePipeClosed(ThreadControl* control) {
 }
 
 void ReaderMain(ThreadControl* control) {
-  platform::ClockParticipant participant;
+  RaisePriority();
   UsbTransport& transport = Transport();
   uint8_t buffer[kTransferBytes];
   while (control->run.load()) {
@@ -111,7 +117,7 @@ void ReaderMain(ThreadControl* control) {
     while (static_cast<int32_t>(platform::GetTickCount() - deadline) <= 0 && control->run.load()) {
       platform::Sleep(1);
     }
-    platform::Yield();
+    YieldAfterPass();
   }
   control->alive = false;
 }
@@ -172,18 +178,17 @@ bool StartThread(PipeDirection direction) {
   {
     std::lock_guard guard(control.lock);
     if (!control.alive.load()) {
-      if (control.thread.joinable()) control.thread.join();
+      if (control.thread.Joinable()) control.thread.Join();
       control.run = true;
       control.alive = true;
       try {
-        control.thread =
-            std::thread(direction == PipeDirection::kOut ? WriterMain : ReaderMain, &control);
+        auto* body = direction == PipeDirection::kOut ? WriterMain : ReaderMain;
+        control.thread = platform::Thread([body, &control] { body(&control); });
       } catch (const std::system_error&) {
         control.run = false;
         control.alive = false;
         return false;
       }
-      RaisePriority(control.thread);
     }
     ++control.references;
   }
@@ -197,19 +202,20 @@ void StopControl(ThreadControl& control, bool force) {
   std::unique_lock guard(control.lock);
   if (control.references > 0) --control.references;
   if (force) control.references = 0;
-  if (control.references > 0 || !control.thread.joinable()) return;
+  if (control.references > 0 || !control.thread.Joinable()) return;
   control.run = false;
   guard.unlock();
   for (uint32_t waited = 0; waited < kStopWaitMs && control.alive.load(); ++waited) {
     platform::Sleep(1);
   }
   guard.lock();
-  if (!control.thread.joinable()) return;
+  if (!control.thread.Joinable()) return;
   if (control.alive.load()) {
+    // Forgotten, not joined: it ends when its transfer does.
     platform::TraceLog("cvusb: a transfer thread did not stop within %u ms", kStopWaitMs);
-    control.thread.detach();
+    new platform::Thread(std::move(control.thread));
   } else {
-    control.thread.join();
+    control.thread.Join();
   }
 }
 

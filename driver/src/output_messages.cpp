@@ -1,12 +1,12 @@
 // modMessage: the two output ports. Short messages become one single-byte
 // packet per byte, long messages system-exclusive packets, both queued to
 // the writer thread through the output ring.
-#include <cstdio>
 #include <cstring>
 
 #include "cvusb_entry.h"
 #include "driver_state.h"
 #include "io_threads.h"
+#include "port_name.h"
 #include "usb_midi_packet.h"
 #include "usb_transport.h"
 
@@ -18,14 +18,14 @@ namespace {
 constexpr PipeDirection kSide = PipeDirection::kOut;
 
 MMRESULT GetCaps(UINT device, DWORD_PTR param1, DWORD_PTR param2) {
-  auto* caps = reinterpret_cast<MIDIOUTCAPS*>(param1);
-  if (caps == nullptr || param2 < sizeof(MIDIOUTCAPS)) return MMSYSERR_INVALPARAM;
+  auto* caps = reinterpret_cast<MIDIOUTCAPSW*>(param1);
+  if (caps == nullptr || param2 < sizeof(MIDIOUTCAPSW)) return MMSYSERR_INVALPARAM;
   if (device >= static_cast<UINT>(Transport().PresentPorts())) return MMSYSERR_INVALPARAM;
   std::memset(caps, 0, sizeof(*caps));
   caps->wMid = 1;
   caps->wPid = 10;
   caps->vDriverVersion = 0x0100;
-  std::snprintf(caps->szPname, sizeof(caps->szPname), "Corvane USB MIDI OUT %u", device + 1);
+  WritePortName(caps->szPname, "Corvane USB MIDI OUT %u", device + 1);
   caps->wTechnology = MOD_SYNTH;
   caps->wVoices = 32;
   caps->wNotes = 32;

@@ -11,15 +11,12 @@
 #include <cstring>
 
 #include "device_routes.h"
-#include "platform/clock.h"
 #include "usb_midi_packet.h"
 
 namespace cvusb {
 namespace {
 
-// How long a write waits for a module that does not take bytes before the
-// connection counts as gone.
-constexpr int kStalledWriteLimitMs = 1000;
+constexpr size_t kTransferBytes = 32;
 
 int Connect(const std::string& path) {
   sockaddr_un address{};
@@ -44,26 +41,20 @@ class SocketPipe : public Pipe {
   explicit SocketPipe(int fd) : fd_(fd) {}
   ~SocketPipe() override { ::close(fd_); }
 
+  // Never waits: bytes the socket cannot take now are kept and sent first
+  // next time, so no packet is ever cut in the stream.
   Transfer Write(const uint8_t* data, int length) override {
+    const TransferStatus flushed = Flush();
+    if (flushed != TransferStatus::kDone) return {flushed, 0};
+    if (unsent_ > 0) return {TransferStatus::kTransient, 0};
     int written = 0;
-    int stalled_ms = 0;
-    while (written < length) {
-      const ssize_t n = ::send(fd_, data + written, static_cast<size_t>(length - written),
-                               MSG_NOSIGNAL | MSG_DONTWAIT);
-      if (n > 0) {
-        written += static_cast<int>(n);
-        continue;
-      }
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && stalled_ms < kStalledWriteLimitMs) {
-        // A packet must not be cut in the stream: finish this write.
-        platform::Sleep(1);
-        ++stalled_ms;
-        continue;
-      }
-      return {TransferStatus::kGone, written};
-    }
-    return {TransferStatus::kDone, written};
+    const TransferStatus status = Send(data, length, written);
+    if (status != TransferStatus::kDone) return {status, written};
+    const int rest = length - written;
+    if (rest > static_cast<int>(sizeof(unsent_bytes_))) return {TransferStatus::kTransient, 0};
+    std::memcpy(unsent_bytes_, data + written, static_cast<size_t>(rest));
+    unsent_ = rest;
+    return {TransferStatus::kDone, length};
   }
 
   Transfer Read(uint8_t* data, int capacity) override {
@@ -89,15 +80,46 @@ class SocketPipe : public Pipe {
   }
 
   void Service() override {
+    Flush();
     uint8_t scratch[256];
     while (::recv(fd_, scratch, sizeof(scratch), MSG_DONTWAIT) > 0) {
     }
   }
 
  private:
+  // Sends what the socket takes now; kDone with `written` possibly short.
+  TransferStatus Send(const uint8_t* data, int length, int& written) {
+    written = 0;
+    while (written < length) {
+      const ssize_t n = ::send(fd_, data + written, static_cast<size_t>(length - written),
+                               MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (n > 0) {
+        written += static_cast<int>(n);
+      } else if (n < 0 && errno == EINTR) {
+        continue;
+      } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        return TransferStatus::kDone;
+      } else {
+        return n < 0 && !IsGoneError(errno) ? TransferStatus::kOther : TransferStatus::kGone;
+      }
+    }
+    return TransferStatus::kDone;
+  }
+
+  TransferStatus Flush() {
+    if (unsent_ == 0) return TransferStatus::kDone;
+    int written = 0;
+    const TransferStatus status = Send(unsent_bytes_, unsent_, written);
+    std::memmove(unsent_bytes_, unsent_bytes_ + written, static_cast<size_t>(unsent_ - written));
+    unsent_ -= written;
+    return status;
+  }
+
   int fd_;
   uint8_t carry_[kPacketSize] = {};
   int carried_ = 0;
+  uint8_t unsent_bytes_[kTransferBytes] = {};
+  int unsent_ = 0;
 };
 
 }  // namespace

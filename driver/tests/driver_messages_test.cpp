@@ -56,10 +56,10 @@ TEST_F(DriverMessages, DriverProcAnswersLoadFreeAndTheRest) {
 TEST_F(DriverMessages, PortsAreCountedNamedAndCheckedByDeviceNumber) {
   EXPECT_EQ(Out(0, MODM_GETNUMDEVS), 2u);
   EXPECT_EQ(In(0, MIDM_GETNUMDEVS), 2u);
-  MIDIOUTCAPS out{};
-  MIDIINCAPS in{};
+  MIDIOUTCAPSW out{};
+  MIDIINCAPSW in{};
   ASSERT_EQ(Out(1, MODM_GETDEVCAPS, Ptr(&out), sizeof(out)), MMSYSERR_NOERROR);
-  EXPECT_STREQ(out.szPname, "Corvane USB MIDI OUT 2");
+  EXPECT_EQ(std::u16string(out.szPname), u"Corvane USB MIDI OUT 2");
   EXPECT_EQ(out.wMid, 1);
   EXPECT_EQ(out.wPid, 10);
   EXPECT_EQ(out.vDriverVersion, 0x0100u);
@@ -68,7 +68,7 @@ TEST_F(DriverMessages, PortsAreCountedNamedAndCheckedByDeviceNumber) {
   EXPECT_EQ(out.wNotes, 32);
   EXPECT_EQ(out.wChannelMask, 0xFFFF);
   ASSERT_EQ(In(0, MIDM_GETDEVCAPS, Ptr(&in), sizeof(in)), MMSYSERR_NOERROR);
-  EXPECT_STREQ(in.szPname, "Corvane USB MIDI IN 1");
+  EXPECT_EQ(std::u16string(in.szPname), u"Corvane USB MIDI IN 1");
   EXPECT_EQ(in.wPid, 11);
 
   EXPECT_EQ(Out(2, MODM_GETDEVCAPS, Ptr(&out), sizeof(out)), MMSYSERR_BADDEVICEID);
@@ -87,7 +87,7 @@ TEST_F(DriverMessages, PortsAreCountedNamedAndCheckedByDeviceNumber) {
 TEST_F(DriverMessages, WithoutTheDeviceCapsFailAndOpenFindsNoDriver) {
   endpoint_.reset();
   EXPECT_EQ(Out(0, MODM_GETNUMDEVS), 2u);
-  MIDIOUTCAPS out{};
+  MIDIOUTCAPSW out{};
   EXPECT_EQ(Out(0, MODM_GETDEVCAPS, Ptr(&out), sizeof(out)), MMSYSERR_INVALPARAM);
   EXPECT_EQ(OpenOutputPort(0), MMSYSERR_NODRIVER);
   EXPECT_EQ(OpenInputPort(1), MMSYSERR_NODRIVER);
@@ -214,7 +214,7 @@ TEST_F(DriverMessages, AFailedWriteClosesThePipeAndLaterSendsAreNotEnabled) {
   header.dwBufferLength = 2;
   Out(0, MODM_PREPARE, Ptr(&header), sizeof(header));
   EXPECT_EQ(Out(0, MODM_LONGDATA, Ptr(&header), sizeof(header)), MMSYSERR_NOTENABLED);
-  MIDIOUTCAPS caps{};
+  MIDIOUTCAPSW caps{};
   EXPECT_EQ(Out(0, MODM_GETDEVCAPS, Ptr(&caps), sizeof(caps)), MMSYSERR_INVALPARAM);
   EXPECT_EQ(Out(0, MODM_CLOSE), MMSYSERR_NOERROR);
   // Plugged in again, a new open brings the pipe back.

@@ -136,7 +136,7 @@ TEST_F(InputPorts, APipeThatDisappearsIsClosedAndPortsStillCloseAtOnce) {
   ASSERT_TRUE(WaitFor([&] { return endpoint_->reads() > reads; }));
   endpoint_->Unplug();
   EXPECT_TRUE(WaitFor([] { return !cvusb::Transport().IsPipeOpen(cvusb::PipeDirection::kIn); }));
-  MIDIINCAPS caps{};
+  MIDIINCAPSW caps{};
   EXPECT_EQ(In(0, MIDM_GETDEVCAPS, Ptr(&caps), sizeof(caps)), MMSYSERR_INVALPARAM);
   In(0, MIDM_STOP);
   EXPECT_EQ(In(0, MIDM_CLOSE), MMSYSERR_NOERROR);

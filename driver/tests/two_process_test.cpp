@@ -85,7 +85,7 @@ TEST_F(TwoProcesses, AnOutputPortHeldElsewhereAnswersAllocatedUntilItCloses) {
   EXPECT_EQ(OpenOutputPort(0, false), MMSYSERR_ALLOCATED);
   EXPECT_EQ(OpenOutputPort(1, false), MMSYSERR_ALLOCATED);  // the whole side
   // The other direction is free, and the ports still count as present.
-  MIDIOUTCAPS caps{};
+  MIDIOUTCAPSW caps{};
   EXPECT_EQ(modMessage(1, MODM_GETDEVCAPS, 0, reinterpret_cast<DWORD_PTR>(&caps), sizeof(caps)),
             MMSYSERR_NOERROR);
   EXPECT_EQ(OpenInputPort(0, false), MMSYSERR_NOERROR);
