@@ -288,6 +288,11 @@ void ModuleEngine::HandleControl(int ch, uint8_t controller, uint8_t value) {
     case 98:
       s.rpn_coarse = s.rpn_fine = 0x7F;
       break;
+    case 120:
+    case 123:
+      // Every note off: the chord channel holds no keys any more.
+      if (ch == kChordChannel) chord_keys_.fill(0);
+      break;
     case 6:
     case 38:
       // Tuning does not move a drum kit's notes.

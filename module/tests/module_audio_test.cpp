@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <string>
 
 #include "corvane/module.h"
 #include "module_harness.h"
+#include "platform/mmsystem.h"
 
 namespace corvane::test {
 namespace {
@@ -110,6 +113,49 @@ TEST_F(ModuleAudio, HostNotesOnTheStyleChannelsNeverSound) {
   std::vector<int16_t> buf(kRate * 2);
   ASSERT_EQ(CorvaneModuleRenderAudio(0, buf.data(), kRate), kRate);
   EXPECT_EQ(Rms(buf, 0, kRate), 0.0);
+}
+
+TEST_F(ModuleAudio, TheAudioInputDeviceCarriesTheModulesSound) {
+  ModuleRig rig("default");
+  ASSERT_TRUE(rig.started());
+  platform::UINT id = 0;
+  platform::WAVEINCAPS caps{};
+  const platform::UINT count = platform::waveInGetNumDevs();
+  while (id < count && (platform::waveInGetDevCaps(id, &caps, sizeof caps) != 0 ||
+                        std::string(caps.szPname) != CORVANE_MODULE_AUDIO_NAME)) {
+    ++id;
+  }
+  ASSERT_LT(id, count);
+  const platform::WAVEFORMATEX format{platform::WAVE_FORMAT_PCM, 2, kRate, kRate * 4, 4, 16, 0};
+  platform::HWAVEIN h = nullptr;
+  ASSERT_EQ(platform::waveInOpen(&h, id, &format, 0, 0, 0), platform::MMSYSERR_NOERROR);
+  std::vector<std::vector<char>> data(2, std::vector<char>(kRate / 2 * 4));
+  std::vector<platform::WAVEHDR> hdrs(2);
+  for (int i = 0; i < 2; ++i) {
+    hdrs[i].lpData = data[i].data();
+    hdrs[i].dwBufferLength = static_cast<platform::DWORD>(data[i].size());
+    platform::waveInPrepareHeader(h, &hdrs[i], sizeof hdrs[i]);
+    platform::waveInAddBuffer(h, &hdrs[i], sizeof hdrs[i]);
+  }
+  ASSERT_EQ(platform::waveInStart(h), platform::MMSYSERR_NOERROR);
+  const uint64_t start = rig.now();
+  rig.RunUntil(start + 500000);  // half a second of silence, then a click
+  rig.Short({0x99, 47, 127});
+  rig.RunUntil(start + 600000);
+  rig.Short({0x99, 47, 0});
+  rig.RunUntil(start + 1100000);
+  for (auto& hdr : hdrs) EXPECT_TRUE(hdr.dwFlags & platform::WHDR_DONE);
+  platform::waveInReset(h);
+  for (auto& hdr : hdrs) platform::waveInUnprepareHeader(h, &hdr, sizeof hdr);
+  platform::waveInClose(h);
+
+  auto samples = [&](int i) {
+    std::vector<int16_t> out(data[i].size() / 2);
+    std::memcpy(out.data(), data[i].data(), data[i].size());
+    return out;
+  };
+  EXPECT_EQ(Rms(samples(0), 0, kRate / 2), 0.0);
+  EXPECT_GT(Rms(samples(1), 0, 4410), 100.0);
 }
 
 }  // namespace

@@ -136,6 +136,18 @@ TEST_F(ModuleWire, ChordChangeOnChannel11MovesBassAndChordsAndEndsTheirNotes) {
   ExpectNothingHangs(rig);
 }
 
+TEST_F(ModuleWire, AllNotesOffOnTheChordChannelReleasesItsKeys) {
+  StartMain1();
+  for (uint8_t key : {60, 64, 67}) rig.Short({0x9A, key, 100});
+  rig.Clocks(90, kClock120);
+  rig.Short({0xBA, 123, 0});  // the host ends its chord without note-offs
+  for (uint8_t key : {57, 60, 64}) rig.Short({0x9A, key, 100});
+  rig.Clocks(6 + 96, kClock120);
+  // A minor, not the A minor seventh that stale keys would make.
+  EXPECT_EQ(KeysOnBetween(rig.Notes(12), ClockTime(96), ClockTime(97)),
+            (std::vector<int>{60, 64, 69}));
+}
+
 TEST_F(ModuleWire, FillInPlaysItsMeasureThenReturnsToTheMainVariation) {
   StartMain1();
   rig.Clocks(83, kClock120);  // 13 clocks before the bar line, as the host sends it
