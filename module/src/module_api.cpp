@@ -136,8 +136,12 @@ extern "C" void CorvaneModuleStop(void) {
 }
 
 extern "C" int CorvaneModuleIsRunning(void) {
-  std::lock_guard lock(g_control_mu);
-  return g_running ? 1 : 0;
+  try {
+    std::lock_guard lock(g_control_mu);
+    return g_running ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
 }
 
 extern "C" uint32_t CorvaneModuleRenderAudio(uint64_t from_us, int16_t* out, uint32_t frames) {

@@ -11,6 +11,7 @@ namespace corvane {
 struct SoundChoice {
   bool drums = false;  // a drum kit (SoundFont bank 128)
   uint8_t program = 0;
+  friend bool operator==(const SoundChoice&, const SoundChoice&) = default;
 };
 
 // The sound for a native program change; coarse bank 1 selects drum kits.
