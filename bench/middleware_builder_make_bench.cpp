@@ -1,7 +1,13 @@
 // Making a play-time song for spans of 1, 10 and 60 minutes: the structure
-// step alone, and the whole button press (values, phrase list, render). The
-// reference copies a finished phrase list of the same size.
+// step alone, and the whole button press (values, phrase list, render into
+// the work files). References: copying a finished phrase list of the same
+// size, and writing as many bytes as the rendered song to a file.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
 
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
@@ -34,8 +40,25 @@ class BenchContent final : public SongContent {
 
 BenchContent g_content;
 
+const std::filesystem::path& WorkFolder() {
+  static const std::filesystem::path dir = [] {
+    auto d = std::filesystem::temp_directory_path() /
+             ("sonavex_builder_bench_" + std::to_string(getpid()));
+    std::filesystem::create_directories(d);
+    return d;
+  }();
+  return dir;
+}
+
+int64_t SongBytes() {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(WorkFolder() / "body_mid.dat", ec);
+  return ec ? 0 : static_cast<int64_t>(size);
+}
+
 void SetUpSong(int minutes) {
   UseSongContent(&g_content);
+  SetHostDirectory(WorkFolder().string());
   const std::pair<ControlId, int32_t> values[] = {
       {kEditingMode, 0}, {kTimeBase, 3},    {kRhythm, 0},    {kMood, 0},
       {kUserMelody, 0},  {kLiveliness, 2},  {kIntro, 0},     {kEnding, 0},
@@ -65,6 +88,7 @@ void BM_MakePlayTimeSong(benchmark::State& state) {
     if (MakePlayTimeSong() != 0) state.SkipWithError("make failed");
   }
   state.counters["ticks"] = ReadValue(kSongLength);
+  state.counters["body_bytes"] = static_cast<double>(SongBytes());
 }
 BENCHMARK(BM_MakePlayTimeSong)->Arg(1)->Arg(10)->Arg(60)->Unit(benchmark::kMicrosecond);
 
@@ -82,6 +106,30 @@ void BM_ReferenceCopyPhraseList(benchmark::State& state) {
 }
 BENCHMARK(BM_ReferenceCopyPhraseList)->Arg(1)->Arg(10)->Arg(60)->Unit(benchmark::kMicrosecond);
 
+// Reference: writing the rendered song's size in bytes to a file.
+void BM_ReferenceWriteBytes(benchmark::State& state) {
+  SetUpSong(static_cast<int>(state.range(0)));
+  if (MakePlayTimeSong() != 0) state.SkipWithError("make failed");
+  const std::string bytes(static_cast<size_t>(SongBytes()), '\x55');
+  const std::string path = (WorkFolder() / "reference.dat").string();
+  for (auto _ : state) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) state.SkipWithError("cannot write");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(bytes.size()));
+}
+BENCHMARK(BM_ReferenceWriteBytes)->Arg(1)->Arg(10)->Arg(60)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::error_code ignored;
+  std::filesystem::remove_all(WorkFolder(), ignored);
+  return 0;
+}

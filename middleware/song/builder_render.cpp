@@ -1,6 +1,7 @@
-// Bridge from the builder to the render. Until the render lands here a song
-// counts as rendered once asked for.
+// Bridge from the builder and the song file to the render.
 #include "song/builder_render.h"
+
+#include "song/render.h"
 
 namespace qm3 {
 namespace {
@@ -13,8 +14,9 @@ bool& Stale() {
 }  // namespace
 
 int RenderSongNow() {
-  Stale() = false;
-  return 0;
+  const int rc = RenderCurrentSong();
+  Stale() = rc != 0;
+  return rc;
 }
 
 void MarkSongDataStale() {

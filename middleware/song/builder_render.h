@@ -1,5 +1,5 @@
-// When the song's MIDI data is made: right after a song is built or edited,
-// and lazily after a song file was opened (the file holds no music).
+// When the song's MIDI data is made: right after a song is built, opened or
+// edited. A render that failed leaves the data stale until the next one.
 //
 // Thread rules: host thread only; rendering writes work files (blocking I/O).
 #pragma once
@@ -10,9 +10,9 @@ namespace qm3 {
 // render's code (8 when a work file cannot be created).
 int RenderSongNow();
 
-// The rendered data no longer matches the song (a song file was opened).
+// The rendered data no longer matches the song.
 void MarkSongDataStale();
-// Renders when the data is stale; for playback and conversions.
+// Renders when the data is stale (for playback and conversions); 0 otherwise.
 int EnsureSongRendered();
 
 }  // namespace qm3

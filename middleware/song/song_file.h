@@ -25,8 +25,9 @@ int SaveSongFile(const std::string& path);
 // line stay set.
 int ReadSongFile(std::string_view bytes);
 
-// Switches to song mode and reads the file at `path`: 0, 4, 5, 16 or 17.
-// The song's MIDI data is made again when it is next needed.
+// Switches to song mode, reads the file at `path` and renders the song
+// (playback and conversions use the rendered data): 0, 4, 5, 16, 17, or the
+// render's 8 when its work files cannot be written.
 int OpenSongFile(const std::string& path);
 
 }  // namespace qm3

@@ -245,9 +245,12 @@ int OpenSongFile(const std::string& path) {
   std::fclose(f);
   if (failed) return kRcFileNotRead;
   const int rc = ReadSongFile(bytes);
-  if (rc == kRcOk) WriteRange(kPointerTicks, 0, ReadValue(kSongLength));
   MarkSongDataStale();
-  return rc;
+  if (rc != kRcOk) return rc;
+  WriteRange(kPointerTicks, 0, ReadValue(kSongLength));
+  // Playback and conversions read the rendered data as it is on disk, so the
+  // opened song is rendered now rather than on first use.
+  return ReadValue(kSongLength) != 0 ? RenderSongNow() : kRcOk;
 }
 
 }  // namespace qm3

@@ -3,6 +3,9 @@
 // catalog identities that a song file stores.
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include "builder_test_content.h"
 #include "core/catalog.h"
 #include "core_test_host.h"
 #include "platform/sjis.h"
@@ -26,6 +29,7 @@ class BuilderCatalogTest : public CoreTest {
  protected:
   void SetUp() override {
     CoreTest::SetUp();
+    host_dir_.emplace("builder_catalog");
     ASSERT_EQ(ParseRhythmCatalog(kRhythms), 0);
     ASSERT_EQ(ParseMelodyCatalog(kMelodies), 0);
     for (auto [id, v] : {std::pair{kRhythm, 0},
@@ -41,6 +45,7 @@ class BuilderCatalogTest : public CoreTest {
     ParseMelodyCatalog("");
     CoreTest::TearDown();
   }
+  std::optional<testing::TempHostDirectory> host_dir_;
 };
 
 TEST_F(BuilderCatalogTest, IntroLengthComesFromTheRhythm) {

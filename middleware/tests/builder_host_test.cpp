@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "builder_test_content.h"
 #include "core/time_base.h"
@@ -22,6 +23,7 @@ class BuilderHostTest : public CoreTest {
  protected:
   void SetUp() override {
     CoreTest::SetUp();
+    host_dir_.emplace("builder_host");
     content_.rhythms[0] = testing::StandardRhythm();
     content_.rhythms[0].intro_measures = {2, 4, 1, 1};
     content_.melodies.push_back({7, 4, {4, 4, 4, 4}, {4}});
@@ -37,6 +39,7 @@ class BuilderHostTest : public CoreTest {
   }
 
   testing::TestContent content_;
+  std::optional<testing::TempHostDirectory> host_dir_;
 };
 
 TEST_F(BuilderHostTest, RefusedIntroIsRestoredAndPostedBack) {
@@ -116,9 +119,11 @@ TEST_F(BuilderHostTest, SaveAsThenOpenRestoresTheSong) {
 
   ClearSongPhrases();
   WriteValue(kSongLength, 0, false);
+  fs::remove(host_dir_->path() / "body_mid.dat");
   ASSERT_EQ(QM3SetValue(ProcessId(kProcOpenFile), 0, 0, reinterpret_cast<long>(path.c_str())), 0);
   EXPECT_EQ(SongPhrases(), saved);
   EXPECT_EQ(Get(kSongLength), 11520);
+  EXPECT_TRUE(fs::exists(host_dir_->path() / "body_mid.dat"));  // rendered again
   char name[260] = {};
   long a = reinterpret_cast<long>(name);
   long b = 0;

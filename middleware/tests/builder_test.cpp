@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <optional>
+
 #include "builder_test_content.h"
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
@@ -177,6 +180,7 @@ class MakeSongTest : public CoreTest {
  protected:
   void SetUp() override {
     CoreTest::SetUp();
+    host_dir_.emplace("make_song");
     content_.rhythms[0] = testing::StandardRhythm();
     content_.melodies.push_back({7, 4, {4, 4, 4, 4}, {2, 2}});
     for (auto [id, v] : {std::pair{kEditingMode, 0},
@@ -194,6 +198,7 @@ class MakeSongTest : public CoreTest {
       WriteValue(id, v, false);
   }
   testing::TestContent content_;
+  std::optional<testing::TempHostDirectory> host_dir_;
 };
 
 TEST_F(MakeSongTest, ButtonStoresPhrasesLengthTempoAndSyncPoints) {
@@ -205,6 +210,7 @@ TEST_F(MakeSongTest, ButtonStoresPhrasesLengthTempoAndSyncPoints) {
   EXPECT_EQ(ReadValue(kSync1Measure), 0);
   EXPECT_EQ(ReadValue(kSync2Time), 2100);
   EXPECT_EQ(ReadValue(kSync2Measure), 11520);
+  EXPECT_TRUE(std::filesystem::exists(host_dir_->path() / "body_mid.dat"));
 }
 
 TEST_F(MakeSongTest, DarkMoodUsesTheMinorPhrases) {

@@ -1,9 +1,15 @@
 // A small content library for song tests: rhythms and melodies held in
 // memory, installed as the builder's content for the life of the object.
 #pragma once
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
 #include <map>
+#include <string>
 #include <vector>
 
+#include "core/middle_internal.h"
 #include "song/builder_content.h"
 
 namespace qm3::testing {
@@ -63,5 +69,26 @@ inline RhythmFacts StandardRhythm(double tempo = 120, int beats = 4) {
   r.keys = {12, 1, 3};
   return r;
 }
+
+// A fresh host directory (and so work folder) for the render's files.
+class TempHostDirectory {
+ public:
+  explicit TempHostDirectory(const std::string& name)
+      : path_(std::filesystem::path(::testing::TempDir()) /
+              (name + "_" + std::to_string(getpid()))) {
+    std::filesystem::create_directories(path_);
+    SetHostDirectory(path_.string());
+  }
+  ~TempHostDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempHostDirectory(const TempHostDirectory&) = delete;
+  TempHostDirectory& operator=(const TempHostDirectory&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
 
 }  // namespace qm3::testing

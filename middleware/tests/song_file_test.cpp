@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 
 #include "builder_test_content.h"
@@ -48,6 +49,7 @@ class SongFileTest : public CoreTest {
  protected:
   void SetUp() override {
     CoreTest::SetUp();
+    host_dir_.emplace("song_file_host");
     content_.rhythms[0] = testing::StandardRhythm();
     content_.rhythms[0x0102] = testing::StandardRhythm(96, 3);
     content_.rhythms[0x0102].keys = {40, 2, 7};
@@ -85,6 +87,7 @@ class SongFileTest : public CoreTest {
   }
 
   testing::TestContent content_;
+  std::optional<testing::TempHostDirectory> host_dir_;
   fs::path dir_;
 };
 
