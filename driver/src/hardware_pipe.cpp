@@ -120,8 +120,7 @@ std::shared_ptr<HardwareSession> Session() {
 
 class HardwarePipe : public Pipe {
  public:
-  HardwarePipe(std::shared_ptr<HardwareSession> session, PipeDirection direction)
-      : session_(std::move(session)), direction_(direction) {}
+  explicit HardwarePipe(std::shared_ptr<HardwareSession> session) : session_(std::move(session)) {}
 
   Transfer Write(const uint8_t* data, int length) override {
     int transferred = 0;
@@ -163,7 +162,6 @@ class HardwarePipe : public Pipe {
   }
 
   std::shared_ptr<HardwareSession> session_;
-  PipeDirection direction_;
   uint8_t stash_[1024] = {};
   int stashed_ = 0;
   int taken_ = 0;
@@ -181,10 +179,10 @@ bool ProbeHardware() {
   return true;
 }
 
-std::unique_ptr<Pipe> OpenHardwarePipe(PipeDirection direction) {
+std::unique_ptr<Pipe> OpenHardwarePipe(PipeDirection) {
   auto session = Session();
   if (!session) return nullptr;
-  return std::make_unique<HardwarePipe>(std::move(session), direction);
+  return std::make_unique<HardwarePipe>(std::move(session));
 }
 
 void ReleaseHardwareLibrary() {
