@@ -10,8 +10,9 @@
 namespace corvane {
 namespace {
 
-constexpr size_t kCommandCapacity = size_t{1} << 18;
-constexpr size_t kInCapacity = size_t{1} << 16;
+// Minutes of music each: listeners pull far more often than that.
+constexpr size_t kCommandCapacity = size_t{1} << 16;
+constexpr size_t kInCapacity = size_t{1} << 15;
 constexpr int kChordChannel = 10;                      // channel 11
 constexpr int kCountInChannel = 9;                     // channel 10
 constexpr uint8_t kCountInNote = 47;                   // what a rendered song's count-in plays

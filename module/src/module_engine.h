@@ -26,7 +26,7 @@ struct InPacket {
   std::array<uint8_t, 4> bytes;
 };
 
-class ModuleEngine : private MidiMessageSink, private StyleSink {
+class ModuleEngine final : private MidiMessageSink, private StyleSink {
  public:
   explicit ModuleEngine(const StyleBank& bank);
 

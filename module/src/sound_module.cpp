@@ -7,7 +7,7 @@
 namespace corvane {
 namespace {
 
-constexpr size_t kPullLimit = size_t{1} << 18;
+constexpr size_t kPullLimit = size_t{1} << 16;
 constexpr uint64_t kReadPollUs = 1000;  // how often a waiting reader looks again
 
 }  // namespace

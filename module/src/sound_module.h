@@ -20,7 +20,7 @@
 
 namespace corvane {
 
-class SoundModule : private CommandSource {
+class SoundModule final : private CommandSource {
  public:
   SoundModule() = default;
   ~SoundModule();
