@@ -1,7 +1,9 @@
 #!/bin/sh
-# Builds everything and runs the whole test suite (the README's test command).
+# Installs what is missing, builds everything and runs the whole test suite
+# (the README's test command).
 set -eu
 cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
 BUILD_DIR="${SONAVEX_BUILD_DIR:-build}"
 # shellcheck disable=SC2086
 cmake -S . -B "$BUILD_DIR" -G Ninja ${SONAVEX_CMAKE_ARGS:-}
