@@ -25,7 +25,7 @@ std::vector<uint8_t> ReadFile(const fs::path& p) {
                               std::istreambuf_iterator<char>());
 }
 
-int Run(const std::string& args) {
+int RunCli(const std::string& args) {
   const std::string cmd = std::string(SONAVEX_CLI) + " " + args + " > /dev/null 2>&1";
   const int status = std::system(cmd.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -46,22 +46,22 @@ class CliTest : public ::testing::Test {
 };
 
 TEST_F(CliTest, BadArgumentsNameTheArgument) {
-  EXPECT_EQ(Run("compose --duration 60 --mood happy -o " + (dir_ / "x.bgm").string()), 105);
-  EXPECT_EQ(Run("compose --rhythm no-such-rhythm --duration 60 -o " + (dir_ / "x.bgm").string()),
+  EXPECT_EQ(RunCli("compose --duration 60 --mood happy -o " + (dir_ / "x.bgm").string()), 105);
+  EXPECT_EQ(RunCli("compose --rhythm no-such-rhythm --duration 60 -o " + (dir_ / "x.bgm").string()),
             2);
   EXPECT_FALSE(fs::exists(dir_ / "x.bgm"));
 }
 
 TEST_F(CliTest, ComposeThenConvertToSmfAndWav) {
   const fs::path song = dir_ / "song.bgm";
-  ASSERT_EQ(Run("compose --duration 60 -o " + song.string()), 0);
+  ASSERT_EQ(RunCli("compose --duration 60 -o " + song.string()), 0);
   const auto bgm = ReadFile(song);
   ASSERT_GT(bgm.size(), 12u);
   EXPECT_EQ(std::string(bgm.begin(), bgm.begin() + 12), "QM3SONG_0003");
 
   const fs::path mid = dir_ / "song.mid";
   const fs::path wav = dir_ / "song.wav";
-  ASSERT_EQ(Run("convert " + song.string() + " --smf " + mid.string() + " --wav " + wav.string()),
+  ASSERT_EQ(RunCli("convert " + song.string() + " --smf " + mid.string() + " --wav " + wav.string()),
             0);
 
   // The SMF: format 0, division 96, the identification text, the melody on
