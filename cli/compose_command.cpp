@@ -10,6 +10,14 @@ namespace {
 
 using namespace qm3;
 
+// Pads UTF-8 text to `width` columns (every code point one column: the
+// phrase names are ASCII and half-width kana).
+std::string Pad(const std::string& text, size_t width) {
+  size_t columns = 0;
+  for (unsigned char c : text) columns += (c & 0xC0) != 0x80;
+  return columns >= width ? text : text + std::string(width - columns, ' ');
+}
+
 void PrintSong(HostSession& s) {
   long a = 0, b = 0;
   if (s.Process(kProcGetSongTimeLineData, &a, &b) != 0 || a == 0) return;
@@ -22,9 +30,9 @@ void PrintSong(HostSession& s) {
   for (int i = 0; i < list->nCount; ++i) {
     const QM3SongPhrase& p = list->pPhrases[i];
     const char* fill = p.cFillIn == 0 ? "1" : p.cFillIn == 1 ? "2" : "-";
-    std::printf("%-3d %-14s %-8ld %-9d %-8s %02x\n", i + 1, platform::SjisToUtf8(p.szName).c_str(),
-                p.nLength / beats_per_measure, p.cKind == 2 ? p.cVariation + 1 : 0,
-                p.cKind == 2 ? fill : "-", p.nParts);
+    std::printf("%-3d %s %-8ld %-9d %-8s %02x\n", i + 1,
+                Pad(platform::SjisToUtf8(p.szName), 14).c_str(), p.nLength / beats_per_measure,
+                p.cKind == 2 ? p.cVariation + 1 : 0, p.cKind == 2 ? fill : "-", p.nParts);
   }
   const long tempo = s.Get(kEditTempo);  // 1/100 beats per minute
   std::printf("tempo: %ld.%02ld BPM   start: %s   end: %s   length: %ld ticks\n", tempo / 100,
