@@ -10,7 +10,7 @@ PACKAGES="
   libgtest-dev libgmock-dev libbenchmark-dev
   libfluidsynth-dev fluidsynth fluid-soundfont-gm timgm6mb-soundfont
   libusb-1.0-0-dev libasound2-dev libcli11-dev
-  valgrind
+  valgrind time mma hyperfine
 "
 missing=""
 for p in $PACKAGES; do
