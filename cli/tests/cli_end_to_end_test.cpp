@@ -107,8 +107,8 @@ TEST_F(CliTest, ComposeThenConvertToSmfAndWav) {
   EXPECT_EQ(Le32(w.data() + 4), data + 38);
   EXPECT_EQ(w.size(), data + 46u);
   const double seconds = data / 176400.0;
-  EXPECT_GT(seconds, 55.0);
-  EXPECT_LT(seconds, 70.0);
+  EXPECT_GT(seconds, 58.0);
+  EXPECT_LT(seconds, 62.0);
   int peak = 0;
   for (size_t i = 46; i + 1 < w.size(); i += 2) {
     peak = std::max(peak, std::abs(static_cast<int16_t>(w[i] | (w[i + 1] << 8))));

@@ -68,6 +68,9 @@ bool LoadSource(const std::string& path, int buffer) {
 void LoadFirstMeasure(const std::string& path, int beats, int buffer) {
   LoadSource(path, buffer);
   CutTrack(Ticks(1, beats));
+  // The song's tempo is set once at its start; a tempo the intro, ending or
+  // cadence source carries would change it in the middle of the song.
+  StripTempo();
 }
 
 int64_t CycleMeasures(const std::vector<int>& phrases) {
