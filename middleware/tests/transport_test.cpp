@@ -6,6 +6,7 @@
 #include "midi/transport.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -35,7 +36,20 @@ class TransportTest : public CoreTest {
     platform::RemoveAllLoopbackPorts();
     ASSERT_EQ(platform::CreateLoopbackOutput("Another synth"), 0);
     ASSERT_EQ(platform::CreateLoopbackOutput(kModulePort), 0);
-    SetHostDirectory(std::string(SONAVEX_DATA_DIR) + "/");
+    // A private host folder that links the library, so the work files of
+    // this test never meet those of another test running at the same time.
+    namespace fs = std::filesystem;
+    dir_ = fs::temp_directory_path() / ("sonavex-transport-" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+    for (const auto& entry : fs::directory_iterator(SONAVEX_DATA_DIR)) {
+      const std::string name = entry.path().filename().string();
+      if (name.find("_mid.dat") != std::string::npos && name.rfind("src") == std::string::npos &&
+          name.find("chord") == std::string::npos) {
+        continue;  // work files of other runs
+      }
+      fs::create_symlink(entry.path(), dir_ / name);
+    }
+    SetHostDirectory(dir_.string() + "/");
     ASSERT_EQ(QM3MiddleInit(hwnd_, message_), 0);
     ASSERT_EQ(QM3SetValue(kMenuNewPlayTimeSong, 0, 1, 0), 0);
     ASSERT_EQ(QM3SetValue(ProcessId(kProcChangeWindow), 0, 0x4203, 0), 0);
@@ -49,7 +63,10 @@ class TransportTest : public CoreTest {
     platform::RemoveAllLoopbackPorts();
     midi::ForgetModulePort();
     CoreTest::TearDown();
+    if (!dir_.empty()) std::filesystem::remove_all(dir_);
   }
+
+  std::filesystem::path dir_;
 
   bool Playing() {
     long a = 0, b = 0;
