@@ -1,10 +1,12 @@
 // Rendering a three-minute song through the software sound module on the
 // virtual clock, against the synthesizer's own command-line fast render of
 // a Standard MIDI File with the same notes and the same SoundFont. The
-// module's counter "vs_fluidsynth_cli" is the ratio of the two times,
+// module's counter "vs_fluidsynth_cli" is the ratio of the two wall-clock
+// times and "cpu_vs_fluidsynth_cli" the ratio of the CPU times, both
 // measured in this one run.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -239,6 +241,13 @@ Session& Shared() {
 }
 
 double g_cli_seconds = 0;
+double g_cli_cpu_seconds = 0;
+
+double ProcessCpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
 
 // The same notes as an SMF: what the module played plus the melody.
 fs::path WriteSongSmf(const Session& s) {
@@ -267,6 +276,7 @@ void BM_FluidsynthCliFastRender(benchmark::State& state) {
   const fs::path smf = WriteSongSmf(s);
   const std::string wav = (s.dir / "cli.wav").string();
   double total = 0;
+  double cpu = 0;
   int runs = 0;
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
@@ -280,7 +290,10 @@ void BM_FluidsynthCliFastRender(benchmark::State& state) {
       _exit(127);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    cpu += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
     const double secs =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     state.SetIterationTime(secs);
@@ -288,7 +301,9 @@ void BM_FluidsynthCliFastRender(benchmark::State& state) {
     ++runs;
   }
   g_cli_seconds = total / runs;
+  g_cli_cpu_seconds = cpu / runs;
   state.counters["notes"] = static_cast<double>(s.heard.size());
+  state.counters["cpu_s"] = g_cli_cpu_seconds;
 }
 
 void BM_ModuleRenderThreeMinuteSong(benchmark::State& state) {
@@ -298,9 +313,11 @@ void BM_ModuleRenderThreeMinuteSong(benchmark::State& state) {
     return;
   }
   double total = 0;
+  double cpu = 0;
   int runs = 0;
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
+    const double cpu_start = ProcessCpuSeconds();
     if (!RunModule(s)) {
       state.SkipWithError("module did not start");
       return;
@@ -309,8 +326,12 @@ void BM_ModuleRenderThreeMinuteSong(benchmark::State& state) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     state.SetIterationTime(secs);
     total += secs;
+    cpu += ProcessCpuSeconds() - cpu_start;
     ++runs;
   }
+  state.counters["cpu_s"] = cpu / runs;
+  if (g_cli_cpu_seconds > 0)
+    state.counters["cpu_vs_fluidsynth_cli"] = cpu / runs / g_cli_cpu_seconds;
   state.counters["audio_seconds"] = static_cast<double>(s.frames) / kRate;
   if (g_cli_seconds > 0) state.counters["vs_fluidsynth_cli"] = total / runs / g_cli_seconds;
 }
