@@ -28,6 +28,42 @@ int OnMainVolume(ControlId, int32_t) {
   return 0;
 }
 
+// Return to top, rewind and fast-forward move the pointer (to 0, one
+// measure back, one measure on); a play in progress continues from there.
+int MovePointer(int32_t ticks) {
+  int32_t lo = 0, hi = 0;
+  ReadRange(kPointerTicks, &lo, &hi);
+  ticks = ticks < lo ? lo : ticks > hi ? hi : ticks;
+  const bool was_playing = PlaybackRunning();
+  if (was_playing) StopAndWait();
+  SetPointerPosition(ticks);
+  Notify(0x8003, kNotifyValue);
+  if (!was_playing) return 0;
+  if (ReadValue(kPlay) == 0) WriteValue(kPlay, 1, false);  // the handler toggles
+  return PressPlay();
+}
+
+int32_t MeasureTicks() {
+  long one = 1, ticks = 0;
+  RunProcess(kProcMeas2Tick, &one, &ticks);
+  return ticks > 0 ? static_cast<int32_t>(ticks) : 384;
+}
+
+int OnReturnToTop(ControlId, int32_t) {
+  return MovePointer(0);
+}
+int OnRewind(ControlId, int32_t) {
+  return MovePointer(ReadValue(kPointerTicks) - MeasureTicks());
+}
+int OnFastForward(ControlId, int32_t) {
+  return MovePointer(ReadValue(kPointerTicks) + MeasureTicks());
+}
+
+QM3_REACTION(kReturnToTop, OnReturnToTop, kStageDevice);
+QM3_REACTION(kReturnToTopSecond, OnReturnToTop, kStageDevice);
+QM3_REACTION(kRewind, OnRewind, kStageDevice);
+QM3_REACTION(kFastForward, OnFastForward, kStageDevice);
+
 // The output-port controls hold a position in the device list.
 int OnOutputPort(ControlId, int32_t) {
   const QM3OutDeviceList& list = OutputDeviceList();

@@ -15,6 +15,7 @@
 
 #include "core_test_host.h"
 #include "midi/module_sender.h"
+#include "platform/audio_source.h"
 #include "platform/loopback.h"
 
 namespace qm3 {
@@ -130,6 +131,94 @@ TEST_F(TransportTest, SongRefusesAnotherPort) {
   EXPECT_EQ(QM3SetValue(kPlay, 0, 1, 0), 26);
   EXPECT_EQ(Get(kPlay), 0);
   EXPECT_FALSE(Playing());
+}
+
+TEST_F(TransportTest, TopRewindAndFastForwardMoveThePointerByMeasures) {
+  long one = 1, measure = 0;
+  ASSERT_EQ(QM3GetValue(ProcessId(kProcMeas2Tick), 0, &one, &measure), 0);
+  ASSERT_EQ(QM3SetValue(kFastForward, 0, 1, 0), 0);
+  ASSERT_EQ(QM3SetValue(kFastForward, 0, 1, 0), 0);
+  EXPECT_EQ(Get(kPointerTicks), 2 * measure);
+  ASSERT_EQ(QM3SetValue(kRewind, 0, 1, 0), 0);
+  EXPECT_EQ(Get(kPointerTicks), measure);
+  ASSERT_EQ(QM3SetValue(kReturnToTop, 0, 1, 0), 0);
+  EXPECT_EQ(Get(kPointerTicks), 0);
+  ASSERT_EQ(QM3SetValue(kRewind, 0, 1, 0), 0);  // never before the song
+  EXPECT_EQ(Get(kPointerTicks), 0);
+}
+
+// A stand-in for the module's audio: a quiet hum with a loud tone.
+uint32_t RenderTone(void*, uint64_t from_us, int16_t* out, uint32_t frames) {
+  for (uint32_t i = 0; i < frames; ++i) {
+    const uint64_t frame = from_us * 441 / 10000 + i;
+    const int16_t v = static_cast<int16_t>(frame % 100 < 50 ? 3000 : -3000);
+    out[2 * i] = out[2 * i + 1] = v;
+  }
+  return frames;
+}
+
+class ConversionTest : public TransportTest {
+ protected:
+  void SetUp() override {
+    TransportTest::SetUp();
+    if (IsSkipped()) return;
+    ASSERT_EQ(platform::CreateLoopbackInput("Corvane USB MIDI IN 1"), 0);
+    platform::WAVEFORMATEX f{platform::WAVE_FORMAT_PCM, 2, 44100, 176400, 4, 16, 0};
+    platform::AudioSourceOps ops;
+    ops.render = RenderTone;
+    ASSERT_EQ(platform::RegisterAudioSource("Corvane USB Audio", f, ops), 0);
+  }
+  void TearDown() override {
+    platform::UnregisterAudioSource("Corvane USB Audio");
+    TransportTest::TearDown();
+  }
+  int Start(int process, const std::string& path) {
+    return QM3SetValue(ProcessId(process), 0, 0, reinterpret_cast<long>(path.c_str()));
+  }
+  long Progress(int* rc) {
+    long a = 0, b = 0;
+    *rc = QM3GetValue(kConvertProgress, 0, &a, &b);
+    return a;
+  }
+};
+
+TEST_F(ConversionTest, CancellingHalfwayLeavesNoFiles) {
+  for (int process : {kProcConvertSMFAll, kProcConvertWAVAll}) {
+    const std::string target = (dir_ / "cancelled.out").string();
+    ASSERT_EQ(Start(process, target), 0) << process;
+    platform::Sleep(30000);
+    int rc = 0;
+    const long percent = Progress(&rc);
+    EXPECT_GT(percent, 20) << process;
+    EXPECT_LT(percent, 70) << process;
+    ASSERT_EQ(QM3SetValue(kConvertCancel, 0, 1, 0), 0);
+    EXPECT_FALSE(Playing());
+    EXPECT_FALSE(std::filesystem::exists(target)) << process;
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "wavetemp.dat")) << process;
+  }
+}
+
+TEST_F(ConversionTest, WavRunsToCompletionWithItsHeader) {
+  const std::string target = (dir_ / "song.wav").string();
+  ASSERT_EQ(Start(kProcConvertWAVAll, target), 0);
+  long percent = 0;
+  int rc = 0;
+  for (int i = 0; i < 400 && percent < 100; ++i) {
+    platform::Sleep(500);
+    percent = Progress(&rc);
+    ASSERT_EQ(rc, 0);
+  }
+  ASSERT_EQ(percent, 100);
+  const auto size = std::filesystem::file_size(target);
+  ASSERT_GT(size, 46u);
+  std::FILE* f = std::fopen(target.c_str(), "rb");
+  uint8_t h[46];
+  ASSERT_EQ(std::fread(h, 1, 46, f), 46u);
+  std::fclose(f);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(h), 4), "RIFF");
+  const uint32_t data = h[42] | (h[43] << 8) | (h[44] << 16) | (uint32_t{h[45]} << 24);
+  EXPECT_EQ(size, data + 46u);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "wavetemp.dat"));
 }
 
 }  // namespace
