@@ -168,14 +168,23 @@ std::optional<Chord> ParseRomanNumeral(const std::string& text, Mode mode) {
 std::vector<int> ScaleFor(Mode mode, const Chord& chord) {
   const auto& steps = mode == Mode::kMajor ? kMajorSteps : kMinorSteps;
   std::vector<int> scale(steps.begin(), steps.end());
-  for (int tone : ChordPitchClasses(chord)) {
+  const auto tones = ChordPitchClasses(chord);
+  const bool has_e = std::find(tones.begin(), tones.end(), 4) != tones.end();
+  for (int tone : tones) {
     if (std::find(scale.begin(), scale.end(), tone) != scale.end()) continue;
-    for (int& s : scale) {
-      if (Mod12(s - tone) == 1 || Mod12(tone - s) == 1) {
-        s = tone;
-        break;
-      }
+    // Which scale degree a chromatic chord tone alters: raised tones replace
+    // the degree below (B for B flat in minor), lowered ones the degree above
+    // (B flat for B in major). G sharp over E major raises G; A flat lowers A.
+    int altered = -1;
+    if (mode == Mode::kMajor) {
+      static const int kMajor[12] = {-1, 0, -1, 4, -1, -1, 5, -1, -1, -1, 11, -1};
+      altered = tone == 8 ? (has_e ? 7 : 9) : kMajor[tone];
+    } else {
+      static const int kMinor[12] = {-1, 2, -1, -1, 3, -1, 5, -1, -1, 8, -1, 10};
+      altered = kMinor[tone];
     }
+    for (int& s : scale)
+      if (s == altered) s = tone;
   }
   std::sort(scale.begin(), scale.end());
   scale.erase(std::unique(scale.begin(), scale.end()), scale.end());

@@ -123,6 +123,10 @@ TrackBuilder ComposePhraseSet(const MelodyLibrary& library, const MelodySpec& me
     const int measures = static_cast<int>(progression.measures.size());
     const auto plan = PhrasePlan(measures, phrase % 2 == 1);
     const bool last_phrase = phrase + 1 == set.progressions.size();
+    // Each phrase starts from its own register: the answering phrases sit
+    // higher, so the set has a shape instead of drifting to the bottom.
+    const int register_start = phrase % 2 == 1 ? 72 : 67;
+    if (std::abs(previous - register_start) > 2) previous = (previous + 2 * register_start) / 3;
     for (int m = 0; m < measures; ++m) {
       const ProgressionMeasure& harmony = progression.measures[m];
       // Chords: held for the measure or its halves.

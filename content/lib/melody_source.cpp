@@ -16,8 +16,8 @@ const Progression& FindProgression(const MelodyLibrary& library, const std::stri
   return it->second;
 }
 
-void CheckSet(const MelodyLibrary& library, const MelodySpec& melody, const PhraseSetSpec& set,
-              Mode mode, const std::string& where) {
+void CheckSet(const MelodyLibrary& library, const PhraseSetSpec& set, Mode mode,
+              const std::string& where) {
   if (set.progressions.size() < 2 || set.progressions.size() > 6)
     throw SourceError(where + ": a phrase set has 2 to 6 phrases");
   for (const auto& name : set.progressions) {
@@ -27,7 +27,10 @@ void CheckSet(const MelodyLibrary& library, const MelodySpec& melody, const Phra
     if (p.measures.size() < 2 || p.measures.size() > 8)
       throw SourceError(where + ": a phrase has 2 to 8 measures");
   }
-  (void)melody;
+  // The song builder repeats the set, so it must come home at its end.
+  const Progression& last = FindProgression(library, set.progressions.back(), where);
+  if (!IsTonicChord(last.measures.back().chords.back(), mode))
+    throw SourceError(where + ": a phrase set must close on the tonic");
 }
 
 }  // namespace
@@ -97,6 +100,7 @@ void ParseProgressions(const std::vector<SourceLine>& lines, MelodyLibrary& libr
 void ParseMelodies(const std::vector<SourceLine>& lines, MelodyLibrary& library) {
   // melody <id> "<name>" <beats> motifs=a,b,c cadence=m bright=p,p,... dark=p,p,...
   std::set<int> ids;
+  for (const auto& known : library.melodies) ids.insert(known.id);
   for (const auto& line : lines) {
     const auto& t = line.tokens;
     if (t[0] != "melody" || t.size() < 5) line.Fail("expected: melody id name beats options");
@@ -123,8 +127,8 @@ void ParseMelodies(const std::vector<SourceLine>& lines, MelodyLibrary& library)
     auto cadence = library.motifs.find(m.cadence);
     if (cadence == library.motifs.end() || cadence->second.beats != m.beats)
       line.Fail("unknown cadence motif or another metre: " + m.cadence);
-    CheckSet(library, m, m.bright, Mode::kMajor, line.Where());
-    CheckSet(library, m, m.dark, Mode::kMinor, line.Where());
+    CheckSet(library, m.bright, Mode::kMajor, line.Where());
+    CheckSet(library, m.dark, Mode::kMinor, line.Where());
     library.melodies.push_back(m);
   }
 }

@@ -31,7 +31,8 @@ std::vector<SourceLine> SplitSourceText(const std::string& text, const std::stri
         had_quotes = true;
         continue;
       }
-      if (!quoted && c == '#') break;
+      // '#' opens a comment at the start of a word; inside one it is a sharp ("F#2").
+      if (!quoted && c == '#' && token.empty() && !had_quotes) break;
       if (!quoted && (c == ' ' || c == '\t' || c == '\r')) {
         if (!token.empty() || had_quotes) line.tokens.push_back(token);
         token.clear();

@@ -1,5 +1,5 @@
-// Line and token reading for the human-written content sources: '#' starts a
-// comment, tokens are separated by blanks, "double quotes" group a name, and
+// Line and token reading for the human-written content sources: '#' opens a
+// comment at the start of a word, tokens are separated by blanks, "double quotes" group a name, and
 // key=value tokens carry options. Errors name the file and line.
 // Plain functions; no locking, no threads.
 #pragma once

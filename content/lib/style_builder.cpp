@@ -51,6 +51,7 @@ void Emit(const StyleSource& style, const Layer& layer, StylePart part, int firs
   const uint32_t section_end = static_cast<uint32_t>(first + count) * measure_ticks;
   for (const PatternRow* row : layer) {
     const int row_measures = row->steps_total / style.steps;
+    if (row_measures <= 0) continue;  // a row shorter than a measure plays nothing
     for (int m = 0; m < count; ++m) {
       const int source = m % row_measures;
       const int lo = source * style.steps;

@@ -1,0 +1,82 @@
+#include "piano_roll.h"
+
+#include <algorithm>
+
+namespace content {
+namespace {
+
+constexpr int kTicksPerPixel = 4;
+constexpr uint32_t kBackground = 0xFAFAF6;
+constexpr uint32_t kMeasureLine = 0xDDDDDD;
+constexpr uint32_t kSectionLine = 0x303030;
+
+uint32_t ChannelColour(int channel) {
+  switch (channel) {
+    case 1:
+      return 0xD03030;  // melody
+    case 11:
+      return 0x8080C0;  // chords
+    case 12:
+      return 0x2E8B57;  // accompaniment 1
+    case 13:
+      return 0x4682B4;  // accompaniment 2
+    case 14:
+      return 0xDAA520;  // accompaniment 3
+    case 15:
+      return 0x8B4513;  // bass
+    default:
+      return 0x202020;  // drums
+  }
+}
+
+void MeasureLines(RgbImage& image, uint32_t end_tick, int beats) {
+  const uint32_t measure = static_cast<uint32_t>(beats * 96);
+  for (uint32_t t = 0; t <= end_tick; t += measure)
+    image.Fill(static_cast<int>(t / kTicksPerPixel), 0, 1, image.height, kMeasureLine);
+}
+
+}  // namespace
+
+RgbImage MelodyRoll(const ReadTrack& track, int beats) {
+  constexpr int kLow = 45, kHigh = 86, kRow = 5;
+  RgbImage image(static_cast<int>(track.end_tick / kTicksPerPixel) + 1, (kHigh - kLow + 1) * kRow,
+                 kBackground);
+  MeasureLines(image, track.end_tick, beats);
+  // C rows shaded so octaves can be read.
+  for (int key = kLow; key <= kHigh; ++key)
+    if (key % 12 == 0) image.Fill(0, (kHigh - key) * kRow, image.width, kRow, 0xF0F0E0);
+  for (const auto& n : track.notes) {
+    if (n.key < kLow || n.key > kHigh) continue;
+    image.Fill(static_cast<int>(n.start / kTicksPerPixel), (kHigh - n.key) * kRow + 1,
+               std::max(1, static_cast<int>(n.length / kTicksPerPixel) - 1), kRow - 1,
+               ChannelColour(n.channel));
+  }
+  return image;
+}
+
+RgbImage StyleRoll(const ReadTrack& track, int beats) {
+  constexpr int kLow = 24, kHigh = 96, kRow = 3;
+  constexpr int kDrumLow = 35, kDrumHigh = 81, kDrumRow = 3, kGap = 8;
+  const int drum_top = (kHigh - kLow + 1) * kRow + kGap;
+  RgbImage image(static_cast<int>(track.end_tick / kTicksPerPixel) + 1,
+                 drum_top + (kDrumHigh - kDrumLow + 1) * kDrumRow, kBackground);
+  MeasureLines(image, track.end_tick, beats);
+  image.Fill(0, drum_top - kGap / 2, image.width, 1, 0xAAAAAA);
+  for (const auto& m : track.metas)
+    if (m.type == 0x06)
+      image.Fill(static_cast<int>(m.tick / kTicksPerPixel), 0, 2, image.height, kSectionLine);
+  for (const auto& n : track.notes) {
+    const int x = static_cast<int>(n.start / kTicksPerPixel);
+    const int w = std::max(2, static_cast<int>(n.length / kTicksPerPixel) - 1);
+    if (n.channel == 16) {
+      if (n.key < kDrumLow || n.key > kDrumHigh) continue;
+      image.Fill(x, drum_top + (kDrumHigh - n.key) * kDrumRow, 3, kDrumRow,
+                 n.velocity > 100 ? 0x000000 : (n.velocity > 70 ? 0x505050 : 0xA0A0A0));
+    } else if (n.key >= kLow && n.key <= kHigh) {
+      image.Fill(x, (kHigh - n.key) * kRow, w, kRow, ChannelColour(n.channel));
+    }
+  }
+  return image;
+}
+
+}  // namespace content

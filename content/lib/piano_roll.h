@@ -1,0 +1,16 @@
+// Piano-roll pictures of phrase files and style files, for looking at the
+// generated music. Pure functions over a read track; no locking, no threads.
+#pragma once
+
+#include "png_writer.h"
+#include "smf_reader.h"
+
+namespace content {
+
+// Melody (channel 1) above its chords (channel 11); phrase starts marked.
+RgbImage MelodyRoll(const ReadTrack& track, int beats);
+// Tuned parts (channels 12-15) by pitch above a drum lane (channel 16);
+// section markers as dark lines.
+RgbImage StyleRoll(const ReadTrack& track, int beats);
+
+}  // namespace content

@@ -1,0 +1,45 @@
+// Draws piano-roll pictures of a generated library: a few melodies in both
+// moods and every style of the bank.
+// Usage: content_pictures <data dir> <picture dir>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "lint_catalog.h"
+#include "piano_roll.h"
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s <data dir> <picture dir>\n", argv[0]);
+    return 2;
+  }
+  const std::string data = argv[1], out = argv[2];
+  std::filesystem::create_directories(out);
+  content::LintReport report;
+  std::stringstream text;
+  text << std::ifstream(data + "/QM3MEL.toc").rdbuf();
+  for (const auto& m : content::ReadMelodyCatalog(text.str(), report)) {
+    if (m.id % 5 != 0 && m.id != 10002) continue;
+    for (const char* prefix : {"p", "mp"}) {
+      char name[40];
+      std::snprintf(name, sizeof name, "%s_%08ld", prefix, m.id);
+      auto read = content::ReadSmfFile(data + "/" + name + ".dat");
+      if (read.track)
+        content::WritePng(out + "/" + name + ".png",
+                          content::MelodyRoll(*read.track, static_cast<int>(m.beats)));
+    }
+  }
+  std::stringstream rhythms;
+  rhythms << std::ifstream(data + "/QM3RHY.toc").rdbuf();
+  int groups = 0;
+  for (const auto& r : content::ReadRhythmCatalog(rhythms.str(), report, &groups)) {
+    char name[40];
+    std::snprintf(name, sizeof name, "style_%03ld_%03ld", r.key_b(), r.key_c());
+    auto read = content::ReadSmfFile(data + "/styles/" + name + ".mid");
+    if (read.track)
+      content::WritePng(out + "/" + name + ".png",
+                        content::StyleRoll(*read.track, static_cast<int>(r.beats())));
+  }
+  return 0;
+}
