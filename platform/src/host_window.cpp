@@ -12,6 +12,7 @@ namespace {
 
 struct Registry {
   std::mutex mu;
+  ConditionVariable posted;  // a clock wait, so GetMessage works on either clock
   HWND next = 1;
   std::map<HWND, std::deque<Msg>> queues;
   std::map<std::string, uint32_t> names;
@@ -52,6 +53,7 @@ bool PostMessage(HWND hwnd, uint32_t message, long wParam, long lParam) {
   auto it = r.queues.find(hwnd);
   if (it == r.queues.end()) return false;
   it->second.push_back(Msg{hwnd, message, wParam, lParam});
+  r.posted.NotifyAll();
   return true;
 }
 
@@ -66,11 +68,23 @@ bool PeekMessage(HWND hwnd, Msg* out) {
 }
 
 bool GetMessage(HWND hwnd, Msg* out, uint32_t timeout_ms) {
-  const uint32_t start = GetTickCount();
-  for (;;) {
-    if (PeekMessage(hwnd, out)) return true;
-    if (GetTickCount() - start >= timeout_ms) return false;
-    Sleep(1);
+  Registry& r = Reg();
+  const uint64_t deadline = GetMicroseconds() + uint64_t{timeout_ms} * 1000;
+  std::unique_lock lock(r.mu);
+  for (bool timed_out = false;;) {
+    auto it = r.queues.find(hwnd);
+    if (it == r.queues.end()) return false;
+    if (!it->second.empty()) {
+      if (out != nullptr) *out = it->second.front();
+      it->second.pop_front();
+      return true;
+    }
+    if (timed_out) return false;
+    if (timeout_ms == kInfinite) {
+      r.posted.Wait(lock);
+    } else {
+      timed_out = !r.posted.WaitUntilMicroseconds(lock, deadline);
+    }
   }
 }
 

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/host_window.h"
+
 namespace platform {
 namespace {
 
@@ -108,6 +110,22 @@ TEST_F(VirtualClockTest, PollingWithSleepZeroSeesOtherThreadsWithoutStallingTime
   // The poller sees the flag as soon as the setter is waiting again, before
   // time moves on to the setter's next deadline.
   EXPECT_EQ(GetMicroseconds(), 5000u);
+}
+
+TEST_F(VirtualClockTest, GetMessageWaitsForAPostOrItsTimeout) {
+  const HWND wnd = CreateHostWindow();
+  Msg m;
+  EXPECT_FALSE(GetMessage(wnd, &m, 250));
+  EXPECT_EQ(GetMicroseconds(), 250000u);
+  Thread poster([&] {
+    Sleep(40);
+    PostMessage(wnd, 0xC000, 1, 2);
+  });
+  ASSERT_TRUE(GetMessage(wnd, &m, kInfinite));
+  EXPECT_EQ(GetMicroseconds(), 290000u);
+  EXPECT_EQ(m.lParam, 2);
+  DestroyHostWindow(wnd);
+  EXPECT_FALSE(GetMessage(wnd, &m, 10));
 }
 
 TEST(RealClockTest, SleepWaitsAtLeastTheDeadlineAndEventsTimeOut) {

@@ -34,7 +34,8 @@ bool PostMessage(HWND hwnd, uint32_t message, long wParam, long lParam);
 // Removes the oldest message of the window into `out`; false when empty.
 bool PeekMessage(HWND hwnd, Msg* out);
 
-// Waits (on the current clock) up to `timeout_ms` for a message.
+// Waits (on the current clock) up to `timeout_ms` (kInfinite: forever) for a
+// message; false on time-out or when the window does not exist.
 bool GetMessage(HWND hwnd, Msg* out, uint32_t timeout_ms);
 
 }  // namespace platform
