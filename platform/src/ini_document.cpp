@@ -88,7 +88,8 @@ Document Parse(std::string_view bytes) {
     size_t nl = bytes.find('\n', pos);
     if (nl == std::string_view::npos) nl = bytes.size();
     std::string_view line = bytes.substr(pos, nl - pos);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    // Every trailing CR goes (blank anyway), so a rewrite reads back the same.
+    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     doc.lines.emplace_back(line);
     pos = nl + 1;
   }
