@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/control_ids.h"
 #include "core/middle_internal.h"
 
 namespace qm3 {
@@ -143,7 +144,7 @@ int GetSongTimeLineData(long* a, long* /*b*/) {
   *a = reinterpret_cast<long>(PublishSongPhrases());
   return 0;
 }
-QM3_PROCESS(1, GetSongTimeLineData);
+QM3_PROCESS(kProcGetSongTimeLineData, GetSongTimeLineData);
 
 }  // namespace
 
