@@ -1,6 +1,7 @@
 #include "lint_style.h"
 
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -114,12 +115,20 @@ void LintStyleFile(const std::string& file, const ReadTrack& track, const Catalo
   std::vector<double> main_density(5, 0.0);
   for (const auto& s : sections) {
     bool chord_text = false;
+    std::optional<Chord> source_chord;
     std::map<int, PartText> parts;
     for (const auto& m : track.metas) {
       if (m.tick != s.start || m.type != 0x01) continue;
       if (m.text.rfind("chord=", 0) == 0) {
         chord_text = true;
-        if (!ValidChordText(m.text)) report.Error(file, s.name + ": bad " + m.text);
+        if (!ValidChordText(m.text)) {
+          report.Error(file, s.name + ": bad " + m.text);
+        } else {
+          std::istringstream words(m.text.substr(6));
+          std::string root, type;
+          words >> root >> type;
+          source_chord = Chord{*ParsePitchClass(root), *ParseChordTypeName(type)};
+        }
       } else if (m.text.rfind("part=", 0) == 0) {
         PartText part;
         if (!ParsePartText(m.text, part) || part.channel < 12 || part.channel > 16 ||
@@ -153,6 +162,11 @@ void LintStyleFile(const std::string& file, const ReadTrack& track, const Catalo
       if (n.channel == 16 && (n.key < 35 || n.key > 81))
         report.Error(file, s.name + ": drum note " + std::to_string(n.key) +
                                " is not a General MIDI drum sound");
+      // A chord-rule part is written in tones of the source chord; any other
+      // note would be moved to one anyway.
+      if (part->second.rule == "chord" && source_chord && !IsChordTone(*source_chord, n.key))
+        report.Error(file, s.name + ": key " + std::to_string(n.key) + " of channel " +
+                               std::to_string(n.channel) + " is not a tone of the source chord");
       if (n.channel != 16 && (n.key < part->second.low || n.key > part->second.high))
         report.Error(file, s.name + ": key " + std::to_string(n.key) + " outside its part's range");
       // Chord hits count once per part, not once per key.

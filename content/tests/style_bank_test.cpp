@@ -122,6 +122,12 @@ TEST(StyleBank, LintNamesEachStructuralFault) {
       odd_drum.rows[{SectionKind::kMain, 2, StylePart::kDrums, 38}];
   EXPECT_NE(lint(BuildTrack(odd_drum, r), Catalog(r)).find("drum note 90"), std::string::npos);
 
+  StyleSource stray_note = style;
+  stray_note.rows[{SectionKind::kMain, 2, StylePart::kAcc1, -1}] =
+      PatternRow{8, {{0, 8, {62}, 90}}};
+  EXPECT_NE(lint(BuildTrack(stray_note, r), Catalog(r)).find("key 62 of channel 12 is not a tone"),
+            std::string::npos);
+
   // A track with no sections at all.
   TrackBuilder empty;
   empty.TimeSignature(0, 4, 4);
