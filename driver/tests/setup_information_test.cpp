@@ -1,0 +1,48 @@
+#include "setup_information.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstring>
+#include <fstream>
+
+using cvusb::ParseSetupInformation;
+
+namespace {
+
+std::optional<cvusb::UsbDeviceId> Parse(const char* text) {
+  return ParseSetupInformation(text, std::strlen(text));
+}
+
+TEST(SetupInformation, TheShippedFileNamesTheModulesInterface) {
+  setenv("SONAVEX_CVUSB_INF", CVUSB_SOURCE_INF_FOR_TEST, 1);
+  const auto id = cvusb::FindModuleDeviceId();
+  unsetenv("SONAVEX_CVUSB_INF");
+  ASSERT_TRUE(id.has_value());
+  EXPECT_EQ(id->vendor, 0x2F6C);
+  EXPECT_EQ(id->product, 0x0101);
+  EXPECT_EQ(id->interface_number, 1);
+}
+
+TEST(SetupInformation, IdentifiersAreReadInAnyCaseAndMalformedOnesSkipped) {
+  const auto id = Parse("x=usb\\vid_12ab&pid_00Cd\n");
+  ASSERT_TRUE(id.has_value());
+  EXPECT_EQ(id->vendor, 0x12AB);
+  EXPECT_EQ(id->product, 0x00CD);
+  EXPECT_EQ(id->interface_number, 0);
+
+  const auto second = Parse("USB\\VID_12G4&PID_0001\nUSB\\VID_0001&PID_0002&MI_03");
+  ASSERT_TRUE(second.has_value());
+  EXPECT_EQ(second->vendor, 0x0001);
+  EXPECT_EQ(second->interface_number, 3);
+
+  EXPECT_FALSE(Parse("USB\\VID_12").has_value());  // cut short at the end
+  EXPECT_FALSE(Parse("USB\\VID_1234&PID_").has_value());
+  EXPECT_FALSE(Parse("USB\\VID_1234&PID_5678&MI_Z1").has_value());
+  EXPECT_FALSE(ParseSetupInformation(nullptr, 10).has_value());
+  setenv("SONAVEX_CVUSB_INF", "/nonexistent/usbcvmid.inf", 1);
+  EXPECT_FALSE(cvusb::FindModuleDeviceId().has_value());
+  unsetenv("SONAVEX_CVUSB_INF");
+}
+
+}  // namespace
