@@ -141,9 +141,14 @@ int UsbTransport::PresentPorts() {
     if (holds_in && !IsPipeOpen(PipeDirection::kIn)) return 0;
     return 2;
   }
-  if (SideHeldElsewhere(PipeDirection::kIn) || SideHeldElsewhere(PipeDirection::kOut)) return 2;
-  std::lock_guard guard(io_lock_);
-  return ProbeDevice() != DeviceRoute::kNone ? 2 : 0;
+  // The device is probed first: finding out whether another process holds a
+  // side takes that side's lock for a moment, and an open elsewhere must not
+  // meet it in the common case.
+  {
+    std::lock_guard guard(io_lock_);
+    if (ProbeDevice() != DeviceRoute::kNone) return 2;
+  }
+  return SideHeldElsewhere(PipeDirection::kIn) || SideHeldElsewhere(PipeDirection::kOut) ? 2 : 0;
 }
 
 UsbTransport& Transport() {
