@@ -3,6 +3,7 @@
 // synchronisation methods.
 #include <string>
 
+#include "core/catalog.h"
 #include "core/control_ids.h"
 #include "core/core_state.h"
 #include "core/value_table.h"
@@ -120,8 +121,11 @@ int32_t FormatTitle(int32_t value, char* text) {
   if (value == 0) {
     const NameFn rhythm = RhythmNameSource();
     const NameFn melody = MelodyNameSource();
-    title = Piece(kSongTitle) + (rhythm ? rhythm() : std::string()) + Piece(kMelodyPiece) +
-            (melody ? melody() : std::string()) + " ]";
+    title = Piece(kSongTitle) +
+            (rhythm ? rhythm() : std::string(RhythmText(ReadValue(kRhythm), kRhythmName))) +
+            Piece(kMelodyPiece) +
+            (melody ? melody() : std::string(MelodyText(ReadValue(kUserMelody), kMelodyName))) +
+            " ]";
   } else if (value == 1 || value == 2) {
     title = Piece(value == 1 ? kSmfTitle : kContentTitle) +
             Piece(SoundSetIsGeneralMidi() ? kGeneralMidiMark : kOriginalMark);

@@ -210,8 +210,9 @@ void RegisterScreenEnter(int screen, ScreenHookFn fn);
 void RegisterScreenLeave(int screen, ScreenHookFn fn);
 
 // ---- edit screen title ------------------------------------------------------------
-// Shift-JIS names for the song-mode title (current rhythm and melody), and
-// whether the SMF sounds are the General MIDI set (else the module's own).
+// Shift-JIS names for the song-mode title (current rhythm and melody; the
+// catalogs' names of 0x0303 and 0x0306 when none is registered), and whether
+// the SMF sounds are the General MIDI set (else the module's own).
 using NameFn = std::string (*)();
 void RegisterTitleNames(NameFn rhythm_name, NameFn melody_name);
 void RegisterSoundSetQuery(bool (*is_general_midi)());

@@ -141,6 +141,8 @@ TEST_F(ExportsTest, TitleAndSyncMethodTexts) {
   EXPECT_NE(std::string(text).find(" [ tune.mid ]"), std::string::npos);
   ASSERT_EQ(QM3GetValueStr(kEditingMode, 0, text), 0);
   EXPECT_EQ(std::string(text).rfind(platform::Utf8ToSjis("ソングの編集 [ ﾘｽﾞﾑ: "), 0), 0u);
+  EXPECT_NE(std::string(text).find(platform::Utf8ToSjis(" / ﾒﾛﾃﾞｨ: ")), std::string::npos);
+  EXPECT_EQ(std::string(text).substr(std::strlen(text) - 2), " ]");
   ASSERT_EQ(QM3GetValueStr(kEditingMode, 3, text), 0);
   EXPECT_STREQ(text, "");
   // A very long file name is cut to the buffer, never inside a character.
