@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Whole-job comparison: composes a 3-minute song with sonavex-cli and exports
+# it to SMF and WAV, against generating an accompaniment of the same length
+# with MMA and rendering it with `fluidsynth -F` (same SoundFont), in one run.
+# Also reports the peak resident memory of compose and convert, with the
+# SoundFont's size subtracted (the synthesizer keeps its samples in memory).
+#
+# Needs: mma, and GNU time (/usr/bin/time) for the peak memory.
+# Usage: bench/cli_compare.sh [BUILD_DIR] [SECONDS] [RUNS]
+set -euo pipefail
+
+build=${1:-build}
+seconds=${2:-180}
+runs=${3:-3}
+cli=$(realpath "$build/data/sonavex-cli")
+sf2=${SONAVEX_SOUNDFONT:-/usr/share/sounds/sf2/FluidR3_GM.sf2}
+export SONAVEX_SOUNDFONT=$sf2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+for tool in mma fluidsynth /usr/bin/time; do
+  command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 2; }
+done
+
+# The accompaniment for MMA: 4/4 at 120 BPM, a four-chord loop, as many bars
+# as the playing time needs.
+bars=$(((seconds + 1) / 2))
+{
+  echo "Tempo 120"
+  echo "Groove 8Beat"
+  chords=(C Am F G)
+  for ((i = 0; i < bars; ++i)); do echo "${chords[i % 4]}"; done
+} >"$work/acc.mma"
+
+ours() {
+  "$cli" compose --duration "$seconds" -o "$work/song.bgm" >/dev/null
+  "$cli" convert "$work/song.bgm" --smf "$work/song.mid" --wav "$work/song.wav" >/dev/null
+}
+theirs() {
+  mma -f "$work/acc.mid" "$work/acc.mma" >/dev/null 2>&1
+  fluidsynth -ni -q -r 44100 -F "$work/acc.wav" "$sf2" "$work/acc.mid" >/dev/null 2>&1
+}
+
+# Mean wall seconds of a shell function over the runs (after one warm-up).
+mean_seconds() {
+  "$1"
+  local t0 t1
+  t0=$(date +%s.%N)
+  for _ in $(seq "$runs"); do "$1"; done
+  t1=$(date +%s.%N)
+  python3 -c "print(($t1 - $t0) / $runs)"
+}
+
+# Peak resident set in KiB of one command.
+peak_kib() {
+  /usr/bin/time -f %M -o "$work/rss" "$@" >/dev/null 2>&1
+  cat "$work/rss"
+}
+
+ours_s=$(mean_seconds ours)
+theirs_s=$(mean_seconds theirs)
+compose_kib=$(peak_kib "$cli" compose --duration "$seconds" -o "$work/m.bgm")
+convert_smf_kib=$(peak_kib "$cli" convert "$work/m.bgm" --smf "$work/m.mid")
+convert_wav_kib=$(peak_kib "$cli" convert "$work/m.bgm" --wav "$work/m.wav")
+fluid_kib=$(peak_kib fluidsynth -ni -q -r 44100 -F "$work/r.wav" "$sf2" "$work/acc.mid")
+mma_kib=$(peak_kib mma -f "$work/m2.mid" "$work/acc.mma")
+
+python3 - "$ours_s" "$theirs_s" "$seconds" "$sf2" "$runs" "$(stat -c %s "$sf2")" \
+  "$compose_kib" "$convert_smf_kib" "$convert_wav_kib" "$fluid_kib" "$mma_kib" <<'EOF'
+import sys
+ours, theirs, secs = float(sys.argv[1]), float(sys.argv[2]), float(sys.argv[3])
+sf2, runs, sf2_mib = sys.argv[4], sys.argv[5], int(sys.argv[6]) / 2**20
+kib = [int(v) for v in sys.argv[7:12]]
+names = ["sonavex-cli compose", "sonavex-cli convert --smf", "sonavex-cli convert --wav",
+         "fluidsynth -F (ref)", "mma (ref)"]
+print(f"soundfont {sf2} ({sf2_mib:.1f} MiB); {secs:.0f} s song; mean of {runs} runs")
+print(f"compose + convert --smf --wav   {ours:8.2f} s")
+print(f"mma + fluidsynth -F (ref)       {theirs:8.2f} s")
+print(f"ratio ours / reference          {ours / theirs:8.2f}")
+print("peak resident set (MiB)          total   beyond the SoundFont")
+for name, k in zip(names, kib):
+    m = k / 1024
+    beyond = m - sf2_mib if "convert" in name or "fluidsynth" in name else m
+    print(f"  {name:30s} {m:7.1f}   {beyond:7.1f}")
+EOF

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# WAV export speed: composes a song with sonavex-cli, exports it to SMF and to
+# WAV, and renders the exported SMF with `fluidsynth -F` and the same
+# SoundFont as the reference, all in one run. Prints the export time as a
+# fraction of the song's playing time (a hardware capture takes 1.0) and as a
+# ratio to the reference render.
+#
+# Usage: bench/cli_export.sh [BUILD_DIR] [SECONDS] [RUNS]
+set -euo pipefail
+
+build=${1:-build}
+seconds=${2:-60}
+runs=${3:-3}
+cli=$(realpath "$build/data/sonavex-cli")
+sf2=${SONAVEX_SOUNDFONT:-/usr/share/sounds/sf2/FluidR3_GM.sf2}
+export SONAVEX_SOUNDFONT=$sf2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+"$cli" compose --duration "$seconds" -o "$work/song.bgm" >"$work/compose.txt"
+"$cli" convert "$work/song.bgm" --smf "$work/song.mid" >/dev/null
+"$cli" convert "$work/song.bgm" --wav "$work/song.wav" >/dev/null
+
+# Playing time from the WAV's data chunk (16-bit stereo at the header's rate).
+play_s=$(python3 - "$work/song.wav" <<'EOF'
+import struct, sys
+b = open(sys.argv[1], 'rb').read()
+rate = struct.unpack_from('<I', b, 24)[0]
+i = 12
+while i + 8 <= len(b):
+    tag, size = b[i:i + 4], struct.unpack_from('<I', b, i + 4)[0]
+    if tag == b'data':
+        print(size / (rate * 4))
+        break
+    i += 8 + size + (size & 1)
+EOF
+)
+
+wav_cmd="$cli convert $work/song.bgm --wav $work/run.wav"
+smf_cmd="$cli convert $work/song.bgm --smf $work/run.mid"
+ref_cmd="fluidsynth -ni -q -r 44100 -F $work/ref.wav $sf2 $work/song.mid"
+
+# Mean wall seconds of a command over the runs.
+mean_seconds() {
+  if command -v hyperfine >/dev/null; then
+    hyperfine -N --warmup 1 --runs "$runs" --export-json "$work/h.json" "$1" >/dev/null 2>&1
+    python3 -c "import json,sys; print(json.load(open(sys.argv[1]))['results'][0]['mean'])" \
+      "$work/h.json"
+  else
+    local t0 t1
+    t0=$(date +%s.%N)
+    for _ in $(seq "$runs"); do $1 >/dev/null 2>&1; done
+    t1=$(date +%s.%N)
+    python3 -c "print(($t1 - $t0) / $runs)"
+  fi
+}
+
+wav_s=$(mean_seconds "$wav_cmd")
+smf_s=$(mean_seconds "$smf_cmd")
+ref_s=$(mean_seconds "$ref_cmd")
+
+python3 - "$play_s" "$wav_s" "$smf_s" "$ref_s" "$sf2" "$runs" <<'EOF'
+import sys
+play, wav, smf, ref = map(float, sys.argv[1:5])
+print(f"soundfont            {sys.argv[5]}  (mean of {sys.argv[6]} runs each)")
+print(f"song playing time    {play:8.2f} s")
+print(f"convert --wav        {wav:8.2f} s  = {wav / play:.4f} of playing time "
+      f"({play / wav:.1f}x faster than real time; hardware path 1.0)")
+print(f"convert --smf        {smf:8.2f} s  = {smf / play:.4f} of playing time")
+print(f"fluidsynth -F (ref)  {ref:8.2f} s  = {ref / play:.4f} of playing time")
+print(f"wav export / fluidsynth -F = {wav / ref:.2f}")
+EOF
