@@ -8,6 +8,7 @@
 # Needs: mma, and GNU time (/usr/bin/time) for the peak memory.
 # Usage: bench/cli_compare.sh [BUILD_DIR] [SECONDS] [RUNS]
 set -euo pipefail
+shopt -s inherit_errexit
 
 build=${1:-build}
 seconds=${2:-180}
@@ -33,8 +34,11 @@ bars=$(((seconds + 1) / 2))
 } >"$work/acc.mma"
 
 ours() {
-  "$cli" compose --duration "$seconds" -o "$work/song.bgm" >/dev/null
-  "$cli" convert "$work/song.bgm" --smf "$work/song.mid" --wav "$work/song.wav" >/dev/null
+  rm -f "$work/song.bgm" "$work/song.mid" "$work/song.wav"
+  "$cli" compose --duration "$seconds" -o "$work/song.bgm" >/dev/null 2>"$work/log"
+  "$cli" convert "$work/song.bgm" --smf "$work/song.mid" --wav "$work/song.wav" >/dev/null \
+    2>"$work/log"
+  [[ -s $work/song.wav ]] || { echo "no WAV written" >&2; return 1; }
 }
 theirs() {
   mma -f "$work/acc.mid" "$work/acc.mma" >/dev/null 2>&1
@@ -54,7 +58,7 @@ mean_seconds() {
 # Peak resident set in KiB of one command.
 peak_kib() {
   /usr/bin/time -f %M -o "$work/rss" "$@" >/dev/null 2>&1
-  cat "$work/rss"
+  tail -n 1 "$work/rss"
 }
 
 ours_s=$(mean_seconds ours)
@@ -80,6 +84,6 @@ print(f"ratio ours / reference          {ours / theirs:8.2f}")
 print("peak resident set (MiB)          total   beyond the SoundFont")
 for name, k in zip(names, kib):
     m = k / 1024
-    beyond = m - sf2_mib if "convert" in name or "fluidsynth" in name else m
+    beyond = m if name.startswith("mma") else m - sf2_mib  # the rest load the SoundFont
     print(f"  {name:30s} {m:7.1f}   {beyond:7.1f}")
 EOF

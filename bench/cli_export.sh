@@ -7,6 +7,7 @@
 #
 # Usage: bench/cli_export.sh [BUILD_DIR] [SECONDS] [RUNS]
 set -euo pipefail
+shopt -s inherit_errexit
 
 build=${1:-build}
 seconds=${2:-60}
@@ -17,9 +18,9 @@ export SONAVEX_SOUNDFONT=$sf2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-"$cli" compose --duration "$seconds" -o "$work/song.bgm" >"$work/compose.txt"
-"$cli" convert "$work/song.bgm" --smf "$work/song.mid" >/dev/null
-"$cli" convert "$work/song.bgm" --wav "$work/song.wav" >/dev/null
+"$cli" compose --duration "$seconds" -o "$work/song.bgm" >/dev/null 2>"$work/log"
+"$cli" convert "$work/song.bgm" --smf "$work/song.mid" >/dev/null 2>"$work/log"
+"$cli" convert "$work/song.bgm" --wav "$work/song.wav" >/dev/null 2>"$work/log"
 
 # Playing time from the WAV's data chunk (16-bit stereo at the header's rate).
 play_s=$(python3 - "$work/song.wav" <<'EOF'
@@ -40,18 +41,19 @@ wav_cmd="$cli convert $work/song.bgm --wav $work/run.wav"
 smf_cmd="$cli convert $work/song.bgm --smf $work/run.mid"
 ref_cmd="fluidsynth -ni -q -r 44100 -F $work/ref.wav $sf2 $work/song.mid"
 
-# Mean wall seconds of a command over the runs.
+# Mean wall seconds of a command over the runs, and its mean CPU seconds
+# (user + system) when hyperfine is there to measure them ("-" otherwise).
 mean_seconds() {
   if command -v hyperfine >/dev/null; then
     hyperfine -N --warmup 1 --runs "$runs" --export-json "$work/h.json" "$1" >/dev/null 2>&1
-    python3 -c "import json,sys; print(json.load(open(sys.argv[1]))['results'][0]['mean'])" \
-      "$work/h.json"
+    python3 -c "import json,sys; r=json.load(open(sys.argv[1]))['results'][0]
+print(r['mean'], r['user'] + r['system'])" "$work/h.json"
   else
     local t0 t1
     t0=$(date +%s.%N)
     for _ in $(seq "$runs"); do $1 >/dev/null 2>&1; done
     t1=$(date +%s.%N)
-    python3 -c "print(($t1 - $t0) / $runs)"
+    python3 -c "print(($t1 - $t0) / $runs, '-')"
   fi
 }
 
@@ -59,14 +61,20 @@ wav_s=$(mean_seconds "$wav_cmd")
 smf_s=$(mean_seconds "$smf_cmd")
 ref_s=$(mean_seconds "$ref_cmd")
 
-python3 - "$play_s" "$wav_s" "$smf_s" "$ref_s" "$sf2" "$runs" <<'EOF'
+# shellcheck disable=SC2086 # each of these holds two words: wall and CPU seconds
+python3 - "$play_s" $wav_s $smf_s $ref_s "$sf2" "$runs" <<'EOF'
 import sys
-play, wav, smf, ref = map(float, sys.argv[1:5])
-print(f"soundfont            {sys.argv[5]}  (mean of {sys.argv[6]} runs each)")
+play, wav, wav_cpu, smf, smf_cpu, ref, ref_cpu, sf2, runs = sys.argv[1:10]
+play, wav, smf, ref = map(float, (play, wav, smf, ref))
+print(f"soundfont            {sf2}  (mean of {runs} runs each)")
 print(f"song playing time    {play:8.2f} s")
 print(f"convert --wav        {wav:8.2f} s  = {wav / play:.4f} of playing time "
       f"({play / wav:.1f}x faster than real time; hardware path 1.0)")
 print(f"convert --smf        {smf:8.2f} s  = {smf / play:.4f} of playing time")
 print(f"fluidsynth -F (ref)  {ref:8.2f} s  = {ref / play:.4f} of playing time")
-print(f"wav export / fluidsynth -F = {wav / ref:.2f}")
+print(f"wav export / fluidsynth -F = {wav / ref:.2f} (wall)")
+if ref_cpu != "-":
+    print(f"CPU seconds: convert --wav {float(wav_cpu):.2f}, convert --smf {float(smf_cpu):.2f}, "
+          f"fluidsynth -F {float(ref_cpu):.2f}; wav / fluidsynth = "
+          f"{float(wav_cpu) / float(ref_cpu):.2f}")
 EOF
