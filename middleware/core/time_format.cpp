@@ -94,6 +94,10 @@ int32_t ParseDecimal(const char* text, int64_t scale) {
     }
   }
   const int64_t micro = whole * 1000000 + fraction;
+  // Far beyond any 32-bit value already: saturate before the product overflows.
+  if (scale > 0 && micro > (INT64_MAX - 500000) / scale) {
+    return Saturate(negative ? INT64_MIN / 2 : INT64_MAX / 2);
+  }
   const int64_t scaled = (micro * scale + 500000) / 1000000;
   return Saturate(negative ? -scaled : scaled);
 }
