@@ -43,7 +43,10 @@ void PrintSong(HostSession& s) {
 }  // namespace
 
 int RunCompose(const SongOptions& options, const std::string& out) {
-  HostSession s(SessionOptions{});
+  // Composing plays nothing: the module need not load its sounds.
+  SessionOptions so;
+  so.module_sound = false;
+  HostSession s(so);
   if (int rc = s.Open(); rc != 0) return Report(s, rc, "start");
   // As a host does: the new-song menu item, then the play-time screen.
   if (int rc = s.Set(kMenuNewPlayTimeSong, 1); rc != 0) return Report(s, rc, "new song");

@@ -60,7 +60,7 @@ int HostSession::Open() {
   if (options_.start_module) {
     CorvaneModuleOptions mo{};
     mo.data_dir = directory_.c_str();
-    mo.sound_font = nullptr;
+    mo.sound_font = options_.module_sound ? nullptr : "";
     mo.live_output = options_.live_audio ? 1 : 0;
     const int rc = CorvaneModuleStart(&mo);
     if (rc != CORVANE_MODULE_OK) {

@@ -16,6 +16,7 @@ struct SessionOptions {
   bool virtual_clock = true;  // batch work runs faster than real time
   bool live_audio = false;    // the module also plays to the sound card
   bool start_module = true;   // the in-process software module
+  bool module_sound = true;   // false: the module runs without its SoundFont
 };
 
 class HostSession {

@@ -9,6 +9,7 @@ namespace sonavex::cli {
 int RunList(const std::string& what) {
   SessionOptions so;
   so.start_module = what == "ports";
+  so.module_sound = false;
   HostSession s(so);
   if (int rc = s.Open(); rc != 0 && rc != 9 && rc != 10) return Report(s, rc, "start");
   if (what == "rhythms") {
