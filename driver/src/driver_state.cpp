@@ -1,5 +1,6 @@
 #include "driver_state.h"
 
+#include "cvusb_entry.h"
 #include "io_threads.h"
 #include "usb_transport.h"
 
@@ -49,6 +50,29 @@ void ShutDownDriver() {
 
 unsigned DeviceCount() {
   return Driver().device_available.load() ? kDevicesPerDirection : 0;
+}
+
+bool CommonPortMessage(platform::UINT message, platform::UINT get_num_devs,
+                       platform::DWORD* result) {
+  if (message == get_num_devs) {
+    std::lock_guard guard(Driver().global_lock);
+    InitialiseDriver();
+    *result = DeviceCount();
+    return true;
+  }
+  switch (message) {
+    case platform::DRVM_INIT:
+    case kDrvmEnable:
+      InitialiseDriver();
+      *result = platform::MMSYSERR_NOERROR;
+      return true;
+    case platform::DRVM_EXIT:
+    case kDrvmDisable:
+      *result = platform::MMSYSERR_NOERROR;
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace cvusb

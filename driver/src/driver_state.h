@@ -44,4 +44,10 @@ void ShutDownDriver();
 // Ports of each direction: 2 when the device is available, else 0.
 unsigned DeviceCount();
 
+// The messages that modMessage and midMessage answer alike: the port count
+// (`get_num_devs` is the direction's own number), init, enable, exit and
+// disable. True when `message` was one of them, with its result in *result.
+bool CommonPortMessage(platform::UINT message, platform::UINT get_num_devs,
+                       platform::DWORD* result);
+
 }  // namespace cvusb

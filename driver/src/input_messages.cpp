@@ -130,22 +130,7 @@ void Stop(InputPort& port) {
 
 DWORD InputMessage(UINT device, UINT message, DWORD_PTR user, DWORD_PTR param1, DWORD_PTR param2) {
   DriverState& driver = Driver();
-  switch (message) {
-    case MIDM_GETNUMDEVS: {
-      std::lock_guard guard(driver.global_lock);
-      InitialiseDriver();
-      return DeviceCount();
-    }
-    case DRVM_INIT:
-    case kDrvmEnable:
-      InitialiseDriver();
-      return MMSYSERR_NOERROR;
-    case DRVM_EXIT:
-    case kDrvmDisable:
-      return MMSYSERR_NOERROR;
-    default:
-      break;
-  }
+  if (DWORD common = 0; CommonPortMessage(message, MIDM_GETNUMDEVS, &common)) return common;
   if (message < MIDM_GETDEVCAPS || message > MIDM_RESET || message == MIDM_UNPREPARE) {
     return MMSYSERR_NOTSUPPORTED;  // the multimedia layer unprepares by itself
   }

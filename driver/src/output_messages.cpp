@@ -136,22 +136,7 @@ MMRESULT SetPrepared(DWORD_PTR param1, DWORD_PTR param2, bool prepared) {
 
 DWORD OutputMessage(UINT device, UINT message, DWORD_PTR user, DWORD_PTR param1, DWORD_PTR param2) {
   DriverState& driver = Driver();
-  switch (message) {
-    case MODM_GETNUMDEVS: {
-      std::lock_guard guard(driver.global_lock);
-      InitialiseDriver();
-      return DeviceCount();
-    }
-    case DRVM_INIT:
-    case kDrvmEnable:
-      InitialiseDriver();
-      return MMSYSERR_NOERROR;
-    case DRVM_EXIT:
-    case kDrvmDisable:
-      return MMSYSERR_NOERROR;
-    default:
-      break;
-  }
+  if (DWORD common = 0; CommonPortMessage(message, MODM_GETNUMDEVS, &common)) return common;
   if (message < MODM_GETDEVCAPS || message > MODM_SETVOLUME) return MMSYSERR_NOTSUPPORTED;
   if (device >= DeviceCount() || device >= kMaxPorts) return MMSYSERR_BADDEVICEID;
   OutputSlot& slot = driver.outputs[device];

@@ -4,10 +4,10 @@
 #include <atomic>
 #include <memory>
 
+#include "core/catalog.h"
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
 #include "midi/module_sender.h"
-#include "midi/pointer_follow.h"
 #include "midi/sequencer.h"
 #include "platform/clock.h"
 
@@ -45,12 +45,6 @@ int32_t PointerTicks() {
   return static_cast<int32_t>(a);
 }
 
-// Transpose of the current rhythm (catalog attribute 17), through the
-// rhythm field query when the catalog is loaded.
-int RhythmTranspose() {
-  return RhythmTransposeSemitones();
-}
-
 // The play button's record toggles on every write; this puts it back to 0.
 void ReleasePlayButton() {
   if (ReadValue(kPlay) != 0) WriteValue(kPlay, 0, false);
@@ -61,9 +55,11 @@ void EndPlay(Sequencer* seq, int screen, uint32_t final_pos, bool reached_end) {
   if (g_observer.ended != nullptr) g_observer.ended(reached_end);
   SendStop();
   ResetAllChannels();
-  if (screen == 5 || screen == 7) FollowPointerTo(final_pos, /*force=*/true);
+  if (screen == 5 || screen == 7) {
+    SetPointerPosition(static_cast<int32_t>(final_pos));
+    Notify(0x8003, kNotifyValue);
+  }
   SetStreamPlaying(false);
-  EndPointerFollow();
   g_running.store(false);
   SetPlaying(false);
   g_playing.store(false);
@@ -74,7 +70,7 @@ void EndPlay(Sequencer* seq, int screen, uint32_t final_pos, bool reached_end) {
 void PlayThread() {
   g_running.store(true);
   SetPlaying(true);
-  const int screen = CurrentScreenNumber();
+  const int screen = CurrentScreen();
   const bool song = SongScreen(screen);
   auto seq = std::make_unique<Sequencer>();
   seq->set_output_device(CurrentOutputDevice());
@@ -92,7 +88,7 @@ void PlayThread() {
     rc = seq->OpenFile(SongFilePath(), 1.0);
     lead = kSongLeadIn;
     if (rc == 0) {
-      SendTranspose(RhythmTranspose());
+      SendTranspose(CurrentRhythmTranspose());
       if (pointer != 0) {
         opt.count_in = false;
         SendStart();
@@ -142,7 +138,7 @@ void PlayThread() {
     g_play_result.store(rc);
     return;
   }
-  BeginPointerFollow(start > lead ? start - lead : 0);
+  BeginPointerFlow(static_cast<int32_t>(start > lead ? start - lead : 0));
   g_play_result.store(0);
 
   uint32_t song_end = static_cast<uint32_t>(std::max(0, ReadValue(kSongLength)));
@@ -160,7 +156,7 @@ void PlayThread() {
     }
     previous = pos;
     pos_out = pos > lead ? pos - lead : 0;
-    if (screen == 5 || screen == 7) FollowPointerTo(pos_out, false);
+    if (screen == 5 || screen == 7) FollowPlaybackPosition(static_cast<int32_t>(pos_out));
     if (g_observer.position != nullptr) g_observer.position(pos_out);
     if (!over) platform::Sleep(5);
   }
@@ -168,6 +164,10 @@ void PlayThread() {
 }
 
 }  // namespace
+
+int CurrentRhythmTranspose() {
+  return RhythmFieldQuery(ReadValue(kRhythm), 17, 0);
+}
 
 std::string SongFilePath() {
   return WorkDirectory() + "body_mid.dat";

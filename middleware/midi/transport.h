@@ -49,6 +49,9 @@ struct PlayObserver {
 };
 void SetPlayObserver(const PlayObserver& observer);
 
+// The current rhythm's transposition in semitones (catalog attribute 17).
+int CurrentRhythmTranspose();
+
 // The generated song's file (in the work folder).
 std::string SongFilePath();
 

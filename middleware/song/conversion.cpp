@@ -5,6 +5,7 @@
 
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/time_base.h"
 #include "midi/input_capture.h"
 #include "midi/transport.h"
 #include "platform/clock.h"
@@ -32,10 +33,9 @@ void SetProgress(int32_t percent, int32_t remaining_seconds) {
   WriteValue(kConvertRemaining, remaining_seconds, false);
 }
 
-// Whole seconds of playing time at the song's tempo.
+// Whole seconds of playing time.
 int32_t SecondsOfTicks(uint32_t ticks) {
-  const double bpm = ReadValue(kTempo) * 0.0001;
-  return bpm > 0 ? static_cast<int32_t>(ticks * 0.625 / bpm) : 0;
+  return static_cast<int32_t>(TicksToFrames(ticks) / CurrentFramesPerSecond());
 }
 
 // Finishes the capture: keep the result (complete) or throw it away.

@@ -47,10 +47,6 @@ uint32_t TempoMicroseconds() {
   return bpm > 0 ? static_cast<uint32_t>(std::floor(60000000.0 / bpm + 0.5)) : 500000;
 }
 
-int RhythmTranspose() {
-  return RhythmFieldQuery(ReadValue(kRhythm), 17, 0);
-}
-
 // Exchanges channels 10 and 16 of every channel event of the current buffer.
 void SwapDrumChannel() {
   TrackBuffer& t = TrackBufferAt(CurrentTrackBuffer());
@@ -111,7 +107,7 @@ int WriteCapturedSmf(const uint32_t* words, size_t count, const std::string& pat
   PutDelta(96);
   const midi::ParameterMessage mode = midi::MakePlayMode(2);
   PutSystemExclusive(mode.bytes.data(), static_cast<int32_t>(mode.size));
-  PutCoarseTuning(96, RhythmTranspose());
+  PutCoarseTuning(96, midi::CurrentRhythmTranspose());
   // The chord notes the module echoes anchor the recording: the first one
   // lands 8 ticks before the song's first beat.
   const double q = 96000.0 / usec;
