@@ -1,16 +1,18 @@
-# The shared library must export exactly the six QM3 calls.
+# Fails unless the shared library LIB defines exactly the dynamic symbols in
+# EXPECTED (a comma-separated list). Run with cmake -DLIB=... -DEXPECTED=... -P.
 execute_process(COMMAND nm -D --defined-only ${LIB} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "nm failed on ${LIB}")
 endif()
-string(REGEX MATCHALL "[ \t][TDBRVW] [^\n]+" lines "${out}")
+string(REGEX MATCHALL "[ \t][TDBRVWiu] [^\n]+" lines "${out}")
 set(names "")
 foreach(line IN LISTS lines)
-  string(REGEX REPLACE "^[ \t][TDBRVW] " "" name "${line}")
+  string(REGEX REPLACE "^[ \t][TDBRVWiu] " "" name "${line}")
   list(APPEND names "${name}")
 endforeach()
 list(SORT names)
-set(expected QM3GetStrValue QM3GetValue QM3GetValueFunc QM3GetValueStr QM3MiddleInit QM3SetValue)
+string(REPLACE "," ";" expected "${EXPECTED}")
+list(SORT expected)
 if(NOT "${names}" STREQUAL "${expected}")
   message(FATAL_ERROR "exports are [${names}], expected [${expected}]")
 endif()
