@@ -79,14 +79,6 @@ std::filesystem::path LibraryFolder() {
   return std::filesystem::path(info.dli_fname).parent_path();
 }
 
-std::filesystem::path UserDataFolder() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  if (data != nullptr && *data != '\0') return data;
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && *home != '\0') return std::filesystem::path(home) / ".local" / "share";
-  return {};
-}
-
 }  // namespace
 
 std::optional<UsbDeviceId> ParseSetupInformation(const char* text, size_t length) {
@@ -99,15 +91,25 @@ std::optional<UsbDeviceId> ParseSetupInformation(const char* text, size_t length
   return std::nullopt;
 }
 
+std::filesystem::path RegisteredSetupInformationPath() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data != nullptr && *data != '\0') return std::filesystem::path(data) / "sonavex" / kFileName;
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && *home != '\0') {
+    return std::filesystem::path(home) / ".local" / "share" / "sonavex" / kFileName;
+  }
+  return {};
+}
+
 std::optional<UsbDeviceId> FindModuleDeviceId() {
   if (const char* explicit_path = std::getenv("SONAVEX_CVUSB_INF")) {
     return ReadFile(explicit_path);
   }
   std::vector<std::filesystem::path> candidates;
-  if (auto folder = LibraryFolder(); !folder.empty()) candidates.push_back(folder / kFileName);
-  if (auto data = UserDataFolder(); !data.empty()) {
-    candidates.push_back(data / "sonavex" / kFileName);
+  if (auto registered = RegisteredSetupInformationPath(); !registered.empty()) {
+    candidates.push_back(registered);
   }
+  if (auto folder = LibraryFolder(); !folder.empty()) candidates.push_back(folder / kFileName);
 #ifdef CVUSB_SOURCE_INF
   candidates.emplace_back(CVUSB_SOURCE_INF);
 #endif

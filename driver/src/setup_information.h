@@ -6,6 +6,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -21,9 +22,14 @@ struct UsbDeviceId {
 // (letters in any case); nothing when none is well formed.
 std::optional<UsbDeviceId> ParseSetupInformation(const char* text, size_t length);
 
-// Reads the file from, in order: $SONAVEX_CVUSB_INF, the folder the driver
-// library was loaded from, the installed copy in the user's data folder
-// (sonavex/usbcvmid.inf), the copy in the source tree.
+// Where drvsetup registers the file for the user:
+// ${XDG_DATA_HOME:-$HOME/.local/share}/sonavex/usbcvmid.inf (empty when
+// neither variable is set).
+std::filesystem::path RegisteredSetupInformationPath();
+
+// Reads the file from, in order: $SONAVEX_CVUSB_INF, the user's registered
+// copy (drvsetup's, like the system's store of setup files), the folder the
+// driver library was loaded from, the copy in the source tree.
 std::optional<UsbDeviceId> FindModuleDeviceId();
 
 }  // namespace cvusb
