@@ -254,7 +254,9 @@ constexpr int kProcGetDelRhythmData = 43;
 constexpr int kProcRemoveMelody = 44;
 constexpr int kProcRemoveRhythm = 45;
 constexpr int kProcGetStartPhraseData = 46;
-constexpr int kProcLast = 46;
+// The measures of the last live run's recording (QM3LiveRecording).
+constexpr int kProcGetLiveRecording = 47;
+constexpr int kProcLast = 47;
 
 // ---- return codes (index into the return-code table) ------------------------------
 constexpr int kRcOk = 0;

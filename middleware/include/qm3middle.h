@@ -166,6 +166,17 @@ typedef struct QM3PhraseList {
   const QM3SongPhrase* pPhrases;
 } QM3PhraseList;
 
+/* ---- Live run recording (process 47) --------------------------------- */
+/* One entry per recorded measure of the last live run on the real-time
+ * window: the section (1..4 intro, 5..8 ending, 9..10 fill-in 1 and 2,
+ * 11..14 variation 1..4) and the variation index 0..3. Owned by the
+ * middleware; valid until the next run starts or the window is entered. */
+typedef struct QM3LiveRecording {
+  int nCount;
+  const unsigned char* pSections;
+  const unsigned char* pVariations;
+} QM3LiveRecording;
+
 #ifdef __cplusplus
 }
 #endif

@@ -24,6 +24,12 @@ inline constexpr ParameterAddress kAddrMainVolume = {0x01, 0x00, 0x00, 0x00};
 inline constexpr ParameterAddress kAddrPlayMode = {0x0A, 0x00, 0x02, 0x00};
 inline constexpr ParameterAddress kAddrRunSwitch = {0x00, 0x40, 0x00, 0x00};
 inline constexpr ParameterAddress kAddrRhythmSetup = {0x0A, 0x00, 0x00, 0x00};
+// Rhythm sections of a live run: variation, intro, fill-in (also intros 3
+// and 4, endings 3 and 4 and the fill-in reset), ending.
+inline constexpr ParameterAddress kAddrVariation = {0x0A, 0x00, 0x09, 0x00};
+inline constexpr ParameterAddress kAddrIntro = {0x0A, 0x00, 0x0A, 0x00};
+inline constexpr ParameterAddress kAddrFillIn = {0x0A, 0x00, 0x0C, 0x00};
+inline constexpr ParameterAddress kAddrEnding = {0x0A, 0x00, 0x0E, 0x00};
 
 // (0 - sum of bytes 1 .. the 00 before the checksum) & 7F.
 uint8_t ParameterChecksum(const uint8_t* message, size_t size);

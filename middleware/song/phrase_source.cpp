@@ -9,9 +9,6 @@ namespace {
 constexpr int kTicksPerBeat = 96;
 constexpr int kMelodyChannel = 0;  // MIDI channel 1
 constexpr int kChordChannel = 10;  // MIDI channel 11
-// The melody sounds 6 ticks after the section material, which the render
-// places 6 ticks ahead of the beat.
-constexpr int32_t kMelodyDelay = 6;
 
 void EmptyTrack() {
   NewTrack();
@@ -116,7 +113,7 @@ void BuildMelodyCycle(const MelodyCycleRequest& request, int out) {
   SelectTrackBuffer(a);
   ChannelTrack(b, kMelodyChannel);
   SelectTrackBuffer(out);
-  RangeTrack(a, 0, cycle_end, kMelodyDelay);
+  RangeTrack(a, 0, cycle_end, request.melody_delay);
   SelectTrackBuffer(a);
   ChannelTrack(b, kChordChannel);
   SelectTrackBuffer(b);

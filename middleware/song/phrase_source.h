@@ -41,6 +41,7 @@ struct MelodyCycleRequest {
   int beats = 4;             // the song's beats per measure
   std::vector<int> phrases;  // phrase lengths in measures (current mood)
   int start_phrase = 0;      // the phrase the cycle starts with (modulo the count)
+  int melody_delay = 6;      // ticks channel 1 sounds after the chords
 };
 
 // Measures in one cycle (the sum of the phrase lengths; negatives count 0).
@@ -48,7 +49,7 @@ int64_t CycleMeasures(const std::vector<int>& phrases);
 
 // Builds one cycle in buffer `out` (0..2; the other two are used as scratch):
 // the melody file read and converted to the song's meter, rotated so that
-// `start_phrase` comes first, channel 1 moved 6 ticks later, channel 11 at
+// `start_phrase` comes first, channel 1 moved `melody_delay` ticks later, channel 11 at
 // its own times, no tempo events, cut at the cycle's end. A cycle of no
 // measures gives an empty track. The current buffer is `out` afterwards.
 void BuildMelodyCycle(const MelodyCycleRequest& request, int out);

@@ -1,0 +1,295 @@
+// The real-time song window's controls: entering and leaving the window, the
+// section buttons and their lamps, fade-out, the record switch, stop, OK and
+// cancel, and the recording handed to hosts (process 47).
+//
+// Thread rules: host thread. The live run's device thread only posts
+// notifications; the lamps, the song length and the end time reach the value
+// table here, when the host reads them.
+#include <memory>
+
+#include "core/catalog.h"
+#include "core/control_ids.h"
+#include "core/core_state.h"
+#include "core/middle_internal.h"
+#include "midi/input_capture.h"
+#include "midi/live_run.h"
+#include "midi/module_sender.h"
+#include "midi/transport.h"
+#include "song/builder_content.h"
+#include "song/live_song.h"
+
+namespace qm3::midi {
+namespace {
+
+// The window's run and what the window remembers around it. Made by the
+// first initialisation, freed at the end.
+struct LiveWindow {
+  LiveRun run;
+  uint32_t input_device = 0;
+  bool accepted = false;  // OK made the recording the song
+  bool input_lost = false;
+  QM3LiveRecording published{};
+};
+
+std::unique_ptr<LiveWindow> live_window;
+
+// Controls the record switch disables while it records.
+constexpr ControlId kLockedWhileRecording[] = {
+    kRealTimeStartTime, kRealTimeRhythm, kRealTimeMood, kRealTimeMelodyChoice,
+    kRealTimeUserMelody, kTempo, kStandardTempoButton, kRealTimeOk, kRealTimeCancel,
+    kRealTimeStartPhrase};
+
+bool OnWindow() {
+  return CurrentScreen() == kScreenRealTime && live_window != nullptr;
+}
+
+LiveRhythm CurrentLiveRhythm() {
+  LiveRhythm r;
+  const int32_t rhythm = ReadValue(kRhythm);
+  RhythmFacts facts;
+  if (Content().Rhythm(rhythm, &facts)) {
+    r.beats = facts.beats >= 1 ? facts.beats : 4;
+    r.intro_measures = facts.intro_measures;
+    r.ending_measures = facts.ending_measures;
+    r.key_b = static_cast<uint8_t>(facts.keys[1]);
+    r.key_c = static_cast<uint8_t>(facts.keys[2]);
+  }
+  if (const QM3RhythmData* data = FindRhythm(rhythm)) {
+    r.melody_program = data->cParam2;
+    r.melody_bank = data->cParam3;
+    for (int i = 0; i < 6; ++i) r.part_volumes[i] = data->cPart[i];
+  }
+  r.transpose = CurrentRhythmTranspose();
+  r.tempo_bpm = static_cast<int>(ReadValue(kTempo) * 0.0001 + 0.5);
+  return r;
+}
+
+void SyncPlayedValues() {
+  const LiveRun& run = live_window->run;
+  const uint32_t lamps = run.lamps();
+  for (int i = 0; i < 10; ++i) WriteValue(kFirstLamp + 2 * i, (lamps >> i) & 1u, false);
+  if (run.active()) {
+    WriteValue(kSongLength, run.played_ticks(), false);
+    WriteValue(kEndTime, TimeOfTick(ReadValue(kSongLength)), false);
+  }
+}
+
+// The window's controls back to usable, OK only with something recorded.
+void RestoreControls() {
+  for (ControlId id : kLockedWhileRecording) WriteAlive(id, true);
+  WriteAlive(kRealTimeOk, live_window->run.recorded().count > 0);
+  RedrawScreen();
+}
+
+// Recording off: the fade-out of the run becomes the song's.
+void EndRecording() {
+  LiveRun& run = live_window->run;
+  if (!run.recording()) return;
+  run.SetRecording(false);
+  if (ReadValue(kRecordButton) != 0) {
+    WriteValue(kRecordButton, 0, false);
+    Notify(kRecordButton, kNotifyValue);
+  }
+  const int fade = run.fade_clocks();
+  const double tempo = ReadValue(kTempo) * 0.0001;
+  if (fade > 0 && tempo > 0) {
+    WriteValue(kFadeOut, 1, false);
+    WriteValue(kFadeOutSeconds, static_cast<int32_t>(fade * 2.5 / tempo), false);
+    WriteAlive(kFadeOutSeconds, true);
+  } else {
+    WriteValue(kFadeOut, 0, false);
+    WriteAlive(kFadeOutSeconds, false);
+  }
+  Notify(kFadeOut, kNotifyValue);
+  Notify(kFadeOutSeconds, kNotifyValue);
+  RestoreControls();
+}
+
+// Stops the run (if any) and settles what its end leaves: the song length of
+// the recording, the recording switch, the lamps.
+void StopRun() {
+  LiveRun& run = live_window->run;
+  if (!run.active()) return;
+  const bool lost = run.end_reason() == LiveEnd::kInputLost;
+  run.Stop();
+  live_window->input_lost = lost;
+  SyncPlayedValues();
+  if (run.recording()) {
+    const int32_t length = run.beats() * run.recorded().count * 96;
+    WriteValue(kSongLength, length, false);
+    WriteValue(kEndTime, TimeOfTick(length), false);
+  }
+  Notify(kSongLength, kNotifyValue);
+  Notify(kRealTimeEndTime, kNotifyValue);
+  EndRecording();
+}
+
+int StartRun() {
+  LiveWindow& w = *live_window;
+  LiveRun::Ports ports;
+  ports.output_device = CurrentOutputDevice();
+  ports.input_device = w.input_device;
+  ports.prepare_material = PrepareLiveMaterial;
+  w.accepted = false;
+  w.input_lost = false;
+  return w.run.Start(ports, CurrentLiveRhythm());
+}
+
+// ---- reactions -------------------------------------------------------------
+
+int EnterWindow(int) {
+  if (live_window == nullptr) return kResultMidiOpen;
+  LiveWindow& w = *live_window;
+  w.run.Stop();
+  w.run.Reset();
+  w.accepted = false;
+  w.input_lost = false;
+  w.input_device = FindModuleInput();
+  return w.input_device < platform::midiInGetNumDevs() ? 0 : kResultMidiOpen;
+}
+
+int LeaveWindow(int) {
+  if (live_window == nullptr) return 0;
+  LiveWindow& w = *live_window;
+  StopRun();
+  EndRecording();
+  for (ControlId id : kLockedWhileRecording) WriteAlive(id, true);
+  if (w.accepted) DisableUndo();
+  w.run.ClearRecorded();
+  w.accepted = false;
+  return 0;
+}
+
+// Buttons 0x040C..0x041E: intro (ending while a run is on), variation and
+// fill-in, each starting a run when none is on.
+int OnSectionButton(ControlId id, int32_t) {
+  if (!OnWindow()) return 0;
+  if (CurrentOutputDevice() != ModulePort()) return kResultForeignPort;
+  LiveRun& run = live_window->run;
+  // A run that ended by itself is closed before anything else happens.
+  if (run.active() && run.ended()) StopRun();
+  const int index = ((id & 0xFFFF) - IntroButton(1)) / 2;  // 0..9
+  if (index < 4) {
+    if (run.active()) {
+      run.RequestEnding(index);
+    } else {
+      run.RequestIntro(index);
+    }
+  } else if (index < 8) {
+    run.RequestVariation(index - 4);
+  } else {
+    run.RequestFill(index - 8);
+  }
+  return run.active() ? 0 : StartRun();
+}
+
+int OnFadeButton(ControlId, int32_t) {
+  if (OnWindow() && live_window->run.active()) live_window->run.RequestFade();
+  return 0;
+}
+
+int OnRecordSwitch(ControlId, int32_t) {
+  if (!OnWindow()) return 0;
+  LiveRun& run = live_window->run;
+  if (ReadValue(kRecordButton) != 0) {
+    for (ControlId id : kLockedWhileRecording) WriteAlive(id, false);
+    WriteAlive(kPlay, false);
+    RedrawScreen();
+    run.SetRecording(true);
+    return 0;
+  }
+  if (run.active() && !run.ended()) {
+    run.StopAtBarEnd();  // the run's end settles the recording
+    return 0;
+  }
+  StopRun();
+  EndRecording();
+  return 0;
+}
+
+// Stop on the window ends the run; a run whose input went away says so.
+int OnStopButton(ControlId, int32_t) {
+  if (!OnWindow() || ReadValue(kStop) != 0) return 0;
+  StopRun();
+  return live_window->input_lost ? kResultMidiOpen : 0;
+}
+
+int OnOk(ControlId, int32_t) {
+  if (!OnWindow()) return 0;
+  StopRun();
+  LiveWindow& w = *live_window;
+  const LiveRecording& rec = w.run.recorded();
+  if (rec.count == 0) return 0;
+  const int rc = MakeSongFromRecording(rec.sections.data(), rec.variations.data(), rec.count);
+  if (rc == 0) w.accepted = true;
+  return rc;
+}
+
+int OnCancel(ControlId, int32_t) {
+  if (!OnWindow()) return 0;
+  StopRun();
+  live_window->run.ClearRecorded();
+  live_window->accepted = false;
+  return 0;
+}
+
+int SyncOnRead(ControlId) {
+  if (OnWindow()) SyncPlayedValues();
+  return 0;
+}
+
+// Process 47: a = the recording of the last run.
+int GetLiveRecording(long* a, long*) {
+  *a = 0;
+  if (live_window == nullptr) return 0;
+  LiveWindow& w = *live_window;
+  if (w.run.active()) {
+    w.published = QM3LiveRecording{};
+  } else {
+    const LiveRecording& rec = w.run.recorded();
+    w.published = QM3LiveRecording{rec.count, rec.sections.data(), rec.variations.data()};
+  }
+  *a = reinterpret_cast<long>(&w.published);
+  return 0;
+}
+
+int MakeLiveWindow() {
+  if (live_window == nullptr) live_window = std::make_unique<LiveWindow>();
+  return 0;
+}
+
+int FreeLiveWindow() {
+  if (live_window != nullptr) live_window->run.Stop();
+  live_window.reset();
+  return 0;
+}
+
+struct Registration {
+  Registration() {
+    RegisterInitStep(kInitVoiceTables, MakeLiveWindow);
+    RegisterShutdownStep(FreeLiveWindow);
+    RegisterScreenEnter(kScreenRealTime, EnterWindow);
+    RegisterScreenLeave(kScreenRealTime, LeaveWindow);
+    for (int k = 1; k <= 4; ++k) {
+      RegisterReaction(IntroButton(k), OnSectionButton, kStageDevice);
+      RegisterReaction(VariationButton(k), OnSectionButton, kStageDevice);
+    }
+    RegisterReaction(FillInButton(1), OnSectionButton, kStageDevice);
+    RegisterReaction(FillInButton(2), OnSectionButton, kStageDevice);
+    RegisterReaction(kFadeOutButton, OnFadeButton, kStageDevice);
+    RegisterReaction(kRecordButton, OnRecordSwitch, kStageDevice);
+    RegisterReaction(kStop, OnStopButton, kStageDevice);
+    RegisterReaction(kRealTimeOk, OnOk, kStageSong);
+    RegisterReaction(kRealTimeCancel, OnCancel, kStageSong);
+    for (ControlId lamp = kFirstLamp; lamp <= kLastLamp; lamp += 2) {
+      RegisterReadHook(lamp, SyncOnRead);
+    }
+    RegisterReadHook(kSongLength, SyncOnRead);
+    RegisterReadHook(kEndTime, SyncOnRead);
+    RegisterReadHook(kRealTimeEndTime, SyncOnRead);
+    RegisterProcess(kProcGetLiveRecording, GetLiveRecording);
+  }
+} registration;
+
+}  // namespace
+}  // namespace qm3::midi
