@@ -11,6 +11,18 @@ namespace sonavex::cli {
 
 int RunList(const std::string& what);
 int RunCompose(const SongOptions& options, const std::string& out);
+// The song's phrase table, tempo, times and length, as compose prints them.
+void PrintSongTable(HostSession& s);
+
+struct PerformOptions {
+  std::string rhythm;           // name or id; empty: the first rhythm
+  std::string melody = "auto";  // auto, name or id
+  std::string mood = "bright";  // bright, dark
+  int tempo = 0;                // beats per minute; 0: the rhythm's standard tempo
+  std::string script;           // empty: keys press the buttons live
+  std::string out;              // song file to write; empty: none
+};
+int RunPerform(const PerformOptions& options);
 
 struct ConvertOptions {
   std::string song;

@@ -18,7 +18,9 @@ std::string Pad(const std::string& text, size_t width) {
   return columns >= width ? text : text + std::string(width - columns, ' ');
 }
 
-void PrintSong(HostSession& s) {
+}  // namespace
+
+void PrintSongTable(HostSession& s) {
   long a = 0, b = 0;
   if (s.Process(kProcGetSongTimeLineData, &a, &b) != 0 || a == 0) return;
   const auto* list = reinterpret_cast<const QM3PhraseList*>(a);
@@ -40,8 +42,6 @@ void PrintSong(HostSession& s) {
               s.Show(kEndTime, s.Get(kEndTime)).c_str(), s.Get(kSongLength));
 }
 
-}  // namespace
-
 int RunCompose(const SongOptions& options, const std::string& out) {
   // Composing plays nothing: the module need not load its sounds.
   SessionOptions so;
@@ -56,7 +56,7 @@ int RunCompose(const SongOptions& options, const std::string& out) {
   if (int rc = ApplySongOptions(s, options); rc != 0) return rc;
   if (int rc = s.Set(kCreateSongButton, 1); rc != 0) return Report(s, rc, "compose");
   s.SetProcess(kProcChangeWindow, 0x4205, 0);
-  PrintSong(s);
+  PrintSongTable(s);
   const std::string path = platform::Utf8ToSjis(out);
   if (int rc = s.SetProcess(kProcSaveAsFile, 0, reinterpret_cast<long>(path.c_str())); rc != 0) {
     return Report(s, rc, "save " + out);

@@ -7,6 +7,7 @@
 namespace {
 
 using sonavex::cli::ConvertOptions;
+using sonavex::cli::PerformOptions;
 using sonavex::cli::PlayOptions;
 using sonavex::cli::SongOptions;
 using sonavex::cli::TimeOptions;
@@ -69,7 +70,22 @@ int main(int argc, char** argv) {
   player->add_option("--port", play.port, "MIDI output port (see: list ports)");
   AddTimeOptions(player, &play.time);
 
+  PerformOptions perform;
+  auto* performer = app.add_subcommand(
+      "perform", "play the arrangement live (script or keys), record it and make it a song");
+  performer->add_option("--rhythm", perform.rhythm, "rhythm name or id (default: the first)");
+  performer->add_option("--melody", perform.melody, "auto, or a melody name or id");
+  performer->add_option("--mood", perform.mood, "bright or dark")
+      ->check(CLI::IsMember({"bright", "dark"}));
+  performer->add_option("--tempo", perform.tempo, "beats per minute (default: the rhythm's)")
+      ->check(CLI::Range(40, 300));
+  performer->add_option("--script", perform.script,
+                        "lines \"MEASURE BUTTON\": intro1..4, main1..4, fill1, fill2, "
+                        "ending1..4, fade, stop");
+  performer->add_option("-o,--out", perform.out, "song file to write (.bgm)");
+
   CLI11_PARSE(app, argc, argv);
+  if (performer->parsed()) return sonavex::cli::RunPerform(perform);
   if (list->parsed()) return sonavex::cli::RunList(what);
   if (compose->parsed()) return sonavex::cli::RunCompose(song, out);
   if (convert->parsed()) {

@@ -77,7 +77,7 @@ bool ApplyTimeOptions(HostSession& s, const TimeOptions& t) {
   return s.Set(kTimeBase, base) == 0 && s.Set(kTimeDisplayMode, mode) == 0;
 }
 
-int ApplySongOptions(HostSession& s, const SongOptions& o) {
+int ApplyMaterialOptions(HostSession& s, const SongOptions& o) {
   CatalogView catalog(s);
   const RhythmEntry* rhythm =
       o.rhythm.empty() ? catalog.FirstRhythm() : catalog.FindRhythm(o.rhythm);
@@ -104,6 +104,11 @@ int ApplySongOptions(HostSession& s, const SongOptions& o) {
       return 1;
     }
   }
+  return 0;
+}
+
+int ApplySongOptions(HostSession& s, const SongOptions& o) {
+  if (int rc = ApplyMaterialOptions(s, o); rc != 0) return rc;
   if (o.start_phrase != "A" && o.start_phrase != "B") {
     return Fail("--start-phrase must be A or B (got \"" + o.start_phrase + "\")"), 2;
   }

@@ -35,6 +35,9 @@ bool ApplyTimeOptions(HostSession& s, const TimeOptions& t);
 // Frames per second of the time option.
 double FramesPerSecond(const TimeOptions& t);
 
+// Writes the rhythm, mood and melody; returns the exit status (0 ok).
+int ApplyMaterialOptions(HostSession& s, const SongOptions& o);
+
 // Writes every setting; returns the exit status (0 ok). Fit adjustments
 // (codes 22 to 24) are printed and accepted; a refusal (21) fails.
 int ApplySongOptions(HostSession& s, const SongOptions& o);

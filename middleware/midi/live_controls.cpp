@@ -34,10 +34,11 @@ struct LiveWindow {
 std::unique_ptr<LiveWindow> live_window;
 
 // Controls the record switch disables while it records.
-constexpr ControlId kLockedWhileRecording[] = {
-    kRealTimeStartTime, kRealTimeRhythm, kRealTimeMood, kRealTimeMelodyChoice,
-    kRealTimeUserMelody, kTempo, kStandardTempoButton, kRealTimeOk, kRealTimeCancel,
-    kRealTimeStartPhrase};
+constexpr ControlId kLockedWhileRecording[] = {kRealTimeStartTime,   kRealTimeRhythm,
+                                               kRealTimeMood,        kRealTimeMelodyChoice,
+                                               kRealTimeUserMelody,  kTempo,
+                                               kStandardTempoButton, kRealTimeOk,
+                                               kRealTimeCancel,      kRealTimeStartPhrase};
 
 bool OnWindow() {
   return CurrentScreen() == kScreenRealTime && live_window != nullptr;

@@ -28,7 +28,7 @@ namespace qm3::midi {
 // Section numbers of a run.
 enum LiveSection : int {
   kSectionNone = 0,
-  kSectionIntro1 = 1,  // .. 4
+  kSectionIntro1 = 1,   // .. 4
   kSectionEnding1 = 5,  // .. 8
   kSectionFillDown = 9,
   kSectionFillUp = 10,

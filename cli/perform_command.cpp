@@ -1,0 +1,276 @@
+// perform: a live run on the real-time window, its buttons pressed by a
+// script (on the virtual clock, faster than real time) or by keys on a
+// terminal (on the real clock, with sound); the recording becomes a song.
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "commands.h"
+#include "core/control_ids.h"
+#include "perform_script.h"
+#include "platform/sjis.h"
+#include "qm3middle.h"
+
+namespace sonavex::cli {
+namespace {
+
+using namespace qm3;
+
+constexpr unsigned kScriptPollMs = 5;
+constexpr unsigned kLivePollMs = 20;
+
+bool IsIntro(LiveButton b) {
+  return b <= LiveButton::kIntro4;
+}
+
+// The write a button press is: the window's buttons, the fade-out button,
+// and for stop the record switch, which ends the run at the bar line.
+int Press(HostSession& s, LiveButton b) {
+  const int i = static_cast<int>(b);
+  if (IsIntro(b)) return s.Set(IntroButton(i + 1), 1);
+  if (b <= LiveButton::kMain4) return s.Set(VariationButton(i - 3), 1);
+  if (b <= LiveButton::kFill2) return s.Set(FillInButton(i - 7), 1);
+  if (b <= LiveButton::kEnding4) return s.Set(IntroButton(i - 9), 1);  // endings while running
+  if (b == LiveButton::kFade) return s.Set(kFadeOutButton, 1);
+  return s.Set(kRecordButton, 0);
+}
+
+long MeasureTicks(HostSession& s) {
+  long one = 1, ticks = 0;
+  s.Process(kProcMeas2Tick, &one, &ticks);
+  return ticks > 0 ? ticks : 384;
+}
+
+// The run's state as the window shows it: the measure playing and the lamps.
+struct RunView {
+  long measure = 0;  // from 1
+  unsigned lamps = 0;
+};
+
+RunView View(HostSession& s, long measure_ticks) {
+  RunView v;
+  v.measure = s.Get(kSongLength) / measure_ticks + 1;
+  for (int i = 0; i < 10; ++i) v.lamps |= (s.Get(kFirstLamp + 2 * i) != 0 ? 1u : 0u) << i;
+  return v;
+}
+
+void PrintRecording(HostSession& s) {
+  long a = 0, b = 0;
+  if (s.Process(kProcGetLiveRecording, &a, &b) != 0 || a == 0) return;
+  const auto* rec = reinterpret_cast<const QM3LiveRecording*>(a);
+  for (int i = 0; i < rec->nCount; ++i) {
+    std::printf("%d %d %d\n", i + 1, rec->pSections[i], rec->pVariations[i]);
+  }
+}
+
+int RecordedCount(HostSession& s) {
+  long a = 0, b = 0;
+  if (s.Process(kProcGetLiveRecording, &a, &b) != 0 || a == 0) return 0;
+  return reinterpret_cast<const QM3LiveRecording*>(a)->nCount;
+}
+
+// How a run's loop ended.
+enum class RunEnd { kDone, kInputLost, kFailed };
+
+// Closes the run after the middleware asked for stop (the run ended by
+// itself, or its input went away).
+RunEnd CloseRun(HostSession& s) {
+  const int rc = s.Set(kStop, 0);
+  if (rc == 0) return RunEnd::kDone;
+  std::fprintf(stderr,
+               "error: the sound module's MIDI input went away during the run (%s); the %d "
+               "measures recorded until then are kept\n",
+               s.CodeText(rc).c_str(), RecordedCount(s));
+  return RunEnd::kInputLost;
+}
+
+bool StopAsked(const std::vector<long>& ids) {
+  for (long id : ids) {
+    if (id == kStop) return true;
+  }
+  return false;
+}
+
+RunEnd RunScript(HostSession& s, const std::vector<ScriptPress>& presses) {
+  const long measure_ticks = MeasureTicks(s);
+  size_t next = 0;
+  for (;;) {
+    if (next < presses.size()) {
+      const long measure = next == 0 ? 1 : View(s, measure_ticks).measure;
+      while (next < presses.size() && presses[next].measure <= measure) {
+        const ScriptPress& p = presses[next++];
+        if (int rc = Press(s, p.button); rc != 0) {
+          Report(s, rc, "line " + std::to_string(p.line) + " " + ButtonName(p.button));
+          s.Set(kStop, 0);
+          return RunEnd::kFailed;
+        }
+      }
+    }
+    s.Wait(kScriptPollMs);
+    if (StopAsked(s.Drain())) return CloseRun(s);
+  }
+}
+
+// ---- keys on a terminal --------------------------------------------------------
+
+class RawTerminal {
+ public:
+  RawTerminal() {
+    if (tcgetattr(STDIN_FILENO, &saved_) != 0) return;
+    termios raw = saved_;
+    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+    raw.c_cc[VMIN] = 0;
+    raw.c_cc[VTIME] = 0;
+    active_ = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
+  }
+  ~RawTerminal() {
+    if (active_) tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+  }
+  RawTerminal(const RawTerminal&) = delete;
+  RawTerminal& operator=(const RawTerminal&) = delete;
+
+  // A key typed, or 0.
+  int Key() {
+    pollfd p{STDIN_FILENO, POLLIN, 0};
+    unsigned char c = 0;
+    if (poll(&p, 1, 0) == 1 && read(STDIN_FILENO, &c, 1) == 1) return c;
+    return 0;
+  }
+
+ private:
+  termios saved_{};
+  bool active_ = false;
+};
+
+void ShowRun(const RunView& v, bool running) {
+  static constexpr const char* kLamps[] = {"1", "2", "3", "4", "M1", "M2", "M3", "M4", "F1", "F2"};
+  std::fprintf(stderr, "\r%s measure %3ld  ", running ? "playing" : "ready  ", v.measure);
+  for (int i = 0; i < 10; ++i) {
+    const bool lit = (v.lamps >> i) & 1u;
+    std::fprintf(stderr, lit ? "[%s]" : " %s ", kLamps[i]);
+  }
+  std::fflush(stderr);
+}
+
+RunEnd RunKeys(HostSession& s) {
+  std::fprintf(stderr,
+               "keys: 1-4 intro (ending while playing), 5-8 main 1-4, 9 fill 1, 0 fill 2,\n"
+               "      f fade-out, space stop at the bar line, q stop now\n");
+  RawTerminal terminal;
+  const long measure_ticks = MeasureTicks(s);
+  bool running = false;
+  for (;;) {
+    const int key = terminal.Key();
+    int rc = 0;
+    bool pressed = true;
+    if (key >= '1' && key <= '4') {
+      const int k = key - '1';
+      rc = Press(
+          s, static_cast<LiveButton>((running ? static_cast<int>(LiveButton::kEnding1) : 0) + k));
+    } else if (key >= '5' && key <= '8') {
+      rc = Press(s, static_cast<LiveButton>(static_cast<int>(LiveButton::kMain1) + key - '5'));
+    } else if (key == '9' || key == '0') {
+      rc = Press(s, key == '9' ? LiveButton::kFill1 : LiveButton::kFill2);
+    } else if (key == 'f' && running) {
+      rc = Press(s, LiveButton::kFade);
+    } else if (key == ' ' && running) {
+      rc = Press(s, LiveButton::kStop);
+    } else if (key == 'q') {
+      s.Set(kStop, 0);
+      std::fputc('\n', stderr);
+      return RunEnd::kDone;
+    } else {
+      pressed = false;
+    }
+    if (pressed && rc != 0) {
+      std::fputc('\n', stderr);
+      Report(s, rc, "button");
+      if (!running) return RunEnd::kFailed;
+    }
+    if (pressed && rc == 0 && key != ' ' && key != 'f') running = true;
+    s.Wait(kLivePollMs);
+    if (StopAsked(s.Drain())) {
+      std::fputc('\n', stderr);
+      return CloseRun(s);
+    }
+    ShowRun(View(s, measure_ticks), running);
+  }
+}
+
+bool ReadScript(const std::string& path, std::vector<ScriptPress>* presses) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "error: --script: cannot read %s\n", path.c_str());
+    return false;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  ScriptResult parsed = ParseScript(text.str());
+  if (!parsed.error.empty()) {
+    std::fprintf(stderr, "error: %s: %s\n", path.c_str(), parsed.error.c_str());
+    return false;
+  }
+  *presses = std::move(parsed.presses);
+  return true;
+}
+
+}  // namespace
+
+int RunPerform(const PerformOptions& o) {
+  std::vector<ScriptPress> presses;
+  const bool scripted = !o.script.empty();
+  if (scripted && !ReadScript(o.script, &presses)) return 2;
+  if (!scripted && isatty(STDIN_FILENO) == 0) {
+    std::fprintf(stderr,
+                 "error: perform needs --script FILE, or a terminal to press the buttons on\n");
+    return 2;
+  }
+  if (o.tempo != 0 && (o.tempo < 40 || o.tempo > 300)) {
+    std::fprintf(stderr, "error: --tempo must be 40..300 beats per minute\n");
+    return 2;
+  }
+
+  // A script runs on the virtual clock, silently; keys play on the sound card.
+  SessionOptions so;
+  so.virtual_clock = scripted;
+  so.live_audio = !scripted;
+  so.module_sound = !scripted;
+  HostSession s(so);
+  if (int rc = s.Open(); rc != 0) return Report(s, rc, "start");
+  if (int rc = s.SetProcess(kProcChangeWindow, 0x4204, 0); rc != 0) {
+    return Report(s, rc, "real-time window");
+  }
+  SongOptions material;
+  material.rhythm = o.rhythm;
+  material.melody = o.melody;
+  material.mood = o.mood;
+  if (int rc = ApplyMaterialOptions(s, material); rc != 0) return rc;
+  if (o.tempo != 0 && s.Set(kTempo, o.tempo) != 0) return Report(s, 1, "--tempo");
+  if (int rc = s.Set(kRecordButton, 1); rc != 0) return Report(s, rc, "record");
+  s.Drain();
+
+  const RunEnd end = scripted ? RunScript(s, presses) : RunKeys(s);
+  if (end == RunEnd::kFailed) return 1;
+  PrintRecording(s);
+  if (RecordedCount(s) == 0) {
+    std::fprintf(stderr, "error: nothing was recorded\n");
+    return 1;
+  }
+  if (int rc = s.Set(kRealTimeOk, 1); rc != 0) return Report(s, rc, "song from the recording");
+  s.SetProcess(kProcChangeWindow, 0x4205, 0);
+  PrintSongTable(s);
+  if (!o.out.empty()) {
+    const std::string path = platform::Utf8ToSjis(o.out);
+    if (int rc = s.SetProcess(kProcSaveAsFile, 0, reinterpret_cast<long>(path.c_str())); rc != 0) {
+      return Report(s, rc, "save " + o.out);
+    }
+    std::printf("wrote %s\n", o.out.c_str());
+  }
+  return end == RunEnd::kInputLost ? 1 : 0;
+}
+
+}  // namespace sonavex::cli
