@@ -293,4 +293,9 @@ struct Registration {
 } registration;
 
 }  // namespace
+
+void SetLiveRunObserver(const LiveObserver& observer) {
+  if (live_window != nullptr) live_window->run.SetObserver(observer);
+}
+
 }  // namespace qm3::midi

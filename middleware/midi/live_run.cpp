@@ -115,6 +115,7 @@ int LiveRun::Start(const Ports& ports, const LiveRhythm& rhythm) {
   if (active_) return 0;
   rhythm_ = rhythm;
   rhythm_.beats = std::max(1, rhythm_.beats);
+  n_ = 0;
   if (int rc = OpenPorts(ports); rc != 0) return rc;
   active_ = true;
   stopping_.store(false);
@@ -502,6 +503,7 @@ void LiveRun::SendShort(uint32_t message) {
 void LiveRun::SendLong(const uint8_t* bytes, size_t size) {
   if (out_ == nullptr || !long_buffer_ || size == 0 || size > kLongBufferSize) return;
   std::memcpy(long_buffer_.get(), bytes, size);
+  if (observer_.sent_long != nullptr) observer_.sent_long(observer_.context, n_, bytes, size);
   long_header_ = MIDIHDR{};
   long_header_.lpData = long_buffer_.get();
   long_header_.dwBufferLength = static_cast<DWORD>(size);

@@ -67,12 +67,13 @@ struct LiveRecording {
 enum class LiveEnd : int { kNone, kStopped, kAtBarLine, kMeasureLimit, kInputLost };
 
 // Watches a run from its device thread (tests and benchmarks): every clock
-// handled, every short message sent with the clock that sent it, every
-// section change. Any member may be null.
+// handled, every message sent with the clock that sent it, every section
+// change. Any member may be null.
 struct LiveObserver {
   void* context = nullptr;
   void (*clock)(void* context, uint64_t n, uint64_t time_us) = nullptr;
   void (*sent)(void* context, uint64_t n, uint64_t time_us, uint32_t message) = nullptr;
+  void (*sent_long)(void* context, uint64_t n, const uint8_t* bytes, size_t size) = nullptr;
   void (*section)(void* context, uint64_t n, int section) = nullptr;
 };
 
@@ -215,5 +216,9 @@ class LiveRun {
 
 // The lamp of a section: its bit index 0..9, or -1 for none.
 int LampOfSection(int section);
+
+// Watches the real-time window's runs (tests and benchmarks); host thread,
+// while no run is active.
+void SetLiveRunObserver(const LiveObserver& observer);
 
 }  // namespace qm3::midi
