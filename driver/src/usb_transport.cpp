@@ -9,6 +9,11 @@ namespace {
 
 // Another process holds the I/O lock only around one short transfer.
 constexpr unsigned kIoLockWaitMs = 2000;
+constexpr unsigned kIoLockRetryMs = 1;
+
+bool SharedBetweenProcesses(DeviceRoute route) {
+  return route == DeviceRoute::kHardware;
+}
 
 const char* SideName(PipeDirection direction) {
   return direction == PipeDirection::kOut ? kOutSideMutexName : kInSideMutexName;
@@ -17,10 +22,19 @@ const char* SideName(PipeDirection direction) {
 }  // namespace
 
 void UsbTransport::IoLock::lock() {
-  local.lock();
-  if (named && !named->Lock(kIoLockWaitMs)) {
-    platform::TraceLog("cvusb: I/O lock held elsewhere for %u ms, going on", kIoLockWaitMs);
+  // Both halves or neither: while another process holds the named half this
+  // thread lets go of the local one and waits on the real clock, so the
+  // other thread of this process never blocks on `local` behind a wait for
+  // another process.
+  for (unsigned waited = 0;; waited += kIoLockRetryMs) {
+    local.lock();
+    if (!named || !SharedBetweenProcesses(route_.load()) || named->TryLock()) return;
+    local.unlock();
+    if (waited >= kIoLockWaitMs) break;
+    platform::NamedMutex::SleepRealClock(kIoLockRetryMs);
   }
+  local.lock();
+  platform::TraceLog("cvusb: I/O lock held elsewhere for %u ms, going on", kIoLockWaitMs);
 }
 
 void UsbTransport::IoLock::unlock() {
@@ -106,10 +120,22 @@ size_t UsbTransport::PendingOutput() {
   return ring_.pending();
 }
 
+DeviceRoute UsbTransport::CurrentOrProbedRoute() {
+  std::lock_guard guard(io_lock_);
+  if (pipes_[0] || pipes_[1]) return route_.load();
+  return ProbeDevice();
+}
+
 bool UsbTransport::AcquireSide(PipeDirection direction) {
   std::lock_guard guard(side_lock_);
   auto& side = sides_[Index(direction)];
-  if (side) return true;
+  if (side || holds_side_[Index(direction)].load()) return true;
+  const DeviceRoute route = CurrentOrProbedRoute();
+  if (route != DeviceRoute::kNone && !SharedBetweenProcesses(route)) {
+    // The software module of this process: nobody else to keep out.
+    holds_side_[Index(direction)] = true;
+    return true;
+  }
   auto mutex = std::make_unique<platform::NamedMutex>(SideName(direction));
   if (!mutex->TryLock()) return false;
   side = std::move(mutex);

@@ -1,7 +1,15 @@
 // The USB transport of this process: the output and input pipes of the
-// sound module's device, the I/O lock that serialises every pipe operation
-// (across processes too), the named mutexes that keep each direction of the
-// device to one process, and the output ring the writer thread drains.
+// sound module's device, the I/O lock that serialises every pipe operation,
+// the side locks that keep each direction of the device to one client, and
+// the output ring the writer thread drains.
+//
+// Locks fit the route. Only hardware is really shared between processes, so
+// only on the hardware route do the I/O lock and the side locks reach across
+// processes (named mutexes); the software module in this process or behind
+// its socket belongs to this process alone and takes process-local locks.
+// A cross-process wait is on the real clock and never happens while this
+// process's I/O lock is held: a thread blocked on that lock would stop the
+// virtual clock for as long as another process holds the device.
 //
 // Thread rules: every function may be called from any thread. Pipe
 // operations take the I/O lock (short, never held while waiting);
@@ -54,7 +62,9 @@ class UsbTransport {
   std::mutex& ring_lock() { return ring_lock_; }
   OutputRing& ring() { return ring_; }  // under ring_lock()
 
-  // The side mutexes. Acquire fails when another process holds the side.
+  // The side locks. Acquire fails when another process holds the side of a
+  // hardware device; on the software module's routes the side is this
+  // process's own.
   bool AcquireSide(PipeDirection direction);
   void ReleaseSide(PipeDirection direction);
   bool HoldsSide(PipeDirection direction) const;
@@ -64,24 +74,31 @@ class UsbTransport {
   int PresentPorts();
 
  private:
+  // Process-local always; with the named half too while the open route is
+  // the hardware. Waiting for the named half happens with `local` released.
   class IoLock {
    public:
+    explicit IoLock(const std::atomic<DeviceRoute>& route) : route_(route) {}
     void lock();
     void unlock();
     std::mutex local;
     std::unique_ptr<platform::NamedMutex> named;  // guarded by `local`
+
+   private:
+    const std::atomic<DeviceRoute>& route_;
   };
 
   static int Index(PipeDirection direction) { return direction == PipeDirection::kOut ? 0 : 1; }
   bool SideHeldElsewhere(PipeDirection direction);
+  DeviceRoute CurrentOrProbedRoute();
 
-  IoLock io_lock_;
+  std::atomic<DeviceRoute> route_{DeviceRoute::kNone};
+  IoLock io_lock_{route_};
   std::unique_ptr<Pipe> pipes_[2];  // guarded by io_lock_
   std::atomic<bool> pipe_open_[2] = {false, false};
-  std::atomic<DeviceRoute> route_{DeviceRoute::kNone};
 
   std::mutex side_lock_;
-  std::unique_ptr<platform::NamedMutex> sides_[2];  // held while set
+  std::unique_ptr<platform::NamedMutex> sides_[2];  // hardware: held while set
   std::atomic<bool> holds_side_[2] = {false, false};
 
   std::mutex ring_lock_;

@@ -1,5 +1,5 @@
-// Each direction of the device belongs to one process at a time: a second
-// process's open answers MMSYSERR_ALLOCATED until the first closes.
+// Two processes at once: each with its own software module shares nothing
+// with the other; a hardware side held elsewhere is refused.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -10,6 +10,8 @@
 
 #include "driver_fixture.h"
 #include "fake_endpoint.h"
+#include "platform/named_mutex.h"
+#include "usb_transport.h"
 
 using namespace platform;
 
@@ -79,44 +81,67 @@ class TwoProcesses : public testing::Test {
   FakeEndpoint endpoint_;
 };
 
-TEST_F(TwoProcesses, AnOutputPortHeldElsewhereAnswersAllocatedUntilItCloses) {
-  PortHolder holder("out");
-  ASSERT_EQ(holder.ReadLine(), "open 0");
-  EXPECT_EQ(OpenOutputPort(0, false), MMSYSERR_ALLOCATED);
-  EXPECT_EQ(OpenOutputPort(1, false), MMSYSERR_ALLOCATED);  // the whole side
-  // The other direction is free, and the ports still count as present.
-  MIDIOUTCAPSW caps{};
-  EXPECT_EQ(modMessage(1, MODM_GETDEVCAPS, 0, reinterpret_cast<DWORD_PTR>(&caps), sizeof(caps)),
-            MMSYSERR_NOERROR);
+// Each process has its own software module: nothing is shared, so a port
+// held by another process's driver never keeps this one out.
+TEST_F(TwoProcesses, EachProcessWithItsOwnSoftwareModuleOpensBothSides) {
+  PortHolder out_holder("out");
+  ASSERT_EQ(out_holder.ReadLine(), "open 0");
+  PortHolder in_holder("in");
+  ASSERT_EQ(in_holder.ReadLine(), "open 0");
+  EXPECT_EQ(OpenOutputPort(0, false), MMSYSERR_NOERROR);
   EXPECT_EQ(OpenInputPort(0, false), MMSYSERR_NOERROR);
+  EXPECT_EQ(modMessage(0, MODM_DATA, 0, 0x643C90, 0), MMSYSERR_NOERROR);
+  EXPECT_EQ(modMessage(0, MODM_CLOSE, 0, 0, 0), MMSYSERR_NOERROR);
   EXPECT_EQ(midMessage(0, MIDM_CLOSE, 0, 0, 0), MMSYSERR_NOERROR);
+  out_holder.Release();
+  in_holder.Release();
+  EXPECT_EQ(out_holder.ReadLine(), "closed 0");
+  EXPECT_EQ(in_holder.ReadLine(), "closed 0");
+  EXPECT_EQ(out_holder.Wait(), 0);
+  EXPECT_EQ(in_holder.Wait(), 0);
+}
 
-  holder.Release();
-  EXPECT_EQ(holder.ReadLine(), "closed 0");
-  EXPECT_EQ(holder.Wait(), 0);
-  EXPECT_EQ(OpenOutputPort(0, false), MMSYSERR_NOERROR);
+// The lock files a hardware user elsewhere holds do not reach the software
+// module of this process: sends and reads go on, on the virtual clock too,
+// where waiting for them once stopped time for good.
+TEST_F(TwoProcesses, HardwareLocksHeldElsewhereDoNotStopTheSoftwareModule) {
+  NamedMutex io(cvusb::kIoMutexName);
+  NamedMutex out_side(cvusb::kOutSideMutexName);
+  NamedMutex in_side(cvusb::kInSideMutexName);
+  ASSERT_TRUE(io.TryLock() && out_side.TryLock() && in_side.TryLock());
+  UseVirtualClock();
+  ASSERT_EQ(OpenOutputPort(0, false), MMSYSERR_NOERROR);
+  ASSERT_EQ(OpenInputPort(0, false), MMSYSERR_NOERROR);
+  ASSERT_EQ(midMessage(0, MIDM_START, 0, 0, 0), MMSYSERR_NOERROR);
+  ASSERT_EQ(modMessage(0, MODM_DATA, 0, 0xFC, 0), MMSYSERR_NOERROR);
+  std::vector<uint8_t> seen;
+  EXPECT_TRUE(WaitFor([&] {
+    const std::vector<uint8_t> more = endpoint_.TakeWritten();
+    seen.insert(seen.end(), more.begin(), more.end());
+    return !seen.empty();
+  }));
+  EXPECT_EQ(seen, (std::vector<uint8_t>{0x0F, 0xFC, 0, 0}));
   EXPECT_EQ(modMessage(0, MODM_CLOSE, 0, 0, 0), MMSYSERR_NOERROR);
+  EXPECT_EQ(midMessage(0, MIDM_RESET, 0, 0, 0), MMSYSERR_NOERROR);
+  EXPECT_EQ(midMessage(0, MIDM_CLOSE, 0, 0, 0), MMSYSERR_NOERROR);
+  UseRealClock();
 }
 
-TEST_F(TwoProcesses, AnInputPortHeldElsewhereAnswersAllocatedUntilItCloses) {
-  PortHolder holder("in");
-  ASSERT_EQ(holder.ReadLine(), "open 0");
-  EXPECT_EQ(OpenInputPort(1, false), MMSYSERR_ALLOCATED);
-  holder.Release();
-  EXPECT_EQ(holder.ReadLine(), "closed 0");
-  holder.Wait();
-  EXPECT_EQ(OpenInputPort(1, false), MMSYSERR_NOERROR);
-  EXPECT_EQ(midMessage(1, MIDM_CLOSE, 0, 0, 0), MMSYSERR_NOERROR);
-}
-
-TEST_F(TwoProcesses, AHolderThatDiesReleasesTheSide) {
+// Without the software module, a side that another process holds means the
+// hardware is in use there: the ports are present, an open is refused.
+TEST(TwoProcessesHardware, ASideHeldElsewhereIsRefusedWhileTheOtherSideOpens) {
+  IsolateDriverEnvironment();
+  ASSERT_EQ(DriverProc(0, nullptr, DRV_LOAD, 0, 0), 1);
   {
-    PortHolder holder("out");
-    ASSERT_EQ(holder.ReadLine(), "open 0");
+    NamedMutex out_side(cvusb::kOutSideMutexName);
+    ASSERT_TRUE(out_side.TryLock());
+    MIDIOUTCAPSW caps{};
+    EXPECT_EQ(modMessage(1, MODM_GETDEVCAPS, 0, reinterpret_cast<DWORD_PTR>(&caps), sizeof(caps)),
+              MMSYSERR_NOERROR);
     EXPECT_EQ(OpenOutputPort(0, false), MMSYSERR_ALLOCATED);
-  }  // closing its stdin ends it; a killed process would release the same way
-  EXPECT_EQ(OpenOutputPort(0, false), MMSYSERR_NOERROR);
-  EXPECT_EQ(modMessage(0, MODM_CLOSE, 0, 0, 0), MMSYSERR_NOERROR);
+    EXPECT_EQ(OpenInputPort(0, false), MMSYSERR_NODRIVER);  // free, but no device answers
+  }
+  DriverProc(0, nullptr, DRV_FREE, 0, 0);
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/trace.h"
@@ -69,6 +71,7 @@ struct Scheduler {
   uint64_t epoch = 1;
   int participants = 0;
   int running = 0;
+  uint64_t events = 0;  // every wait, wake-up and membership change
   std::vector<Waiter*> waiters;
 };
 
@@ -89,6 +92,7 @@ struct AutoMembership {
 thread_local AutoMembership t_auto;
 
 void WakeLocked(Scheduler& s, size_t index, bool notified) {
+  ++s.events;
   Waiter* w = s.waiters[index];
   s.waiters.erase(s.waiters.begin() + static_cast<std::ptrdiff_t>(index));
   w->woken = true;
@@ -137,14 +141,43 @@ void EnsureRegisteredLocked(Scheduler& s) {
   t_auto.active = true;
 }
 
+#ifndef NDEBUG
+std::chrono::milliseconds StallLimit() {
+  const char* text = std::getenv("SONAVEX_CLOCK_STALL_MS");
+  const long ms = text != nullptr ? std::atol(text) : 0;
+  return std::chrono::milliseconds(ms > 0 ? ms : 120000);
+}
+
+// A participant runs outside the clock's waits and nothing moves: it is
+// blocked on something the clock cannot see, and time would never advance.
+[[noreturn]] void ReportStall(const Scheduler& s, std::chrono::milliseconds limit) {
+  std::fprintf(stderr,
+               "virtual clock stalled: %d of %d participants have not reached a clock wait "
+               "for %lld ms while the others wait (blocked on a lock held across a clock wait, "
+               "a blocking call, or another process?)\n",
+               s.running, s.participants, static_cast<long long>(limit.count()));
+  std::abort();
+}
+#endif
+
 // Caller holds `lock` on Sched().mu and has not added `w` yet.
 void BlockLocked(Scheduler& s, std::unique_lock<std::mutex>& lock, Waiter& w) {
   EnsureRegisteredLocked(s);
+  ++s.events;
   s.waiters.push_back(&w);
   // A thread that starts waiting may have changed what pollers look at.
   if (!w.yield) WakeYieldersLocked(s);
   if (--s.running == 0) AdvanceLocked(s);
+#ifndef NDEBUG
+  const std::chrono::milliseconds limit = StallLimit();
+  while (!w.woken) {
+    const uint64_t seen = s.events;
+    if (w.cv.wait_for(lock, limit, [&] { return w.woken; })) break;
+    if (s.events == seen && s.running > 0 && g_virtual.load()) ReportStall(s, limit);
+  }
+#else
   w.cv.wait(lock, [&] { return w.woken; });
+#endif
 }
 
 }  // namespace
@@ -195,6 +228,7 @@ bool RegisterStarting() {
   std::lock_guard lock(s.mu);
   ++s.participants;
   ++s.running;
+  ++s.events;
   return true;
 }
 
@@ -210,6 +244,7 @@ void Unregister() {
   t_auto.active = false;
   if (t_epoch != s.epoch) return;
   t_epoch = 0;
+  ++s.events;
   --s.participants;
   WakeYieldersLocked(s);
   if (--s.running == 0 && s.participants > 0) AdvanceLocked(s);

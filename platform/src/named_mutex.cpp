@@ -4,9 +4,9 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
-
-#include "platform/clock.h"
+#include <thread>
 
 namespace platform {
 namespace {
@@ -37,12 +37,19 @@ bool NamedMutex::TryLock() {
 }
 
 bool NamedMutex::Lock(unsigned timeout_ms) {
-  const uint32_t start = GetTickCount();
+  const auto start = std::chrono::steady_clock::now();
   for (;;) {
     if (TryLock()) return true;
-    if (fd_ < 0 || held_ || GetTickCount() - start >= timeout_ms) return false;
-    Sleep(1);
+    if (fd_ < 0 || held_ ||
+        std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(timeout_ms)) {
+      return false;
+    }
+    SleepRealClock(1);
   }
+}
+
+void NamedMutex::SleepRealClock(unsigned ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 void NamedMutex::Unlock() {

@@ -21,6 +21,16 @@
 //   across a wait that another participant needs.
 // - With every participant waiting and no deadline among them, time stands
 //   still until a non-participant sets an event (a deadlock otherwise).
+// - So a participant may block only in the calls of this header. A lock
+//   another participant may need is held only for short work, never across
+//   a wait. Waiting for another process (its file locks, its sockets) is
+//   never a clock wait: virtual time cannot move another process, so such
+//   waits poll on the real clock, with no lock held that a participant may
+//   block on.
+// - Debug builds watch for a stall: when participants wait while another has
+//   not reached a wait of this header for SONAVEX_CLOCK_STALL_MS (default
+//   120000) ms of real time and nothing else happened on the clock, the
+//   process stops with a message instead of hanging.
 //
 // Thread rules: all functions may be called from any thread. GetTickCount and
 // GetMicroseconds never block or allocate. The real clock costs nothing
