@@ -10,11 +10,13 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 
 #include "core/control_ids.h"
 #include "core/core_state.h"
+#include "core/work_folder.h"
 #include "platform/clock.h"
 #include "platform/mmsystem.h"
 #include "qm3middle.h"
@@ -39,6 +41,7 @@ struct InitState {
   PortEnumerator ports;
   std::string host_dir;
   std::string work_dir;
+  std::unique_ptr<WorkFolder> work_folder;  // this instance's, once taken
   bool host_dir_given = false;
 };
 
@@ -78,7 +81,9 @@ bool MakeDirectories(const std::string& dir) {
   return true;
 }
 
-std::string ComputeWorkDirectory(const std::string& host_dir) {
+// The folder below which instances take their work folders: the host folder
+// when it is writable, else the user's cache folder.
+std::string WorkBaseDirectory(const std::string& host_dir) {
   if (!host_dir.empty() && access(host_dir.c_str(), W_OK) == 0) return host_dir;
   std::string base;
   if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && xdg[0] == '/') {
@@ -207,8 +212,20 @@ void SetHostDirectory(const std::string& dir) {
 
 const std::string& WorkDirectory() {
   InitState& s = S();
-  if (s.work_dir.empty()) s.work_dir = ComputeWorkDirectory(HostDirectory());
+  if (s.work_dir.empty()) {
+    const std::string base = WorkBaseDirectory(HostDirectory());
+    if (!s.work_folder) s.work_folder = std::make_unique<WorkFolder>();
+    const std::string& taken = s.work_folder->Take(base);
+    // Every folder busy or none can be made: share the base as a last resort.
+    s.work_dir = taken.empty() ? base : taken;
+  }
   return s.work_dir;
+}
+
+void ReleaseWorkDirectory() {
+  InitState& s = S();
+  if (s.work_folder) s.work_folder->Release();
+  s.work_dir.clear();
 }
 
 ModulePortFoundFn RegisterModulePortFound(ModulePortFoundFn fn) {

@@ -108,8 +108,11 @@ void RunShutdownSteps();
 // The host program's directory (content lives here), with a trailing '/'.
 const std::string& HostDirectory();
 void SetHostDirectory(const std::string& dir);
-// The writable work folder for render and capture files, with a trailing '/'.
+// The writable work folder of this instance for render and capture files,
+// with a trailing '/': taken on first use (see core/work_folder.h), given
+// back by ReleaseWorkDirectory at the end.
 const std::string& WorkDirectory();
+void ReleaseWorkDirectory();
 
 // The lock of the middleware: serialises closing MIDI devices against their
 // callbacks. Created by the first QM3MiddleInit, deleted by End (process 18);

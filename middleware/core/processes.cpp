@@ -23,6 +23,7 @@ int End(long*, long*) {
   WriteValue(kStop, 0);
   RunShutdownSteps();
   ReleaseUndoSnapshot();
+  ReleaseWorkDirectory();
   DeleteMiddleLock();
   return 0;
 }

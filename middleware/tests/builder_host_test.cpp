@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "builder_test_content.h"
+#include "core/middle_internal.h"
 #include "core/time_base.h"
 #include "core_test_host.h"
 #include "platform/sjis.h"
@@ -119,11 +120,11 @@ TEST_F(BuilderHostTest, SaveAsThenOpenRestoresTheSong) {
 
   ClearSongPhrases();
   WriteValue(kSongLength, 0, false);
-  fs::remove(host_dir_->path() / "body_mid.dat");
+  fs::remove(WorkDirectory() + "body_mid.dat");
   ASSERT_EQ(QM3SetValue(ProcessId(kProcOpenFile), 0, 0, reinterpret_cast<long>(path.c_str())), 0);
   EXPECT_EQ(SongPhrases(), saved);
   EXPECT_EQ(Get(kSongLength), 11520);
-  EXPECT_TRUE(fs::exists(host_dir_->path() / "body_mid.dat"));  // rendered again
+  EXPECT_TRUE(fs::exists(WorkDirectory() + "body_mid.dat"));  // rendered again
   char name[260] = {};
   long a = reinterpret_cast<long>(name);
   long b = 0;

@@ -210,7 +210,7 @@ TEST_F(MakeSongTest, ButtonStoresPhrasesLengthTempoAndSyncPoints) {
   EXPECT_EQ(ReadValue(kSync1Measure), 0);
   EXPECT_EQ(ReadValue(kSync2Time), 2100);
   EXPECT_EQ(ReadValue(kSync2Measure), 11520);
-  EXPECT_TRUE(std::filesystem::exists(host_dir_->path() / "body_mid.dat"));
+  EXPECT_TRUE(std::filesystem::exists(WorkDirectory() + "body_mid.dat"));
 }
 
 TEST_F(MakeSongTest, DarkMoodUsesTheMinorPhrases) {

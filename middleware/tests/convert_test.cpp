@@ -127,7 +127,7 @@ TEST_F(ConvertTest, RecordingBecomesAGeneralMidiFileAnchoredOnTheFirstChord) {
   WriteValue(kTempo, 1200000, false);
   WriteValue(kSongLength, 96 * 4 * 8, false);
   // The song: a melody note on channel 1 and a part volume on channel 12.
-  WriteFile(dir_ / "body_mid.dat",
+  WriteFile(WorkDirectory() + "body_mid.dat",
             Smf({{0, {0xBB, 7, 100}}, {0x60, {0x90, 72, 90}}, {0x60, {0x80, 72, 0}}}));
   const std::vector<uint32_t> words = {
       900,  0x403C99,  // channel 10: dropped
