@@ -30,6 +30,7 @@ struct ConvertOptions {
   std::string wav;
   std::string range_from;  // in the time format; both empty: the whole song
   std::string range_to;
+  bool keep_tail = false;  // the WAV goes on while the last sounds ring
   TimeOptions time;
 };
 int RunConvert(const ConvertOptions& options);

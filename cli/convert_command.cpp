@@ -1,9 +1,11 @@
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
 #include "commands.h"
 #include "core/control_ids.h"
 #include "platform/sjis.h"
+#include "time_text.h"
 
 namespace sonavex::cli {
 namespace {
@@ -19,14 +21,10 @@ void DrawProgress(const char* what, long percent) {
 }
 
 // Starts conversion process `number` and follows its progress to 100.
-int Convert(HostSession& s, int number, const std::string& out, const char* what) {
+int Convert(HostSession& s, int number, long flags, const std::string& out, const char* what) {
   const std::string path = platform::Utf8ToSjis(out);
-  if (int rc = s.SetProcess(number, 0, reinterpret_cast<long>(path.c_str())); rc != 0) {
+  if (int rc = s.SetProcess(number, flags, reinterpret_cast<long>(path.c_str())); rc != 0) {
     return Report(s, rc, std::string("convert to ") + what);
-  }
-  if (number == kProcConvertSMFPart) {  // cut from the song, nothing plays
-    std::printf("wrote %s\n", out.c_str());
-    return 0;
   }
   // The song plays in full; allow its length plus a margin on the clock.
   const long seconds = s.Get(kSongLength) / 96 + 120;
@@ -69,9 +67,24 @@ int RunConvert(const ConvertOptions& o) {
   if (range) {
     if (!ApplyTimeOptions(s, o.time)) return 2;
     long from = 0, to = 0;
-    if (s.Parse(kStartTime, o.range_from, &from) != 0 ||
-        s.Parse(kStartTime, o.range_to, &to) != 0) {
-      std::fprintf(stderr, "error: --range FROM TO must be times in the chosen format\n");
+    for (const auto& [text, value] :
+         {std::pair{&o.range_from, &from}, std::pair{&o.range_to, &to}}) {
+      const std::string reason = CheckTimeText(*text, o.time);
+      if (!reason.empty() || s.Parse(kStartTime, *text, value) != 0) {
+        std::fprintf(stderr, "error: --range: \"%s\" is %s\n", text->c_str(),
+                     reason.empty() ? "not a time" : reason.c_str());
+        return 2;
+      }
+    }
+    const long song_start = s.Get(kStartTime), song_end = s.Get(kEndTime);
+    if (to <= from) {
+      std::fprintf(stderr, "error: --range: the end %s must lie after the start %s\n",
+                   o.range_to.c_str(), o.range_from.c_str());
+      return 2;
+    }
+    if (from < song_start || to > song_end) {
+      std::fprintf(stderr, "error: --range: the song plays from %s to %s; give a range inside it\n",
+                   s.Show(kStartTime, song_start).c_str(), s.Show(kStartTime, song_end).c_str());
       return 2;
     }
     long a = from, b = 0, c = to, d = 0;
@@ -83,12 +96,14 @@ int RunConvert(const ConvertOptions& o) {
     s.Process(kProcPointerPos, &x, &y);
   }
   if (!o.smf.empty()) {
-    if (int rc = Convert(s, range ? kProcConvertSMFPart : kProcConvertSMFAll, o.smf, "SMF")) {
+    if (int rc = Convert(s, range ? kProcConvertSMFPart : kProcConvertSMFAll, 0, o.smf, "SMF")) {
       return rc;
     }
   }
   if (!o.wav.empty()) {
-    if (int rc = Convert(s, range ? kProcConvertWAVPart : kProcConvertWAVAll, o.wav, "WAV")) {
+    const long flags = o.keep_tail ? kWavKeepReleaseTail : 0;
+    if (int rc =
+            Convert(s, range ? kProcConvertWAVPart : kProcConvertWAVAll, flags, o.wav, "WAV")) {
       return rc;
     }
   }

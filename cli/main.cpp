@@ -62,6 +62,8 @@ int main(int argc, char** argv) {
   convert->add_option("--wav", conv.wav, "WAV file to write");
   std::vector<std::string> range;
   convert->add_option("--range", range, "FROM TO: a part of the song")->expected(2);
+  convert->add_flag("--keep-tail", conv.keep_tail,
+                    "WAV: keep the sound ringing on after the end (else the last 10 ms fade)");
   AddTimeOptions(convert, &conv.time);
 
   PlayOptions play;
@@ -87,7 +89,11 @@ int main(int argc, char** argv) {
   CLI11_PARSE(app, argc, argv);
   if (performer->parsed()) return sonavex::cli::RunPerform(perform);
   if (list->parsed()) return sonavex::cli::RunList(what);
-  if (compose->parsed()) return sonavex::cli::RunCompose(song, out);
+  if (compose->parsed()) {
+    song.intro_given = compose->count("--intro") > 0;
+    song.ending_given = compose->count("--ending") > 0;
+    return sonavex::cli::RunCompose(song, out);
+  }
   if (convert->parsed()) {
     if (range.size() == 2) {
       conv.range_from = range[0];

@@ -3,9 +3,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <tuple>
 
 #include "catalog_view.h"
 #include "core/control_ids.h"
+#include "time_text.h"
 
 namespace sonavex::cli {
 namespace {
@@ -40,6 +42,75 @@ bool Write(HostSession& s, long id, long value, const char* what) {
   }
   Report(s, rc, what);
   return false;
+}
+
+// Parses a typed time strictly; false (with a message) when it is not one.
+bool ParseTime(HostSession& s, const TimeOptions& t, const char* what, const std::string& text,
+               long* value) {
+  const std::string reason = CheckTimeText(text, t);
+  if (!reason.empty()) return Fail(std::string(what) + ": \"" + text + "\" is " + reason);
+  if (s.Parse(kStartTime, text, value) != 0 || *value < 0) {
+    return Fail(std::string(what) + ": \"" + text + "\" is not a time");
+  }
+  return true;
+}
+
+// Writes the span; a span the rhythm cannot fill as asked is refused with
+// the nearest one it can (the fit check moves the times to it).
+bool WriteSpan(HostSession& s, long start, long end) {
+  const auto shown = [&](long v) { return s.Show(kStartTime, v); };
+  for (const auto& [id, value, what] :
+       {std::tuple{kStartTime, start, "--start"}, std::tuple{kEndTime, end, "--end/--duration"}}) {
+    const int rc = s.Set(id, value);
+    if (rc != 0 && (rc < 22 || rc > 24)) {
+      Report(s, rc, what);
+      return false;
+    }
+    if (s.Get(id) == value || rc != 0) continue;
+    return Fail(std::string(what) + ": " + shown(value) + " is past the latest time (" +
+                shown(1079999) + ")");
+  }
+  const long got_start = s.Get(kStartTime), got_end = s.Get(kEndTime);
+  if (got_start == start && got_end == end) return true;
+  const long asked = end - start, can = got_end - got_start;
+  if (can < asked) {
+    return Fail("a span of " + shown(asked) + " is longer than this rhythm can fill (" +
+                "998 measures); the longest is " + shown(can));
+  }
+  if (can > asked) {
+    return Fail("a span of " + shown(asked) + " is shorter than two measures of this rhythm; " +
+                "the shortest is " + shown(can));
+  }
+  return Fail("the span must start by " + shown(got_start) + " to end by the latest time");
+}
+
+// Writes a section choice. One the user gave must fit; the default that
+// does not fit gives way to a shorter one, then to none, with a note.
+bool WriteSection(HostSession& s, long id, long value, bool given, const char* what) {
+  int rc = s.Set(id, value);
+  if (rc == 21 && !given) {
+    for (long other : {2L, 4L}) {  // intro/ending 3 (one measure), then none
+      if (other == value) continue;
+      rc = s.Set(id, other);
+      if (rc != 21) {
+        std::printf("note: %s %s does not fit the span; using %s\n", what + 2,
+                    value == 4 ? "none" : std::to_string(value + 1).c_str(),
+                    other == 4 ? "none" : std::to_string(other + 1).c_str());
+        break;
+      }
+    }
+  }
+  if (rc == 21) {
+    return Fail(std::string(what) + " " + (value == 4 ? "none" : std::to_string(value + 1)) +
+                " does not fit the span with the other section; choose a shorter one (3, 4 or " +
+                "none) or a longer span");
+  }
+  if (rc != 0 && (rc < 22 || rc > 24)) {
+    Report(s, rc, what);
+    return false;
+  }
+  if (rc != 0) std::printf("note: %s\n", s.CodeText(rc).c_str());
+  return true;
 }
 
 }  // namespace
@@ -123,23 +194,28 @@ int ApplySongOptions(HostSession& s, const SongOptions& o) {
 
   if (!ApplyTimeOptions(s, o.time)) return 2;
   long start = 0;
-  if (!o.start.empty() && (s.Parse(kStartTime, o.start, &start) != 0 || start < 0)) {
-    return Fail("--start: \"" + o.start + "\" is not a time in the chosen format"), 2;
-  }
+  if (!o.start.empty() && !ParseTime(s, o.time, "--start", o.start, &start)) return 2;
   long end = 0;
   if (o.duration > 0) {
     end = start + std::lround(o.duration * FramesPerSecond(o.time));
-  } else if (o.end.empty() || s.Parse(kEndTime, o.end, &end) != 0) {
+  } else if (o.end.empty()) {
     return Fail("--end (a time in the chosen format) or --duration (seconds) is needed"), 2;
+  } else if (!ParseTime(s, o.time, "--end", o.end, &end)) {
+    return 2;
   }
   if (end <= start) return Fail("the end time must lie after the start time"), 2;
   long intro = 0, ending = 0;
   if (!SectionChoice(o.intro, "--intro", &intro) || !SectionChoice(o.ending, "--ending", &ending)) {
     return 2;
   }
-  // Times first (the window's defaults fit any sections), then the sections.
-  if (!Write(s, kStartTime, start, "--start") || !Write(s, kEndTime, end, "--end")) return 1;
-  if (!Write(s, kIntro, intro, "--intro") || !Write(s, kEnding, ending, "--ending")) return 1;
+  // Times first, then the sections. No sections while the times are
+  // written, so a short span is judged by itself.
+  if (s.Set(kIntro, 4) > 24 || s.Set(kEnding, 4) > 24) return 1;
+  if (!WriteSpan(s, start, end)) return 2;
+  if (!WriteSection(s, kIntro, intro, o.intro_given, "--intro") ||
+      !WriteSection(s, kEnding, ending, o.ending_given, "--ending")) {
+    return 2;
+  }
   return 0;
 }
 

@@ -15,11 +15,13 @@ struct TimeOptions {
 };
 
 struct SongOptions {
-  std::string rhythm;              // name or id; empty: the first rhythm
-  std::string melody = "auto";     // auto, name or id
-  std::string mood = "bright";     // bright, dark
-  std::string intro = "1";         // 1..4, none
-  std::string ending = "1";        // 1..4, none
+  std::string rhythm;           // name or id; empty: the first rhythm
+  std::string melody = "auto";  // auto, name or id
+  std::string mood = "bright";  // bright, dark
+  std::string intro = "1";      // 1..4, none
+  std::string ending = "1";     // 1..4, none
+  bool intro_given = false;     // chosen by the user, not the default
+  bool ending_given = false;
   int liveliness = 2;              // 0..4
   int tempo_step = 0;              // -3..3 around the rhythm's standard tempo
   std::string start_phrase = "A";  // A, B

@@ -95,12 +95,24 @@ MMRESULT Close(OutputSlot& slot) {
   return MMSYSERR_NOERROR;
 }
 
+// The software module in this process takes its bytes at once, so a message
+// reaches it at the very time it was sent (no writer cycle in between): its
+// audio and its echo keep the song's timing to the sample. Hardware and the
+// module behind a socket keep the writer thread's cycle.
+void DeliverNowWhenInProcess() {
+  if (Transport().route() != DeviceRoute::kInProcess) return;
+  DrainOutputRing();
+  Transport().ServiceOutputPipe();
+}
+
 MMRESULT SendShort(UINT device, DWORD message) {
   if (!Transport().IsPipeOpen(kSide)) return MMSYSERR_NOTENABLED;
   uint8_t packets[3 * kPacketSize];
   const size_t length = PackShortMessage(static_cast<uint8_t>(device), message, packets);
   if (length == 0) return MMSYSERR_NOERROR;  // a data byte first: running status is not sent
-  return Transport().QueueOutput(packets, length) ? MMSYSERR_NOERROR : MMSYSERR_NODRIVER;
+  if (!Transport().QueueOutput(packets, length)) return MMSYSERR_NODRIVER;
+  DeliverNowWhenInProcess();
+  return MMSYSERR_NOERROR;
 }
 
 MMRESULT SendLong(UINT device, OutputSlot& slot, DWORD_PTR param1, DWORD_PTR param2) {
@@ -118,6 +130,7 @@ MMRESULT SendLong(UINT device, OutputSlot& slot, DWORD_PTR param1, DWORD_PTR par
     header->dwFlags &= ~MHDR_INQUEUE;
     return MMSYSERR_NODRIVER;
   }
+  DeliverNowWhenInProcess();
   header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
   if (!NotifyClient(slot.client, MOM_DONE, param1, 0)) return MMSYSERR_INVALPARAM;
   return MMSYSERR_NOERROR;

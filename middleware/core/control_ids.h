@@ -239,6 +239,9 @@ constexpr int kProcConvertSMFAll = 27;
 constexpr int kProcConvertSMFPart = 28;
 constexpr int kProcConvertWAVAll = 29;
 constexpr int kProcConvertWAVPart = 30;
+// Flag in the first argument of processes 29 and 30: keep the sound that
+// rings on after the song's end instead of fading the file's last 10 ms.
+constexpr long kWavKeepReleaseTail = 1;
 constexpr int kProcSplit31 = 31;
 constexpr int kProcSplit32 = 32;
 constexpr int kProcSetIniFileName = 33;

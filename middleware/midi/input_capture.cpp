@@ -21,7 +21,7 @@ struct Capture {
   std::atomic<size_t> used{0};
   std::atomic<bool> active{false};
   std::string path;
-  int parameter = 0;
+  uint64_t parameter = 0;
   CaptureWriter writer = nullptr;
 };
 
@@ -73,7 +73,7 @@ int OpenCapture() {
   return 0;
 }
 
-int StartCapture(const std::string& path, int parameter, CaptureWriter writer) {
+int StartCapture(const std::string& path, uint64_t parameter, CaptureWriter writer) {
   if (g_capture.port == nullptr) return kResultMidiOpen;
   g_capture.path = path;
   g_capture.parameter = parameter;

@@ -18,13 +18,13 @@ inline constexpr size_t kCaptureWords = 262144;
 
 // Writes the captured words as the file; 0 or a return code (11).
 using CaptureWriter = int (*)(const uint32_t* words, size_t count, const std::string& path,
-                              int parameter);
+                              uint64_t parameter);
 
 // The device number of the module's input port, or the port count + 1.
 uint32_t FindModuleInput();
 
 int OpenCapture();  // 0, 4 or 13
-int StartCapture(const std::string& path, int parameter, CaptureWriter writer);
+int StartCapture(const std::string& path, uint64_t parameter, CaptureWriter writer);
 // keep: write the file through the writer; otherwise delete it. 11 when no
 // capture was started.
 int StopCapture(bool keep);

@@ -378,11 +378,26 @@ uint32_t Sequencer::GetPosition() {
   if (stream_ == nullptr || midiStreamPosition(stream_, &t, sizeof t) != MMSYSERR_NOERROR) {
     return Unscale(start_tick_);
   }
-  uint32_t offset = static_cast<uint32_t>(48 / scale_ + 0.5);
-  if (options_.count_in && options_.edit_mode != 0) offset += 4 * CountInBeat();
+  const uint32_t offset = StreamOffset();
   const uint32_t ticks = t.u.ticks;
   const uint32_t pos = ticks < offset ? start_tick_ : ticks - offset + start_tick_;
   return Unscale(pos);
+}
+
+// Stream ticks that play before the start position.
+uint32_t Sequencer::StreamOffset() const {
+  uint32_t offset = static_cast<uint32_t>(48 / scale_ + 0.5);
+  if (options_.count_in && options_.edit_mode != 0) offset += 4 * CountInBeat();
+  return offset;
+}
+
+bool Sequencer::ClockOfPosition(uint32_t position, uint64_t* us) {
+  const SeqState s = state_.load();
+  if (stream_ == nullptr || (s != SeqState::kPlaying && s != SeqState::kPaused)) return false;
+  const uint32_t offset = StreamOffset();
+  const uint32_t tick = Scale(position);
+  if (tick < start_tick_) return false;
+  return midiStreamTickTime(stream_, tick - start_tick_ + offset, us) == MMSYSERR_NOERROR;
 }
 
 int Sequencer::StartPlay(uint32_t start, uint32_t end) {

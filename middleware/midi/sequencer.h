@@ -66,6 +66,9 @@ class Sequencer {
   // 0 or 13.
   int StartPlay(uint32_t start, uint32_t end);
   uint32_t GetPosition();
+  // The clock time of a position (as GetPosition counts them) once the
+  // stream plays at its final tempo; false before or when not playing.
+  bool ClockOfPosition(uint32_t position, uint64_t* us);
   // Stops, closes; 0 or 276/274.
   int StopPlay();
 
@@ -93,6 +96,7 @@ class Sequencer {
   uint32_t Scale(uint32_t t) const;
   uint32_t Unscale(uint32_t t) const;
   uint32_t CountInBeat() const;
+  uint32_t StreamOffset() const;
   void WaitNoBuffersOut();
   void Close();
 

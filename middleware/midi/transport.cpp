@@ -24,6 +24,11 @@ std::unique_ptr<platform::Thread> g_thread;
 SmfPlaySource g_smf;
 CaptureHooks g_hooks;
 PlayObserver g_observer;
+// When the current play's first beat is due; written by the play thread.
+struct FirstBeat {
+  std::atomic<bool> known{false};
+  std::atomic<uint64_t> us{0};
+} g_first_beat;
 
 bool AudioCapture() {
   return g_hooks.audio_capture_running && g_hooks.audio_capture_running();
@@ -149,6 +154,11 @@ void PlayThread() {
   bool over = false;
   while (g_playing.load() && !over) {
     uint32_t pos = seq->GetPosition();
+    uint64_t beat_us = 0;
+    if (!g_first_beat.known.load() && pos >= lead && seq->ClockOfPosition(lead, &beat_us)) {
+      g_first_beat.us.store(beat_us);
+      g_first_beat.known.store(true);
+    }
     if (pos < previous || pos >= song_end) {
       pos = std::max(previous, std::min(pos, song_end));
       if (pos < song_end) pos = song_end;
@@ -188,6 +198,11 @@ bool PlaybackRunning() {
 bool PlayRequested() {
   return g_playing.load();
 }
+bool FirstBeatClock(uint64_t* us) {
+  if (!g_first_beat.known.load()) return false;
+  *us = g_first_beat.us.load();
+  return true;
+}
 
 int PressPlay() {
   if (g_running.load()) return 0;
@@ -200,6 +215,7 @@ int PressPlay() {
     g_thread.reset();
   }
   g_playing.store(true);
+  g_first_beat.known.store(false);
   g_play_result.store(-1);
   g_thread = std::make_unique<platform::Thread>(PlayThread);
   while (g_play_result.load() == -1) platform::Sleep(1);

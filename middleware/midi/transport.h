@@ -49,6 +49,11 @@ struct PlayObserver {
 };
 void SetPlayObserver(const PlayObserver& observer);
 
+// The clock time (GetMicroseconds) of the song's first beat in the current
+// or last play, once the play has passed it; false otherwise. A recorder of
+// the module's audio places the beat to the sample with it.
+bool FirstBeatClock(uint64_t* us);
+
 // The current rhythm's transposition in semitones (catalog attribute 17).
 int CurrentRhythmTranspose();
 

@@ -20,6 +20,7 @@ struct State {
   std::string path;
   uint32_t start = 0;
   uint32_t end = 0;
+  ConversionCut cut;
   bool played_through = false;
 };
 
@@ -39,12 +40,13 @@ int32_t SecondsOfTicks(uint32_t ticks) {
 }
 
 // Finishes the capture: keep the result (complete) or throw it away.
-int FinishCapture(ConversionKind kind, bool complete) {
+int FinishCapture(ConversionKind kind, bool complete, const ConversionCut& cut) {
   int rc = 0;
   if (kind == kConversionSmf) {
     rc = midi::StopCapture(complete);
     midi::CloseCapture();
   } else if (kind == kConversionWav) {
+    if (complete) SetWavCut(WavCutOf(cut));
     rc = StopWavCapture(complete);
     CloseWavCapture();
   }
@@ -70,7 +72,7 @@ void OnPlayEnded(bool reached_end) {
     SetProgress(90, 5);
     return;
   }
-  FinishCapture(s.kind, false);
+  FinishCapture(s.kind, false, s.cut);
   s.kind = kConversionNone;
 }
 
@@ -81,7 +83,8 @@ int OnProgressRead(ControlId) {
   std::lock_guard lock(s.mu);
   if (s.kind == kConversionNone || !s.played_through) return 0;
   if (s.kind == kConversionSmf) platform::Sleep(1000);
-  const int rc = FinishCapture(s.kind, true);
+  if (s.kind == kConversionWav && s.cut.keep_tail) platform::Sleep(kReleaseTailMs);
+  const int rc = FinishCapture(s.kind, true, s.cut);
   s.kind = kConversionNone;
   SetProgress(100, 0);
   return rc;
@@ -99,8 +102,7 @@ bool InputCaptureRunning() {
   return midi::CaptureActive();
 }
 uint32_t RangeEnd() {
-  State& s = S();
-  return s.kind == kConversionWav && s.start != 0 ? s.end : 0;
+  return 0;  // a conversion plays the whole song and keeps its cut
 }
 
 struct Links {
@@ -115,13 +117,14 @@ QM3_REACTION(kConvertCancel, OnCancel, kStageDevice);
 
 }  // namespace
 
-void BeginConversion(ConversionKind kind, const std::string& path, uint32_t start, uint32_t end) {
+void BeginConversion(ConversionKind kind, const std::string& path, const ConversionCut& cut) {
   State& s = S();
   std::lock_guard lock(s.mu);
   s.kind = kind;
   s.path = path;
-  s.start = start;
-  s.end = end != 0 ? end : static_cast<uint32_t>(std::max(0, ReadValue(kSongLength)));
+  s.cut = cut;
+  s.start = 0;
+  s.end = static_cast<uint32_t>(std::max(0, ReadValue(kSongLength)));
   s.played_through = false;
   WriteRange(kConvertProgress, 0, 100);
   WriteRange(kConvertRemaining, 0, 0x7FFFFFFF);

@@ -16,9 +16,24 @@ enum ConversionKind : int { kConversionNone = 0, kConversionSmf = 1, kConversion
 // Returned when playback did not start and reported nothing itself.
 inline constexpr int kResultPlayFailed = 13;
 
-// Resets the progress values; the span [start, end) in song ticks.
-void BeginConversion(ConversionKind kind, const std::string& path, uint32_t start = 0,
-                     uint32_t end = 0);
+// What a conversion keeps of the song it plays in full: the range [from, to)
+// in song ticks (to = 0: the whole song), and for a WAV the release tail.
+struct ConversionCut {
+  uint32_t from = 0;
+  uint32_t to = 0;
+  bool keep_tail = false;
+};
+
+// How long a WAV capture goes on after the song when the tail is kept.
+inline constexpr uint32_t kReleaseTailMs = 4000;
+
+// The part of the recording of a whole-song play that becomes the WAV file
+// for `cut` (convert_wav.cpp); read when the song has played through.
+struct WavCut;
+WavCut WavCutOf(const ConversionCut& cut);
+
+// Resets the progress values; the whole song plays, `cut` is what is kept.
+void BeginConversion(ConversionKind kind, const std::string& path, const ConversionCut& cut = {});
 void EndConversion();
 ConversionKind CurrentConversion();
 

@@ -42,10 +42,14 @@ void PutCoarseTuning(int64_t delta, int semitones) {
   }
 }
 
-uint32_t TempoMicroseconds() {
+}  // namespace
+
+uint32_t SongTempoMicroseconds() {
   const double bpm = ReadValue(kTempo) * 0.0001;
   return bpm > 0 ? static_cast<uint32_t>(std::floor(60000000.0 / bpm + 0.5)) : 500000;
 }
+
+namespace {
 
 // Exchanges channels 10 and 16 of every channel event of the current buffer.
 void SwapDrumChannel() {
@@ -90,26 +94,81 @@ bool HasIdentificationText(const uint8_t* image, int32_t size) {
   return false;
 }
 
-int WriteCapturedSmf(const uint32_t* words, size_t count, const std::string& path, int) {
-  const uint32_t usec = TempoMicroseconds();
-  const int beats = std::max(1, RhythmFieldQuery(ReadValue(kRhythm), 12, 0));
-  SelectTrackBuffer(0);
-  NewTrack();
-  PutDelta(0);
-  PutTempo(usec);
-  PutDelta(0);
-  PutText(kIdentificationText);
-  PutDelta(0);
-  const uint8_t meter[7] = {0xFF, 0x58, 0x04, static_cast<uint8_t>(beats), 2, 24, 8};
-  PutBytes(meter, 7);
-  PutDelta(0);
-  PutSystemExclusive(midi::kGmSystemOff.data(), midi::kGmSystemOff.size());
-  PutDelta(96);
-  const midi::ParameterMessage mode = midi::MakePlayMode(2);
-  PutSystemExclusive(mode.bytes.data(), static_cast<int32_t>(mode.size));
-  PutCoarseTuning(96, midi::CurrentRhythmTranspose());
-  // The chord notes the module echoes anchor the recording: the first one
-  // lands 8 ticks before the song's first beat.
+uint64_t PackSongRange(uint32_t from, uint32_t to) {
+  return (uint64_t{from} << 32) | to;
+}
+
+void CleanNotes(std::vector<TimedMessage>& messages) {
+  const auto key_of = [](uint32_t m) {
+    return static_cast<int>((m & 0x0F) << 7 | ((m >> 8) & 0x7F));
+  };
+  const auto is_on = [](uint32_t m) { return (m & 0xF0) == 0x90 && ((m >> 16) & 0x7F) != 0; };
+  const auto is_off = [&](uint32_t m) {
+    return (m & 0xF0) == 0x80 || ((m & 0xF0) == 0x90 && !is_on(m));
+  };
+  // Pair each off with the sounding on of its key; drop both when they meet
+  // at one tick.
+  std::vector<bool> drop(messages.size(), false);
+  std::vector<int64_t> open(16 * 128, -1);
+  for (size_t i = 0; i < messages.size(); ++i) {
+    const uint32_t m = messages[i].message;
+    if (is_on(m)) {
+      const int k = key_of(m);
+      if (open[k] < 0) open[k] = static_cast<int64_t>(i);
+    } else if (is_off(m)) {
+      const int k = key_of(m);
+      if (open[k] >= 0 && messages[static_cast<size_t>(open[k])].tick == messages[i].tick) {
+        drop[static_cast<size_t>(open[k])] = true;
+        drop[i] = true;
+      }
+      open[k] = -1;
+    }
+  }
+  // Then one note per key at a time.
+  std::vector<TimedMessage> out;
+  out.reserve(messages.size());
+  std::vector<int64_t> since(16 * 128, -1);
+  for (size_t i = 0; i < messages.size(); ++i) {
+    if (drop[i]) continue;
+    const TimedMessage& e = messages[i];
+    const int k = key_of(e.message);
+    if (is_on(e.message)) {
+      if (since[k] == e.tick) continue;  // the same note again
+      if (since[k] >= 0) out.push_back({e.tick, (e.message & 0xFFFF0F) | 0x80});
+      since[k] = e.tick;
+    } else if (is_off(e.message)) {
+      if (since[k] < 0) continue;
+      since[k] = -1;
+    }
+    out.push_back(e);
+  }
+  messages.swap(out);
+}
+
+namespace {
+
+// Tick of the first chord note (channel 11) of the song file, or -1.
+int64_t FirstChordTick(const std::string& body) {
+  SelectTrackBuffer(1);
+  if (!LoadTrack(body)) return -1;
+  const TrackBuffer& t = CurrentTrack();
+  SmfTrackReader reader(t.bytes, t.size);
+  if (!reader.Valid()) return -1;
+  SmfEvent e;
+  while (reader.Next(&e) == SmfStep::kEvent) {
+    if (e.IsChannel() && e.Kind() == 0x90 && e.Channel() == 10 && t.bytes[e.data + 1] != 0) {
+      return e.time;
+    }
+  }
+  return -1;
+}
+
+// The recorded channel messages at song ticks: the first chord note the
+// module echoes lands where the song file has it (8 ticks before the first
+// beat when the file cannot be read); the accompaniment and the drums (16,
+// written as 10) follow at their own times.
+std::vector<TimedMessage> PlaceRecording(const uint32_t* words, size_t count, uint32_t usec,
+                                         int64_t chord_tick) {
   const double q = 96000.0 / usec;
   bool anchored = false;
   double t0 = 0;
@@ -120,9 +179,10 @@ int WriteCapturedSmf(const uint32_t* words, size_t count, const std::string& pat
       break;
     }
   }
-  const double shift =
-      anchored ? std::max(0.0, std::floor(t0 * q - kLeadIn + 192 + 0.5)) + 8 : 192 + 8;
-  double written = shift;
+  const double anchor = chord_tick >= 0 ? static_cast<double>(chord_tick) : kLeadIn - 8;
+  // Song tick of time t: anchor + (t - t0) q; never before the set-up.
+  const double shift = anchored ? std::max(0.0, t0 * q - anchor + 192) : 0;
+  std::vector<TimedMessage> out;
   for (size_t i = 0; i + 1 < count; i += 2) {
     uint32_t msg = words[i + 1];
     uint8_t status = static_cast<uint8_t>(msg & 0xFF);
@@ -131,28 +191,18 @@ int WriteCapturedSmf(const uint32_t* words, size_t count, const std::string& pat
     if (ch == 9 || ch == 10) continue;
     if (ch == 15) status = static_cast<uint8_t>((status & 0xF0) | 9);
     msg = (msg & 0xFFFF00) | status;
-    const double delta = std::max(0.0, std::floor(words[i] * q - written + 0.5));
-    written += delta;
-    PutDelta(static_cast<int64_t>(delta));
-    PutPacked(msg, 1 + SmfChannelDataLength(status));
+    const double at = words[i] * q - (anchored ? shift : 192 + 8);
+    out.push_back({192 + std::max<int64_t>(0, static_cast<int64_t>(std::floor(at + 0.5))), msg});
   }
-  PutCoarseTuning(0, 0);
-  PutDelta(0);
-  PutEndOfTrack();
-  FinishTrack();
-
-  const std::string body = WorkDirectory() + "body_mid.dat";
-  MergeSongChannel(body, 0, false);  // the melody
-  for (int ch = 11; ch <= 15; ++ch) MergeSongChannel(body, ch, ch == 15);
-  SelectTrackBuffer(0);
-  CutTrack(ReadValue(kSongLength) + kLeadIn);
-  return SaveTrack(path) ? 0 : 11;
+  // Time stamps only grow, but a late anchor could make early ticks equal.
+  for (size_t i = 1; i < out.size(); ++i) out[i].tick = std::max(out[i].tick, out[i - 1].tick);
+  CleanNotes(out);
+  return out;
 }
 
-int ExportImageRange(const std::string& image_path, int32_t from, int32_t to, int32_t lead_in,
-                     const std::string& path) {
-  SelectTrackBuffer(0);
-  if (!LoadTrack(image_path)) return 4;
+// Range [from, to) of buffer 0 after a one-measure lead-in, with the
+// identification text added when missing, written to `path`.
+int SaveRangeOfBuffer0(int32_t from, int32_t to, int32_t lead_in, const std::string& path) {
   SelectTrackBuffer(1);
   if (RangeTrack(0, from, to, lead_in) != kTrackOk) return 5;
   const TrackBuffer& ranged = TrackBufferAt(1);
@@ -173,9 +223,73 @@ int ExportImageRange(const std::string& image_path, int32_t from, int32_t to, in
   return SaveTrack(path) ? 0 : 11;
 }
 
-int ConvertSmfAll(const char* path) {
-  if (path == nullptr) return 1;
-  if (ReadValue(kSongLength) == 0) return 1;
+}  // namespace
+
+int WriteCapturedSmf(const uint32_t* words, size_t count, const std::string& path, uint64_t range) {
+  const uint32_t usec = SongTempoMicroseconds();
+  const int beats = std::max(1, RhythmFieldQuery(ReadValue(kRhythm), 12, 0));
+  const std::string body = WorkDirectory() + "body_mid.dat";
+  const std::vector<TimedMessage> played = PlaceRecording(words, count, usec, FirstChordTick(body));
+  SelectTrackBuffer(0);
+  NewTrack();
+  PutDelta(0);
+  PutTempo(usec);
+  PutDelta(0);
+  PutText(kIdentificationText);
+  PutDelta(0);
+  const uint8_t meter[7] = {0xFF, 0x58, 0x04, static_cast<uint8_t>(beats), 2, 24, 8};
+  PutBytes(meter, 7);
+  PutDelta(0);
+  PutSystemExclusive(midi::kGmSystemOff.data(), midi::kGmSystemOff.size());
+  PutDelta(96);
+  const midi::ParameterMessage mode = midi::MakePlayMode(2);
+  PutSystemExclusive(mode.bytes.data(), static_cast<int32_t>(mode.size));
+  PutCoarseTuning(96, midi::CurrentRhythmTranspose());
+  int64_t written = 192;
+  for (const TimedMessage& e : played) {
+    PutDelta(e.tick - written);
+    written = e.tick;
+    PutPacked(e.message, 1 + SmfChannelDataLength(static_cast<uint8_t>(e.message & 0xFF)));
+  }
+  PutCoarseTuning(0, 0);
+  PutDelta(0);
+  PutEndOfTrack();
+  FinishTrack();
+
+  MergeSongChannel(body, 0, false);  // the melody
+  for (int ch = 11; ch <= 15; ++ch) MergeSongChannel(body, ch, ch == 15);
+  SelectTrackBuffer(0);
+  CutTrack(ReadValue(kSongLength) + kLeadIn);
+  const auto from = static_cast<int32_t>(range >> 32);
+  const auto to = static_cast<int32_t>(range & 0xFFFFFFFF);
+  if (to > from) return SaveRangeOfBuffer0(from + kLeadIn, to + kLeadIn, kLeadIn, path);
+  return SaveTrack(path) ? 0 : 11;
+}
+
+int ExportImageRange(const std::string& image_path, int32_t from, int32_t to, int32_t lead_in,
+                     const std::string& path) {
+  SelectTrackBuffer(0);
+  if (!LoadTrack(image_path)) return 4;
+  return SaveRangeOfBuffer0(from, to, lead_in, path);
+}
+
+// True when a file can be made beside `path` (its folder exists and takes
+// files); checked before a conversion starts its work.
+bool CanWriteBeside(const std::string& path) {
+  const std::string probe = path + ".tmp";
+  std::FILE* f = std::fopen(probe.c_str(), "wb");
+  if (f == nullptr) return false;
+  std::fclose(f);
+  std::remove(probe.c_str());
+  return true;
+}
+
+namespace {
+
+// Plays the song and records what the module plays; the file (the whole
+// song or the range packed in `range`) is written when the song has played.
+int ConvertSmfPlayed(const char* path, uint64_t range) {
+  if (!CanWriteBeside(path)) return 11;
   midi::StopAndWait();
   SetPointerPosition(0);
   BeginConversion(kConversionSmf, path);
@@ -186,7 +300,7 @@ int ConvertSmfAll(const char* path) {
     EndConversion();
     return rc;
   }
-  midi::StartCapture(path, 0, WriteCapturedSmf);
+  midi::StartCapture(path, range, WriteCapturedSmf);
   const int rc = WriteValue(kPlay, 1);
   if (rc != 0 || !midi::PlayRequested()) {
     midi::StopCapture(false);
@@ -197,23 +311,38 @@ int ConvertSmfAll(const char* path) {
   return 0;
 }
 
-int ConvertSmfPart(const char* path) {
+}  // namespace
+
+int ConvertSmfAll(const char* path) {
   if (path == nullptr) return 1;
   if (ReadValue(kSongLength) == 0) return 1;
+  return ConvertSmfPlayed(path, 0);
+}
+
+int ConvertSmfPart(const char* path) {
+  if (path == nullptr) return 1;
+  const int32_t length = ReadValue(kSongLength);
+  if (length == 0) return 1;
   const SelectedRange range = ReadSelectedRange();
   if (range.start_ticks == range.end_ticks) return 18;
-  // Song ticks count from the song's first beat, after its count-in measure.
-  // A file made by this system carries the lead-in measure too.
-  const bool song = EditingMode() == 0;
-  const std::string image = song ? WorkDirectory() + "body_mid.dat" : CurrentFileName();
-  bool identified = song;
-  if (!song) {
-    SelectTrackBuffer(0);
-    if (!LoadTrack(image)) return 4;
-    identified = HasIdentificationText(CurrentTrack().bytes, CurrentTrack().size);
+  const int32_t from = std::min(range.start_ticks, range.end_ticks);
+  const int32_t to = std::max(range.start_ticks, range.end_ticks);
+  if (from < 0 || from >= length) return 18;
+  // A song's accompaniment exists only as the module plays it: the range is
+  // cut from the recording of the whole song, every part with its state.
+  if (EditingMode() == 0) {
+    return ConvertSmfPlayed(path, PackSongRange(static_cast<uint32_t>(from),
+                                                static_cast<uint32_t>(std::min(to, length))));
   }
+  // An opened file is its own whole: the range is cut from it. A file made
+  // by this system carries the lead-in measure too.
+  if (!CanWriteBeside(path)) return 11;
+  const std::string image = CurrentFileName();
+  SelectTrackBuffer(0);
+  if (!LoadTrack(image)) return 4;
+  const bool identified = HasIdentificationText(CurrentTrack().bytes, CurrentTrack().size);
   const int32_t shift = identified ? kLeadIn : 0;
-  return ExportImageRange(image, range.start_ticks + shift, range.end_ticks + shift, kLeadIn, path);
+  return ExportImageRange(image, from + shift, to + shift, kLeadIn, path);
 }
 
 }  // namespace qm3

@@ -9,18 +9,41 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qm3 {
 
 inline constexpr char kIdentificationText[] = "Corvane SY-QM3-0001";
 
-// Process 27: 0, 1 (no song), 4, 13, or the play's result.
+// Microseconds per beat of the song's tempo (0x0409), as its files carry it.
+uint32_t SongTempoMicroseconds();
+
+// True when a file can be made beside `path`; checked before the work.
+bool CanWriteBeside(const std::string& path);
+
+// Process 27: 0, 1 (no song), 4, 11, 13, or the play's result.
 int ConvertSmfAll(const char* path);
-// Process 28: 0, 1, 18 (empty range), 4, 5, 11.
+// Process 28: 0, 1, 18 (empty range or one that starts past the song), 4, 5,
+// 11; a song's range is recorded like the whole song and cut at the end.
 int ConvertSmfPart(const char* path);
 
-// Builds the file from captured (time ms, packed message) pairs; 0 or 11.
-int WriteCapturedSmf(const uint32_t* words, size_t count, const std::string& path, int parameter);
+// A song range for the capture's parameter: [from, to) in song ticks, to = 0
+// for the whole song.
+uint64_t PackSongRange(uint32_t from, uint32_t to);
+
+// Builds the file from captured (time ms, packed message) pairs, the whole
+// song or the range packed in `range`; 0, 4, 5 or 11.
+int WriteCapturedSmf(const uint32_t* words, size_t count, const std::string& path, uint64_t range);
+
+// A recorded performance as timed messages: notes that would sound for no
+// time (on and off at one tick) and second note-ons of a sounding key at one
+// tick are dropped; a note-on of a key still sounding from earlier ends the
+// earlier note first; note-offs of keys not sounding are dropped.
+struct TimedMessage {
+  int64_t tick;
+  uint32_t message;  // packed, status in the low byte
+};
+void CleanNotes(std::vector<TimedMessage>& messages);
 
 // True when the image carries the identification text before its first
 // sounding note.

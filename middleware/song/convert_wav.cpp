@@ -1,7 +1,11 @@
 // Processes 29 and 30: the song (or its selected range) played on the sound
 // module and recorded from its audio output.
+#include <algorithm>
+#include <cmath>
+
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/time_base.h"
 #include "midi/transport.h"
 #include "platform/clock.h"
 #include "song/conversion.h"
@@ -11,25 +15,35 @@
 namespace qm3 {
 namespace {
 
-int ConvertWav(const char* path, bool range) {
+// Conversions start on a whole multiple of 640 ms of the clock (28224
+// frames, 441 blocks of 64): the same song then gives the same samples
+// whenever it is converted.
+constexpr uint64_t kStartGridUs = 640000;
+
+int ConvertWav(const char* path, bool range, long flags) {
   if (path == nullptr || ReadValue(kSongLength) == 0) return 1;
-  uint32_t start = 0;
-  uint32_t end = 0;
+  ConversionCut cut;
+  cut.keep_tail = (flags & kWavKeepReleaseTail) != 0;
   if (range) {
     const SelectedRange r = ReadSelectedRange();
     if (r.start_ticks == r.end_ticks) return 18;
-    start = static_cast<uint32_t>(r.start_ticks);
-    end = static_cast<uint32_t>(r.end_ticks);
+    const int32_t from = std::min(r.start_ticks, r.end_ticks);
+    const int32_t to = std::max(r.start_ticks, r.end_ticks);
+    if (from < 0 || from >= ReadValue(kSongLength)) return 18;
+    cut.from = static_cast<uint32_t>(from);
+    cut.to = static_cast<uint32_t>(std::min(to, ReadValue(kSongLength)));
   }
   midi::StopAndWait();
-  SetPointerPosition(static_cast<int32_t>(start));
-  BeginConversion(kConversionWav, path, start, end);
+  SetPointerPosition(0);
+  const uint64_t now = platform::GetMicroseconds();
+  platform::SleepUntilMicroseconds((now / kStartGridUs + 1) * kStartGridUs);
+  BeginConversion(kConversionWav, path, cut);
   platform::Sleep(1000);
   if (int rc = OpenWavCapture(); rc != 0) {
     EndConversion();
     return rc;
   }
-  if (int rc = StartWavCapture(path, CountInSkipFrames(ReadValue(kTempo) * 0.0001)); rc != 0) {
+  if (int rc = StartWavCapture(path); rc != 0) {
     CloseWavCapture();
     EndConversion();
     return rc;
@@ -45,11 +59,41 @@ int ConvertWav(const char* path, bool range) {
   return 0;
 }
 
-int ConvertWavAll(long*, long* b) {
-  return ConvertWav(reinterpret_cast<const char*>(*b), false);
+}  // namespace
+
+WavCut WavCutOf(const ConversionCut& cut) {
+  const double us_per_tick = SongTempoMicroseconds() / 96.0;
+  const auto frames_of_ticks = [&](double ticks) {
+    return static_cast<int64_t>(std::llround(ticks * us_per_tick * kWavRate / 1e6));
+  };
+  WavCut c;
+  c.keep_tail = cut.keep_tail;
+  uint64_t beat_us = 0;
+  c.clock_exact = WavCaptureClockExact() && midi::FirstBeatClock(&beat_us);
+  c.first_us = beat_us;
+  c.offset_frames = frames_of_ticks(cut.from);
+  if (!c.clock_exact) c.offset_frames += CountInSkipFrames(ReadValue(kTempo) * 0.0001);
+  if (cut.to > cut.from) {
+    c.frames = static_cast<uint32_t>(frames_of_ticks(cut.to - cut.from));
+    return c;
+  }
+  // The whole song: the span it was made for, to the sample, while the song
+  // still fills it (within a frame of the time base).
+  const double fps = CurrentFramesPerSecond();
+  const double span = ReadValue(kEndTime) - ReadValue(kStartTime);
+  const double played = TicksToFrames(ReadValue(kSongLength));
+  const double frames = std::abs(played - span) < 1 ? span : played;
+  c.frames = static_cast<uint32_t>(std::llround(frames * kWavRate / fps));
+  return c;
 }
-int ConvertWavPart(long*, long* b) {
-  return ConvertWav(reinterpret_cast<const char*>(*b), true);
+
+namespace {
+
+int ConvertWavAll(long* a, long* b) {
+  return ConvertWav(reinterpret_cast<const char*>(*b), false, *a);
+}
+int ConvertWavPart(long* a, long* b) {
+  return ConvertWav(reinterpret_cast<const char*>(*b), true, *a);
 }
 int ConvertSmfAllProcess(long*, long* b) {
   return ConvertSmfAll(reinterpret_cast<const char*>(*b));

@@ -1,5 +1,7 @@
 #include "song/wav_capture.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "core/middle_internal.h"
+#include "platform/audio_source.h"
 #include "platform/clock.h"
 #include "platform/mmsystem.h"
 
@@ -28,6 +31,7 @@ const char* const kDeviceNames[] = {"Corvane USB Audio", "USB オーディオ �
 
 struct Capture {
   HWAVEIN device = nullptr;
+  bool clock_exact = false;
   std::unique_ptr<uint8_t[]> memory;
   WAVEHDR headers[kBuffers]{};
   std::atomic<int> ring{0};  // advanced by the device callback
@@ -36,7 +40,9 @@ struct Capture {
   FILE* target = nullptr;
   std::string spool_path;
   std::string target_path;
-  uint32_t skip_frames = 0;
+  std::string temporary_path;  // beside the target, renamed over it at the end
+  uint64_t start_us = 0;       // clock time of the recording's first frame
+  WavCut cut;
   std::atomic<int> state{kStateFinished};
   std::atomic<bool> running{false};
   std::atomic<int> error{0};
@@ -75,36 +81,91 @@ void SpoolCompleted() {
   }
 }
 
-// Trims the spool and writes the target, in 256 KiB pieces both ways.
-void WriteTarget() {
+// The recording's frame index of clock time `us` (the device rounds its
+// start to the nearest frame; a sound due at `us` is due at frame ceil).
+int64_t FrameOfClock(uint64_t us) {
+  const auto frame = [](uint64_t t, uint64_t round) {
+    return static_cast<int64_t>((t * kWavRate + round) / 1000000);
+  };
+  return frame(us, 999999) - frame(g.start_us, 500000);
+}
+
+// The first frame of the file in the recording and its length, from the cut;
+// the trimmed route reads the spool once to find its sound.
+void PlaceCut(size_t total_frames, int64_t* first, uint64_t* frames) {
+  const WavCut& c = g.cut;
   std::vector<uint8_t> piece(kCopyPiece);
-  SoundSpanScanner scanner(32);
-  std::rewind(g.spool);
-  size_t total = 0;
-  for (;;) {
-    const size_t n = std::fread(piece.data(), 1, piece.size(), g.spool) & ~size_t{3};
-    if (n == 0) break;
-    scanner.Feed(reinterpret_cast<const int16_t*>(piece.data()), n / 4);
-    total += n;
+  SoundSpan span{0, total_frames * 4};
+  if (!c.clock_exact || c.keep_tail || c.frames == 0) {
+    SoundSpanScanner scanner(32);
+    std::rewind(g.spool);
+    for (;;) {
+      const size_t n = std::fread(piece.data(), 1, piece.size(), g.spool) & ~size_t{3};
+      if (n == 0) break;
+      scanner.Feed(reinterpret_cast<const int16_t*>(piece.data()), n / 4);
+    }
+    span = scanner.Result();
   }
-  SoundSpan span = scanner.Result();
-  span.start += size_t{g.skip_frames} * 4;
-  if (span.start >= span.end) span = SoundSpan{0, total};
+  *first = (c.clock_exact ? FrameOfClock(c.first_us) : static_cast<int64_t>(span.start / 4)) +
+           c.offset_frames;
+  const int64_t last_sound = static_cast<int64_t>(span.end / 4) + 1;
+  int64_t length = c.frames;
+  if (length == 0 || c.keep_tail) length = std::max(length, last_sound - *first);
+  *frames = static_cast<uint64_t>(std::max<int64_t>(0, length));
+}
+
+// Writes the cut of the spool to the temporary target, in 256 KiB pieces:
+// frames before or after the recording are silence; a file that ends while
+// the music sounds on fades over its last 10 ms.
+void WriteTarget() {
+  std::fseek(g.spool, 0, SEEK_END);
+  const size_t total_frames = static_cast<size_t>(std::max(0L, std::ftell(g.spool))) / 4;
+  int64_t first = 0;
+  uint64_t frames = 0;
+  PlaceCut(total_frames, &first, &frames);
+  if (frames * 4 > 0xFFFFFFFFull - 64) {
+    g.error.store(8);
+    return;
+  }
   uint8_t header[kWavHeaderSize];
-  MakeWavHeader(static_cast<uint32_t>(span.end - span.start), header);
+  MakeWavHeader(static_cast<uint32_t>(frames * 4), header);
   bool ok = std::fwrite(header, 1, sizeof header, g.target) == sizeof header;
-  ok = ok && std::fseek(g.spool, static_cast<long>(span.start), SEEK_SET) == 0;
-  for (size_t pos = span.start; ok && pos < span.end;) {
-    const size_t want = std::min(kCopyPiece, span.end - pos);
-    const size_t got = std::fread(piece.data(), 1, want, g.spool);
-    ok = got == want && std::fwrite(piece.data(), 1, got, g.target) == got;
-    pos += got;
+  const uint32_t fade = g.cut.keep_tail ? 0 : kWavEndFadeFrames;
+  std::vector<int16_t> in(kCopyPiece / 2), out(kCopyPiece / 2);
+  const size_t piece_frames = kCopyPiece / 4;
+  for (uint64_t at = 0; ok && at < frames;) {
+    const size_t count = static_cast<size_t>(std::min<uint64_t>(piece_frames, frames - at));
+    std::fill(in.begin(), in.begin() + static_cast<long>(count * 2), int16_t{0});
+    const int64_t from = first + static_cast<int64_t>(at);
+    const int64_t lo = std::max<int64_t>(from, 0);
+    const int64_t hi =
+        std::min<int64_t>(from + static_cast<int64_t>(count), static_cast<int64_t>(total_frames));
+    if (lo < hi) {
+      ok = std::fseek(g.spool, static_cast<long>(lo * 4), SEEK_SET) == 0 &&
+           std::fread(&in[static_cast<size_t>(lo - from) * 2], 4, static_cast<size_t>(hi - lo),
+                      g.spool) == static_cast<size_t>(hi - lo);
+    }
+    FadeOutFrames(in.data(), out.data(), count, at, frames, fade);
+    ok = ok && std::fwrite(out.data(), 4, count, g.target) == count;
+    at += count;
   }
   if (!ok) g.error.store(8);
 }
 
+// Puts the finished file in place of the target, or removes it.
+void SettleTarget() {
+  const bool failed = g.error.load() != 0;
+  if (std::fclose(g.target) != 0 && !failed) g.error.store(8);
+  g.target = nullptr;
+  if (g.error.load() == 0 && std::rename(g.temporary_path.c_str(), g.target_path.c_str()) != 0) {
+    g.error.store(11);
+  }
+  if (g.error.load() != 0) std::remove(g.temporary_path.c_str());
+}
+
 void CaptureThread() {
   if (waveInStart(g.device) == MMSYSERR_NOERROR) {
+    g.start_us = platform::GetMicroseconds();  // the device's frame 0 (same clock instant)
     g.state.store(kStateRunning);
     for (;;) {
       SpoolCompleted();
@@ -116,12 +177,10 @@ void CaptureThread() {
   } else {
     g.error.store(12);
   }
-  const bool failed = g.error.load() != 0;
-  if (std::fclose(g.target) != 0 && !failed) g.error.store(8);
+  SettleTarget();
   std::fclose(g.spool);
-  g.target = g.spool = nullptr;
+  g.spool = nullptr;
   std::remove(g.spool_path.c_str());
-  if (g.error.load() != 0) std::remove(g.target_path.c_str());
   g.state.store(kStateFinished);
 }
 
@@ -152,6 +211,24 @@ void SoundSpanScanner::Feed(const int16_t* frames, size_t frame_count) {
       start_ = frame_ * 4;
     }
     if (p > end_threshold_) end_ = frame_ * 4;
+  }
+}
+
+void FadeOutFrames(const int16_t* in, int16_t* out, size_t count, uint64_t at, uint64_t total,
+                   uint32_t fade) {
+  const uint64_t fade_from = total > fade ? total - fade : 0;
+  for (size_t k = 0; k < count; ++k) {
+    const uint64_t i = at + k;
+    if (fade == 0 || i < fade_from) {
+      out[2 * k] = in[2 * k];
+      out[2 * k + 1] = in[2 * k + 1];
+      continue;
+    }
+    // Linear to silence at the last frame.
+    const int64_t left = static_cast<int64_t>(total - 1 - i);
+    const int64_t span = static_cast<int64_t>(std::min<uint64_t>(fade, total));
+    out[2 * k] = static_cast<int16_t>(in[2 * k] * left / span);
+    out[2 * k + 1] = static_cast<int16_t>(in[2 * k + 1] * left / span);
   }
 }
 
@@ -200,8 +277,9 @@ int OpenWavCapture() {
   g.memory.reset(new (std::nothrow) uint8_t[size_t{kWavBytesPerSecond} * kBuffers]);
   if (!g.memory) return 4;
   WAVEFORMATEX format{WAVE_FORMAT_PCM, 2, kWavRate, kWavBytesPerSecond, 4, 16, 0};
-  if (waveInOpen(&g.device, FindModuleAudioDevice(), &format,
-                 reinterpret_cast<DWORD_PTR>(&OnWaveIn), 0,
+  const uint32_t id = FindModuleAudioDevice();
+  g.clock_exact = IsInProcessAudioSource(id);
+  if (waveInOpen(&g.device, id, &format, reinterpret_cast<DWORD_PTR>(&OnWaveIn), 0,
                  CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
     g.device = nullptr;
     g.memory.reset();
@@ -215,13 +293,23 @@ int OpenWavCapture() {
   return 0;
 }
 
-int StartWavCapture(const std::string& target, uint32_t skip_frames) {
+bool WavCaptureClockExact() {
+  return g.device != nullptr && g.clock_exact;
+}
+
+void SetWavCut(const WavCut& cut) {
+  g.cut = cut;
+}
+
+int StartWavCapture(const std::string& target) {
   if (g.device == nullptr) return 12;
   g.spool_path = WorkDirectory() + "wavetemp.dat";
   g.target_path = target;
+  g.temporary_path = target + ".part" + std::to_string(::getpid());
+  g.cut = WavCut{};
   g.spool = std::fopen(g.spool_path.c_str(), "w+b");
   if (g.spool == nullptr) return 11;
-  g.target = std::fopen(target.c_str(), "wb");
+  g.target = std::fopen(g.temporary_path.c_str(), "wb");
   if (g.target == nullptr) {
     std::fclose(g.spool);
     g.spool = nullptr;
@@ -232,7 +320,6 @@ int StartWavCapture(const std::string& target, uint32_t skip_frames) {
     waveInPrepareHeader(g.device, &h, sizeof h);
     waveInAddBuffer(g.device, &h, sizeof h);
   }
-  g.skip_frames = skip_frames;
   g.ring.store(0);
   g.writer = 0;
   g.error.store(0);

@@ -53,9 +53,38 @@ void MakeWavHeader(uint32_t data_size, uint8_t out[kWavHeaderSize]);
 // names (tried in order for each device), or the device count (invalid).
 uint32_t FindModuleAudioDevice();
 
+// Which frames of the recording become the file.
+struct WavCut {
+  // The device's frames are on the platform clock: the file starts
+  // `offset_frames` after the frame of clock time `first_us`. Otherwise it
+  // starts `offset_frames` after the first loud frame of the recording (the
+  // first count-in click).
+  bool clock_exact = false;
+  uint64_t first_us = 0;
+  int64_t offset_frames = 0;
+  // Frames in the file; 0: up to the last sound of the recording.
+  uint32_t frames = 0;
+  // Keep the sound that rings on past `frames` (else the last frames fade).
+  bool keep_tail = false;
+};
+
+// Frames of the fade that ends a file whose sound goes on past its end.
+inline constexpr uint32_t kWavEndFadeFrames = 441;  // 10 ms
+
+// Copies `count` frames from `in` to `out`, fading those that fall into the
+// last `fade` frames of a file `total` frames long (`at`: index of in[0]).
+void FadeOutFrames(const int16_t* in, int16_t* out, size_t count, uint64_t at, uint64_t total,
+                   uint32_t fade);
+
 int OpenWavCapture();  // 0, 4, 12
-// 0 or 11; `skip_frames` is added to the start of the sound span.
-int StartWavCapture(const std::string& target, uint32_t skip_frames);
+// True when the open device's frames are on the platform clock.
+bool WavCaptureClockExact();
+// 0 or 11 (the target's folder cannot take a file; nothing is written then).
+// The file is written beside the target under a temporary name and renamed
+// over it only when complete, so a failed capture leaves an earlier file.
+int StartWavCapture(const std::string& target);
+// Sets the cut a complete capture writes; call before StopWavCapture(true).
+void SetWavCut(const WavCut& cut);
 // complete: trim and write; otherwise cancel. Returns the capture's result:
 // 0, 8 (disk full), 11, 12 (the capture thread did not answer), -1 cancelled.
 int StopWavCapture(bool complete);

@@ -54,8 +54,10 @@ void AudioTimeline::Pull(CommandSource& source) {
   source.PullCommands(platform::GetMicroseconds(), pending_);
 }
 
+// Applies the commands whose nearest block start is `frame` or earlier.
 void AudioTimeline::ApplyDue(uint64_t frame, bool skip_notes) {
-  while (pending_pos_ < pending_.size() && pending_[pending_pos_].frame <= frame) {
+  while (pending_pos_ < pending_.size() &&
+         pending_[pending_pos_].frame < frame + kBlockFrames / 2) {
     synth_.Apply(pending_[pending_pos_++], skip_notes);
   }
 }

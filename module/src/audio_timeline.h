@@ -1,6 +1,7 @@
 // The module's audio as one timeline of frames on the platform clock: synth
-// commands apply at the first 64-frame block that starts at or after their
-// frame, blocks are rendered once, in order, into a history ring, and every
+// commands apply at the 64-frame block start nearest their frame (so every
+// sound starts within half a block, 0.73 ms, of its time), blocks are
+// rendered once, in order, into a history ring, and every
 // listener (the audio input device, the sound card) reads frames from it.
 // Rendering the same commands at the same frames gives the same bytes,
 // however the listeners cut their requests.
@@ -29,6 +30,10 @@ class CommandSource {
 };
 
 uint64_t FrameAt(uint64_t us);  // first frame at or after `us`
+
+// A listener asks for frames only this far behind the clock, so the commands
+// of the half block after its last block have arrived.
+inline constexpr uint32_t kRenderLookaheadFrames = kBlockFrames;
 
 class AudioTimeline {
  public:

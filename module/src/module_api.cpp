@@ -104,6 +104,7 @@ extern "C" int CorvaneModuleStart(const CorvaneModuleOptions* options) {
     platform::AudioSourceOps ops;
     ops.ctx = &m;
     ops.render = RenderSource;
+    ops.lookahead_frames = corvane::kRenderLookaheadFrames;
     if (platform::RegisterAudioSource(CORVANE_MODULE_AUDIO_NAME, format, ops) != 0) {
       SonavexUnregisterUsbEndpoint(CORVANE_MODULE_ENDPOINT_NAME);
       m.Close();

@@ -323,6 +323,17 @@ MMRESULT midiStreamStop(HMIDISTRM hms) {
   return h == nullptr ? MMSYSERR_INVALHANDLE : StreamStop(h);
 }
 
+MMRESULT midiStreamTickTime(HMIDISTRM hms, DWORD tick, uint64_t* us) {
+  MidiHandle* h = Stream(hms);
+  if (h == nullptr) return MMSYSERR_INVALHANDLE;
+  if (us == nullptr) return MMSYSERR_INVALPARAM;
+  StreamState& s = *h->stream;
+  std::lock_guard lock(s.mu);
+  if (!s.running || tick < s.seg_tick || (s.timediv & 0x8000)) return MMSYSERR_INVALPARAM;
+  *us = TimeOfTick(s, tick);
+  return MMSYSERR_NOERROR;
+}
+
 MMRESULT midiStreamPosition(HMIDISTRM hms, MMTIME* pmmt, UINT cbmmt) {
   MidiHandle* h = Stream(hms);
   if (h == nullptr) return MMSYSERR_INVALHANDLE;

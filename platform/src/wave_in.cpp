@@ -115,7 +115,7 @@ void DeviceThread(WaveHandle* hp) {
     }
     WAVEHDR* hdr = h.queue.front();
     const uint64_t room = (hdr->dwBufferLength - hdr->dwBytesRecorded) / h.format.nBlockAlign;
-    const uint64_t end = h.TimeOfFrame(h.frames + room);
+    const uint64_t end = h.TimeOfFrame(h.frames + room + h.source->ops.lookahead_frames);
     if (GetMicroseconds() < end) {
       h.cv.WaitUntilMicroseconds(lock, end);
       continue;
@@ -132,7 +132,9 @@ void StopLocked(WaveHandle& h, std::unique_lock<std::mutex>& lock) {
     WAVEHDR* hdr = h.queue.front();
     const uint64_t now = GetMicroseconds();
     const uint64_t elapsed = now > h.start_us ? now - h.start_us : 0;
-    const uint64_t due = elapsed * h.format.nSamplesPerSec / 1000000;
+    const uint64_t lookahead = h.source->ops.lookahead_frames;
+    const uint64_t heard = elapsed * h.format.nSamplesPerSec / 1000000;
+    const uint64_t due = heard > lookahead ? heard - lookahead : 0;
     const uint64_t room = (hdr->dwBufferLength - hdr->dwBytesRecorded) / h.format.nBlockAlign;
     if (due > h.frames) Render(h, hdr, std::min(room, due - h.frames));
     if (hdr->dwBytesRecorded > 0) HandBack(h, lock);
@@ -172,6 +174,10 @@ void UnregisterAudioSource(const char* name) {
   // once this returns.
   std::lock_guard lock(gone->mu);
   gone->ops.render = nullptr;
+}
+
+bool IsInProcessAudioSource(UINT id) {
+  return SourceAt(id) != nullptr;
 }
 
 UINT waveInGetNumDevs() {

@@ -22,11 +22,18 @@ struct AudioSourceOps {
   // one consumer ask for contiguous intervals. Returns frames written; the
   // caller zero-fills the rest.
   uint32_t (*render)(void* ctx, uint64_t from_us, int16_t* out, uint32_t frames) = nullptr;
+  // How far past an interval's end the clock must be before the interval is
+  // asked for: a source that places each event at its nearest block needs to
+  // have seen the events slightly ahead of the frames it renders.
+  uint32_t lookahead_frames = 0;
 };
 
 // 0 on success, -1 when the name is taken. The device is listed by waveIn*
 // under `name` (capabilities truncated to 31 characters).
 int RegisterAudioSource(const char* name, const WAVEFORMATEX& format, const AudioSourceOps& ops);
 void UnregisterAudioSource(const char* name);
+// True when wave-input device `id` is such a source: its frame n is the clock
+// time of waveInStart plus n / sample rate, exactly.
+bool IsInProcessAudioSource(UINT id);
 
 }  // namespace platform

@@ -256,6 +256,10 @@ MMRESULT midiStreamRestart(HMIDISTRM hms);
 MMRESULT midiStreamPause(HMIDISTRM hms);
 MMRESULT midiStreamStop(HMIDISTRM hms);
 MMRESULT midiStreamPosition(HMIDISTRM hms, MMTIME* pmmt, UINT cbmmt);
+// Beyond the Windows set: the clock time (GetMicroseconds) at which stream
+// tick `tick` is due at the running stream's current tempo; valid for ticks
+// after its last tempo change. A recorder places a tick to the sample with it.
+MMRESULT midiStreamTickTime(HMIDISTRM hms, DWORD tick, uint64_t* us);
 
 // ---- MIDI input -------------------------------------------------------------------
 UINT midiInGetNumDevs();
