@@ -62,7 +62,13 @@ int HostSession::Open() {
     mo.data_dir = directory_.c_str();
     mo.sound_font = options_.module_sound ? nullptr : "";
     mo.live_output = options_.live_audio ? 1 : 0;
-    const int rc = CorvaneModuleStart(&mo);
+    int rc = CorvaneModuleStart(&mo);
+    if (rc == CORVANE_MODULE_LIVE_FAILED) {
+      // No sound card: the module still serves its ports, silently.
+      std::fprintf(stderr, "warning: no sound card; the sound module plays silently\n");
+      mo.live_output = 0;
+      rc = CorvaneModuleStart(&mo);
+    }
     if (rc != CORVANE_MODULE_OK) {
       std::fprintf(stderr, "warning: the software sound module did not start (%d)\n", rc);
     } else {
