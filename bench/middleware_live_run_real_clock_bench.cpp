@@ -35,7 +35,7 @@ constexpr uint32_t kRunMs = 30000;
 
 struct Log {
   std::mutex mu;
-  std::vector<double> clocks;                    // arrival, by clock number
+  std::vector<double> clocks;                     // arrival, by clock number
   std::vector<std::pair<uint64_t, double>> sent;  // (clock, time) of melody messages
 };
 
@@ -50,6 +50,9 @@ void OnSent(void* c, uint64_t n, uint64_t us, uint32_t message) {
   if ((status & 0xE0) != 0x80 || (status & 0x0F) != 0) return;  // note on/off, channel 1
   auto* log = static_cast<Log*>(c);
   std::lock_guard lock(log->mu);
+  // What the start sends before the module's first clock is the lead-in,
+  // not driven by a clock.
+  if (log->clocks.empty()) return;
   log->sent.emplace_back(n, static_cast<double>(us));
 }
 

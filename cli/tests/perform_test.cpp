@@ -41,8 +41,8 @@ class PerformTest : public ::testing::Test {
   // Runs the program with its own runtime folder, so the module's ports are
   // this test's alone; standard input is not a terminal.
   Result Run(const std::string& args) {
-    const std::string cmd = "XDG_RUNTIME_DIR=" + (dir_ / "run").string() + " " + SONAVEX_CLI +
-                            " " + args + " < /dev/null 2>&1";
+    const std::string cmd = "XDG_RUNTIME_DIR=" + (dir_ / "run").string() + " " + SONAVEX_CLI + " " +
+                            args + " < /dev/null 2>&1";
     Result r;
     FILE* pipe = popen(cmd.c_str(), "r");
     if (pipe == nullptr) return r;
