@@ -254,6 +254,15 @@ int GetLiveRecording(long* a, long*) {
   return 0;
 }
 
+// The main volume goes through the run's port while a run holds it.
+bool RouteVolumeThroughRun(uint8_t volume) {
+  if (live_window == nullptr || !live_window->run.active() || live_window->run.ended()) {
+    return false;
+  }
+  live_window->run.SendMainVolume(volume);
+  return true;
+}
+
 int MakeLiveWindow() {
   if (live_window == nullptr) live_window = std::make_unique<LiveWindow>();
   return 0;
@@ -269,6 +278,7 @@ struct Registration {
   Registration() {
     RegisterInitStep(kInitVoiceTables, MakeLiveWindow);
     RegisterShutdownStep(FreeLiveWindow);
+    SetRunVolumeRoute(RouteVolumeThroughRun);
     RegisterScreenEnter(kScreenRealTime, EnterWindow);
     RegisterScreenLeave(kScreenRealTime, LeaveWindow);
     for (int k = 1; k <= 4; ++k) {

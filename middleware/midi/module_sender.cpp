@@ -23,6 +23,7 @@ std::atomic<uint32_t> g_busy_until{0};
 std::atomic<bool> g_volume_pending{false};
 std::atomic<uint8_t> g_volume{127};
 std::atomic<bool> g_stream_playing{false};
+std::atomic<RunVolumeRoute> g_run_volume_route{nullptr};
 
 // Waits for the device to hand a header back. Polls in 1 ms steps so that the
 // device threads get their time on the virtual clock too.
@@ -192,9 +193,15 @@ void RouteMainVolume(int32_t control_value) {
   g_volume.store(v);
   if (g_stream_playing.load()) {
     g_volume_pending.store(true);
-  } else {
-    SendMainVolume(v);
+    return;
   }
+  const RunVolumeRoute run = g_run_volume_route.load();
+  if (run != nullptr && run(v)) return;
+  SendMainVolume(v);
+}
+
+void SetRunVolumeRoute(RunVolumeRoute route) {
+  g_run_volume_route.store(route);
 }
 
 bool TakeMainVolumePending(uint8_t* volume) {

@@ -49,8 +49,12 @@ int SendTranspose(int semitones);
 int SendStart();
 int SendStop();
 
-// Main volume routing for a write of control 0x0601.
+// Main volume routing for a write of control 0x0601: into the playing
+// stream, else through a live run holding the module's port, else one-shot.
 void RouteMainVolume(int32_t control_value);
+// The live run's way for the main volume: true when a run took it.
+using RunVolumeRoute = bool (*)(uint8_t volume);
+void SetRunVolumeRoute(RunVolumeRoute route);
 // Set while a stream plays: the next buffer carries the main volume message.
 bool TakeMainVolumePending(uint8_t* volume);
 void SetStreamPlaying(bool playing);

@@ -102,9 +102,21 @@ TEST_F(LiveRunTest, IntroLeadsToMainAtTheBarLineDecidedThirteenClocksBefore) {
       EXPECT_EQ(s.n, kM + 94u);
     }
   }
+  // The main volume goes out on the run's own port, from the clock after.
+  ASSERT_EQ(QM3SetValue(kMainVolume, 0, 5, 0), 0);
+  ClockTo(4 * kM + 1);
+  int volume_sends = 0;
+  for (const auto& l : log_.long_sent()) {
+    if (l.bytes.size() == 17 && l.bytes[6] == 0x01 && l.bytes[12] == 3 && l.bytes[13] == 0xF) {
+      ++volume_sends;
+      EXPECT_EQ(l.n, 4u * kM);
+    }
+  }
+  EXPECT_EQ(volume_sends, 1);
   ASSERT_EQ(QM3SetValue(kStop, 0, 0, 0), 0);
-  EXPECT_EQ(Recording(), (std::vector<std::pair<int, int>>{{1, 0}, {1, 0}, {11, 0}, {11, 0}}));
-  EXPECT_EQ(Read(kSongLength), 4 * 384);
+  EXPECT_EQ(Recording(),
+            (std::vector<std::pair<int, int>>{{1, 0}, {1, 0}, {11, 0}, {11, 0}, {11, 0}}));
+  EXPECT_EQ(Read(kSongLength), 5 * 384);
   EXPECT_EQ(Read(kRecordButton), 0);
 }
 
