@@ -4,6 +4,7 @@
 
 #include "platform/sjis.h"
 #include "qm3middle.h"
+#include "text_match.h"
 
 namespace sonavex::cli {
 namespace {
@@ -44,11 +45,12 @@ CatalogView::CatalogView(HostSession& s) {
 }
 
 const RhythmEntry* CatalogView::FindRhythm(const std::string& key) const {
+  const std::string folded = FoldForMatch(key);
   for (const RhythmEntry& r : rhythms_) {
-    if (r.name == key) return &r;
+    if (FoldForMatch(r.name) == folded) return &r;
   }
   long id = 0;
-  if (ParseNumber(key, &id)) {
+  if (ParseNumber(folded, &id)) {
     for (const RhythmEntry& r : rhythms_) {
       if (r.id == id) return &r;
     }
@@ -57,14 +59,18 @@ const RhythmEntry* CatalogView::FindRhythm(const std::string& key) const {
 }
 
 int CatalogView::FindMelody(const std::string& key) const {
-  for (const MelodyEntry& m : melodies_) {
-    if (m.name == key) return m.index;
-  }
-  long id = 0;
-  if (ParseNumber(key, &id)) {
+  long number = 0;
+  if (ParseNumber(FoldForMatch(key), &number)) {  // full-width digits too
     for (const MelodyEntry& m : melodies_) {
-      if (m.id == id) return m.index;
+      if (m.id == number) return m.index;
     }
+    if (number >= 0 && number < static_cast<long>(melodies_.size())) {
+      return static_cast<int>(number);
+    }
+  }
+  const std::string folded = FoldForMatch(key);
+  for (const MelodyEntry& m : melodies_) {
+    if (FoldForMatch(m.name) == folded) return m.index;
   }
   return -1;
 }

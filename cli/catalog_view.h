@@ -33,9 +33,10 @@ class CatalogView {
   const std::vector<RhythmEntry>& rhythms() const { return rhythms_; }
   const std::vector<MelodyEntry>& melodies() const { return melodies_; }
   const RhythmEntry* FirstRhythm() const { return rhythms_.empty() ? nullptr : &rhythms_[0]; }
-  // By exact name (UTF-8) or by id.
+  // By name (UTF-8, regardless of case and width) or by id.
   const RhythmEntry* FindRhythm(const std::string& key) const;
-  // The list index of the melody named `key` or with id `key`; -1 if none.
+  // The list index of the melody with catalog number `key`, else at list
+  // index `key`, else named `key` (regardless of case and width); -1 if none.
   int FindMelody(const std::string& key) const;
 
  private:

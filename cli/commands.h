@@ -1,10 +1,10 @@
-// The sub-commands of sonavex-cli. Each returns the process exit status:
-// 0 success, 1 a failure the middleware reported, 2 bad arguments.
+// The sub-commands of sonavex-cli. Each returns the process exit status.
 //
 // Thread rules: main thread.
 #pragma once
 #include <string>
 
+#include "exit_codes.h"
 #include "song_options.h"
 
 namespace sonavex::cli {
@@ -32,6 +32,7 @@ struct ConvertOptions {
   std::string range_to;
   bool keep_tail = false;  // the WAV goes on while the last sounds ring
   TimeOptions time;
+  bool quiet = false;
 };
 int RunConvert(const ConvertOptions& options);
 
@@ -39,6 +40,7 @@ struct PlayOptions {
   std::string file;
   int port = -1;  // position in the port list; -1: the module's port
   TimeOptions time;
+  bool quiet = false;
 };
 int RunPlay(const PlayOptions& options);
 

@@ -1,7 +1,9 @@
 #include <cstdio>
 
+#include "catalog_view.h"
 #include "commands.h"
 #include "core/control_ids.h"
+#include "output_check.h"
 #include "platform/sjis.h"
 #include "qm3middle.h"
 
@@ -36,6 +38,16 @@ void PrintSongTable(HostSession& s) {
                 Pad(platform::SjisToUtf8(p.szName), 14).c_str(), p.nLength / beats_per_measure,
                 p.cKind == 2 ? p.cVariation + 1 : 0, p.cKind == 2 ? fill : "-", p.nParts);
   }
+  const CatalogView catalog(s);
+  const long rhythm = s.Get(kRhythm);
+  const long melody = s.Get(kUserMelody);
+  for (const RhythmEntry& r : catalog.rhythms()) {
+    if (r.id == rhythm) std::printf("rhythm: %s", r.name.c_str());
+  }
+  if (melody >= 0 && melody < static_cast<long>(catalog.melodies().size())) {
+    std::printf("   melody: %s", catalog.melodies()[melody].name.c_str());
+  }
+  std::printf("\n");
   const long tempo = s.Get(kEditTempo);  // 1/100 beats per minute
   std::printf("tempo: %ld.%02ld BPM   start: %s   end: %s   length: %ld ticks\n", tempo / 100,
               tempo % 100, s.Show(kStartTime, s.Get(kStartTime)).c_str(),
@@ -43,6 +55,7 @@ void PrintSongTable(HostSession& s) {
 }
 
 int RunCompose(const SongOptions& options, const std::string& out) {
+  if (!CheckOutputFile("--out", out)) return kExitUsage;
   // Composing plays nothing: the module need not load its sounds.
   SessionOptions so;
   so.module_sound = false;
@@ -57,8 +70,7 @@ int RunCompose(const SongOptions& options, const std::string& out) {
   if (int rc = s.Set(kCreateSongButton, 1); rc != 0) return Report(s, rc, "compose");
   s.SetProcess(kProcChangeWindow, 0x4205, 0);
   PrintSongTable(s);
-  const std::string path = platform::Utf8ToSjis(out);
-  if (int rc = s.SetProcess(kProcSaveAsFile, 0, reinterpret_cast<long>(path.c_str())); rc != 0) {
+  if (int rc = s.FileProcess(kProcSaveAsFile, out); rc != 0) {
     return Report(s, rc, "save " + out);
   }
   std::printf("wrote %s\n", out.c_str());

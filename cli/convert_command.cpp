@@ -4,7 +4,8 @@
 
 #include "commands.h"
 #include "core/control_ids.h"
-#include "platform/sjis.h"
+#include "output_check.h"
+#include "progress.h"
 #include "time_text.h"
 
 namespace sonavex::cli {
@@ -12,30 +13,27 @@ namespace {
 
 using namespace qm3;
 
-void DrawProgress(const char* what, long percent) {
-  const int width = 40;
-  const int filled = static_cast<int>(percent * width / 100);
-  std::fprintf(stderr, "\r%-4s [%.*s%*s] %3ld%%", what, filled,
-               "########################################", width - filled, "", percent);
-  if (percent >= 100) std::fputc('\n', stderr);
-}
-
 // Starts conversion process `number` and follows its progress to 100.
-int Convert(HostSession& s, int number, long flags, const std::string& out, const char* what) {
-  const std::string path = platform::Utf8ToSjis(out);
-  if (int rc = s.SetProcess(number, flags, reinterpret_cast<long>(path.c_str())); rc != 0) {
+int Convert(HostSession& s, int number, long flags, const std::string& out, const char* what,
+            bool quiet) {
+  if (int rc = s.FileProcess(number, out, flags); rc != 0) {
     return Report(s, rc, std::string("convert to ") + what);
   }
   // The song plays in full; allow its length plus a margin on the clock.
   const long seconds = s.Get(kSongLength) / 96 + 120;
+  Progress progress(what, StyleFor(quiet, stderr));
   for (long waited = 0; waited < seconds * 1000; waited += 500) {
     s.Wait(500);
     s.Drain();
     int rc = 0;
     const long percent = s.Get(kConvertProgress, &rc);
-    DrawProgress(what, percent);
-    if (rc != 0) return Report(s, rc, std::string("convert to ") + what);
+    progress.Update(percent);
+    if (rc != 0) {
+      progress.Finish();
+      return Report(s, rc, std::string("convert to ") + what);
+    }
     if (percent >= 100) {
+      progress.Finish();
       if (!std::filesystem::exists(out)) {
         std::fprintf(stderr, "error: %s was not written\n", out.c_str());
         return 1;
@@ -45,7 +43,8 @@ int Convert(HostSession& s, int number, long flags, const std::string& out, cons
     }
   }
   s.Set(kConvertCancel, 1);
-  std::fprintf(stderr, "\nerror: the conversion to %s did not finish\n", what);
+  progress.Finish();
+  std::fprintf(stderr, "error: the conversion to %s did not finish\n", what);
   return 1;
 }
 
@@ -54,12 +53,15 @@ int Convert(HostSession& s, int number, long flags, const std::string& out, cons
 int RunConvert(const ConvertOptions& o) {
   if (o.smf.empty() && o.wav.empty()) {
     std::fprintf(stderr, "error: give --smf FILE and/or --wav FILE\n");
-    return 2;
+    return kExitUsage;
+  }
+  if ((!o.smf.empty() && !CheckOutputFile("--smf", o.smf)) ||
+      (!o.wav.empty() && !CheckOutputFile("--wav", o.wav))) {
+    return kExitUsage;
   }
   HostSession s(SessionOptions{});
   if (int rc = s.Open(); rc != 0) return Report(s, rc, "start");
-  const std::string song = platform::Utf8ToSjis(o.song);
-  if (int rc = s.SetProcess(kProcOpenFile, 0, reinterpret_cast<long>(song.c_str())); rc != 0) {
+  if (int rc = s.FileProcess(kProcOpenFile, o.song); rc != 0) {
     return Report(s, rc, "open " + o.song);
   }
   s.SetProcess(kProcChangeWindow, 0x4205, 0);
@@ -96,14 +98,15 @@ int RunConvert(const ConvertOptions& o) {
     s.Process(kProcPointerPos, &x, &y);
   }
   if (!o.smf.empty()) {
-    if (int rc = Convert(s, range ? kProcConvertSMFPart : kProcConvertSMFAll, 0, o.smf, "SMF")) {
+    if (int rc = Convert(s, range ? kProcConvertSMFPart : kProcConvertSMFAll, 0, o.smf, "SMF",
+                         o.quiet)) {
       return rc;
     }
   }
   if (!o.wav.empty()) {
     const long flags = o.keep_tail ? kWavKeepReleaseTail : 0;
-    if (int rc =
-            Convert(s, range ? kProcConvertWAVPart : kProcConvertWAVAll, flags, o.wav, "WAV")) {
+    if (int rc = Convert(s, range ? kProcConvertWAVPart : kProcConvertWAVAll, flags, o.wav, "WAV",
+                         o.quiet)) {
       return rc;
     }
   }

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "corvane/module.h"
+#include "messages.h"
 #include "platform/clock.h"
 #include "platform/sjis.h"
 #include "qm3middle.h"
@@ -68,6 +69,8 @@ int HostSession::Open() {
       std::fprintf(stderr, "warning: no sound card; the sound module plays silently\n");
       mo.live_output = 0;
       rc = CorvaneModuleStart(&mo);
+    } else if (rc == CORVANE_MODULE_OK) {
+      module_audible_ = options_.live_audio;
     }
     if (rc != CORVANE_MODULE_OK) {
       std::fprintf(stderr, "warning: the software sound module did not start (%d)\n", rc);
@@ -82,6 +85,7 @@ int HostSession::Open() {
   int rc = 0;
   for (int call = 0; call < 5; ++call) {
     rc = QM3MiddleInit(window_, static_cast<long>(message_));
+    if (call == 0) module_found_ = rc != 9;
     if (rc == 0) break;
     if (rc != 9 && rc != 10) return rc;
   }
@@ -108,6 +112,10 @@ int HostSession::SetProcess(int number, long a, long b) {
   return QM3SetValue(0x8000 + number, 0, a, b);
 }
 
+int HostSession::FileProcess(int number, const std::string& path, long a) {
+  return SetProcess(number, a, reinterpret_cast<long>(path.c_str()));
+}
+
 int HostSession::Parse(long id, const std::string& text, long* value) {
   const std::string sjis = platform::Utf8ToSjis(text);
   return QM3GetStrValue(id, sjis.c_str(), value);
@@ -120,14 +128,26 @@ std::string HostSession::Show(long id, long value) {
 }
 
 std::string HostSession::CodeText(int rc) {
+  std::string middleware;
   long a = 0, b = 0;
-  if (Process(24, &a, &b) != 0 || a == 0) return "code " + std::to_string(rc);
-  const auto* table = reinterpret_cast<const QM3ReturnCodeTable*>(a);
-  if (rc < 0 || rc >= table->nCount || table->aCode[rc].pszMessage == nullptr ||
-      table->aCode[rc].pszMessage[0] == '\0') {
-    return "code " + std::to_string(rc);
+  if (Process(24, &a, &b) == 0 && a != 0) {
+    const auto* table = reinterpret_cast<const QM3ReturnCodeTable*>(a);
+    if (rc >= 0 && rc < table->nCount && table->aCode[rc].pszMessage != nullptr) {
+      middleware = platform::SjisToUtf8(table->aCode[rc].pszMessage);
+    }
   }
-  return platform::SjisToUtf8(table->aCode[rc].pszMessage);
+  return CodeMessage(rc, UserLanguage(), middleware);
+}
+
+std::vector<std::string> HostSession::Ports() {
+  std::vector<std::string> names;
+  long a = 0, b = 0;
+  if (Process(13, &a, &b) != 0 || a == 0) return names;
+  const auto* list = reinterpret_cast<const QM3OutDeviceList*>(a);
+  for (int i = 0; i < list->nCount && i < QM3_MAX_OUT_DEVICES; ++i) {
+    names.push_back(platform::SjisToUtf8(list->aDevice[i].szName));
+  }
+  return names;
 }
 
 std::vector<long> HostSession::Drain() {

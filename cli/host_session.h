@@ -14,7 +14,7 @@ namespace sonavex::cli {
 
 struct SessionOptions {
   bool virtual_clock = true;  // batch work runs faster than real time
-  bool live_audio = false;    // the module also plays to the sound card
+  bool live_audio = false;    // the module also plays to the sound card, if there is one
   bool start_module = true;   // the in-process software module
   bool module_sound = true;   // false: the module runs without its SoundFont
 };
@@ -33,6 +33,10 @@ class HostSession {
   long Get(long id, int* rc = nullptr);
   int Process(int number, long* a, long* b);
   int SetProcess(int number, long a, long b);
+  // A file process (open, save as, convert) with `path` in its second
+  // argument and `a` in its first. File names are the file system's bytes and pass unchanged; the
+  // middleware makes its own Shift-JIS form where it shows one.
+  int FileProcess(int number, const std::string& path, long a = 0);
   // Typed text (UTF-8) to the control's value, as the control parses it.
   int Parse(long id, const std::string& text, long* value);
   // The value as the control shows it, in UTF-8.
@@ -45,13 +49,25 @@ class HostSession {
   // Waits on the session's clock.
   void Wait(unsigned ms);
 
+  // The MIDI output ports the middleware found (UTF-8 names), in the order
+  // of the output device value.
+  std::vector<std::string> Ports();
+
   const std::string& directory() const { return directory_; }
+  // The software sound module runs (in this process).
+  bool module_running() const { return module_started_; }
+  // It also plays to the sound card (asked for, and a card was there).
+  bool module_audible() const { return module_audible_; }
+  // The middleware found the sound module's port (software or hardware).
+  bool module_found() const { return module_found_; }
 
  private:
   SessionOptions options_;
   platform::HWND window_ = 0;
   unsigned message_ = 0;
   bool module_started_ = false;
+  bool module_audible_ = false;
+  bool module_found_ = false;
   std::string directory_;
 };
 

@@ -28,14 +28,10 @@ int RunList(const std::string& what) {
                   m.bright, m.dark);
     }
   } else {
-    long a = 0, b = 0;
-    if (s.Process(13, &a, &b) != 0 || a == 0) return 1;
-    const auto* list = reinterpret_cast<const QM3OutDeviceList*>(a);
-    for (int i = 0; i < list->nCount; ++i) {
-      std::printf("%d  %s\n", i, list->aDevice[i].szName);
-    }
+    const std::vector<std::string> ports = s.Ports();
+    for (size_t i = 0; i < ports.size(); ++i) std::printf("%zu  %s\n", i, ports[i].c_str());
   }
-  return 0;
+  return kExitOk;
 }
 
 }  // namespace sonavex::cli

@@ -1,8 +1,13 @@
 // sonavex-cli: compose, play and convert songs from the command line, as a
 // host of the middleware (its six exported calls and the notification window).
 #include <CLI/CLI.hpp>
+#include <iostream>
 
 #include "commands.h"
+
+#ifndef SONAVEX_VERSION
+#define SONAVEX_VERSION "0"
+#endif
 
 namespace {
 
@@ -14,16 +19,34 @@ using sonavex::cli::TimeOptions;
 
 void AddTimeOptions(CLI::App* cmd, TimeOptions* t) {
   cmd->add_option("--fps", t->fps, "time base: 24, 25, 29.97 (drop-frame) or 30")
-      ->check(CLI::IsMember({"24", "25", "29.97", "30"}));
+      ->check(CLI::IsMember({"24", "25", "29.97", "30"}))
+      ->capture_default_str();
   cmd->add_option("--time-format", t->format, "how times are written")
-      ->check(CLI::IsMember({"timecode", "frames", "feet16", "feet35"}));
+      ->check(CLI::IsMember({"timecode", "frames", "feet16", "feet35"}))
+      ->capture_default_str();
+}
+
+// Every refusal of the parser (unknown option, missing or wrong value) is
+// bad usage; asking for help or the version is success.
+int ExitForParseError(const CLI::App& app, const CLI::ParseError& e) {
+  const int rc = app.exit(e);
+  return rc == 0 ? sonavex::cli::kExitOk : sonavex::cli::kExitUsage;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"Sonavex: background music composed to fit a playing time"};
+  CLI::App app{"Sonavex: background music composed to fit a playing time", "sonavex-cli"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", "sonavex-cli " SONAVEX_VERSION);
+  app.footer(
+      "Exit status: 0 success, 1 the work failed, 2 bad usage.\n"
+      "Run 'sonavex-cli help COMMAND' for a command's options.");
+
+  std::string help_topic;
+  auto* help = app.add_subcommand("help", "show the help of the program or of a command");
+  help->add_option("command", help_topic, "list, compose, convert, play or perform")
+      ->check(CLI::IsMember({"list", "compose", "convert", "play", "perform", "help"}));
 
   std::string what;
   auto* list = app.add_subcommand("list", "list rhythms, melodies or MIDI output ports");
@@ -35,20 +58,31 @@ int main(int argc, char** argv) {
   std::string out;
   auto* compose = app.add_subcommand("compose", "compose a song that fills a playing time");
   compose->add_option("--rhythm", song.rhythm, "rhythm name or id (default: the first)");
-  compose->add_option("--melody", song.melody, "auto, or a melody name or id");
+  compose
+      ->add_option("--melody", song.melody,
+                   "auto, or a melody's catalog number, list index or name (see: list melodies)")
+      ->capture_default_str();
   compose->add_option("--mood", song.mood, "bright or dark")
-      ->check(CLI::IsMember({"bright", "dark"}));
+      ->check(CLI::IsMember({"bright", "dark"}))
+      ->capture_default_str();
   compose->add_option("--intro", song.intro, "1..4 or none")
-      ->check(CLI::IsMember({"1", "2", "3", "4", "none"}));
+      ->check(CLI::IsMember({"1", "2", "3", "4", "none"}))
+      ->capture_default_str();
   compose->add_option("--ending", song.ending, "1..4 or none")
-      ->check(CLI::IsMember({"1", "2", "3", "4", "none"}));
-  compose->add_option("--liveliness", song.liveliness, "0..4")->check(CLI::Range(0, 4));
+      ->check(CLI::IsMember({"1", "2", "3", "4", "none"}))
+      ->capture_default_str();
+  compose->add_option("--liveliness", song.liveliness, "0..4")
+      ->check(CLI::Range(0, 4))
+      ->capture_default_str();
   compose->add_option("--tempo-step", song.tempo_step, "-3..3 around the standard tempo")
-      ->check(CLI::Range(-3, 3));
+      ->check(CLI::Range(-3, 3))
+      ->capture_default_str();
   compose->add_option("--start-phrase", song.start_phrase, "A or B")
-      ->check(CLI::IsMember({"A", "B"}));
+      ->check(CLI::IsMember({"A", "B"}))
+      ->capture_default_str();
   compose->add_option("--fade-out", song.fade_out, "fade-out seconds 1..9, 0 for none")
-      ->check(CLI::Range(0, 9));
+      ->check(CLI::Range(0, 9))
+      ->capture_default_str();
   compose->add_option("--start", song.start, "start time in the time format (default 0)");
   compose->add_option("--end", song.end, "end time in the time format");
   compose->add_option("--duration", song.duration, "playing time in seconds, instead of --end");
@@ -65,20 +99,27 @@ int main(int argc, char** argv) {
   convert->add_flag("--keep-tail", conv.keep_tail,
                     "WAV: keep the sound ringing on after the end (else the last 10 ms fade)");
   AddTimeOptions(convert, &conv.time);
+  convert->add_flag("-q,--quiet", conv.quiet, "no progress display");
 
   PlayOptions play;
   auto* player = app.add_subcommand("play", "play a song on the sound module");
   player->add_option("file", play.file, "song file (.bgm)")->required()->check(CLI::ExistingFile);
-  player->add_option("--port", play.port, "MIDI output port (see: list ports)");
+  player->add_option("--port", play.port,
+                     "MIDI output port number (see: list ports; default: the sound module)");
   AddTimeOptions(player, &play.time);
+  player->add_flag("-q,--quiet", play.quiet, "no position display");
 
   PerformOptions perform;
   auto* performer = app.add_subcommand(
       "perform", "play the arrangement live (script or keys), record it and make it a song");
   performer->add_option("--rhythm", perform.rhythm, "rhythm name or id (default: the first)");
-  performer->add_option("--melody", perform.melody, "auto, or a melody name or id");
+  performer
+      ->add_option("--melody", perform.melody,
+                   "auto, or a melody's catalog number, list index or name (see: list melodies)")
+      ->capture_default_str();
   performer->add_option("--mood", perform.mood, "bright or dark")
-      ->check(CLI::IsMember({"bright", "dark"}));
+      ->check(CLI::IsMember({"bright", "dark"}))
+      ->capture_default_str();
   performer->add_option("--tempo", perform.tempo, "beats per minute (default: the rhythm's)")
       ->check(CLI::Range(40, 300));
   performer->add_option("--script", perform.script,
@@ -86,7 +127,20 @@ int main(int argc, char** argv) {
                         "ending1..4, fade, stop");
   performer->add_option("-o,--out", perform.out, "song file to write (.bgm)");
 
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return ExitForParseError(app, e);
+  }
+  if (help->parsed()) {
+    app.clear();  // the help of the program, not of the parsed "help"
+    if (help_topic.empty() || help_topic == "help") {
+      std::cout << app.help();
+    } else {
+      std::cout << app.get_subcommand(help_topic)->help(app.get_name());
+    }
+    return sonavex::cli::kExitOk;
+  }
   if (performer->parsed()) return sonavex::cli::RunPerform(perform);
   if (list->parsed()) return sonavex::cli::RunList(what);
   if (compose->parsed()) {

@@ -3,25 +3,36 @@
 
 #include "commands.h"
 #include "core/control_ids.h"
-#include "platform/sjis.h"
+#include "platform/system_audio.h"
+#include "progress.h"
 
 namespace sonavex::cli {
 namespace {
 
 using namespace qm3;
 
-// The pointer as time code (or the chosen format) and measure:beat.
-void ShowPointer(HostSession& s) {
-  long ticks = 0, b = 0;
-  s.Process(kProcPointerPos, &ticks, &b);
-  long t = ticks, frames = 0;
+// The pointer as time code (or the chosen format) and measure:beat. Reading
+// the pointer display value afterwards acknowledges the position, so the
+// middleware posts the next one.
+std::string PointerText(HostSession& s, long* ticks) {
+  long b = 0;
+  s.Process(kProcPointerPos, ticks, &b);
+  s.Get(kPointerTicks);
+  long t = *ticks, frames = 0;
   s.Process(kProcTickToTime, &t, &frames);
-  long m = ticks, measure = 0;
+  long m = *ticks, measure = 0;
   s.Process(kProcTick2Meas, &m, &measure);
-  long i = ticks, in_measure = 0;
+  long i = *ticks, in_measure = 0;
   s.Process(kProcTickInMeas, &i, &in_measure);
-  std::fprintf(stderr, "\r%s  %03ld:%ld ", s.Show(kStartTime, frames).c_str(), measure + 1,
-               in_measure / 96 + 1);
+  char text[64];
+  std::snprintf(text, sizeof text, "%03ld:%ld", measure + 1, in_measure / 96 + 1);
+  return s.Show(kStartTime, frames) + "  " + text;
+}
+
+// True when `port` leads to the in-process software module while that module
+// has no sound card to play to: the song would play in silence.
+bool SilentPort(const HostSession& s, const std::string& name) {
+  return s.module_running() && !s.module_audible() && name.rfind("Corvane USB MIDI OUT", 0) == 0;
 }
 
 }  // namespace
@@ -30,34 +41,67 @@ int RunPlay(const PlayOptions& o) {
   if (std::filesystem::path(o.file).extension() != ".bgm") {
     std::fprintf(stderr, "error: %s: only song files (.bgm) play from the command line\n",
                  o.file.c_str());
-    return 2;
+    return kExitUsage;
   }
+  // Without a sound card the software module would play in silence: unless a
+  // port is chosen, only a hardware module can play the song.
+  const bool audio = platform::SystemAudioAvailable();
   SessionOptions so;
   so.virtual_clock = false;
-  so.live_audio = o.port < 0;
+  so.live_audio = audio;
+  so.module_sound = audio;
+  so.start_module = audio || o.port >= 0;
   HostSession s(so);
   if (int rc = s.Open(); rc != 0) return Report(s, rc, "start");
-  if (!ApplyTimeOptions(s, o.time)) return 2;
-  if (o.port >= 0 && s.Set(kMidiOutDevice, o.port) != 0) return Report(s, 13, "--port");
-  const std::string path = platform::Utf8ToSjis(o.file);
-  if (int rc = s.SetProcess(kProcOpenFile, 0, reinterpret_cast<long>(path.c_str())); rc != 0) {
+  if (!so.start_module && !s.module_found()) {
+    std::fprintf(stderr, "error: no sound card found; use --port or convert --wav\n");
+    return kExitFailure;
+  }
+  if (!ApplyTimeOptions(s, o.time)) return kExitUsage;
+  const std::vector<std::string> ports = s.Ports();
+  if (o.port >= 0) {
+    if (o.port >= static_cast<int>(ports.size())) {
+      std::fprintf(
+          stderr, "error: --port %d: no such port; %s (see: sonavex-cli list ports)\n", o.port,
+          ports.empty() ? "there are no MIDI output ports"
+                        : ("the ports are 0 to " + std::to_string(ports.size() - 1)).c_str());
+      return kExitUsage;
+    }
+    if (s.Set(kMidiOutDevice, o.port) != 0) return Report(s, 13, "--port");
+  }
+  const long selected = s.Get(kMidiOutDevice);
+  const std::string port_name =
+      selected >= 0 && selected < static_cast<long>(ports.size()) ? ports[selected] : "";
+  if (o.port < 0 && !s.module_found()) return Report(s, 9, "play");
+  if (int rc = s.FileProcess(kProcOpenFile, o.file); rc != 0) {
     return Report(s, rc, "open " + o.file);
   }
   s.SetProcess(kProcChangeWindow, 0x4205, 0);
+  if (SilentPort(s, port_name)) {
+    std::fprintf(stderr,
+                 "note: port %ld (%s) makes no sound here: the software sound module found no "
+                 "sound card\n",
+                 selected, port_name.c_str());
+  }
   if (int rc = s.Set(kPlay, 1); rc != 0) return Report(s, rc, "play");
+  const long length = s.Get(kSongLength);
+  Progress position("play", StyleFor(o.quiet, stderr));
   for (;;) {
     s.Wait(50);
     bool stopped = false;
     for (long id : s.Drain()) {
-      if (id == 0x8003) ShowPointer(s);
+      if (id == 0x8003) {
+        long ticks = 0;
+        const std::string text = PointerText(s, &ticks);
+        position.Update(length > 0 ? ticks * 100 / length : 0, text);
+      }
       if (id == kStop) stopped = true;
     }
     long playing = 0, b = 0;
     s.Process(kProcPlayingNow, &playing, &b);
     if (stopped || playing == 0) break;
   }
-  std::fputc('\n', stderr);
-  return 0;
+  return kExitOk;
 }
 
 }  // namespace sonavex::cli

@@ -7,6 +7,7 @@
 
 #include "catalog_view.h"
 #include "core/control_ids.h"
+#include "exit_codes.h"
 #include "time_text.h"
 
 namespace sonavex::cli {
@@ -37,7 +38,7 @@ bool Write(HostSession& s, long id, long value, const char* what) {
   const int rc = s.Set(id, value);
   if (rc == 0) return true;
   if (rc >= 22 && rc <= 24) {
-    std::printf("note: %s\n", s.CodeText(rc).c_str());
+    std::printf("note: %s (code %d)\n", s.CodeText(rc).c_str(), rc);
     return true;
   }
   Report(s, rc, what);
@@ -109,7 +110,7 @@ bool WriteSection(HostSession& s, long id, long value, bool given, const char* w
     Report(s, rc, what);
     return false;
   }
-  if (rc != 0) std::printf("note: %s\n", s.CodeText(rc).c_str());
+  if (rc != 0) std::printf("note: %s (code %d)\n", s.CodeText(rc).c_str(), rc);
   return true;
 }
 
@@ -153,9 +154,9 @@ int ApplyMaterialOptions(HostSession& s, const SongOptions& o) {
   const RhythmEntry* rhythm =
       o.rhythm.empty() ? catalog.FirstRhythm() : catalog.FindRhythm(o.rhythm);
   if (rhythm == nullptr) {
-    return Fail("--rhythm: no rhythm named or numbered \"" + o.rhythm +
+    return Fail("--rhythm: no rhythm with the id or name \"" + o.rhythm +
                 "\" (see: sonavex-cli list rhythms)"),
-           2;
+           kExitUsage;
   }
   if (!Write(s, kRhythm, rhythm->id, "--rhythm")) return 1;
   if (o.mood != "bright" && o.mood != "dark") {
@@ -167,9 +168,9 @@ int ApplyMaterialOptions(HostSession& s, const SongOptions& o) {
   } else {
     const int index = catalog.FindMelody(o.melody);
     if (index < 0) {
-      return Fail("--melody: no melody named or numbered \"" + o.melody +
-                  "\" (see: sonavex-cli list melodies)"),
-             2;
+      return Fail("--melody: no melody with the catalog number, list index or name \"" + o.melody +
+                  "\"; give auto or one of those (see: sonavex-cli list melodies)"),
+             kExitUsage;
     }
     if (!Write(s, kMelodyChoice, 1, "--melody") || !Write(s, kUserMelody, index, "--melody")) {
       return 1;

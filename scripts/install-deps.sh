@@ -9,7 +9,7 @@ PACKAGES="
   clang clang-format libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libfluidsynth-dev fluidsynth fluid-soundfont-gm timgm6mb-soundfont
-  libusb-1.0-0-dev libasound2-dev libcli11-dev
+  libusb-1.0-0-dev libasound2-dev libcli11-dev libicu-dev
   valgrind time mma hyperfine
 "
 missing=""

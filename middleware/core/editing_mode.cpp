@@ -109,10 +109,13 @@ const std::string& Piece(TextPiece which) {
   return texts[which];
 }
 
+// The current file's name as the title shows it. File names are the file
+// system's bytes (UTF-8); the title is Shift-JIS, so the name is converted
+// here, for display only.
 std::string FileBaseName() {
   const std::string& path = CurrentFileName();
   const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  return platform::Utf8ToSjis(slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
 // The title of the edit screen for editing mode `value`.

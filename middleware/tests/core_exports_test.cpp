@@ -145,8 +145,15 @@ TEST_F(ExportsTest, TitleAndSyncMethodTexts) {
   EXPECT_EQ(std::string(text).substr(std::strlen(text) - 2), " ]");
   ASSERT_EQ(QM3GetValueStr(kEditingMode, 3, text), 0);
   EXPECT_STREQ(text, "");
+  // File names are the file system's UTF-8; the title shows them in
+  // Shift-JIS, with '?' for what Shift-JIS cannot spell.
+  SetCurrentFileName("/home/日本語/曲 🎵.mid");
+  ASSERT_EQ(QM3GetValueStr(kEditingMode, 1, text), 0);
+  EXPECT_NE(std::string(text).find(platform::Utf8ToSjis(" [ 曲 ?.mid ]")), std::string::npos)
+      << text;
+  EXPECT_EQ(std::string(text).find("日本語"), std::string::npos);
   // A very long file name is cut to the buffer, never inside a character.
-  SetCurrentFileName("/" + platform::Utf8ToSjis(std::string(300, 'a') + "曲"));
+  SetCurrentFileName("/" + std::string(300, 'a') + "曲");
   ASSERT_EQ(QM3GetValueStr(kEditingMode, 1, text), 0);
   EXPECT_LT(std::strlen(text), 256u);
 

@@ -9,6 +9,7 @@
 
 #include "corvane/module.h"
 #include "platform/audio_source.h"
+#include "platform/system_audio.h"
 #include "platform/usb_endpoint.h"
 #include "sound_module.h"
 
@@ -115,6 +116,7 @@ extern "C" int CorvaneModuleStart(const CorvaneModuleOptions* options) {
       fluid_settings_t* settings = m.synth().settings();
       if (settings != nullptr) {
         fluid_settings_setstr(settings, "audio.driver", "alsa");
+        platform::QuietSystemAudioMessages();  // no card is reported as a result
         g_live = new_fluid_audio_driver2(settings, LiveCallback, &m);
       }
       if (g_live == nullptr) {

@@ -28,7 +28,7 @@ bool Synth::Open(const std::string& sound_font) {
   if (sound_font.empty()) return true;
   // The synthesizer's own chatter (missing presets, driver notes) stays out
   // of the host's output; failures come back as results.
-  for (int level : {FLUID_WARN, FLUID_INFO, FLUID_DBG})
+  for (int level : {FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
     fluid_set_log_function(level, nullptr, nullptr);
   settings_ = new_fluid_settings();
   if (settings_ == nullptr) return false;

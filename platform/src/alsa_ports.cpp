@@ -1,6 +1,7 @@
 // ALSA sequencer ports: every other program's writable port is a MIDI
 // output here, every readable port a MIDI input. Without a sequencer device
-// there are simply no ALSA ports.
+// there are simply no ALSA ports. Also the library's diagnostics and the
+// question whether the system can play sound at all.
 #include <alsa/asoundlib.h>
 #include <poll.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 
 #include "builtin_ports.h"
 #include "platform/clock.h"
+#include "platform/system_audio.h"
 #include "platform/trace.h"
 
 namespace platform {
@@ -206,6 +208,18 @@ void Enumerate(unsigned need, std::map<std::pair<int, int>, std::shared_ptr<Port
 }
 
 }  // namespace
+
+void QuietSystemAudioMessages() {
+  snd_lib_error_set_handler(&QuietAlsaErrors);
+}
+
+bool SystemAudioAvailable() {
+  QuietSystemAudioMessages();
+  snd_pcm_t* pcm = nullptr;
+  if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0) return false;
+  snd_pcm_close(pcm);
+  return true;
+}
 
 void AppendAlsaOutPorts(std::vector<std::shared_ptr<OutPort>>& out) {
   Enumerate(SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE, Ports().outs, out);

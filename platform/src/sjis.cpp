@@ -8,6 +8,7 @@ namespace platform {
 namespace {
 
 std::string Convert(const char* to, const char* from, std::string_view in) {
+  const bool from_utf8 = std::string_view(from) == "UTF-8";
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
   std::string out;
@@ -19,9 +20,14 @@ std::string Convert(const char* to, const char* from, std::string_view in) {
   while (src_left > 0) {
     if (iconv(cd, &src, &src_left, &dst, &dst_left) == static_cast<size_t>(-1)) {
       if (errno == E2BIG) break;
-      // Skip one unconvertible byte and mark it.
+      // Skip one unconvertible character (all its bytes, when the input is
+      // UTF-8) and mark it with one '?'.
       ++src;
       --src_left;
+      while (from_utf8 && src_left > 0 && (static_cast<unsigned char>(*src) & 0xC0) == 0x80) {
+        ++src;
+        --src_left;
+      }
       if (dst_left == 0) break;
       *dst++ = '?';
       --dst_left;

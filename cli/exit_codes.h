@@ -1,0 +1,10 @@
+// The exit status of every sonavex-cli command.
+#pragma once
+
+namespace sonavex::cli {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;  // the work failed: the middleware refused, a file, a device
+constexpr int kExitUsage = 2;    // bad usage: an argument was refused before any work
+
+}  // namespace sonavex::cli

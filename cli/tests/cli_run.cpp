@@ -1,0 +1,85 @@
+#include "cli_run.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+namespace sonavex::cli::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+fs::path UniqueFile() {
+  std::string name = (fs::temp_directory_path() / "sonavex-cli-run-XXXXXX").string();
+  const int fd = ::mkstemp(name.data());
+  if (fd >= 0) ::close(fd);
+  return name;
+}
+
+}  // namespace
+
+CliResult RunCli(const std::vector<std::string>& args, const fs::path& cwd,
+                 const std::vector<std::string>& env) {
+  // Captured outside the working folder, which tests inspect.
+  const fs::path out = UniqueFile();
+  const fs::path err = UniqueFile();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::chdir(cwd.c_str()) != 0) ::_exit(127);
+    for (const std::string& e : env) {
+      const size_t eq = e.find('=');
+      if (eq == e.size() - 1) {
+        ::unsetenv(e.substr(0, eq).c_str());
+      } else {
+        ::setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+      }
+    }
+    if (!std::freopen(out.c_str(), "w", stdout) || !std::freopen(err.c_str(), "w", stderr)) {
+      ::_exit(127);
+    }
+    std::vector<char*> argv;
+    std::string program = SONAVEX_CLI;
+    argv.push_back(program.data());
+    std::vector<std::string> copy = args;
+    for (std::string& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+  }
+  CliResult r;
+  int status = 0;
+  if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+    r.status = WEXITSTATUS(status);
+  }
+  r.out = Slurp(out);
+  r.err = Slurp(err);
+  fs::remove(out);
+  fs::remove(err);
+  return r;
+}
+
+ScratchFolder::ScratchFolder(const std::string& tag)
+    : path_(fs::temp_directory_path() / ("sonavex-cli-" + tag + "-" + std::to_string(::getpid()))) {
+  fs::remove_all(path_);
+  fs::create_directories(path_);
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+bool ContentBuilt() {
+  return fs::exists(fs::path(SONAVEX_CLI).parent_path() / "QM3RHY.toc");
+}
+
+}  // namespace sonavex::cli::test

@@ -1,0 +1,36 @@
+// Runs sonavex-cli as a user would: its own process, a working folder, the
+// arguments as exact bytes, stdout and stderr captured apart.
+#pragma once
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace sonavex::cli::test {
+
+struct CliResult {
+  int status = -1;  // the exit status; -1 when it did not exit normally
+  std::string out;
+  std::string err;
+};
+
+// `env` entries ("NAME=value") are set on top of the inherited environment;
+// "NAME=" with nothing after it removes the variable.
+CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+                 const std::vector<std::string>& env = {});
+
+// A fresh folder under the temporary folder, removed on destruction.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const std::string& tag);
+  ~ScratchFolder();
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// True when the content library was built beside the program.
+bool ContentBuilt();
+
+}  // namespace sonavex::cli::test
