@@ -11,8 +11,8 @@
 
 #include "commands.h"
 #include "core/control_ids.h"
+#include "output_check.h"
 #include "perform_script.h"
-#include "platform/sjis.h"
 #include "qm3middle.h"
 
 namespace sonavex::cli {
@@ -229,6 +229,7 @@ int RunPerform(const PerformOptions& o) {
                  "error: perform needs --script FILE, or a terminal to press the buttons on\n");
     return 2;
   }
+  if (!o.out.empty() && !CheckOutputFile("--out", o.out)) return kExitUsage;
   if (o.tempo != 0 && (o.tempo < 40 || o.tempo > 300)) {
     std::fprintf(stderr, "error: --tempo must be 40..300 beats per minute\n");
     return 2;
@@ -264,8 +265,7 @@ int RunPerform(const PerformOptions& o) {
   s.SetProcess(kProcChangeWindow, 0x4205, 0);
   PrintSongTable(s);
   if (!o.out.empty()) {
-    const std::string path = platform::Utf8ToSjis(o.out);
-    if (int rc = s.SetProcess(kProcSaveAsFile, 0, reinterpret_cast<long>(path.c_str())); rc != 0) {
+    if (int rc = s.FileProcess(kProcSaveAsFile, o.out); rc != 0) {
       return Report(s, rc, "save " + o.out);
     }
     std::printf("wrote %s\n", o.out.c_str());
