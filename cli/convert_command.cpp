@@ -59,7 +59,11 @@ int RunConvert(const ConvertOptions& o) {
       (!o.wav.empty() && !CheckOutputFile("--wav", o.wav))) {
     return kExitUsage;
   }
-  HostSession s(SessionOptions{});
+  // An SMF alone is what the module plays, not how it sounds: no SoundFont
+  // is loaded and nothing is synthesized.
+  SessionOptions so;
+  so.module_sound = !o.wav.empty();
+  HostSession s(so);
   if (int rc = s.Open(); rc != 0) return Report(s, rc, "start");
   if (int rc = s.FileProcess(kProcOpenFile, o.song); rc != 0) {
     return Report(s, rc, "open " + o.song);

@@ -1,0 +1,336 @@
+// Exports a video editor can rely on, end to end through the command line,
+// the middleware, the driver and the software sound module on the virtual
+// clock: the WAV fills the span to the sample and starts on the first beat,
+// the SMF fills the same span, ranges are slices of the whole song, and
+// spans or times that cannot be honoured are refused without touching files.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "midi/sequence_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+}
+
+int RunCli(const std::string& args) {
+  const std::string cmd = std::string(SONAVEX_CLI) + " " + args + " > /dev/null 2>&1";
+  const int status = std::system(cmd.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+struct Wav {
+  std::vector<int16_t> samples;  // interleaved stereo
+  size_t frames() const { return samples.size() / 2; }
+  int Peak(size_t from, size_t to) const {
+    int peak = 0;
+    for (size_t i = from * 2; i < to * 2 && i < samples.size(); ++i) {
+      peak = std::max(peak, std::abs(int{samples[i]}));
+    }
+    return peak;
+  }
+  // Where the first sound starts: the first frame louder than -60 dBFS,
+  // taken back over its rise to the end of the last stretch of silence (four
+  // frames within one step of zero: what the last click leaves is no more).
+  size_t Onset() const {
+    size_t loud = 0;
+    while (loud < frames() && Peak(loud, loud + 1) <= 32) ++loud;
+    size_t quiet_run = 0;
+    size_t onset = 0;
+    for (size_t f = 0; f < loud; ++f) {
+      quiet_run = Peak(f, f + 1) <= 1 ? quiet_run + 1 : 0;
+      if (quiet_run >= 4) onset = f + 1;
+    }
+    return onset;
+  }
+};
+
+Wav ReadWav(const fs::path& p) {
+  const auto b = ReadFile(p);
+  Wav w;
+  if (b.size() < 46) return w;
+  const uint32_t size = b[42] | (b[43] << 8) | (b[44] << 16) | (uint32_t{b[45]} << 24);
+  if (b.size() != size + 46u) return w;
+  w.samples.resize(size / 2);
+  for (size_t i = 0; i < w.samples.size(); ++i) {
+    w.samples[i] = static_cast<int16_t>(b[46 + 2 * i] | (b[47 + 2 * i] << 8));
+  }
+  return w;
+}
+
+struct Note {
+  uint32_t tick;
+  int channel;
+  int key;
+  bool operator<(const Note& o) const {
+    return std::tie(tick, channel, key) < std::tie(o.tick, o.channel, o.key);
+  }
+  bool operator==(const Note& o) const { return !(*this < o) && !(o < *this); }
+};
+
+struct Smf {
+  bool valid = false;
+  uint32_t end_tick = 0;
+  uint32_t usec_per_quarter = 500000;
+  std::vector<Note> notes;  // note-ons in time order
+  int zero_length = 0;      // notes ended at the tick they began
+  int doubled = 0;          // note-ons of a key already sounding
+};
+
+Smf ReadSmf(const fs::path& p) {
+  Smf s;
+  const auto bytes = ReadFile(p);
+  qm3::midi::SequenceFile file;
+  if (file.Parse(bytes.data(), bytes.size()) != 0) return s;
+  s.valid = true;
+  s.end_tick = file.length_ticks();
+  if (!file.tempo_map().empty()) s.usec_per_quarter = file.tempo_map().front().usec_per_quarter;
+  std::map<int, uint32_t> sounding;  // channel * 128 + key -> tick of its note-on
+  qm3::midi::SeqEvent e;
+  while (file.Next(&e) == qm3::midi::ReadResult::kEvent) {
+    const int kind = e.status & 0xF0;
+    const int key = (e.status & 0x0F) * 128 + e.data1;
+    if (kind == 0x90 && e.data2 > 0) {
+      s.notes.push_back({e.tick, e.status & 0x0F, e.data1});
+      s.doubled += sounding.count(key) != 0;
+      sounding[key] = e.tick;
+    } else if (kind == 0x80 || kind == 0x90) {
+      auto it = sounding.find(key);
+      if (it != sounding.end()) {
+        s.zero_length += it->second == e.tick;
+        sounding.erase(it);
+      }
+    }
+  }
+  return s;
+}
+
+class ExportFit : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!fs::exists(fs::path(SONAVEX_CLI).parent_path() / "QM3RHY.toc")) {
+      GTEST_SKIP() << "no content library beside " << SONAVEX_CLI;
+    }
+    dir_ = fs::temp_directory_path() / ("sonavex-fit-" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+    // Named locks of this test's own, so other programs on the machine
+    // never hold the module's ports.
+    const fs::path runtime = dir_ / "run";
+    fs::create_directories(runtime);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+  }
+  void TearDown() override {
+    if (!dir_.empty()) fs::remove_all(dir_);
+  }
+  std::string P(const std::string& name) const { return (dir_ / name).string(); }
+  fs::path dir_;
+};
+
+struct FitCase {
+  const char* rhythm;
+  const char* fps;
+  double seconds;
+};
+
+// Six rhythms (slow and fast, 3/4 and 4/4, swing and straight) at every
+// frame rate, each with a short, a typical or a long span.
+std::vector<FitCase> FitCases() {
+  const char* rhythms[] = {"Pop 8 Beat",  "Big Band",       "Jazz Waltz",
+                           "Story Piano", "Viennese Waltz", "Ambient Pad"};
+  const char* rates[] = {"24", "25", "29.97", "30"};
+  const double spans[] = {9.0, 21.5, 47.0};
+  std::vector<FitCase> cases;
+  int n = 0;
+  for (const char* r : rhythms) {
+    for (const char* f : rates) cases.push_back({r, f, spans[n++ % 3]});
+  }
+  return cases;
+}
+
+TEST_F(ExportFit, WavAndSmfFillTheSpanFromTheFirstBeat) {
+  std::printf("%-16s %6s %8s %12s %12s %12s %8s\n", "rhythm", "fps", "span s", "SMF s", "WAV s",
+              "error fr.", "onset ms");
+  for (const FitCase& c : FitCases()) {
+    SCOPED_TRACE(std::string(c.rhythm) + " at " + c.fps + " fps, " + std::to_string(c.seconds) +
+                 " s");
+    const double fps = std::stod(c.fps);
+    const long span_frames = std::lround(c.seconds * fps);  // as --duration gives it
+    const double span_s = span_frames / fps;
+    ASSERT_EQ(RunCli("compose --rhythm \"" + std::string(c.rhythm) + "\" --fps " + c.fps +
+                     " --duration " + std::to_string(c.seconds) + " -o " + P("fit.bgm")),
+              0);
+    ASSERT_EQ(RunCli("convert " + P("fit.bgm") + " --fps " + c.fps + " --smf " + P("fit.mid") +
+                     " --wav " + P("fit.wav")),
+              0);
+    const Smf smf = ReadSmf(P("fit.mid"));
+    const Wav wav = ReadWav(P("fit.wav"));
+    ASSERT_TRUE(smf.valid);
+    ASSERT_FALSE(smf.notes.empty());
+    ASSERT_GT(wav.frames(), 0u);
+
+    // Lengths: the WAV to the sample, the SMF (after its lead-in measure)
+    // within a sample too.
+    const double tick_s = smf.usec_per_quarter / 96.0 / 1e6;
+    const double smf_s = (smf.end_tick - 384) * tick_s;
+    EXPECT_EQ(wav.frames(), static_cast<size_t>(std::llround(span_s * 44100)));
+    EXPECT_NEAR(smf_s, span_s, tick_s / 2);
+
+    // The first frame is the first beat: the first sound starts where the
+    // SMF's first note is, within the module's half block (0.73 ms) and the
+    // first rise of a low drum or bass out of the last click's residue.
+    const double note_ms = (double(smf.notes.front().tick) - 384) * tick_s * 1000;
+    const double onset_ms = wav.Onset() / 44.1;
+    EXPECT_NEAR(onset_ms, note_ms, 1.5);
+    EXPECT_LE(wav.Peak(0, 1), 64) << "the file starts in silence";
+
+    // The end: the last 5 ms fade to silence.
+    const size_t n = wav.frames();
+    EXPECT_LE(wav.Peak(n - 220, n), wav.Peak(n - 441, n - 220) / 2 + 2);
+    EXPECT_LE(wav.Peak(n - 1, n), 1);
+
+    EXPECT_EQ(smf.zero_length, 0);
+    EXPECT_EQ(smf.doubled, 0);
+    std::printf("%-16s %6s %8.3f %12.6f %12.6f %12.3f %8.3f\n", c.rhythm, c.fps, span_s, smf_s,
+                n / 44100.0, (n / 44100.0 - span_s) * fps, onset_ms - note_ms);
+  }
+}
+
+TEST_F(ExportFit, RangesAreSlicesOfTheWholeSong) {
+  ASSERT_EQ(RunCli("compose --rhythm \"Pop 16 Beat\" --duration 30 -o " + P("s.bgm")), 0);
+  ASSERT_EQ(
+      RunCli("convert " + P("s.bgm") + " --smf " + P("whole.mid") + " --wav " + P("whole.wav")), 0);
+  ASSERT_EQ(RunCli("convert " + P("s.bgm") + " --range 0:00:08:00 0:00:20:00 --smf " +
+                   P("part.mid") + " --wav " + P("part.wav")),
+            0);
+  // An SMF alone runs the module without its sounds: the same bytes.
+  ASSERT_EQ(RunCli("convert " + P("s.bgm") + " --smf " + P("alone.mid")), 0);
+  EXPECT_EQ(ReadFile(P("alone.mid")), ReadFile(P("whole.mid")));
+
+  const Smf whole = ReadSmf(P("whole.mid"));
+  const Smf part = ReadSmf(P("part.mid"));
+  ASSERT_TRUE(whole.valid);
+  ASSERT_TRUE(part.valid) << "a strict reader takes the range file";
+  const double tick_s = whole.usec_per_quarter / 96.0 / 1e6;
+
+  // The SMF: every note of the whole song between the times, one measure of
+  // lead-in ahead, on the same channels.
+  const uint32_t from = static_cast<uint32_t>(std::lround(8.0 / tick_s));
+  const uint32_t to = static_cast<uint32_t>(std::lround(20.0 / tick_s));
+  std::vector<Note> expected;
+  for (const Note& n : whole.notes) {
+    if (n.tick >= from + 384 && n.tick < to + 384)
+      expected.push_back({n.tick - from, n.channel, n.key});
+  }
+  std::vector<Note> got = part.notes;
+  std::sort(expected.begin(), expected.end());
+  std::sort(got.begin(), got.end());
+  ASSERT_GT(expected.size(), 20u);
+  EXPECT_EQ(got, expected);
+  std::set<int> channels;
+  for (const Note& n : got) channels.insert(n.channel);
+  EXPECT_GE(channels.size(), 4u) << "melody, drums and accompaniment";
+
+  // The WAV: the whole song's sound from 8 s on, 12 s long. Two plays put
+  // their notes on the module's 64-frame blocks with their own phase, so
+  // the samples may differ by a block's shift: the loudness, 10 ms by 10 ms,
+  // is the same.
+  const Wav w = ReadWav(P("whole.wav"));
+  const Wav r = ReadWav(P("part.wav"));
+  ASSERT_GT(r.frames(), 441u);
+  EXPECT_NEAR(double(r.frames()), 12.0 * 44100, 0.02 * 44100);
+  const size_t at = static_cast<size_t>(std::llround(from * tick_s * 44100));
+  ASSERT_LE(at + r.frames(), w.frames());
+  double sum = 0, difference = 0;
+  for (size_t f = 0; f + 441 <= r.frames() - 441; f += 441) {
+    const double a = r.Peak(f, f + 441), b = w.Peak(at + f, at + f + 441);
+    sum += b;
+    difference += std::abs(a - b);
+  }
+  ASSERT_GT(sum, 0);
+  EXPECT_LT(difference / sum, 0.05);
+}
+
+TEST_F(ExportFit, SpansThatCannotBeMadeAreRefusedAndWriteNothing) {
+  const std::string out = P("refused.bgm");
+  {
+    std::ofstream keep(out);
+    keep << "earlier";
+  }
+  for (const std::string args :
+       {"--duration 0", "--duration 1", "--duration 36000", "--duration 7200",
+        "--rhythm \"Big Band\" --fps 24 --end 00:30:00:00",
+        "--rhythm \"Pop 8 Beat\" --intro none --ending none --duration 3",
+        "--intro 2 --ending 2 --duration 6"}) {
+    SCOPED_TRACE(args);
+    EXPECT_NE(RunCli("compose " + args + " -o " + out), 0);
+    EXPECT_EQ(ReadFile(out).size(), 7u) << "the earlier file stays";
+  }
+  // A default section that does not fit gives way; the song is made.
+  EXPECT_EQ(RunCli("compose --rhythm \"Viennese Waltz\" --duration 3 -o " + P("short.bgm")), 0);
+}
+
+TEST_F(ExportFit, TimesAreReadStrictly) {
+  const std::string out = P("t.bgm");
+  for (const std::string args :
+       {"--start xx --duration 10", "--end 00:00:10:45", "--end 1:2:3:4:5",
+        "--end 0:00:10:", "--fps 24 --end 0:00:10:24", "--fps 29.97 --end '0;01;00;00'",
+        "--time-format feet35 --end 10+16", "--time-format frames --end 12a"}) {
+    SCOPED_TRACE(args);
+    EXPECT_EQ(RunCli("compose " + args + " -o " + out), 2);
+    EXPECT_FALSE(fs::exists(out));
+  }
+  for (const std::string args :
+       {"--end 0:00:10:29", "--fps 29.97 --end '0;01;00;02'", "--time-format feet35 --end 20+15",
+        "--time-format frames --end 300"}) {
+    SCOPED_TRACE(args);
+    EXPECT_EQ(RunCli("compose " + args + " -o " + out), 0);
+  }
+}
+
+TEST_F(ExportFit, BadRangesAndFoldersAreRefusedBeforeAnyWork) {
+  ASSERT_EQ(RunCli("compose --duration 20 -o " + P("s.bgm")), 0);
+  const std::string wav = P("keep.wav");
+  {
+    std::ofstream keep(wav);
+    keep << "earlier";
+  }
+  for (const std::string range : {"0:00:10:00 0:00:05:00", "0:00:10:00 0:00:30:00",
+                                  "0:00:25:00 0:00:26:00", "0:00:05:00 xx"}) {
+    SCOPED_TRACE(range);
+    EXPECT_NE(RunCli("convert " + P("s.bgm") + " --range " + range + " --wav " + wav), 0);
+    EXPECT_EQ(ReadFile(wav).size(), 7u);
+  }
+  const fs::path locked = dir_ / "locked";
+  fs::create_directories(locked);
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+  if (::access(locked.c_str(), W_OK) != 0) {  // not when the tests run with every right
+    EXPECT_NE(RunCli("convert " + P("s.bgm") + " --wav " + (locked / "x.wav").string()), 0);
+    EXPECT_NE(RunCli("convert " + P("s.bgm") + " --smf " + (locked / "x.mid").string()), 0);
+  }
+  EXPECT_NE(RunCli("convert " + P("s.bgm") + " --wav " + P("missing/x.wav")), 0);
+  EXPECT_NE(RunCli("convert " + P("s.bgm") + " --smf " + P("missing/x.mid")), 0);
+  EXPECT_FALSE(fs::exists(dir_ / "missing"));
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    EXPECT_EQ(entry.path().filename().string().find(".part"), std::string::npos);
+  }
+  fs::permissions(locked, fs::perms::owner_all);
+}
+
+}  // namespace
