@@ -5,6 +5,7 @@
 // Thread rules: host thread. The live run's device thread only posts
 // notifications; the lamps, the song length and the end time reach the value
 // table here, when the host reads them.
+#include <algorithm>
 #include <memory>
 
 #include "core/catalog.h"
@@ -62,6 +63,11 @@ LiveRhythm CurrentLiveRhythm() {
   }
   r.transpose = CurrentRhythmTranspose();
   r.tempo_bpm = static_cast<int>(ReadValue(kTempo) * 0.0001 + 0.5);
+  // A recording must fit the song length's range as a song.
+  int32_t lo = 0, hi = 0;
+  if (ReadRange(kSongLength, &lo, &hi)) {
+    r.max_measures = std::min<int>(kMaxRunMeasures, hi / (r.beats * 96));
+  }
   return r;
 }
 

@@ -58,7 +58,7 @@ void LiveRun::Reset() {
   previous_ = pending_ = kSectionNone;
   variation_ = 1;
   recorded_->count = 0;
-  recording_ = false;
+  recording_.store(false);
   lamps_.store(0);
   played_ticks_.store(0);
   fade_clocks_.store(0);
@@ -115,6 +115,7 @@ int LiveRun::Start(const Ports& ports, const LiveRhythm& rhythm) {
   if (active_) return 0;
   rhythm_ = rhythm;
   rhythm_.beats = std::max(1, rhythm_.beats);
+  rhythm_.max_measures = std::clamp(rhythm_.max_measures, 1, kMaxRunMeasures);
   n_ = 0;
   if (int rc = OpenPorts(ports); rc != 0) return rc;
   active_ = true;
@@ -247,6 +248,14 @@ void LiveRun::SetPending(Request request, int k) {
   }
 }
 
+void LiveRun::SetRecording(bool on) {
+  if (on && active_ && !recording_.load()) {
+    SetPending(Request::kRecordFromNextMeasure, 0);
+    return;
+  }
+  recording_.store(on);
+}
+
 void LiveRun::RequestIntro(int k) {
   SetPending(Request::kIntro, std::clamp(k, 0, 3));
 }
@@ -293,7 +302,7 @@ void LiveRun::OnClock() {
       EndFromDevice(LiveEnd::kAtBarLine);
       return;
     }
-    if (measure + 1 >= static_cast<uint64_t>(kMaxRunMeasures)) {
+    if (measure + 1 >= static_cast<uint64_t>(rhythm_.max_measures)) {
       EndFromDevice(LiveEnd::kMeasureLimit);
       return;
     }
@@ -352,7 +361,7 @@ void LiveRun::OnClock() {
   if (r == 0) {
     // A finished run plays nothing: its measures are not part of the song.
     LiveRecording& rec = *recorded_;
-    if (recording_ && current_.load() != kSectionFinished && rec.count < kMaxRunMeasures) {
+    if (recording_ && current_.load() != kSectionFinished && rec.count < rhythm_.max_measures) {
       rec.sections[rec.count] = static_cast<uint8_t>(current_.load());
       rec.variations[rec.count] = static_cast<uint8_t>(variation_);
       ++rec.count;
@@ -421,6 +430,10 @@ void LiveRun::Apply(const Pending& p, int r) {
       return;
     case Request::kStopAtBar:
       stop_at_bar_ = true;
+      return;
+    case Request::kRecordFromNextMeasure:
+      recorded_->count = 0;
+      recording_.store(true);
       return;
     case Request::kVolume: {
       const ParameterMessage volume = MakeMainVolume(static_cast<uint8_t>(p.value));

@@ -54,6 +54,9 @@ struct LiveRhythm {
   std::array<uint8_t, 6> part_volumes{120, 118, 118, 113, 113, 113};
   std::array<int, 4> intro_measures{1, 1, 1, 1};
   std::array<int, 4> ending_measures{1, 1, 1, 1};
+  // The run ends itself after this many measures (at most kMaxRunMeasures;
+  // fewer when the song length could not hold them in a wide meter).
+  int max_measures = kMaxRunMeasures;
 };
 
 // One entry per recorded measure: the section and the variation index.
@@ -121,14 +124,15 @@ class LiveRun {
   // The main volume parameter message, sent on the run's port.
   void SendMainVolume(uint8_t volume);
 
-  bool recording() const { return recording_; }
-  void SetRecording(bool on) { recording_ = on; }
+  bool recording() const { return recording_.load(); }
+  // Switched on during a run, the recording starts again from the measure
+  // that comes next; switched off, it keeps what it has.
+  void SetRecording(bool on);
   // Valid while no run is active.
   const LiveRecording& recorded() const { return *recorded_; }
   void ClearRecorded() { recorded_->count = 0; }
   // Length in clocks of the fade-out the last run performed; 0 when none.
   int fade_clocks() const { return fade_clocks_.load(); }
-  int pending_section() const { return pending_; }
 
   // Lamp bits: bit i is the lamp 0x040B + 2 i.
   uint32_t lamps() const { return lamps_.load(); }
@@ -140,7 +144,16 @@ class LiveRun {
   void SetObserver(const LiveObserver& observer) { observer_ = observer; }
 
  private:
-  enum class Request : uint8_t { kIntro, kEnding, kVariation, kFill, kFade, kStopAtBar, kVolume };
+  enum class Request : uint8_t {
+    kIntro,
+    kEnding,
+    kVariation,
+    kFill,
+    kFade,
+    kStopAtBar,
+    kVolume,
+    kRecordFromNextMeasure,
+  };
   struct Pending {
     Request request;
     int value;
@@ -179,7 +192,7 @@ class LiveRun {
   platform::MIDIHDR long_header_{};
 
   bool active_ = false;
-  bool recording_ = false;
+  std::atomic<bool> recording_{false};
   std::atomic<bool> stopping_{false};
   std::atomic<int> in_handler_{0};
   std::atomic<LiveEnd> end_{LiveEnd::kNone};

@@ -269,6 +269,23 @@ TEST_F(LiveRunTest, ButtonsNeedTheModulesPortAndStartARunWhenNoneIsOn) {
   EXPECT_EQ(SectionsEntered(), (Entered{{0, 10}, {83, 12}, {0, 3}}));
 }
 
+TEST_F(LiveRunTest, RecordingSwitchedOnDuringARunStartsAtTheNextMeasure) {
+  ASSERT_EQ(QM3SetValue(kRecordButton, 0, 1, 0), 0);
+  ASSERT_EQ(Press(VariationButton(1)), 0);
+  ClockTo(2 * kM);
+  ASSERT_EQ(QM3SetValue(kStop, 0, 0, 0), 0);
+  ASSERT_EQ(Recording().size(), 2u);
+  // A second run, recording only from its second measure on: the first
+  // run's measures are not carried over.
+  clocks_ = 0;
+  ASSERT_EQ(Press(VariationButton(3)), 0);
+  ClockTo(kM + 10);
+  ASSERT_EQ(QM3SetValue(kRecordButton, 0, 1, 0), 0);
+  ClockTo(3 * kM);
+  ASSERT_EQ(QM3SetValue(kStop, 0, 0, 0), 0);
+  EXPECT_EQ(Recording(), (std::vector<std::pair<int, int>>{{13, 2}}));
+}
+
 TEST_F(LiveRunTest, LeavingTheWindowStopsTheRunAndOkMadeTheSong) {
   ASSERT_EQ(QM3SetValue(kRecordButton, 0, 1, 0), 0);
   ASSERT_EQ(Press(VariationButton(1)), 0);
