@@ -3,15 +3,13 @@
 #include <utility>
 
 #include "commands.h"
-#include "core/control_ids.h"
 #include "output_check.h"
 #include "progress.h"
+#include "qm3middle_ids.h"
 #include "time_text.h"
 
 namespace sonavex::cli {
 namespace {
-
-using namespace qm3;
 
 // Starts conversion process `number` and follows its progress to 100.
 int Convert(HostSession& s, int number, long flags, const std::string& out, const char* what,
@@ -20,13 +18,13 @@ int Convert(HostSession& s, int number, long flags, const std::string& out, cons
     return Report(s, rc, std::string("convert to ") + what);
   }
   // The song plays in full; allow its length plus a margin on the clock.
-  const long seconds = s.Get(kSongLength) / 96 + 120;
+  const long seconds = s.Get(QM3_ID_SONG_LENGTH) / 96 + 120;
   Progress progress(what, StyleFor(quiet, stderr));
   for (long waited = 0; waited < seconds * 1000; waited += 500) {
     s.Wait(500);
     s.Drain();
     int rc = 0;
-    const long percent = s.Get(kConvertProgress, &rc);
+    const long percent = s.Get(QM3_ID_CONVERT_PROGRESS, &rc);
     progress.Update(percent);
     if (rc != 0) {
       progress.Finish();
@@ -42,7 +40,7 @@ int Convert(HostSession& s, int number, long flags, const std::string& out, cons
       return 0;
     }
   }
-  s.Set(kConvertCancel, 1);
+  s.Set(QM3_ID_CONVERT_CANCEL, 1);
   progress.Finish();
   std::fprintf(stderr, "error: the conversion to %s did not finish\n", what);
   return 1;
@@ -65,10 +63,10 @@ int RunConvert(const ConvertOptions& o) {
   so.module_sound = !o.wav.empty();
   HostSession s(so);
   if (int rc = s.Open(); rc != 0) return Report(s, rc, "start");
-  if (int rc = s.FileProcess(kProcOpenFile, o.song); rc != 0) {
+  if (int rc = s.FileProcess(QM3_PROC_OPEN_FILE, o.song); rc != 0) {
     return Report(s, rc, "open " + o.song);
   }
-  s.SetProcess(kProcChangeWindow, 0x4205, 0);
+  s.SetProcess(QM3_PROC_CHANGE_WINDOW, QM3_ID_SCREEN(QM3_SCREEN_SONG_EDIT), 0);
   const bool range = !o.range_from.empty() || !o.range_to.empty();
   if (range) {
     if (!ApplyTimeOptions(s, o.time)) return 2;
@@ -76,13 +74,13 @@ int RunConvert(const ConvertOptions& o) {
     for (const auto& [text, value] :
          {std::pair{&o.range_from, &from}, std::pair{&o.range_to, &to}}) {
       const std::string reason = CheckTimeText(*text, o.time);
-      if (!reason.empty() || s.Parse(kStartTime, *text, value) != 0) {
+      if (!reason.empty() || s.Parse(QM3_ID_START_TIME, *text, value) != 0) {
         std::fprintf(stderr, "error: --range: \"%s\" is %s\n", text->c_str(),
                      reason.empty() ? "not a time" : reason.c_str());
         return 2;
       }
     }
-    const long song_start = s.Get(kStartTime), song_end = s.Get(kEndTime);
+    const long song_start = s.Get(QM3_ID_START_TIME), song_end = s.Get(QM3_ID_END_TIME);
     if (to <= from) {
       std::fprintf(stderr, "error: --range: the end %s must lie after the start %s\n",
                    o.range_to.c_str(), o.range_from.c_str());
@@ -90,27 +88,28 @@ int RunConvert(const ConvertOptions& o) {
     }
     if (from < song_start || to > song_end) {
       std::fprintf(stderr, "error: --range: the song plays from %s to %s; give a range inside it\n",
-                   s.Show(kStartTime, song_start).c_str(), s.Show(kStartTime, song_end).c_str());
+                   s.Show(QM3_ID_START_TIME, song_start).c_str(),
+                   s.Show(QM3_ID_START_TIME, song_end).c_str());
       return 2;
     }
     long a = from, b = 0, c = to, d = 0;
-    s.Process(kProcTimeToTick, &a, &b);
-    s.Process(kProcTimeToTick, &c, &d);
-    if (int rc = s.SetProcess(kProcPointerPos, b, d); rc != 0) return Report(s, rc, "--range");
+    s.Process(QM3_PROC_TIME_TO_TICK, &a, &b);
+    s.Process(QM3_PROC_TIME_TO_TICK, &c, &d);
+    if (int rc = s.SetProcess(QM3_PROC_POINTER_POS, b, d); rc != 0) return Report(s, rc, "--range");
     long x = 0, y = 0;
-    s.Process(kProcPointerPos, &x, &y);  // the range handshake
-    s.Process(kProcPointerPos, &x, &y);
+    s.Process(QM3_PROC_POINTER_POS, &x, &y);  // the range handshake
+    s.Process(QM3_PROC_POINTER_POS, &x, &y);
   }
   if (!o.smf.empty()) {
-    if (int rc = Convert(s, range ? kProcConvertSMFPart : kProcConvertSMFAll, 0, o.smf, "SMF",
-                         o.quiet)) {
+    if (int rc = Convert(s, range ? QM3_PROC_CONVERT_SMF_PART : QM3_PROC_CONVERT_SMF_ALL, 0, o.smf,
+                         "SMF", o.quiet)) {
       return rc;
     }
   }
   if (!o.wav.empty()) {
-    const long flags = o.keep_tail ? kWavKeepReleaseTail : 0;
-    if (int rc = Convert(s, range ? kProcConvertWAVPart : kProcConvertWAVAll, flags, o.wav, "WAV",
-                         o.quiet)) {
+    const long flags = o.keep_tail ? QM3_WAV_KEEP_RELEASE_TAIL : 0;
+    if (int rc = Convert(s, range ? QM3_PROC_CONVERT_WAV_PART : QM3_PROC_CONVERT_WAV_ALL, flags,
+                         o.wav, "WAV", o.quiet)) {
       return rc;
     }
   }

@@ -1,5 +1,6 @@
 #include "host_session.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <climits>
@@ -12,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/sjis.h"
 #include "qm3middle.h"
+#include "qm3middle_ids.h"
 
 namespace sonavex::cli {
 namespace {
@@ -49,7 +51,7 @@ HostSession::HostSession(const SessionOptions& options) : options_(options) {
 HostSession::~HostSession() {
   if (window_ != 0) {
     long a = 0, b = 0;
-    QM3SetValue(0x8000 + 18, 0, a, b);  // End
+    QM3SetValue(QM3_ID_PROCESS(QM3_PROC_END), 0, a, b);
     platform::DestroyHostWindow(window_);
   }
   if (module_started_) CorvaneModuleStop();
@@ -85,9 +87,9 @@ int HostSession::Open() {
   int rc = 0;
   for (int call = 0; call < 5; ++call) {
     rc = QM3MiddleInit(window_, static_cast<long>(message_));
-    if (call == 0) module_found_ = rc != 9;
+    if (call == 0) module_found_ = rc != QM3_RC_MODULE_NOT_FOUND;
     if (rc == 0) break;
-    if (rc != 9 && rc != 10) return rc;
+    if (rc != QM3_RC_MODULE_NOT_FOUND && rc != QM3_RC_MODULE_NOT_FOUND_CONTINUE) return rc;
   }
   Drain();
   return rc;
@@ -105,11 +107,11 @@ long HostSession::Get(long id, int* rc) {
 }
 
 int HostSession::Process(int number, long* a, long* b) {
-  return QM3GetValue(0x8000 + number, 0, a, b);
+  return QM3GetValue(QM3_ID_PROCESS(number), 0, a, b);
 }
 
 int HostSession::SetProcess(int number, long a, long b) {
-  return QM3SetValue(0x8000 + number, 0, a, b);
+  return QM3SetValue(QM3_ID_PROCESS(number), 0, a, b);
 }
 
 int HostSession::FileProcess(int number, const std::string& path, long a) {
@@ -130,7 +132,7 @@ std::string HostSession::Show(long id, long value) {
 std::string HostSession::CodeText(int rc) {
   std::string middleware;
   long a = 0, b = 0;
-  if (Process(24, &a, &b) == 0 && a != 0) {
+  if (Process(QM3_PROC_GET_RETURN_CODE_DATA, &a, &b) == 0 && a != 0) {
     const auto* table = reinterpret_cast<const QM3ReturnCodeTable*>(a);
     if (rc >= 0 && rc < table->nCount && table->aCode[rc].pszMessage != nullptr) {
       middleware = platform::SjisToUtf8(table->aCode[rc].pszMessage);
@@ -155,6 +157,20 @@ std::vector<long> HostSession::Drain() {
   platform::Msg m;
   while (platform::PeekMessage(window_, &m)) ids.push_back(m.wParam);
   return ids;
+}
+
+std::vector<long> HostSession::WaitAndDrain(unsigned ms) {
+  if (options_.virtual_clock) {
+    // poll() would not move virtual time; the window's clock wait does.
+    platform::Msg m;
+    if (!platform::GetMessage(window_, &m, ms)) return {};
+    std::vector<long> ids{m.wParam};
+    for (long id : Drain()) ids.push_back(id);
+    return ids;
+  }
+  pollfd ready{platform::HostWindowDescriptor(window_), POLLIN, 0};
+  if (poll(&ready, 1, static_cast<int>(ms)) <= 0) return {};
+  return Drain();
 }
 
 void HostSession::Wait(unsigned ms) {

@@ -46,6 +46,9 @@ class HostSession {
   std::string CodeText(int rc);
   // Removes the posted notifications; returns their identifiers.
   std::vector<long> Drain();
+  // Waits up to `ms` for the first notification (on the window's descriptor,
+  // or the virtual clock), then drains; empty on time-out.
+  std::vector<long> WaitAndDrain(unsigned ms);
   // Waits on the session's clock.
   void Wait(unsigned ms);
 

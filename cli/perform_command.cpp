@@ -10,15 +10,13 @@
 #include <sstream>
 
 #include "commands.h"
-#include "core/control_ids.h"
 #include "output_check.h"
 #include "perform_script.h"
 #include "qm3middle.h"
+#include "qm3middle_ids.h"
 
 namespace sonavex::cli {
 namespace {
-
-using namespace qm3;
 
 constexpr unsigned kScriptPollMs = 5;
 constexpr unsigned kLivePollMs = 20;
@@ -31,17 +29,18 @@ bool IsIntro(LiveButton b) {
 // and for stop the record switch, which ends the run at the bar line.
 int Press(HostSession& s, LiveButton b) {
   const int i = static_cast<int>(b);
-  if (IsIntro(b)) return s.Set(IntroButton(i + 1), 1);
-  if (b <= LiveButton::kMain4) return s.Set(VariationButton(i - 3), 1);
-  if (b <= LiveButton::kFill2) return s.Set(FillInButton(i - 7), 1);
-  if (b <= LiveButton::kEnding4) return s.Set(IntroButton(i - 9), 1);  // endings while running
-  if (b == LiveButton::kFade) return s.Set(kFadeOutButton, 1);
-  return s.Set(kRecordButton, 0);
+  if (IsIntro(b)) return s.Set(QM3_ID_INTRO_BUTTON(i + 1), 1);
+  if (b <= LiveButton::kMain4) return s.Set(QM3_ID_VARIATION_BUTTON(i - 3), 1);
+  if (b <= LiveButton::kFill2) return s.Set(QM3_ID_FILL_IN_BUTTON(i - 7), 1);
+  if (b <= LiveButton::kEnding4)
+    return s.Set(QM3_ID_INTRO_BUTTON(i - 9), 1);  // endings while running
+  if (b == LiveButton::kFade) return s.Set(QM3_ID_FADE_OUT_BUTTON, 1);
+  return s.Set(QM3_ID_RECORD_BUTTON, 0);
 }
 
 long MeasureTicks(HostSession& s) {
   long one = 1, ticks = 0;
-  s.Process(kProcMeas2Tick, &one, &ticks);
+  s.Process(QM3_PROC_MEAS2TICK, &one, &ticks);
   return ticks > 0 ? ticks : 384;
 }
 
@@ -53,14 +52,14 @@ struct RunView {
 
 RunView View(HostSession& s, long measure_ticks) {
   RunView v;
-  v.measure = s.Get(kSongLength) / measure_ticks + 1;
-  for (int i = 0; i < 10; ++i) v.lamps |= (s.Get(kFirstLamp + 2 * i) != 0 ? 1u : 0u) << i;
+  v.measure = s.Get(QM3_ID_SONG_LENGTH) / measure_ticks + 1;
+  for (int i = 0; i < 10; ++i) v.lamps |= (s.Get(QM3_ID_FIRST_LAMP + 2 * i) != 0 ? 1u : 0u) << i;
   return v;
 }
 
 void PrintRecording(HostSession& s) {
   long a = 0, b = 0;
-  if (s.Process(kProcGetLiveRecording, &a, &b) != 0 || a == 0) return;
+  if (s.Process(QM3_PROC_GET_LIVE_RECORDING, &a, &b) != 0 || a == 0) return;
   const auto* rec = reinterpret_cast<const QM3LiveRecording*>(a);
   for (int i = 0; i < rec->nCount; ++i) {
     std::printf("%d %d %d\n", i + 1, rec->pSections[i], rec->pVariations[i]);
@@ -69,7 +68,7 @@ void PrintRecording(HostSession& s) {
 
 int RecordedCount(HostSession& s) {
   long a = 0, b = 0;
-  if (s.Process(kProcGetLiveRecording, &a, &b) != 0 || a == 0) return 0;
+  if (s.Process(QM3_PROC_GET_LIVE_RECORDING, &a, &b) != 0 || a == 0) return 0;
   return reinterpret_cast<const QM3LiveRecording*>(a)->nCount;
 }
 
@@ -79,7 +78,7 @@ enum class RunEnd { kDone, kInputLost, kFailed };
 // Closes the run after the middleware asked for stop (the run ended by
 // itself, or its input went away).
 RunEnd CloseRun(HostSession& s) {
-  const int rc = s.Set(kStop, 0);
+  const int rc = s.Set(QM3_ID_STOP, 0);
   if (rc == 0) return RunEnd::kDone;
   std::fprintf(stderr,
                "error: the sound module's MIDI input went away during the run (%s); the %d "
@@ -90,7 +89,7 @@ RunEnd CloseRun(HostSession& s) {
 
 bool StopAsked(const std::vector<long>& ids) {
   for (long id : ids) {
-    if (id == kStop) return true;
+    if (id == QM3_ID_STOP) return true;
   }
   return false;
 }
@@ -105,7 +104,7 @@ RunEnd RunScript(HostSession& s, const std::vector<ScriptPress>& presses) {
         const ScriptPress& p = presses[next++];
         if (int rc = Press(s, p.button); rc != 0) {
           Report(s, rc, "line " + std::to_string(p.line) + " " + ButtonName(p.button));
-          s.Set(kStop, 0);
+          s.Set(QM3_ID_STOP, 0);
           return RunEnd::kFailed;
         }
       }
@@ -180,7 +179,7 @@ RunEnd RunKeys(HostSession& s) {
     } else if (key == ' ' && running) {
       rc = Press(s, LiveButton::kStop);
     } else if (key == 'q') {
-      s.Set(kStop, 0);
+      s.Set(QM3_ID_STOP, 0);
       std::fputc('\n', stderr);
       return RunEnd::kDone;
     } else {
@@ -242,7 +241,8 @@ int RunPerform(const PerformOptions& o) {
   so.module_sound = !scripted;
   HostSession s(so);
   if (int rc = s.Open(); rc != 0) return Report(s, rc, "start");
-  if (int rc = s.SetProcess(kProcChangeWindow, 0x4204, 0); rc != 0) {
+  if (int rc = s.SetProcess(QM3_PROC_CHANGE_WINDOW, QM3_ID_SCREEN(QM3_SCREEN_REAL_TIME), 0);
+      rc != 0) {
     return Report(s, rc, "real-time window");
   }
   SongOptions material;
@@ -250,8 +250,8 @@ int RunPerform(const PerformOptions& o) {
   material.melody = o.melody;
   material.mood = o.mood;
   if (int rc = ApplyMaterialOptions(s, material); rc != 0) return rc;
-  if (o.tempo != 0 && s.Set(kTempo, o.tempo) != 0) return Report(s, 1, "--tempo");
-  if (int rc = s.Set(kRecordButton, 1); rc != 0) return Report(s, rc, "record");
+  if (o.tempo != 0 && s.Set(QM3_ID_TEMPO, o.tempo) != 0) return Report(s, 1, "--tempo");
+  if (int rc = s.Set(QM3_ID_RECORD_BUTTON, 1); rc != 0) return Report(s, rc, "record");
   s.Drain();
 
   const RunEnd end = scripted ? RunScript(s, presses) : RunKeys(s);
@@ -261,11 +261,12 @@ int RunPerform(const PerformOptions& o) {
     std::fprintf(stderr, "error: nothing was recorded\n");
     return 1;
   }
-  if (int rc = s.Set(kRealTimeOk, 1); rc != 0) return Report(s, rc, "song from the recording");
-  s.SetProcess(kProcChangeWindow, 0x4205, 0);
+  if (int rc = s.Set(QM3_ID_REAL_TIME_OK, 1); rc != 0)
+    return Report(s, rc, "song from the recording");
+  s.SetProcess(QM3_PROC_CHANGE_WINDOW, QM3_ID_SCREEN(QM3_SCREEN_SONG_EDIT), 0);
   PrintSongTable(s);
   if (!o.out.empty()) {
-    if (int rc = s.FileProcess(kProcSaveAsFile, o.out); rc != 0) {
+    if (int rc = s.FileProcess(QM3_PROC_SAVE_AS_FILE, o.out); rc != 0) {
       return Report(s, rc, "save " + o.out);
     }
     std::printf("wrote %s\n", o.out.c_str());

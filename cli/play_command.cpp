@@ -2,31 +2,29 @@
 #include <filesystem>
 
 #include "commands.h"
-#include "core/control_ids.h"
 #include "platform/system_audio.h"
 #include "progress.h"
+#include "qm3middle_ids.h"
 
 namespace sonavex::cli {
 namespace {
-
-using namespace qm3;
 
 // The pointer as time code (or the chosen format) and measure:beat. Reading
 // the pointer display value afterwards acknowledges the position, so the
 // middleware posts the next one.
 std::string PointerText(HostSession& s, long* ticks) {
   long b = 0;
-  s.Process(kProcPointerPos, ticks, &b);
-  s.Get(kPointerTicks);
+  s.Process(QM3_PROC_POINTER_POS, ticks, &b);
+  s.Get(QM3_ID_POINTER_TICKS);
   long t = *ticks, frames = 0;
-  s.Process(kProcTickToTime, &t, &frames);
+  s.Process(QM3_PROC_TICK_TO_TIME, &t, &frames);
   long m = *ticks, measure = 0;
-  s.Process(kProcTick2Meas, &m, &measure);
+  s.Process(QM3_PROC_TICK2MEAS, &m, &measure);
   long i = *ticks, in_measure = 0;
-  s.Process(kProcTickInMeas, &i, &in_measure);
+  s.Process(QM3_PROC_TICK_IN_MEAS, &i, &in_measure);
   char text[64];
   std::snprintf(text, sizeof text, "%03ld:%ld", measure + 1, in_measure / 96 + 1);
-  return s.Show(kStartTime, frames) + "  " + text;
+  return s.Show(QM3_ID_START_TIME, frames) + "  " + text;
 }
 
 // True when `port` leads to the in-process software module while that module
@@ -67,38 +65,37 @@ int RunPlay(const PlayOptions& o) {
                         : ("the ports are 0 to " + std::to_string(ports.size() - 1)).c_str());
       return kExitUsage;
     }
-    if (s.Set(kMidiOutDevice, o.port) != 0) return Report(s, 13, "--port");
+    if (s.Set(QM3_ID_MIDI_OUT_DEVICE, o.port) != 0) return Report(s, 13, "--port");
   }
-  const long selected = s.Get(kMidiOutDevice);
+  const long selected = s.Get(QM3_ID_MIDI_OUT_DEVICE);
   const std::string port_name =
       selected >= 0 && selected < static_cast<long>(ports.size()) ? ports[selected] : "";
   if (o.port < 0 && !s.module_found()) return Report(s, 9, "play");
-  if (int rc = s.FileProcess(kProcOpenFile, o.file); rc != 0) {
+  if (int rc = s.FileProcess(QM3_PROC_OPEN_FILE, o.file); rc != 0) {
     return Report(s, rc, "open " + o.file);
   }
-  s.SetProcess(kProcChangeWindow, 0x4205, 0);
+  s.SetProcess(QM3_PROC_CHANGE_WINDOW, QM3_ID_SCREEN(QM3_SCREEN_SONG_EDIT), 0);
   if (SilentPort(s, port_name)) {
     std::fprintf(stderr,
                  "note: port %ld (%s) makes no sound here: the software sound module found no "
                  "sound card\n",
                  selected, port_name.c_str());
   }
-  if (int rc = s.Set(kPlay, 1); rc != 0) return Report(s, rc, "play");
-  const long length = s.Get(kSongLength);
+  if (int rc = s.Set(QM3_ID_PLAY, 1); rc != 0) return Report(s, rc, "play");
+  const long length = s.Get(QM3_ID_SONG_LENGTH);
   Progress position("play", StyleFor(o.quiet, stderr));
   for (;;) {
-    s.Wait(50);
     bool stopped = false;
-    for (long id : s.Drain()) {
-      if (id == 0x8003) {
+    for (long id : s.WaitAndDrain(50)) {
+      if (id == QM3_ID_PROCESS(QM3_PROC_POINTER_POS)) {
         long ticks = 0;
         const std::string text = PointerText(s, &ticks);
         position.Update(length > 0 ? ticks * 100 / length : 0, text);
       }
-      if (id == kStop) stopped = true;
+      if (id == QM3_ID_STOP) stopped = true;
     }
     long playing = 0, b = 0;
-    s.Process(kProcPlayingNow, &playing, &b);
+    s.Process(QM3_PROC_PLAYING_NOW, &playing, &b);
     if (stopped || playing == 0) break;
   }
   return kExitOk;

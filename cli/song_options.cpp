@@ -6,14 +6,12 @@
 #include <tuple>
 
 #include "catalog_view.h"
-#include "core/control_ids.h"
 #include "exit_codes.h"
+#include "qm3middle_ids.h"
 #include "time_text.h"
 
 namespace sonavex::cli {
 namespace {
-
-using namespace qm3;
 
 bool Fail(const std::string& message) {
   std::fprintf(stderr, "error: %s\n", message.c_str());
@@ -50,7 +48,7 @@ bool ParseTime(HostSession& s, const TimeOptions& t, const char* what, const std
                long* value) {
   const std::string reason = CheckTimeText(text, t);
   if (!reason.empty()) return Fail(std::string(what) + ": \"" + text + "\" is " + reason);
-  if (s.Parse(kStartTime, text, value) != 0 || *value < 0) {
+  if (s.Parse(QM3_ID_START_TIME, text, value) != 0 || *value < 0) {
     return Fail(std::string(what) + ": \"" + text + "\" is not a time");
   }
   return true;
@@ -59,9 +57,9 @@ bool ParseTime(HostSession& s, const TimeOptions& t, const char* what, const std
 // Writes the span; a span the rhythm cannot fill as asked is refused with
 // the nearest one it can (the fit check moves the times to it).
 bool WriteSpan(HostSession& s, long start, long end) {
-  const auto shown = [&](long v) { return s.Show(kStartTime, v); };
-  for (const auto& [id, value, what] :
-       {std::tuple{kStartTime, start, "--start"}, std::tuple{kEndTime, end, "--end/--duration"}}) {
+  const auto shown = [&](long v) { return s.Show(QM3_ID_START_TIME, v); };
+  for (const auto& [id, value, what] : {std::tuple{QM3_ID_START_TIME, start, "--start"},
+                                        std::tuple{QM3_ID_END_TIME, end, "--end/--duration"}}) {
     const int rc = s.Set(id, value);
     if (rc != 0 && (rc < 22 || rc > 24)) {
       Report(s, rc, what);
@@ -71,7 +69,7 @@ bool WriteSpan(HostSession& s, long start, long end) {
     return Fail(std::string(what) + ": " + shown(value) + " is past the latest time (" +
                 shown(1079999) + ")");
   }
-  const long got_start = s.Get(kStartTime), got_end = s.Get(kEndTime);
+  const long got_start = s.Get(QM3_ID_START_TIME), got_end = s.Get(QM3_ID_END_TIME);
   if (got_start == start && got_end == end) return true;
   const long asked = end - start, can = got_end - got_start;
   if (can < asked) {
@@ -146,7 +144,7 @@ bool ApplyTimeOptions(HostSession& s, const TimeOptions& t) {
     return Fail("--time-format must be timecode, frames, feet16 or feet35 (got \"" + t.format +
                 "\")");
   }
-  return s.Set(kTimeBase, base) == 0 && s.Set(kTimeDisplayMode, mode) == 0;
+  return s.Set(QM3_ID_TIME_BASE, base) == 0 && s.Set(QM3_ID_TIME_DISPLAY_MODE, mode) == 0;
 }
 
 int ApplyMaterialOptions(HostSession& s, const SongOptions& o) {
@@ -158,13 +156,13 @@ int ApplyMaterialOptions(HostSession& s, const SongOptions& o) {
                 "\" (see: sonavex-cli list rhythms)"),
            kExitUsage;
   }
-  if (!Write(s, kRhythm, rhythm->id, "--rhythm")) return 1;
+  if (!Write(s, QM3_ID_RHYTHM, rhythm->id, "--rhythm")) return 1;
   if (o.mood != "bright" && o.mood != "dark") {
     return Fail("--mood must be bright or dark (got \"" + o.mood + "\")"), 2;
   }
-  if (!Write(s, kMood, o.mood == "dark" ? 1 : 0, "--mood")) return 1;
+  if (!Write(s, QM3_ID_MOOD, o.mood == "dark" ? 1 : 0, "--mood")) return 1;
   if (o.melody == "auto") {
-    if (!Write(s, kMelodyChoice, 0, "--melody")) return 1;
+    if (!Write(s, QM3_ID_MELODY_CHOICE, 0, "--melody")) return 1;
   } else {
     const int index = catalog.FindMelody(o.melody);
     if (index < 0) {
@@ -172,7 +170,8 @@ int ApplyMaterialOptions(HostSession& s, const SongOptions& o) {
                   "\"; give auto or one of those (see: sonavex-cli list melodies)"),
              kExitUsage;
     }
-    if (!Write(s, kMelodyChoice, 1, "--melody") || !Write(s, kUserMelody, index, "--melody")) {
+    if (!Write(s, QM3_ID_MELODY_CHOICE, 1, "--melody") ||
+        !Write(s, QM3_ID_USER_MELODY, index, "--melody")) {
       return 1;
     }
   }
@@ -184,14 +183,14 @@ int ApplySongOptions(HostSession& s, const SongOptions& o) {
   if (o.start_phrase != "A" && o.start_phrase != "B") {
     return Fail("--start-phrase must be A or B (got \"" + o.start_phrase + "\")"), 2;
   }
-  if (o.start_phrase == "B" && !Write(s, kStartPhrase, 1, "--start-phrase")) return 1;
+  if (o.start_phrase == "B" && !Write(s, QM3_ID_START_PHRASE, 1, "--start-phrase")) return 1;
   if (o.liveliness < 0 || o.liveliness > 4) return Fail("--liveliness must be 0..4"), 2;
-  if (!Write(s, kLiveliness, o.liveliness, "--liveliness")) return 1;
+  if (!Write(s, QM3_ID_LIVELINESS, o.liveliness, "--liveliness")) return 1;
   if (o.tempo_step < -3 || o.tempo_step > 3) return Fail("--tempo-step must be -3..3"), 2;
-  if (!Write(s, kTempoSlider, 3 + o.tempo_step, "--tempo-step")) return 1;
+  if (!Write(s, QM3_ID_TEMPO_SLIDER, 3 + o.tempo_step, "--tempo-step")) return 1;
   if (o.fade_out < 0 || o.fade_out > 9) return Fail("--fade-out must be 0..9 seconds"), 2;
-  if (!Write(s, kFadeOut, o.fade_out > 0 ? 1 : 0, "--fade-out")) return 1;
-  if (o.fade_out > 0 && !Write(s, kFadeOutSeconds, o.fade_out, "--fade-out")) return 1;
+  if (!Write(s, QM3_ID_FADE_OUT, o.fade_out > 0 ? 1 : 0, "--fade-out")) return 1;
+  if (o.fade_out > 0 && !Write(s, QM3_ID_FADE_OUT_SECONDS, o.fade_out, "--fade-out")) return 1;
 
   if (!ApplyTimeOptions(s, o.time)) return 2;
   long start = 0;
@@ -211,10 +210,10 @@ int ApplySongOptions(HostSession& s, const SongOptions& o) {
   }
   // Times first, then the sections. No sections while the times are
   // written, so a short span is judged by itself.
-  if (s.Set(kIntro, 4) > 24 || s.Set(kEnding, 4) > 24) return 1;
+  if (s.Set(QM3_ID_INTRO, 4) > 24 || s.Set(QM3_ID_ENDING, 4) > 24) return 1;
   if (!WriteSpan(s, start, end)) return 2;
-  if (!WriteSection(s, kIntro, intro, o.intro_given, "--intro") ||
-      !WriteSection(s, kEnding, ending, o.ending_given, "--ending")) {
+  if (!WriteSection(s, QM3_ID_INTRO, intro, o.intro_given, "--intro") ||
+      !WriteSection(s, QM3_ID_ENDING, ending, o.ending_given, "--ending")) {
     return 2;
   }
   return 0;

@@ -1,291 +1,281 @@
-// Named control identifiers of the value table, screen identifiers, menu items
-// and process numbers. A control identifier is group << 8 | index.
+// The middleware's names for the public identifiers of qm3middle_ids.h (the
+// one definition of their values): control identifiers, screens, menu items,
+// process numbers and return codes.
 //
 // Thread rules: constants only; usable anywhere.
 #pragma once
 #include <cstdint>
+
+#include "qm3middle.h"
+#include "qm3middle_ids.h"
 
 namespace qm3 {
 
 using ControlId = int32_t;
 
 constexpr int GroupOf(ControlId id) {
-  return (id >> 8) & 0xFF;
+  return QM3_GROUP_OF(id);
 }
 constexpr int IndexOf(ControlId id) {
-  return id & 0xFF;
+  return QM3_INDEX_OF(id);
 }
 
 // ---- groups ------------------------------------------------------------------
-constexpr int kGroupPlayTime = 0x03;
-constexpr int kGroupRealTime = 0x04;
-constexpr int kGroupSongEdit = 0x05;
-constexpr int kGroupTransport = 0x06;
-constexpr int kGroupSongEditSecond = 0x07;  // second name of group 0x05
-constexpr int kGroupConvert = 0x08;
-constexpr int kGroupTimeBase = 0x09;
-constexpr int kGroupMidiOut = 0x0A;
-constexpr int kGroupTimeLine = 0x40;
-constexpr int kGroupPartPane = 0x41;
-constexpr int kGroupScreen = 0x42;
-constexpr int kGroupMenu = 0x43;
-constexpr int kGroupProcess = 0x80;
-
-// ---- group 0x03: play-time song creation ------------------------------------------
-constexpr ControlId kStartTime = 0x0301;
-constexpr ControlId kEndTime = 0x0302;
-constexpr ControlId kRhythm = 0x0303;
-constexpr ControlId kMood = 0x0304;
-constexpr ControlId kMelodyChoice = 0x0305;  // 0 automatic, 1 user
-constexpr ControlId kUserMelody = 0x0306;
-constexpr ControlId kLiveliness = 0x0307;
-constexpr ControlId kIntro = 0x0308;   // 0..3 intro 1..4, 4 none
-constexpr ControlId kEnding = 0x0309;  // 0..3 ending 1..4, 4 none
-constexpr ControlId kFadeOut = 0x030A;
-constexpr ControlId kFadeOutSeconds = 0x030B;
-constexpr ControlId kCreateSongButton = 0x030C;
-constexpr ControlId kPlayTimeCancel = 0x030D;
-constexpr ControlId kStartPhrase = 0x030E;  // 0 = A, 1 = B
-constexpr ControlId kTempoSlider = 0x030F;
-constexpr ControlId kPlayTimeDisplayModeLabel = 0x0310;  // -> kTimeDisplayMode
+constexpr int kGroupPlayTime = QM3_GROUP_PLAY_TIME;
+constexpr int kGroupRealTime = QM3_GROUP_REAL_TIME;
+constexpr int kGroupSongEdit = QM3_GROUP_SONG_EDIT;
+constexpr int kGroupTransport = QM3_GROUP_TRANSPORT;
+constexpr int kGroupSongEditSecond = QM3_GROUP_SONG_EDIT_SECOND;
+constexpr int kGroupConvert = QM3_GROUP_CONVERT;
+constexpr int kGroupTimeBase = QM3_GROUP_TIME_BASE;
+constexpr int kGroupMidiOut = QM3_GROUP_MIDI_OUT;
+constexpr int kGroupTimeLine = QM3_GROUP_TIME_LINE;
+constexpr int kGroupPartPane = QM3_GROUP_PART_PANE;
+constexpr int kGroupScreen = QM3_GROUP_SCREEN;
+constexpr int kGroupMenu = QM3_GROUP_MENU;
+constexpr int kGroupProcess = QM3_GROUP_PROCESS;
+constexpr ControlId kStartTime = QM3_ID_START_TIME;
+constexpr ControlId kEndTime = QM3_ID_END_TIME;
+constexpr ControlId kRhythm = QM3_ID_RHYTHM;
+constexpr ControlId kMood = QM3_ID_MOOD;
+constexpr ControlId kMelodyChoice = QM3_ID_MELODY_CHOICE;
+constexpr ControlId kUserMelody = QM3_ID_USER_MELODY;
+constexpr ControlId kLiveliness = QM3_ID_LIVELINESS;
+constexpr ControlId kIntro = QM3_ID_INTRO;
+constexpr ControlId kEnding = QM3_ID_ENDING;
+constexpr ControlId kFadeOut = QM3_ID_FADE_OUT;
+constexpr ControlId kFadeOutSeconds = QM3_ID_FADE_OUT_SECONDS;
+constexpr ControlId kCreateSongButton = QM3_ID_CREATE_SONG_BUTTON;
+constexpr ControlId kPlayTimeCancel = QM3_ID_PLAY_TIME_CANCEL;
+constexpr ControlId kStartPhrase = QM3_ID_START_PHRASE;
+constexpr ControlId kTempoSlider = QM3_ID_TEMPO_SLIDER;
+constexpr ControlId kPlayTimeDisplayModeLabel = QM3_ID_PLAY_TIME_DISPLAY_MODE_LABEL;
 
 // ---- group 0x04: real-time song creation --------------------------------------------
-constexpr ControlId kRealTimeStartTime = 0x0401;  // -> kStartTime
-constexpr ControlId kRealTimeEndTime = 0x0402;    // -> kEndTime
-constexpr ControlId kSongLength = 0x0403;         // ticks
-constexpr ControlId kRecordButton = 0x0404;
-constexpr ControlId kRealTimeRhythm = 0x0405;        // -> kRhythm
-constexpr ControlId kRealTimeMood = 0x0406;          // -> kMood
-constexpr ControlId kRealTimeMelodyChoice = 0x0407;  // -> kMelodyChoice
-constexpr ControlId kRealTimeUserMelody = 0x0408;    // -> kUserMelody
-constexpr ControlId kTempo = 0x0409;                 // 1/10000 BPM
-constexpr ControlId kStandardTempoButton = 0x040A;
-// Lamps and buttons alternate: lamp n at an odd index, its button right after.
+constexpr ControlId kRealTimeStartTime = QM3_ID_REAL_TIME_START_TIME;
+constexpr ControlId kRealTimeEndTime = QM3_ID_REAL_TIME_END_TIME;
+constexpr ControlId kSongLength = QM3_ID_SONG_LENGTH;
+constexpr ControlId kRecordButton = QM3_ID_RECORD_BUTTON;
+constexpr ControlId kRealTimeRhythm = QM3_ID_REAL_TIME_RHYTHM;
+constexpr ControlId kRealTimeMood = QM3_ID_REAL_TIME_MOOD;
+constexpr ControlId kRealTimeMelodyChoice = QM3_ID_REAL_TIME_MELODY_CHOICE;
+constexpr ControlId kRealTimeUserMelody = QM3_ID_REAL_TIME_USER_MELODY;
+constexpr ControlId kTempo = QM3_ID_TEMPO;
+constexpr ControlId kStandardTempoButton = QM3_ID_STANDARD_TEMPO_BUTTON;
 constexpr ControlId IntroLamp(int n) {  // n = 1..4
-  return 0x040B + 2 * (n - 1);
+  return QM3_ID_INTRO_LAMP(n);
 }
 constexpr ControlId IntroButton(int n) {
-  return 0x040C + 2 * (n - 1);
+  return QM3_ID_INTRO_BUTTON(n);
 }
 constexpr ControlId VariationLamp(int n) {  // n = 1..4
-  return 0x0413 + 2 * (n - 1);
+  return QM3_ID_VARIATION_LAMP(n);
 }
 constexpr ControlId VariationButton(int n) {
-  return 0x0414 + 2 * (n - 1);
+  return QM3_ID_VARIATION_BUTTON(n);
 }
 constexpr ControlId FillInLamp(int n) {  // n = 1..2
-  return 0x041B + 2 * (n - 1);
+  return QM3_ID_FILL_IN_LAMP(n);
 }
 constexpr ControlId FillInButton(int n) {
-  return 0x041C + 2 * (n - 1);
+  return QM3_ID_FILL_IN_BUTTON(n);
 }
-constexpr ControlId kFirstLamp = 0x040B;
-constexpr ControlId kLastLamp = 0x041D;
-constexpr ControlId kFadeOutButton = 0x041F;
-constexpr ControlId kRealTimeOk = 0x0420;
-constexpr ControlId kRealTimeCancel = 0x0421;
-constexpr ControlId kRealTimeStartPhrase = 0x0422;       // -> kStartPhrase
-constexpr ControlId kRealTimeDisplayModeLabel = 0x0423;  // -> kTimeDisplayMode
+constexpr ControlId kFirstLamp = QM3_ID_FIRST_LAMP;
+constexpr ControlId kLastLamp = QM3_ID_LAST_LAMP;
+constexpr ControlId kFadeOutButton = QM3_ID_FADE_OUT_BUTTON;
+constexpr ControlId kRealTimeOk = QM3_ID_REAL_TIME_OK;
+constexpr ControlId kRealTimeCancel = QM3_ID_REAL_TIME_CANCEL;
+constexpr ControlId kRealTimeStartPhrase = QM3_ID_REAL_TIME_START_PHRASE;
+constexpr ControlId kRealTimeDisplayModeLabel = QM3_ID_REAL_TIME_DISPLAY_MODE_LABEL;
 
 // ---- group 0x05 (also 0x07): song edit screen -----------------------------------
-constexpr ControlId kEditingMode = 0x0501;        // 0 song, 1 SMF, 2 content
-constexpr ControlId kEditingModeSecond = 0x0502;  // -> kEditingMode
-constexpr ControlId kSyncMethod = 0x0503;         // 0 two sync points, 1 point 1 + tempo
-constexpr ControlId kEditStartTime = 0x0504;      // -> kStartTime
-constexpr ControlId kEditEndTime = 0x0505;        // -> kEndTime
-constexpr ControlId kSync1Time = 0x0506;
-constexpr ControlId kSync1Measure = 0x0507;
-constexpr ControlId kSync2Time = 0x0508;
-constexpr ControlId kSync2Measure = 0x0509;
-constexpr ControlId kEditTempo = 0x050A;                // -> kTempo, seen in 1/100 BPM
-constexpr ControlId kEditStandardTempoButton = 0x050B;  // -> kStandardTempoButton
-constexpr ControlId kEditFadeOut = 0x050C;              // -> kFadeOut
-constexpr ControlId kEditFadeOutSeconds = 0x050D;       // -> kFadeOutSeconds
+constexpr ControlId kEditingMode = QM3_ID_EDITING_MODE;
+constexpr ControlId kEditingModeSecond = QM3_ID_EDITING_MODE_SECOND;
+constexpr ControlId kSyncMethod = QM3_ID_SYNC_METHOD;
+constexpr ControlId kEditStartTime = QM3_ID_EDIT_START_TIME;
+constexpr ControlId kEditEndTime = QM3_ID_EDIT_END_TIME;
+constexpr ControlId kSync1Time = QM3_ID_SYNC1_TIME;
+constexpr ControlId kSync1Measure = QM3_ID_SYNC1_MEASURE;
+constexpr ControlId kSync2Time = QM3_ID_SYNC2_TIME;
+constexpr ControlId kSync2Measure = QM3_ID_SYNC2_MEASURE;
+constexpr ControlId kEditTempo = QM3_ID_EDIT_TEMPO;
+constexpr ControlId kEditStandardTempoButton = QM3_ID_EDIT_STANDARD_TEMPO_BUTTON;
+constexpr ControlId kEditFadeOut = QM3_ID_EDIT_FADE_OUT;
+constexpr ControlId kEditFadeOutSeconds = QM3_ID_EDIT_FADE_OUT_SECONDS;
 
 // ---- group 0x06: transport ----------------------------------------------------------
-constexpr ControlId kMainVolume = 0x0601;
-constexpr ControlId kReturnToTop = 0x0602;
-constexpr ControlId kRewind = 0x0603;
-constexpr ControlId kFastForward = 0x0604;
-constexpr ControlId kStop = 0x0605;
-constexpr ControlId kPlay = 0x0606;               // handler: a write toggles the play flag
-constexpr ControlId kReturnToTopSecond = 0x0607;  // same record as kReturnToTop
+constexpr ControlId kMainVolume = QM3_ID_MAIN_VOLUME;
+constexpr ControlId kReturnToTop = QM3_ID_RETURN_TO_TOP;
+constexpr ControlId kRewind = QM3_ID_REWIND;
+constexpr ControlId kFastForward = QM3_ID_FAST_FORWARD;
+constexpr ControlId kStop = QM3_ID_STOP;
+constexpr ControlId kPlay = QM3_ID_PLAY;
+constexpr ControlId kReturnToTopSecond = QM3_ID_RETURN_TO_TOP_SECOND;
 
 // ---- group 0x08: conversion progress ------------------------------------------------
-constexpr ControlId kConvertProgress = 0x0801;
-constexpr ControlId kConvertRemaining = 0x0802;
-constexpr ControlId kConvertCancel = 0x0803;
-
-// ---- group 0x09: time base ----------------------------------------------------------
-constexpr ControlId kTimeBase = 0x0901;  // 0 = 24, 1 = 25, 2 = 29.97, 3 = 30 fps
-constexpr ControlId kTimeDisplayMode = 0x0902;
-constexpr ControlId kTimeBaseOk = 0x0903;
-constexpr ControlId kTimeBaseCancel = 0x0904;
-
-// ---- group 0x0A: MIDI output --------------------------------------------------------
-constexpr ControlId kMidiOutDevice = 0x0A01;        // index into the device list
-constexpr ControlId kMidiOutDeviceSecond = 0x0A02;  // same record
-constexpr ControlId kMidiOutOk = 0x0A03;
-constexpr ControlId kMidiOutCancel = 0x0A04;
-
-// ---- group 0x40: song time-line pane -------------------------------------------------
-constexpr ControlId kPointerTime = 0x4001;
-constexpr ControlId kPointerTicks = 0x4002;
-constexpr ControlId kPhraseVariation = 0x4003;  // 0..3
-constexpr ControlId kPhraseFillIn = 0x4004;     // 0..2 ("1", "2", none)
-constexpr ControlId kPhraseAccomp1 = 0x4005;
-constexpr ControlId kPhraseAccomp2 = 0x4006;
-constexpr ControlId kPhraseAccomp3 = 0x4007;
-constexpr ControlId kPhraseBass = 0x4008;
-constexpr ControlId kPhraseDrums = 0x4009;
-constexpr ControlId kPhraseMelody = 0x400A;
-constexpr ControlId kSongTimeLineArea = 0x400B;  // no record
+constexpr ControlId kConvertProgress = QM3_ID_CONVERT_PROGRESS;
+constexpr ControlId kConvertRemaining = QM3_ID_CONVERT_REMAINING;
+constexpr ControlId kConvertCancel = QM3_ID_CONVERT_CANCEL;
+constexpr ControlId kTimeBase = QM3_ID_TIME_BASE;
+constexpr ControlId kTimeDisplayMode = QM3_ID_TIME_DISPLAY_MODE;
+constexpr ControlId kTimeBaseOk = QM3_ID_TIME_BASE_OK;
+constexpr ControlId kTimeBaseCancel = QM3_ID_TIME_BASE_CANCEL;
+constexpr ControlId kMidiOutDevice = QM3_ID_MIDI_OUT_DEVICE;
+constexpr ControlId kMidiOutDeviceSecond = QM3_ID_MIDI_OUT_DEVICE_SECOND;
+constexpr ControlId kMidiOutOk = QM3_ID_MIDI_OUT_OK;
+constexpr ControlId kMidiOutCancel = QM3_ID_MIDI_OUT_CANCEL;
+constexpr ControlId kPointerTime = QM3_ID_POINTER_TIME;
+constexpr ControlId kPointerTicks = QM3_ID_POINTER_TICKS;
+constexpr ControlId kPhraseVariation = QM3_ID_PHRASE_VARIATION;
+constexpr ControlId kPhraseFillIn = QM3_ID_PHRASE_FILL_IN;
+constexpr ControlId kPhraseAccomp1 = QM3_ID_PHRASE_ACCOMP1;
+constexpr ControlId kPhraseAccomp2 = QM3_ID_PHRASE_ACCOMP2;
+constexpr ControlId kPhraseAccomp3 = QM3_ID_PHRASE_ACCOMP3;
+constexpr ControlId kPhraseBass = QM3_ID_PHRASE_BASS;
+constexpr ControlId kPhraseDrums = QM3_ID_PHRASE_DRUMS;
+constexpr ControlId kPhraseMelody = QM3_ID_PHRASE_MELODY;
+constexpr ControlId kSongTimeLineArea = QM3_ID_SONG_TIME_LINE_AREA;
 
 // ---- group 0x41: SMF part pane ------------------------------------------------------
-constexpr ControlId kPartPointerTime = 0x4101;   // -> kPointerTime
-constexpr ControlId kPartPointerTicks = 0x4102;  // -> kPointerTicks
-constexpr int kPartCount = 16;
+constexpr ControlId kPartPointerTime = QM3_ID_PART_POINTER_TIME;
+constexpr ControlId kPartPointerTicks = QM3_ID_PART_POINTER_TICKS;
+constexpr int kPartCount = QM3_PART_COUNT;
 constexpr ControlId PartPlay(int part) {  // part = 1..16; shares the mode bank
-  return 0x4103 + 4 * (part - 1);
+  return QM3_ID_PART_PLAY(part);
 }
 constexpr ControlId PartSound(int part) {
-  return 0x4104 + 4 * (part - 1);
+  return QM3_ID_PART_SOUND(part);
 }
 constexpr ControlId PartVolume(int part) {
-  return 0x4105 + 4 * (part - 1);
+  return QM3_ID_PART_VOLUME(part);
 }
 constexpr ControlId PartPan(int part) {
-  return 0x4106 + 4 * (part - 1);
+  return QM3_ID_PART_PAN(part);
 }
-constexpr ControlId kPartArea = 0x4143;  // no record
+constexpr ControlId kPartArea = QM3_ID_PART_AREA;
 
 // ---- group 0x42: screens ------------------------------------------------------------
 constexpr ControlId ScreenId(int screen) {
-  return 0x4200 | (screen & 0xFF);
+  return QM3_ID_SCREEN(screen);
 }
-constexpr int kScreenNone = 0;
-constexpr int kScreenPlayTime = 3;
-constexpr int kScreenRealTime = 4;
-constexpr int kScreenSongEdit = 5;
-constexpr int kScreenTransport = 6;
-constexpr int kScreenSmfEdit = 7;
-constexpr int kScreenConvert = 8;
-constexpr int kScreenTimeBase = 9;
-constexpr int kScreenMidiOut = 10;
-constexpr ControlId kTransportScreenId = 0x4206;
-constexpr ControlId kSongTimeLinePane = 0x4240;  // redraw target only
-constexpr ControlId kSmfPartPane = 0x4241;       // redraw target only
+constexpr int kScreenNone = QM3_SCREEN_NONE;
+constexpr int kScreenPlayTime = QM3_SCREEN_PLAY_TIME;
+constexpr int kScreenRealTime = QM3_SCREEN_REAL_TIME;
+constexpr int kScreenSongEdit = QM3_SCREEN_SONG_EDIT;
+constexpr int kScreenTransport = QM3_SCREEN_TRANSPORT;
+constexpr int kScreenSmfEdit = QM3_SCREEN_SMF_EDIT;
+constexpr int kScreenConvert = QM3_SCREEN_CONVERT;
+constexpr int kScreenTimeBase = QM3_SCREEN_TIME_BASE;
+constexpr int kScreenMidiOut = QM3_SCREEN_MIDI_OUT;
+constexpr ControlId kTransportScreenId = QM3_ID_TRANSPORT_SCREEN;
+constexpr ControlId kSongTimeLinePane = QM3_ID_SONG_TIME_LINE_PANE;
+constexpr ControlId kSmfPartPane = QM3_ID_SMF_PART_PANE;
 
 // ---- group 0x43: menu items ----------------------------------------------------------
-constexpr ControlId kMenuNewPlayTimeSong = 0x4301;
-constexpr ControlId kMenuNewRealTimeSong = 0x4302;
-constexpr ControlId kMenuOpen = 0x4303;
-constexpr ControlId kMenuUnused4 = 0x4304;
-constexpr ControlId kMenuSave = 0x4305;
-constexpr ControlId kMenuSaveAs = 0x4306;
-constexpr ControlId kMenuSongToSmf = 0x4307;
-constexpr ControlId kMenuSongToAudio = 0x4308;
-constexpr ControlId kMenuSelectionToSmf = 0x4309;
-constexpr ControlId kMenuSelectionToAudio = 0x430A;
-constexpr ControlId kMenuAddRhythm = 0x430B;
-constexpr ControlId kMenuAddMelody = 0x430C;
-constexpr ControlId kMenuExit = 0x430D;
-constexpr ControlId kMenuRemoveRhythm = 0x430E;
-constexpr ControlId kMenuRemoveMelody = 0x430F;
-constexpr ControlId kMenuUndo = 0x4315;
-constexpr ControlId kMenuRedo = 0x4316;
-constexpr ControlId kMenuReEditStructure = 0x4317;
-constexpr ControlId kMenuSyncTwoPoints = 0x431F;
-constexpr ControlId kMenuSyncPointAndTempo = 0x4320;
-constexpr ControlId kMenuTimeBaseSettings = 0x4329;
-constexpr ControlId kMenuMidiOutSettings = 0x432A;
-constexpr ControlId kMenuPreCount = 0x432B;  // a write toggles it
-constexpr ControlId kMenuHelp = 0x4333;
-constexpr ControlId kMenuHelpSearch = 0x4334;
-constexpr ControlId kMenuHelpHowTo = 0x4335;
-constexpr ControlId kMenuAbout = 0x4336;  // same record as kCreateSongButton
+constexpr ControlId kMenuNewPlayTimeSong = QM3_ID_MENU_NEW_PLAY_TIME_SONG;
+constexpr ControlId kMenuNewRealTimeSong = QM3_ID_MENU_NEW_REAL_TIME_SONG;
+constexpr ControlId kMenuOpen = QM3_ID_MENU_OPEN;
+constexpr ControlId kMenuUnused4 = QM3_ID_MENU_UNUSED4;
+constexpr ControlId kMenuSave = QM3_ID_MENU_SAVE;
+constexpr ControlId kMenuSaveAs = QM3_ID_MENU_SAVE_AS;
+constexpr ControlId kMenuSongToSmf = QM3_ID_MENU_SONG_TO_SMF;
+constexpr ControlId kMenuSongToAudio = QM3_ID_MENU_SONG_TO_AUDIO;
+constexpr ControlId kMenuSelectionToSmf = QM3_ID_MENU_SELECTION_TO_SMF;
+constexpr ControlId kMenuSelectionToAudio = QM3_ID_MENU_SELECTION_TO_AUDIO;
+constexpr ControlId kMenuAddRhythm = QM3_ID_MENU_ADD_RHYTHM;
+constexpr ControlId kMenuAddMelody = QM3_ID_MENU_ADD_MELODY;
+constexpr ControlId kMenuExit = QM3_ID_MENU_EXIT;
+constexpr ControlId kMenuRemoveRhythm = QM3_ID_MENU_REMOVE_RHYTHM;
+constexpr ControlId kMenuRemoveMelody = QM3_ID_MENU_REMOVE_MELODY;
+constexpr ControlId kMenuUndo = QM3_ID_MENU_UNDO;
+constexpr ControlId kMenuRedo = QM3_ID_MENU_REDO;
+constexpr ControlId kMenuReEditStructure = QM3_ID_MENU_RE_EDIT_STRUCTURE;
+constexpr ControlId kMenuSyncTwoPoints = QM3_ID_MENU_SYNC_TWO_POINTS;
+constexpr ControlId kMenuSyncPointAndTempo = QM3_ID_MENU_SYNC_POINT_AND_TEMPO;
+constexpr ControlId kMenuTimeBaseSettings = QM3_ID_MENU_TIME_BASE_SETTINGS;
+constexpr ControlId kMenuMidiOutSettings = QM3_ID_MENU_MIDI_OUT_SETTINGS;
+constexpr ControlId kMenuPreCount = QM3_ID_MENU_PRE_COUNT;
+constexpr ControlId kMenuHelp = QM3_ID_MENU_HELP;
+constexpr ControlId kMenuHelpSearch = QM3_ID_MENU_HELP_SEARCH;
+constexpr ControlId kMenuHelpHowTo = QM3_ID_MENU_HELP_HOW_TO;
+constexpr ControlId kMenuAbout = QM3_ID_MENU_ABOUT;
 
 // ---- group 0x80: processes (identifier 0x8000 + number) ---------------------------
 constexpr ControlId ProcessId(int number) {
-  return 0x8000 | (number & 0xFF);
+  return QM3_ID_PROCESS(number);
 }
-constexpr int kProcGetSongTimeLineData = 1;
-constexpr int kProcGetSelectPhrase = 2;
-constexpr int kProcPointerPos = 3;
-constexpr int kProcTick2Meas = 4;
-constexpr int kProcMeas2Tick = 5;
-constexpr int kProcTick2Sec = 6;
-constexpr int kProcSec2Tick = 7;
-constexpr int kProcGetSMFTimeLineData = 8;
-constexpr int kProcGetRhyGroupData = 9;
-constexpr int kProcGetMelodyData = 10;
-constexpr int kProcGetSoundGroupData = 11;
-constexpr int kProcGetOutDevice12 = 12;
-constexpr int kProcGetOutDevice = 13;
-constexpr int kProcTickToTime = 14;
-constexpr int kProcTimeToTick = 15;
-constexpr int kProcSetHandle = 16;
-constexpr int kProcOpenFile = 17;
-constexpr int kProcEnd = 18;
-constexpr int kProcGetEditFileName = 19;
-constexpr int kProcGetSaved = 20;
-constexpr int kProcSaveFile = 21;
-constexpr int kProcSaveAsFile = 22;
-constexpr int kProcAddRhyMel = 23;
-constexpr int kProcGetReturnCodeData = 24;
-constexpr int kProcChangeWindow = 25;
-constexpr int kProcInitialMenu = 26;
-constexpr int kProcConvertSMFAll = 27;
-constexpr int kProcConvertSMFPart = 28;
-constexpr int kProcConvertWAVAll = 29;
-constexpr int kProcConvertWAVPart = 30;
-// Flag in the first argument of processes 29 and 30: keep the sound that
-// rings on after the song's end instead of fading the file's last 10 ms.
-constexpr long kWavKeepReleaseTail = 1;
-constexpr int kProcSplit31 = 31;
-constexpr int kProcSplit32 = 32;
-constexpr int kProcSetIniFileName = 33;
-constexpr int kProcSetKeyCode = 34;
-constexpr int kProcTickInMeas = 36;
-constexpr int kProcGetDllVersion = 37;
-constexpr int kProcRealTimeSongFlag = 38;
-constexpr int kProcPlayingNow = 39;
-constexpr int kProcGetIntroData = 40;
-constexpr int kProcGetEndingData = 41;
-constexpr int kProcGetDelMelodyData = 42;
-constexpr int kProcGetDelRhythmData = 43;
-constexpr int kProcRemoveMelody = 44;
-constexpr int kProcRemoveRhythm = 45;
-constexpr int kProcGetStartPhraseData = 46;
-// The measures of the last live run's recording (QM3LiveRecording).
-constexpr int kProcGetLiveRecording = 47;
-constexpr int kProcLast = 47;
-
-// ---- return codes (index into the return-code table) ------------------------------
-constexpr int kRcOk = 0;
-constexpr int kRcError = 1;
-constexpr int kRcConfirm = 2;
-constexpr int kRcRecordingErased = 3;
-constexpr int kRcNoMemory = 4;
-constexpr int kRcFileNotRead = 5;
-constexpr int kRcUnsupportedFile = 6;
-constexpr int kRcPart10IsDrums = 7;
-constexpr int kRcDiskFull = 8;
-constexpr int kRcModuleNotFound = 9;
-constexpr int kRcModuleNotFoundContinue = 10;
-constexpr int kRcFileNotWritten = 11;
-constexpr int kRcAudioDeviceNotOpened = 12;
-constexpr int kRcMidiDeviceNotOpened = 13;
-constexpr int kRcDrumSoundOutsidePart10 = 14;
-constexpr int kRcSongFileVersion = 16;
-constexpr int kRcSongFileBroken = 17;
-constexpr int kRcNoRange = 18;
-constexpr int kRcSongTooLong = 20;
-constexpr int kRcDoesNotFit = 21;
-constexpr int kRcIntroEndingChanged = 22;
-constexpr int kRcTimesChanged = 23;
-constexpr int kRcTimesIntroEndingChanged = 24;
-constexpr int kRcWrongOutputDevice = 26;
-constexpr int kReturnCodeCount = 27;
+constexpr int kProcGetSongTimeLineData = QM3_PROC_GET_SONG_TIME_LINE_DATA;
+constexpr int kProcGetSelectPhrase = QM3_PROC_GET_SELECT_PHRASE;
+constexpr int kProcPointerPos = QM3_PROC_POINTER_POS;
+constexpr int kProcTick2Meas = QM3_PROC_TICK2MEAS;
+constexpr int kProcMeas2Tick = QM3_PROC_MEAS2TICK;
+constexpr int kProcTick2Sec = QM3_PROC_TICK2SEC;
+constexpr int kProcSec2Tick = QM3_PROC_SEC2TICK;
+constexpr int kProcGetSMFTimeLineData = QM3_PROC_GET_SMF_TIME_LINE_DATA;
+constexpr int kProcGetRhyGroupData = QM3_PROC_GET_RHY_GROUP_DATA;
+constexpr int kProcGetMelodyData = QM3_PROC_GET_MELODY_DATA;
+constexpr int kProcGetSoundGroupData = QM3_PROC_GET_SOUND_GROUP_DATA;
+constexpr int kProcGetOutDevice12 = QM3_PROC_GET_OUT_DEVICE_12;
+constexpr int kProcGetOutDevice = QM3_PROC_GET_OUT_DEVICE;
+constexpr int kProcTickToTime = QM3_PROC_TICK_TO_TIME;
+constexpr int kProcTimeToTick = QM3_PROC_TIME_TO_TICK;
+constexpr int kProcSetHandle = QM3_PROC_SET_HANDLE;
+constexpr int kProcOpenFile = QM3_PROC_OPEN_FILE;
+constexpr int kProcEnd = QM3_PROC_END;
+constexpr int kProcGetEditFileName = QM3_PROC_GET_EDIT_FILE_NAME;
+constexpr int kProcGetSaved = QM3_PROC_GET_SAVED;
+constexpr int kProcSaveFile = QM3_PROC_SAVE_FILE;
+constexpr int kProcSaveAsFile = QM3_PROC_SAVE_AS_FILE;
+constexpr int kProcAddRhyMel = QM3_PROC_ADD_RHY_MEL;
+constexpr int kProcGetReturnCodeData = QM3_PROC_GET_RETURN_CODE_DATA;
+constexpr int kProcChangeWindow = QM3_PROC_CHANGE_WINDOW;
+constexpr int kProcInitialMenu = QM3_PROC_INITIAL_MENU;
+constexpr int kProcConvertSMFAll = QM3_PROC_CONVERT_SMF_ALL;
+constexpr int kProcConvertSMFPart = QM3_PROC_CONVERT_SMF_PART;
+constexpr int kProcConvertWAVAll = QM3_PROC_CONVERT_WAV_ALL;
+constexpr int kProcConvertWAVPart = QM3_PROC_CONVERT_WAV_PART;
+constexpr long kWavKeepReleaseTail = QM3_WAV_KEEP_RELEASE_TAIL;
+constexpr int kProcSplit31 = QM3_PROC_SPLIT_31;
+constexpr int kProcSplit32 = QM3_PROC_SPLIT_32;
+constexpr int kProcSetIniFileName = QM3_PROC_SET_INI_FILE_NAME;
+constexpr int kProcSetKeyCode = QM3_PROC_SET_KEY_CODE;
+constexpr int kProcTickInMeas = QM3_PROC_TICK_IN_MEAS;
+constexpr int kProcGetDllVersion = QM3_PROC_GET_DLL_VERSION;
+constexpr int kProcRealTimeSongFlag = QM3_PROC_REAL_TIME_SONG_FLAG;
+constexpr int kProcPlayingNow = QM3_PROC_PLAYING_NOW;
+constexpr int kProcGetIntroData = QM3_PROC_GET_INTRO_DATA;
+constexpr int kProcGetEndingData = QM3_PROC_GET_ENDING_DATA;
+constexpr int kProcGetDelMelodyData = QM3_PROC_GET_DEL_MELODY_DATA;
+constexpr int kProcGetDelRhythmData = QM3_PROC_GET_DEL_RHYTHM_DATA;
+constexpr int kProcRemoveMelody = QM3_PROC_REMOVE_MELODY;
+constexpr int kProcRemoveRhythm = QM3_PROC_REMOVE_RHYTHM;
+constexpr int kProcGetStartPhraseData = QM3_PROC_GET_START_PHRASE_DATA;
+constexpr int kProcGetLiveRecording = QM3_PROC_GET_LIVE_RECORDING;
+constexpr int kProcLast = QM3_PROC_LAST;
+constexpr int kRcOk = QM3_RC_OK;
+constexpr int kRcError = QM3_RC_ERROR;
+constexpr int kRcConfirm = QM3_RC_CONFIRM;
+constexpr int kRcRecordingErased = QM3_RC_RECORDING_ERASED;
+constexpr int kRcNoMemory = QM3_RC_NO_MEMORY;
+constexpr int kRcFileNotRead = QM3_RC_FILE_NOT_READ;
+constexpr int kRcUnsupportedFile = QM3_RC_UNSUPPORTED_FILE;
+constexpr int kRcPart10IsDrums = QM3_RC_PART10_IS_DRUMS;
+constexpr int kRcDiskFull = QM3_RC_DISK_FULL;
+constexpr int kRcModuleNotFound = QM3_RC_MODULE_NOT_FOUND;
+constexpr int kRcModuleNotFoundContinue = QM3_RC_MODULE_NOT_FOUND_CONTINUE;
+constexpr int kRcFileNotWritten = QM3_RC_FILE_NOT_WRITTEN;
+constexpr int kRcAudioDeviceNotOpened = QM3_RC_AUDIO_DEVICE_NOT_OPENED;
+constexpr int kRcMidiDeviceNotOpened = QM3_RC_MIDI_DEVICE_NOT_OPENED;
+constexpr int kRcDrumSoundOutsidePart10 = QM3_RC_DRUM_SOUND_OUTSIDE_PART10;
+constexpr int kRcSongFileVersion = QM3_RC_SONG_FILE_VERSION;
+constexpr int kRcSongFileBroken = QM3_RC_SONG_FILE_BROKEN;
+constexpr int kRcNoRange = QM3_RC_NO_RANGE;
+constexpr int kRcSongTooLong = QM3_RC_SONG_TOO_LONG;
+constexpr int kRcDoesNotFit = QM3_RC_DOES_NOT_FIT;
+constexpr int kRcIntroEndingChanged = QM3_RC_INTRO_ENDING_CHANGED;
+constexpr int kRcTimesChanged = QM3_RC_TIMES_CHANGED;
+constexpr int kRcTimesIntroEndingChanged = QM3_RC_TIMES_INTRO_ENDING_CHANGED;
+constexpr int kRcWrongOutputDevice = QM3_RC_WRONG_OUTPUT_DEVICE;
+constexpr int kReturnCodeCount = QM3_RETURN_CODE_COUNT;
 
 }  // namespace qm3

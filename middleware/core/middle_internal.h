@@ -9,18 +9,21 @@
 #include <cstdint>
 #include <string>
 
+#include "qm3middle_ids.h"
+
 namespace qm3 {
 
 using ControlId = int32_t;
 
-// Notification kinds; the same numbers as the command codes, 3 = redraw.
+// Notification kinds (qm3middle_ids.h); the same numbers as the command codes,
+// 3 = redraw.
 enum NotifyKind : int {
-  kNotifyValue = 0,
-  kNotifyRange = 1,
-  kNotifyAlive = 2,
-  kNotifyRedraw = 3,
-  kNotifyWidth = 4,
-  kNotifyText = 5,
+  kNotifyValue = QM3_NOTIFY_VALUE,
+  kNotifyRange = QM3_NOTIFY_RANGE,
+  kNotifyAlive = QM3_NOTIFY_ALIVE,
+  kNotifyRedraw = QM3_NOTIFY_REDRAW,
+  kNotifyWidth = QM3_NOTIFY_WIDTH,
+  kNotifyText = QM3_NOTIFY_TEXT,
 };
 
 // ---- value table (aliases are followed; unknown identifiers read 0) ------

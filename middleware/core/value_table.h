@@ -15,14 +15,14 @@ namespace qm3 {
 // Command codes of reads and writes (the notification kinds use the same
 // numbers).
 enum ValueCommand : int {
-  kCmdValue = 0,
-  kCmdRange = 1,
-  kCmdAlive = 2,
-  kCmdRedraw = 3,
-  kCmdWidth = 4,
-  kCmdText = 5,
-  kCmdParser = 6,
-  kCmdFormatter = 7,
+  kCmdValue = QM3_CMD_VALUE,
+  kCmdRange = QM3_CMD_RANGE,
+  kCmdAlive = QM3_CMD_ALIVE,
+  kCmdRedraw = QM3_NOTIFY_REDRAW,
+  kCmdWidth = QM3_CMD_WIDTH,
+  kCmdText = QM3_CMD_TEXT,
+  kCmdParser = QM3_CMD_PARSER,
+  kCmdFormatter = QM3_CMD_FORMATTER,
 };
 
 struct ControlRecord {

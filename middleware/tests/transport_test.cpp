@@ -6,6 +6,7 @@
 #include "midi/transport.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -145,6 +146,28 @@ TEST_F(TransportTest, TopRewindAndFastForwardMoveThePointerByMeasures) {
   EXPECT_EQ(Get(kPointerTicks), 0);
   ASSERT_EQ(QM3SetValue(kRewind, 0, 1, 0), 0);  // never before the song
   EXPECT_EQ(Get(kPointerTicks), 0);
+}
+
+// A host's event loop: it blocks in poll() on the window's descriptor, outside
+// every middleware call, and wakes for the pointer step the play thread posts.
+TEST_F(TransportTest, HostBlockedInPollWakesForThePlayThreadsPointerPost) {
+  platform::UseRealClock();  // poll() waits on real time
+  ASSERT_EQ(QM3SetValue(kPlay, 0, 1, 0), 0);
+  Drain();             // what the play call itself posted
+  Get(kPointerTicks);  // acknowledge, so the next step is posted
+  const int fd = platform::HostWindowDescriptor(hwnd_);
+  ASSERT_GE(fd, 0);
+  bool pointer_posted = false;
+  for (int wakes = 0; wakes < 50 && !pointer_posted; ++wakes) {
+    pollfd ready{fd, POLLIN, 0};
+    ASSERT_EQ(poll(&ready, 1, 5000), 1) << "no notification while the song plays";
+    for (const Posted& p : Drain()) pointer_posted |= p.first == ProcessId(kProcPointerPos);
+  }
+  EXPECT_TRUE(pointer_posted);
+  pollfd drained{fd, POLLIN, 0};
+  EXPECT_EQ(poll(&drained, 1, 0), 0) << "drained: the descriptor is quiet";
+  ASSERT_EQ(QM3SetValue(kStop, 0, 0, 0), 0);
+  midi::StopAndWait();
 }
 
 // A stand-in for the module's audio: a quiet hum with a loud tone.

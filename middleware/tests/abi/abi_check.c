@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "qm3middle.h"
+#include "qm3middle_ids.h"
 
 static int failures = 0;
 
@@ -29,7 +30,8 @@ int main(void) {
   check(QM3GetValue(0x8025, 0, &a, &b) == 0 && a == 200, "process 37 gives the version 200");
 
   /* Values: defaults, refusal, aliases, tempo scaling. */
-  check(QM3GetValue(0x0601, 0, &a, &b) == 0 && a == 7, "main volume defaults to 7");
+  check(QM3GetValue(QM3_ID_MAIN_VOLUME, QM3_CMD_VALUE, &a, &b) == 0 && a == 7,
+        "main volume defaults to 7");
   check(QM3SetValue(0x0601, 0, 11, 0) == 0, "out-of-range write reports success");
   check(QM3GetValue(0x0601, 0, &a, &b) == 0 && a == 7, "out-of-range write keeps the value");
   check(QM3SetValue(0x0310, 0, 4, 0) == 0, "alias write");
