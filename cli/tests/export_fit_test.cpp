@@ -212,6 +212,24 @@ TEST_F(ExportFit, WavAndSmfFillTheSpanFromTheFirstBeat) {
   }
 }
 
+TEST_F(ExportFit, ASongWithoutEndingSoundsToItsLastFramesThenFades) {
+  ASSERT_EQ(RunCli("compose --duration 12 --ending none -o " + P("open.bgm")), 0);
+  ASSERT_EQ(RunCli("convert " + P("open.bgm") + " --wav " + P("open.wav")), 0);
+  const Wav w = ReadWav(P("open.wav"));
+  ASSERT_EQ(w.frames(), 12u * 44100);
+  const size_t n = w.frames();
+  const int before_fade = w.Peak(n - 882, n - 441);
+  EXPECT_GT(before_fade, 100) << "the music plays up to the fade";
+  EXPECT_LT(w.Peak(n - 220, n), before_fade / 2 + 2);
+  EXPECT_LE(w.Peak(n - 1, n), 1);
+  // With the tail kept, the sound rings on past the span and dies out.
+  ASSERT_EQ(RunCli("convert " + P("open.bgm") + " --keep-tail --wav " + P("tail.wav")), 0);
+  const Wav t = ReadWav(P("tail.wav"));
+  EXPECT_GT(t.frames(), n);
+  EXPECT_LT(t.frames(), n + 4 * 44100);
+  EXPECT_GT(t.Peak(n, n + 441), 0);
+}
+
 TEST_F(ExportFit, RangesAreSlicesOfTheWholeSong) {
   ASSERT_EQ(RunCli("compose --rhythm \"Pop 16 Beat\" --duration 30 -o " + P("s.bgm")), 0);
   ASSERT_EQ(

@@ -83,7 +83,10 @@ int OnProgressRead(ControlId) {
   std::lock_guard lock(s.mu);
   if (s.kind == kConversionNone || !s.played_through) return 0;
   if (s.kind == kConversionSmf) platform::Sleep(1000);
-  if (s.kind == kConversionWav && s.cut.keep_tail) platform::Sleep(kReleaseTailMs);
+  // The audio device hands over frames a little behind the clock: a margin
+  // past the song's end (or the whole release tail) is recorded before the
+  // capture stops.
+  if (s.kind == kConversionWav) platform::Sleep(s.cut.keep_tail ? kReleaseTailMs : kEndMarginMs);
   const int rc = FinishCapture(s.kind, true, s.cut);
   s.kind = kConversionNone;
   SetProgress(100, 0);

@@ -24,8 +24,10 @@ struct ConversionCut {
   bool keep_tail = false;
 };
 
-// How long a WAV capture goes on after the song when the tail is kept.
+// How long a WAV capture goes on after the song: when the tail is kept, and
+// otherwise, so that the song's last frames are in the recording.
 inline constexpr uint32_t kReleaseTailMs = 4000;
+inline constexpr uint32_t kEndMarginMs = 200;
 
 // The part of the recording of a whole-song play that becomes the WAV file
 // for `cut` (convert_wav.cpp); read when the song has played through.

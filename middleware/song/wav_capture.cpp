@@ -55,8 +55,12 @@ void PutLe(uint8_t* p, uint32_t v, int n) {
   for (int i = 0; i < n; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-void OnWaveIn(HWAVEIN, UINT msg, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
+void OnWaveIn(HWAVEIN, UINT msg, DWORD_PTR, DWORD_PTR header, DWORD_PTR) {
   if (msg != WIM_DATA || !g.running.load()) return;
+  // A reset hands back every queued buffer; the empty ones would carry the
+  // ring round past the last recorded one.
+  const auto* h = reinterpret_cast<const WAVEHDR*>(header);
+  if (h == nullptr || h->dwBytesRecorded == 0) return;
   g.ring.store((g.ring.load() + 1) % kBuffers);
 }
 
