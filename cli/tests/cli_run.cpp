@@ -43,7 +43,9 @@ CliResult RunCli(const std::vector<std::string>& args, const fs::path& cwd,
         ::setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
       }
     }
-    if (!std::freopen(out.c_str(), "w", stdout) || !std::freopen(err.c_str(), "w", stderr)) {
+    // Never a terminal on standard input: nothing waits for keys.
+    if (!std::freopen("/dev/null", "r", stdin) || !std::freopen(out.c_str(), "w", stdout) ||
+        !std::freopen(err.c_str(), "w", stderr)) {
       ::_exit(127);
     }
     std::vector<char*> argv;

@@ -1,5 +1,6 @@
 // Runs sonavex-cli as a user would: its own process, a working folder, the
-// arguments as exact bytes, stdout and stderr captured apart.
+// arguments as exact bytes, stdout and stderr captured apart, standard input
+// empty (never a terminal).
 #pragma once
 #include <filesystem>
 #include <string>

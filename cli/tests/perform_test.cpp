@@ -2,59 +2,39 @@
 // driver and the software module on the virtual clock, and scripts refused
 // before any run starts, naming their line.
 #include <gtest/gtest.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "cli_run.h"
+
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Result {
-  int status = -1;
-  std::string out;  // standard output and error together
-};
+using sonavex::cli::test::CliResult;
+using sonavex::cli::test::RunCli;
+using sonavex::cli::test::ScratchFolder;
 
 class PerformTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!fs::exists(fs::path(SONAVEX_CLI).parent_path() / "QM3RHY.toc")) {
-      GTEST_SKIP() << "no content library beside " << SONAVEX_CLI;
-    }
-    dir_ = fs::temp_directory_path() / ("sonavex-perform-" + std::to_string(::getpid()));
-    fs::create_directories(dir_ / "run");
-  }
-  void TearDown() override {
-    if (!dir_.empty()) fs::remove_all(dir_);
+    if (!sonavex::cli::test::ContentBuilt()) GTEST_SKIP() << "no content library";
   }
 
   std::string Script(const std::string& text) {
-    const fs::path p = dir_ / "script.txt";
+    const fs::path p = folder_.path() / "script.txt";
     std::ofstream(p) << text;
     return p.string();
   }
-  // Runs the program with its own runtime folder, so the module's ports are
-  // this test's alone; standard input is not a terminal.
-  Result Run(const std::string& args) {
-    const std::string cmd = "XDG_RUNTIME_DIR=" + (dir_ / "run").string() + " " + SONAVEX_CLI + " " +
-                            args + " < /dev/null 2>&1";
-    Result r;
-    FILE* pipe = popen(cmd.c_str(), "r");
-    if (pipe == nullptr) return r;
-    char buf[4096];
-    size_t n = 0;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
-    const int status = pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+  // The module's ports in a runtime folder of this test alone.
+  CliResult Perform(std::vector<std::string> args) {
+    args.insert(args.begin(), "perform");
+    fs::create_directories(folder_.path() / "run");
+    return RunCli(args, folder_.path(), {"XDG_RUNTIME_DIR=" + (folder_.path() / "run").string()});
   }
 
-  fs::path dir_;
+  ScratchFolder folder_{"perform"};
 };
 
 TEST_F(PerformTest, ScriptedRunPrintsItsMeasuresAndWritesTheSong) {
@@ -64,13 +44,14 @@ TEST_F(PerformTest, ScriptedRunPrintsItsMeasuresAndWritesTheSong) {
       "7 fill1\n"
       "7 main2\n"
       "11 ending2\n");
-  const fs::path song = dir_ / "live.bgm";
-  const Result r =
-      Run("perform --rhythm \"Piano Ballad\" --script " + script + " -o " + song.string());
-  ASSERT_EQ(r.status, 0) << r.out;
-  EXPECT_NE(r.out.find("1 1 0\n2 1 0\n3 11 0\n4 11 0\n5 11 0\n6 11 0\n7 9 0\n8 12 1\n9 12 1\n"
-                       "10 12 1\n11 12 1\n12 6 1\n13 6 1\n"),
-            std::string::npos)
+  const fs::path song = folder_.path() / "live.bgm";
+  const CliResult r =
+      Perform({"--rhythm", "Piano Ballad", "--script", script, "-o", song.string()});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(r.out.rfind("1 1 0\n2 1 0\n3 11 0\n4 11 0\n5 11 0\n6 11 0\n7 9 0\n8 12 1\n9 12 1\n"
+                        "10 12 1\n11 12 1\n12 6 1\n13 6 1\n",
+                        0),
+            0u)
       << r.out;
   EXPECT_EQ(r.out.find("14 "), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("ｲﾝﾄﾛ1          2"), std::string::npos) << r.out;
@@ -96,14 +77,14 @@ TEST_F(PerformTest, BadScriptsAreRefusedBeforeTheRunNamingTheLine) {
       {"# nothing\n", "the script presses no button"},
   };
   for (const Case& c : cases) {
-    const Result r = Run("perform --script " + Script(c.script));
+    const CliResult r = Perform({"--script", Script(c.script)});
     EXPECT_EQ(r.status, 2) << c.script;
-    EXPECT_NE(r.out.find(c.message), std::string::npos) << c.script << r.out;
-    EXPECT_EQ(r.out.find("warning"), std::string::npos) << "the module started: " << r.out;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.script << r.err;
+    EXPECT_EQ(r.err.find("warning"), std::string::npos) << "the module started: " << r.err;
   }
-  const Result keys = Run("perform");
+  const CliResult keys = Perform({});
   EXPECT_EQ(keys.status, 2);
-  EXPECT_NE(keys.out.find("needs --script FILE, or a terminal"), std::string::npos) << keys.out;
+  EXPECT_NE(keys.err.find("--script"), std::string::npos) << keys.err;
 }
 
 }  // namespace
