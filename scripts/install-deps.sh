@@ -11,6 +11,7 @@ PACKAGES="
   libfluidsynth-dev fluidsynth fluid-soundfont-gm timgm6mb-soundfont
   libusb-1.0-0-dev libasound2-dev libcli11-dev libicu-dev
   valgrind time mma hyperfine
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-svg-dev libgl-dev fonts-noto-cjk
 "
 missing=""
 for p in $PACKAGES; do

@@ -31,11 +31,16 @@ void TraceLog(const char* format, ...) {
   FILE* sink = Sink();
   if (sink == nullptr) return;
   std::lock_guard lock(g_trace_mu);
+  char line[2048];
   va_list args;
   va_start(args, format);
-  std::vfprintf(sink, format, args);
+  const int n = std::vsnprintf(line, sizeof line, format, args);
   va_end(args);
-  std::fputc('\n', sink);
+  if (n < 0) return;
+  std::fputs(line, sink);
+  // Callers may end their line themselves; a line feed is added only when missing.
+  const size_t len = std::strlen(line);
+  if (len == 0 || line[len - 1] != '\n') std::fputc('\n', sink);
   std::fflush(sink);
 }
 

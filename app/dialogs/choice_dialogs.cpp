@@ -1,0 +1,115 @@
+#include "dialogs/choice_dialogs.h"
+
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "shell/window_util.h"
+
+namespace sonavex::app {
+namespace {
+
+QDialogButtonBox* OkCancel(QDialog* dialog) {
+  auto* buttons = new QDialogButtonBox(dialog);
+  buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)
+      ->setObjectName(QStringLiteral("ok"));
+  buttons->addButton(QStringLiteral("ｷｬﾝｾﾙ"), QDialogButtonBox::RejectRole)
+      ->setObjectName(QStringLiteral("cancel"));
+  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  return buttons;
+}
+
+QRadioButton* Radio(const char* text, const char* name, const char* icon, QWidget* parent) {
+  auto* radio = new QRadioButton(QString::fromUtf8(text), parent);
+  radio->setObjectName(QString::fromUtf8(name));
+  if (icon != nullptr) {
+    radio->setIcon(QIcon(QString::fromUtf8(icon)));
+    radio->setIconSize(QSize(24, 24));
+  }
+  return radio;
+}
+
+}  // namespace
+
+CWelcomeDlg::CWelcomeDlg(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("CWelcomeDlg"));
+  setWindowTitle(QStringLiteral("SONAVEX"));
+  auto* layout = new QVBoxLayout(this);
+  auto* create = new QGroupBox(QStringLiteral("新規作成"), this);
+  auto* create_layout = new QVBoxLayout(create);
+  radios_[0] = Radio("演奏時間を指定してｿﾝｸﾞを作成(&E)", "mode0", ":/icons/new.svg", create);
+  radios_[1] = Radio("ﾘｱﾙﾀｲﾑｿﾝｸﾞ作成(&R)", "mode1", ":/icons/realtime.svg", create);
+  create_layout->addWidget(radios_[0]);
+  create_layout->addWidget(radios_[1]);
+  auto* open = new QGroupBox(QStringLiteral("ﾌｧｲﾙを開く"), this);
+  auto* open_layout = new QVBoxLayout(open);
+  radios_[2] = Radio("ｿﾝｸﾞ(&S)", "mode2", ":/icons/song_file.svg", open);
+  radios_[3] = Radio("SMF(&M)", "mode3", ":/icons/smf_file.svg", open);
+  radios_[4] = Radio("SINGLANE(&Y)", "mode4", ":/icons/content_file.svg", open);
+  for (int i = 2; i < 5; ++i) open_layout->addWidget(radios_[i]);
+  layout->addWidget(create);
+  layout->addWidget(open);
+  layout->addWidget(OkCancel(this));
+  SetOpenMode(0);
+}
+
+void CWelcomeDlg::SetOpenMode(int mode) {
+  mode_ = mode;
+  if (mode >= 0 && mode < 5) radios_[mode]->setChecked(true);
+}
+
+void CWelcomeDlg::accept() {
+  // The radios are read in dialog order; the last one set gives the mode.
+  for (int i = 0; i < 5; ++i) {
+    if (radios_[i]->isChecked()) mode_ = i;
+  }
+  QDialog::accept();
+}
+
+CFileNewDlg::CFileNewDlg(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("CFileNewDlg"));
+  setWindowTitle(QStringLiteral("新規作成"));
+  auto* layout = new QVBoxLayout(this);
+  play_ = Radio("演奏時間を指定してｿﾝｸﾞを作成(&E)", "playTime", ":/icons/new.svg", this);
+  real_ = Radio("ﾘｱﾙﾀｲﾑｿﾝｸﾞ作成(&R)", "realTime", ":/icons/realtime.svg", this);
+  layout->addWidget(play_);
+  layout->addWidget(real_);
+  layout->addWidget(OkCancel(this));
+}
+
+int CFileNewDlg::exec() {
+  play_->setChecked(play_time);
+  real_->setChecked(real_time);
+  MoveWindowCenter(this);
+  return QDialog::exec();
+}
+
+void CFileNewDlg::accept() {
+  play_time = play_->isChecked();
+  real_time = real_->isChecked();
+  QDialog::accept();
+}
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("CAboutDlg"));
+  setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(SONAVEX)"));
+  auto* layout = new QVBoxLayout(this);
+  auto* row = new QHBoxLayout;
+  auto* icon = new QLabel(this);
+  icon->setPixmap(QIcon(QStringLiteral(":/icons/sonavex.svg")).pixmap(48, 48));
+  row->addWidget(icon, 0, Qt::AlignTop);
+  auto* text = new QLabel(QStringLiteral("SONAVEX\nVersion 1.10"), this);
+  row->addWidget(text, 1);
+  layout->addLayout(row);
+  auto* buttons = new QDialogButtonBox(this);
+  buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  layout->addWidget(buttons);
+}
+
+}  // namespace sonavex::app

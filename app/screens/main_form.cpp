@@ -1,0 +1,116 @@
+#include "screens/main_form.h"
+
+#include <QFrame>
+#include <QVBoxLayout>
+
+#include "shell/trace.h"
+
+namespace sonavex::app {
+
+CSonavexView::CSonavexView(CMIDIMgr* mgr, QWidget* parent) : QWidget(parent), mgr_(mgr) {
+  setObjectName(QStringLiteral("CSonavexView"));
+  setProperty("screenNumber", kScreenSongEdit);
+  auto* layout = new QVBoxLayout(this);
+  title_ = new QLabel(this);
+  title_->setObjectName(QStringLiteral("modeTitle"));
+  title_->setProperty("midiId", kEditingMode);
+  title_->setWordWrap(true);
+  layout->addWidget(title_);
+  auto* frame = new QFrame(this);
+  frame->setFrameShape(QFrame::StyledPanel);
+  frame->setMinimumSize(560, 320);
+  frame_ = frame;
+  auto* frame_layout = new QVBoxLayout(frame_);
+  frame_layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(frame_, 1);
+}
+
+int CSonavexView::ScreenNumber() const {
+  return shown_mode_ == 0 || shown_mode_ == -1 ? kScreenSongEdit : kScreenSmfEdit;
+}
+
+void CSonavexView::DestroyCenterDlg() {
+  if (center_ == nullptr) return;
+  center_->hide();
+  center_->deleteLater();
+  center_ = nullptr;
+}
+
+bool CSonavexView::ChangeCenterDlg(int edit_mode) {
+  DestroyCenterDlg();
+  shown_mode_ = edit_mode;
+  if (edit_mode == 1) {
+    center_ = new CSmfeditDlg(mgr_, frame_);
+    center_->setProperty("screenNumber", kScreenSmfPane);
+  } else {
+    center_ = new CSngeditDlg(mgr_, frame_);
+    center_->setProperty("screenNumber", kScreenSongPane);
+  }
+  setProperty("screenNumber", ScreenNumber());
+  frame_->layout()->addWidget(center_);
+  center_->show();
+  const bool reported = mgr_->ChangeWindow(ScreenNumber());
+  if (!InitControl()) TraceLog("ｺﾝﾄﾛｰﾙ初期設定でｴﾗｰ発生\n");
+  return reported;
+}
+
+bool CSonavexView::InitControl() {
+  const bool ok = UpdateControl() && MaskControl();
+  if (center_ != nullptr && !center_->InitControl()) return false;
+  return ok;
+}
+
+bool CSonavexView::UpdateControl() {
+  QString title;
+  if (!mgr_->GetMIDIStr(kEditingMode, &title)) {
+    TraceLog("コントロールの現在値取得・更新に失敗\n");
+    return false;
+  }
+  title_->setText(title);
+  return true;
+}
+
+bool CSonavexView::MaskControl() {
+  return true;
+}
+
+bool CSonavexView::UpdateAlive() {
+  const bool own = MaskControl();
+  return (center_ == nullptr || center_->UpdateAlive()) && own;
+}
+
+bool CSonavexView::UpdateRedraw() {
+  // The middleware redraws the edit screen after it changed mode; a mode
+  // other than the one shown means the screen must follow.
+  int mode = 0;
+  if (mode_changed_ && mgr_->GetMiddleMode(&mode) && (mode == 0) != (shown_mode_ == 0)) {
+    mode_changed_();
+    return true;
+  }
+  return UpdateControl() && UpdateAlive();
+}
+
+bool CSonavexView::UpdateValue(ControlId id) {
+  if (id == kEditingMode || id == kEditingMode + 1) return UpdateControl();
+  if (GroupOf(id) == kGroupMainForm || GroupOf(id) == kGroupMainFormSecond) {
+    // The synchronisation panel's fields arrive with the panel itself.
+    return true;
+  }
+  if (center_ != nullptr) return center_->UpdateValue(id);
+  TraceLog("指定されたMIDIIDはこの画面上のコントロールではありません ID:[%04x]\n", id);
+  return false;
+}
+
+bool CSonavexView::UpdateTimeLine() {
+  return center_ != nullptr && center_->UpdateTimeLine();
+}
+
+bool CSonavexView::UpdatePointer(long tick) {
+  return center_ != nullptr && center_->UpdatePointer(tick);
+}
+
+bool CSonavexView::UpdateRange(long from, long to) {
+  return center_ != nullptr && center_->UpdateRange(from, to);
+}
+
+}  // namespace sonavex::app

@@ -1,0 +1,238 @@
+// CSonavexApp: the middleware's notifications routed to the screens, and the
+// switch between the song-edit and SMF-edit screens.
+#include "shell/sonavex_app.h"
+#include "shell/trace.h"
+
+namespace sonavex::app {
+
+void CSonavexApp::OnMiddle(long wparam, long lparam) {
+  const ControlId id = static_cast<ControlId>(wparam & 0xFFFF);
+  TraceLog("OnMiddle wParam[%04lx] lParam[%04lx]  (種類:%d ID:%d)", wparam, lparam, GroupOf(id),
+           ItemOf(id));
+  bool ok = true;
+  switch (lparam) {
+    case kCmdValue:
+      ok = UpdateValue(id);
+      break;
+    case kCmdMinMax:
+      TraceLog("OnMiddle 最大値/最小値ｺﾏﾝﾄﾞが指定されました wParam[%04lx] lParam[%04lx]\n",
+               wparam, lparam);
+      ok = UpdateMinMax(id);
+      break;
+    case kCmdAlive:
+      TraceLog("OnMiddle 状態ｺﾏﾝﾄﾞが指定されました wParam[%04lx] lParam[%04lx]\n", wparam,
+               lparam);
+      ok = UpdateAlive(id);
+      break;
+    case kCmdRedraw:
+      TraceLog("OnMiddle 再描画ｺﾏﾝﾄﾞが指定されました wParam[%04lx] lParam[%04lx]\n", wparam,
+               lparam);
+      ok = UpdateRedraw(id);
+      break;
+    case kCmdWidth:
+      TraceLog("OnMiddle 入力文字数ｺﾏﾝﾄﾞが指定されました wParam[%04lx] lParam[%04lx]\n", wparam,
+               lparam);
+      ok = UpdateWidth(id);
+      break;
+    case kCmdText:
+      TraceLog("OnMiddle 表示文字列ｺﾏﾝﾄﾞが指定されました wParam[%04lx] lParam[%04lx]\n",
+               wparam, lparam);
+      ok = UpdateString(id);
+      break;
+    default:
+      TraceLog("不正なｺﾏﾝﾄﾞです[%ld]\n", lparam);
+      break;
+  }
+  if (!ok) TraceLog("状態更新に失敗\n");
+}
+
+bool CSonavexApp::UpdateValue(ControlId id) {
+  switch (GroupOf(id)) {
+    case kGroupPlayTime:
+      TraceLog("ソング作成(演奏時間)ﾀﾞｲｱﾛｸﾞは表示されていないので更新出来ません\n");
+      return true;
+    case kGroupRealTime:
+      TraceLog("ソング作成(ﾘｱﾙﾀｲﾑ)ﾀﾞｲｱﾛｸﾞは表示されていないので更新出来ません\n");
+      return true;
+    case kGroupTransport:
+      TraceLog("コントロール画面は表示されていないので更新できません\n");
+      return true;
+    case kGroupSongTimeLine:
+      if (edit_mode_ != kSongEdit) {
+        TraceLog("ソング編集モードではないので表示更新できません\n");
+        return true;
+      }
+      return view_ != nullptr && view_->UpdateValue(id);
+    case kGroupSmfParts:
+      if (edit_mode_ != kSmfEdit) {
+        TraceLog("ＳＭＦ編集モードではないので表示更新できません\n");
+        return true;
+      }
+      return view_ != nullptr && view_->UpdateValue(id);
+    case kGroupMainForm:
+    case kGroupMainFormSecond:
+      return view_ == nullptr || view_->UpdateValue(id);
+    case kGroupMenu:
+      TraceLog(
+          "メニューは常に最新の値を表示しています。ﾐﾄﾞﾙからの通知では更新しません "
+          "wParam[%04x]\n",
+          id);
+      return true;
+    case kGroupProcess: {
+      if (view_ == nullptr) return true;
+      if (ItemOf(id) == kProcSelectPhrase) {
+        int phrase = -1;
+        if (!mgr_.GetSelectPhrase(&phrase)) {
+          TraceLog("UpdateValueに失敗\n");
+          return false;
+        }
+        if (view_->center() == nullptr || !view_->center()->SelectPhrase(phrase))
+          TraceLog("UpdateValue ﾌﾚｰｽﾞの選択に失敗\n");
+        if (edit_mode_ == kSongEdit) view_->UpdateTimeLine();
+        return true;
+      }
+      if (ItemOf(id) == kProcPointer) {
+        long tick = 0, second = 0;
+        if (!mgr_.GetPointerPos(&tick, &second)) {
+          TraceLog("UpdateValueに失敗\n");
+          return false;
+        }
+        if (edit_mode_ == kSmfEdit && second != 0) return view_->UpdateRange(tick, second);
+        return view_->UpdatePointer(tick);
+      }
+      TraceLog("値の更新が無効な部品ID（処理）が指定されました wParam[%04x]\n", id);
+      return true;
+    }
+    default:
+      TraceLog("値更新が無効な部品IDが指定されました ID:[%04x]\n", id);
+      return true;
+  }
+}
+
+bool CSonavexApp::UpdateString(ControlId id) {
+  const int group = GroupOf(id);
+  if (group == kGroupMenu || group == kGroupProcess) {
+    TraceLog("表示文字列更新が無効な部品IDが指定されました ID:[%04x]\n", id);
+    return true;
+  }
+  return UpdateValue(id);
+}
+
+bool CSonavexApp::UpdateMinMax(ControlId) {
+  if (!data_.UpdateListInfo(CMIDIData::kAll)) {
+    TraceLog("ERROR: UpdateListInfo() 戻り値不正！！処理失敗！！");
+    return false;
+  }
+  return true;
+}
+
+bool CSonavexApp::UpdateAlive(ControlId id) {
+  if (GroupOf(id) != kGroupScreen) return true;
+  switch (ItemOf(id)) {
+    case kScreenPlayTime:
+    case kScreenRealTime:
+    case kScreenTransport:
+      // These screens read their states themselves while they are open.
+      return true;
+    case kScreenSongEdit:
+    case kScreenSongPane:
+      if (edit_mode_ != kSongEdit) return true;
+      return view_ == nullptr || view_->UpdateAlive();
+    case kScreenSmfEdit:
+    case kScreenSmfPane:
+      if (edit_mode_ != kSmfEdit) return true;
+      return view_ == nullptr || view_->UpdateAlive();
+    default:
+      TraceLog("状態更新無効な画面です\n");
+      return true;
+  }
+}
+
+bool CSonavexApp::UpdateRedraw(ControlId id) {
+  if (GroupOf(id) == kGroupSongTimeLine || GroupOf(id) == kGroupSmfParts)
+    return view_ == nullptr || view_->UpdateTimeLine();
+  if (GroupOf(id) != kGroupScreen) {
+    TraceLog("範囲更新が無効な部品IDが指定されました ID:[%04x]\n", id);
+    return true;
+  }
+  switch (ItemOf(id)) {
+    case kScreenTransport:
+      TraceLog("UpdateRedraw Control Dialog Is Hide Now OK.\n");
+      return true;
+    case kScreenPlayTime:
+    case kScreenRealTime:
+      return true;
+    case kScreenSongEdit:
+    case kScreenSmfEdit:
+      return view_ == nullptr || view_->UpdateRedraw();
+    case kScreenSongPane:
+      if (edit_mode_ != kSongEdit) return true;
+      return view_ == nullptr || view_->UpdateRedraw();
+    case kScreenSmfPane:
+      if (edit_mode_ != kSmfEdit) return true;
+      return view_ == nullptr || view_->UpdateRedraw();
+    default:
+      TraceLog("状態更新無効な画面です\n");
+      return true;
+  }
+}
+
+bool CSonavexApp::UpdateWidth(ControlId id) {
+  TraceLog("入力文字数設定が無効な部品IDが指定されました ID:[%04x]\n", id);
+  return true;
+}
+
+void CSonavexApp::ChangeScreen() {
+  int mode = 0;
+  if (!mgr_.GetMiddleMode(&mode)) {
+    TraceLog("ﾐﾄﾞﾙｳｪｱから次に移る画面の種類の取得ができませんでした。\n");
+    return;
+  }
+  if (mode == 0) {
+    TraceLog("ﾐﾄﾞﾙｳｪｱのﾓｰﾄﾞ[%d] → ｿﾝｸﾞ編集画面へ移行します\n", mode);
+    content_kind_ = 0;
+    ChangeSngedit();
+  } else if (mode == 1 || mode == 2) {
+    TraceLog("ﾐﾄﾞﾙｳｪｱのﾓｰﾄﾞ[%d] → SMF編集画面へ移行します\n", mode);
+    content_kind_ = mode;
+    ChangeSmfedit();
+  }
+}
+
+bool CSonavexApp::SetupMIDIData() {
+  if (edit_mode_ == kSongEdit) {
+    const QM3PhraseList* list = nullptr;
+    int selected = -1;
+    if (!mgr_.GetSongTimeLineData(&list) || !mgr_.GetSelectPhrase(&selected)) {
+      TraceLog("CreatePhraseList ﾌﾚｰｽﾞﾘｽﾄの取得に失敗\n");
+      return false;
+    }
+    return true;
+  }
+  long data = 0, count = 0, sounds = 0;
+  if (!mgr_.GetSMFTimeLineData(&data, &count)) {
+    TraceLog("CreateTimeLine ﾀｲﾑﾗｲﾝの取得に失敗\n");
+    return false;
+  }
+  if (!mgr_.GetSoundGroupData(&sounds)) {
+    TraceLog("InitListInfo ミドルウェアからのサウンド階層データの取得に失敗\n");
+    return false;
+  }
+  return true;
+}
+
+bool CSonavexApp::ChangeEdit(int mode) {
+  if (started_) fit_window_ = false;
+  edit_mode_ = mode;
+  if (!SetupMIDIData()) {
+    TraceLog(mode == kSongEdit ? "ChangeSngedit  SetupMIDIDataに失敗\n"
+                               : "ChangeSmfedit  SetupMIDIDataに失敗\n");
+    return false;
+  }
+  SetTitle();
+  view_->ChangeCenterDlg(mode);
+  if (fit_window_) FitWindow();
+  return true;
+}
+
+}  // namespace sonavex::app

@@ -1,0 +1,56 @@
+#include "app_test_util.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <cstdlib>
+#include <memory>
+
+namespace sonavex::app::testing {
+
+PrivateFolders::PrivateFolders() {
+  setenv("XDG_CONFIG_HOME", (dir_.path() + QStringLiteral("/config")).toLocal8Bit().constData(),
+         1);
+  setenv("XDG_RUNTIME_DIR", dir_.path().toLocal8Bit().constData(), 1);
+  setenv("HOME", dir_.path().toLocal8Bit().constData(), 1);
+}
+
+StartOptions QuietOptions() {
+  StartOptions o;
+  o.link.module_sound = false;
+  o.link.live_audio = false;
+  return o;
+}
+
+void AnswerModal(const char* class_name, std::function<void(QWidget*)> answer, int timeout_ms) {
+  auto* timer = new QTimer;
+  auto waited = std::make_shared<int>(0);
+  const QString wanted = QString::fromUtf8(class_name);
+  QObject::connect(timer, &QTimer::timeout, [timer, waited, wanted, answer, timeout_ms] {
+    *waited += 20;
+    QWidget* modal = QApplication::activeModalWidget();
+    const bool fits = modal != nullptr && modal->isVisible() &&
+                      (wanted.isEmpty() || modal->inherits(wanted.toUtf8().constData()));
+    if (!fits && *waited < timeout_ms) return;
+    timer->stop();
+    timer->deleteLater();
+    if (fits) answer(modal);
+  });
+  timer->start(20);
+}
+
+void AnswerMessage(bool first, QString* shown) {
+  AnswerModal("QMessageBox", [first, shown](QWidget* w) {
+    auto* box = static_cast<QMessageBox*>(w);
+    if (shown != nullptr) *shown = box->text();
+    ClickButton(box, first ? "first" : "second");
+  });
+}
+
+void ClickButton(QWidget* dialog, const char* name) {
+  auto* button = dialog->findChild<QAbstractButton*>(QString::fromUtf8(name));
+  if (button != nullptr) button->click();
+}
+
+}  // namespace sonavex::app::testing
