@@ -103,7 +103,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   auto* icon = new QLabel(this);
   icon->setPixmap(QIcon(QStringLiteral(":/icons/sonavex.svg")).pixmap(48, 48));
   row->addWidget(icon, 0, Qt::AlignTop);
-  auto* text = new QLabel(QStringLiteral("SONAVEX\nVersion 1.10"), this);
+  auto* text = new QLabel(this);
+  text->setText(QStringLiteral("<b style=\"font-size:14pt\">SONAVEX</b><br>Version 1.10"));
+  text->setMinimumWidth(220);
   row->addWidget(text, 1);
   layout->addLayout(row);
   auto* buttons = new QDialogButtonBox(this);

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -37,6 +39,18 @@ int TakeScreenshots(CSonavexApp* app, const QString& folder) {
   written += Save(frame, folder, QStringLiteral("main_smf_edit"));
   app->mgr().SetMIDIValue(kEditingMode, 0);
   app->ChangeSngedit();
+
+  // Every menu of the menu bar, opened.
+  const QList<QAction*> menus = frame->menuBar()->actions();
+  for (int i = 0; i < menus.size(); ++i) {
+    QMenu* menu = menus[i]->menu();
+    if (menu == nullptr) continue;
+    frame->RefreshCommandStates();
+    menu->popup(frame->mapToGlobal(frame->menuBar()->actionGeometry(menus[i]).bottomLeft()));
+    QApplication::processEvents();
+    written += menu->grab().save(folder + QStringLiteral("/menu_%1.png").arg(i + 1));
+    menu->hide();
+  }
 
   CSonavexSplashWindow splash;
   written += Save(&splash, folder, QStringLiteral("splash"));

@@ -148,6 +148,16 @@ int OnMethod(ControlId, int32_t) {
   return 0;
 }
 
+// The menu's two radio items choose the method; the method's own reaction
+// then sets both items.
+int OnMenuTwoPoints(ControlId, int32_t) {
+  return WriteValue(kSyncMethod, kTwoPoints);
+}
+
+int OnMenuPointAndTempo(ControlId, int32_t) {
+  return WriteValue(kSyncMethod, kPointAndTempo);
+}
+
 }  // namespace
 
 // Writes through the second names (group 0x07) run these too.
@@ -157,4 +167,6 @@ QM3_REACTION(kSync2Time, OnSync2Time, kStageValues);
 QM3_REACTION(kSync2Measure, OnSync2Pos, kStageValues);
 QM3_REACTION(kEditTempo, OnTempo, kStageValues);
 QM3_REACTION(kSyncMethod, OnMethod, kStageValues);
+QM3_REACTION(kMenuSyncTwoPoints, OnMenuTwoPoints, kStageValues);
+QM3_REACTION(kMenuSyncPointAndTempo, OnMenuPointAndTempo, kStageValues);
 }  // namespace qm3

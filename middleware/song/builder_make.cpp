@@ -25,8 +25,12 @@ void SetAndNotify(ControlId id, int32_t value) {
   Notify(id, kNotifyValue);
 }
 
+// A song just made is not in any file yet: leaving it must ask first.
 int OnCreateSong(ControlId, int32_t) {
-  return MakePlayTimeSong();
+  const int rc = MakePlayTimeSong();
+  if (rc == kRcOk || (rc >= kRcIntroEndingChanged && rc <= kRcTimesIntroEndingChanged))
+    SetSaved(false);
+  return rc;
 }
 QM3_REACTION(kCreateSongButton, OnCreateSong, kStageSong);
 

@@ -114,6 +114,8 @@ TEST_F(BuilderHostTest, SaveAsThenOpenRestoresTheSong) {
   const fs::path dir = fs::path(::testing::TempDir()) / "builder_host_song";
   fs::create_directories(dir);
   const std::string path = (dir / "Song.BGM").string();
+  // A song just made is in no file yet.
+  EXPECT_EQ(Get(ProcessId(kProcGetSaved)), 0);
   ASSERT_EQ(QM3SetValue(ProcessId(kProcSaveAsFile), 0, 0, reinterpret_cast<long>(path.c_str())), 0);
   EXPECT_EQ(Get(ProcessId(kProcGetSaved)), 1);
   const std::vector<SongPhrase> saved = SongPhrases();

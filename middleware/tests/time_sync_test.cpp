@@ -59,6 +59,22 @@ TEST_F(TimeSyncTest, MethodEnablesItsFields) {
   EXPECT_EQ(ReadValue(0x4320), 1);
 }
 
+TEST_F(TimeSyncTest, MenuItemsChooseTheMethod) {
+  ASSERT_EQ(WriteValue(0x4320, 1), 0);
+  EXPECT_EQ(ReadValue(kMethod), 1);
+  EXPECT_TRUE(ReadAlive(kTempo));
+  EXPECT_EQ(ReadValue(0x431F), 0);
+  EXPECT_EQ(ReadValue(0x4320), 1);
+  // Choosing the item already chosen changes nothing.
+  ASSERT_EQ(WriteValue(0x4320, 1), 0);
+  EXPECT_EQ(ReadValue(kMethod), 1);
+  ASSERT_EQ(WriteValue(0x431F, 1), 0);
+  EXPECT_EQ(ReadValue(kMethod), 0);
+  EXPECT_FALSE(ReadAlive(kTempo));
+  EXPECT_EQ(ReadValue(0x431F), 1);
+  EXPECT_EQ(ReadValue(0x4320), 0);
+}
+
 TEST_F(TimeSyncTest, SecondPointSetsTheTempoAndBothPointsPlayOnTime) {
   WriteValue(kT2, 660);  // the four measures now last 300 frames
   EXPECT_EQ(ReadValue(kTempo), 960000);
