@@ -74,8 +74,8 @@ void CMIDIData::BuildTimeLists() {
   const char* bases[] = {"24", "25", "29.97", "30"};
   for (int i = 0; i < 4; ++i) time_bases_.Add(QString::fromUtf8(bases[i]), i);
   time_displays_.Clear();
-  const char* displays[] = {"24fpsﾀｲﾑｺｰﾄﾞ",        "25fpsﾀｲﾑｺｰﾄﾞ",        "30fpsﾄﾞﾛｯﾌﾟﾀｲﾑｺｰﾄﾞ",
-                            "30fpsﾉﾝﾄﾞﾛｯﾌﾟﾀｲﾑｺｰﾄﾞ", "ﾌﾚｰﾑｻﾝﾌﾟﾙ",          "ﾌｨｰﾄ+ﾌﾚｰﾑ16mm",
+  const char* displays[] = {"24fpsﾀｲﾑｺｰﾄﾞ",         "25fpsﾀｲﾑｺｰﾄﾞ", "30fpsﾄﾞﾛｯﾌﾟﾀｲﾑｺｰﾄﾞ",
+                            "30fpsﾉﾝﾄﾞﾛｯﾌﾟﾀｲﾑｺｰﾄﾞ", "ﾌﾚｰﾑｻﾝﾌﾟﾙ",    "ﾌｨｰﾄ+ﾌﾚｰﾑ16mm",
                             "ﾌｨｰﾄ+ﾌﾚｰﾑ35mm"};
   for (int i = 0; i < 7; ++i) time_displays_.Add(QString::fromUtf8(displays[i]), i);
 }

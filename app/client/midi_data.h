@@ -45,8 +45,8 @@ class CMIDIData {
   void BuildTimeLists();
 
   CMIDIMgr* mgr_;
-  CBgmList melodies_, start_phrases_, intros_, endings_, time_bases_, time_displays_,
-      out_devices_, spare_;
+  CBgmList melodies_, start_phrases_, intros_, endings_, time_bases_, time_displays_, out_devices_,
+      spare_;
   std::vector<RhythmGroup> rhythm_tree_;
   long sound_groups_ = 0;  // the middleware's sound group list, read at start-up
 };

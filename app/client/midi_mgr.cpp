@@ -233,8 +233,7 @@ bool CMIDIMgr::GetPointerPos(long* tick, long* second) {
 }
 
 bool CMIDIMgr::SetPointerPos(long tick) {
-  return SetProcess(kProcPointer, tick, 0,
-                    "GetValue ﾐﾄﾞﾙへのﾎﾟｲﾝﾀ位置の通知に失敗しました[%d]\n");
+  return SetProcess(kProcPointer, tick, 0, "GetValue ﾐﾄﾞﾙへのﾎﾟｲﾝﾀ位置の通知に失敗しました[%d]\n");
 }
 
 bool CMIDIMgr::SetPointerRange(long from, long to) {
@@ -356,8 +355,7 @@ bool CMIDIMgr::GetReturnCodeData() {
   long a = 0, b = 0;
   const int rc = GetValue(GetProcID(kProcReturnCodes), kCmdValue, &a, &b);
   const auto* table = reinterpret_cast<const QM3ReturnCodeTable*>(a);
-  if (rc != 0 || table == nullptr || table->nCount <= 0 ||
-      table->nCount > QM3_RETURN_CODE_COUNT) {
+  if (rc != 0 || table == nullptr || table->nCount <= 0 || table->nCount > QM3_RETURN_CODE_COUNT) {
     TraceLog("CMIDIMgr::GetReturnCodeData() ﾘﾀｰﾝｺｰﾄﾞﾃﾞｰﾀの取得に失敗しました");
     return false;
   }
@@ -422,8 +420,8 @@ bool CMIDIMgr::GetDllVersion(long* version) {
 
 namespace {
 template <typename List>
-bool ReadTypedList(CMIDIMgr* mgr, bool (CMIDIMgr::*get)(int, long*, long*, const char*),
-                   int number, const List** list) {
+bool ReadTypedList(CMIDIMgr* mgr, bool (CMIDIMgr::*get)(int, long*, long*, const char*), int number,
+                   const List** list) {
   long a = 0, b = 0;
   if (!(mgr->*get)(number, &a, &b, nullptr)) return false;
   *list = reinterpret_cast<const List*>(a);
@@ -526,8 +524,8 @@ int CMIDIMgr::DispMessage(int code) {
   }
   const ReturnCode& entry = codes_[static_cast<size_t>(code)];
   if (entry.text.isEmpty() || entry.text.size() >= kMessageLimit) return kIdNone;
-  const QString text = (entry.information ? QStringLiteral("I\\") : QStringLiteral("E\\")) +
-                       entry.text;
+  const QString text =
+      (entry.information ? QStringLiteral("I\\") : QStringLiteral("E\\")) + entry.text;
   return messages_->ShowMessage(text,
                                 entry.ok_only ? MessageButtons::kOk : MessageButtons::kOkCancel);
 }

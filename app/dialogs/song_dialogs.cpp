@@ -18,9 +18,8 @@ constexpr ControlId kRealTimeCancel = 0x0421;
 
 }  // namespace
 
-CSongDialog::CSongDialog(CMIDIMgr* mgr, int screen, const QString& title,
-                         const QString& ok_text, ControlId ok_id, ControlId cancel_id,
-                         QWidget* parent)
+CSongDialog::CSongDialog(CMIDIMgr* mgr, int screen, const QString& title, const QString& ok_text,
+                         ControlId ok_id, ControlId cancel_id, QWidget* parent)
     : QDialog(parent),
       mgr_(mgr),
       screen_(screen),

@@ -88,7 +88,7 @@ void CSonavexApp::OnCommand(int id) {
     case ID_HELP_SEARCH:
     case ID_HELP_USAGE:
       if (WriteCommand(id)) {
-        OpenHelp(id == ID_HELP_CONTENTS  ? HelpPage::kContents
+        OpenHelp(id == ID_HELP_CONTENTS ? HelpPage::kContents
                  : id == ID_HELP_SEARCH ? HelpPage::kIndex
                                         : HelpPage::kUsage);
       }
@@ -165,8 +165,7 @@ void CSonavexApp::OnFileBgmOpen() {
   QString file;
   if (!OpenFileDlg(Files(), FileType::kEditable, false, &file)) return;
   if (!WriteCommand(ID_FILE_BGM_OPEN)) return;
-  if (!OpenByExtension(file, "OnFileBgmOpen ﾐｳﾄﾞﾙｳｪｱへのﾌｧｲﾙ名通知に失敗しました [%s]"))
-    return;
+  if (!OpenByExtension(file, "OnFileBgmOpen ﾐｳﾄﾞﾙｳｪｱへのﾌｧｲﾙ名通知に失敗しました [%s]")) return;
   if (ExtensionOf(file) == QLatin1String("bgm"))
     settings_->SetFolder(Folder::kSong, QFileInfo(file).absolutePath());
 }

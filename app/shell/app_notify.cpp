@@ -15,13 +15,12 @@ void CSonavexApp::OnMiddle(long wparam, long lparam) {
       ok = UpdateValue(id);
       break;
     case kCmdMinMax:
-      TraceLog("OnMiddle 最大値/最小値ｺﾏﾝﾄﾞが指定されました wParam[%04lx] lParam[%04lx]\n",
-               wparam, lparam);
+      TraceLog("OnMiddle 最大値/最小値ｺﾏﾝﾄﾞが指定されました wParam[%04lx] lParam[%04lx]\n", wparam,
+               lparam);
       ok = UpdateMinMax(id);
       break;
     case kCmdAlive:
-      TraceLog("OnMiddle 状態ｺﾏﾝﾄﾞが指定されました wParam[%04lx] lParam[%04lx]\n", wparam,
-               lparam);
+      TraceLog("OnMiddle 状態ｺﾏﾝﾄﾞが指定されました wParam[%04lx] lParam[%04lx]\n", wparam, lparam);
       ok = UpdateAlive(id);
       break;
     case kCmdRedraw:
@@ -35,8 +34,8 @@ void CSonavexApp::OnMiddle(long wparam, long lparam) {
       ok = UpdateWidth(id);
       break;
     case kCmdText:
-      TraceLog("OnMiddle 表示文字列ｺﾏﾝﾄﾞが指定されました wParam[%04lx] lParam[%04lx]\n",
-               wparam, lparam);
+      TraceLog("OnMiddle 表示文字列ｺﾏﾝﾄﾞが指定されました wParam[%04lx] lParam[%04lx]\n", wparam,
+               lparam);
       ok = UpdateString(id);
       break;
     default:

@@ -11,7 +11,8 @@
 namespace sonavex::app {
 namespace {
 
-constexpr const char* kFolderKeys[] = {"SONG", "SMF", "SINGLANE", "Audio", "RhythmMelody", "Default"};
+constexpr const char* kFolderKeys[] = {"SONG",  "SMF",          "SINGLANE",
+                                       "Audio", "RhythmMelody", "Default"};
 constexpr int kPositionLimit = 1 << 20;
 constexpr uint32_t kValueSize = 4096;
 
@@ -52,8 +53,7 @@ bool CAppSettings::ReadInt(const char* section, const char* key, int def, int mi
                            int* out) {
   char buffer[64] = {};
   const QByteArray file = Encode(path_);
-  platform::GetPrivateProfileString(section, key, "\x01", buffer, sizeof buffer,
-                                    file.constData());
+  platform::GetPrivateProfileString(section, key, "\x01", buffer, sizeof buffer, file.constData());
   *out = def;
   if (buffer[0] == '\x01') return true;  // absent
   int value = 0;

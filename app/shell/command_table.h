@@ -42,9 +42,9 @@ enum CommandId : int {
 
 struct CommandInfo {
   int id;
-  const char* text;      // menu text (UTF-8), empty for toolbar-only commands
-  const char* tip;       // tooltip and status-bar text
-  const char* icon;      // toolbar picture in the resources, or null
+  const char* text;  // menu text (UTF-8), empty for toolbar-only commands
+  const char* tip;   // tooltip and status-bar text
+  const char* icon;  // toolbar picture in the resources, or null
   bool checkable;
   std::vector<QKeySequence> keys;
 };

@@ -30,9 +30,10 @@ TypeInfo InfoOf(FileType type) {
     case FileType::kAudio:
       return {"ｵｰﾃﾞｨｵ ﾌｧｲﾙ (*.wav)", "wav", "*.wav"};
     case FileType::kEditable:
-      return {"BGM関連 (*.bgm *.mid *.mof);;ｿﾝｸﾞ ﾌｧｲﾙ (*.bgm);;SMF ﾌｧｲﾙ (*.mid);;SINGLANE ﾌｧｲﾙ "
-              "(*.mof)",
-              "", ""};
+      return {
+          "BGM関連 (*.bgm *.mid *.mof);;ｿﾝｸﾞ ﾌｧｲﾙ (*.bgm);;SMF ﾌｧｲﾙ (*.mid);;SINGLANE ﾌｧｲﾙ "
+          "(*.mof)",
+          "", ""};
     case FileType::kAll:
       return {"すべてのﾌｧｲﾙ (*)", "", ""};
   }
@@ -79,8 +80,7 @@ bool OpenFileDlg(const FileDialogContext& ctx, FileType type, bool saving, QStri
   const TypeInfo info = InfoOf(type);
   const Folder folder = FolderOf(type, saving);
   QString start = ctx.settings->folder(folder);
-  const QString initial =
-      !start_name.isEmpty() ? start_name : QString::fromUtf8(info.initial);
+  const QString initial = !start_name.isEmpty() ? start_name : QString::fromUtf8(info.initial);
   if (!initial.isEmpty() && !initial.startsWith(QLatin1Char('*')))
     start = start + QLatin1Char('/') + QFileInfo(initial).fileName();
   for (;;) {

@@ -67,6 +67,7 @@ int main(int argc, char** argv) {
     options.single_instance = false;
     options.welcome = false;
   }
+  options.stop_after_show = parser.isSet(quit_shown);
 
   sonavex::app::CSonavexApp app(options);
   QObject::connect(&app, &sonavex::app::CSonavexApp::Finished, &application, &QApplication::quit);

@@ -130,8 +130,8 @@ void CMainFrame::SetRecentFiles(const QStringList& files) {
   }
   recent_actions_.clear();
   for (int i = 0; i < files.size(); ++i) {
-    auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(files[i]).fileName()),
-                          this);
+    auto* a =
+        new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(files[i]).fileName()), this);
     a->setStatusTip(files[i]);
     const QString file = files[i];
     connect(a, &QAction::triggered, this, [this, file] { host_->OnRecentFile(file); });

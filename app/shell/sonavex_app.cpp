@@ -27,8 +27,7 @@ constexpr int kHandOverTimeoutMs = 5000;
 
 }  // namespace
 
-CSonavexApp::CSonavexApp(const StartOptions& options)
-    : options_(options), link_(options.link) {
+CSonavexApp::CSonavexApp(const StartOptions& options) : options_(options), link_(options.link) {
   InitSonavexResources();
   const QString path =
       options.settings_path.isEmpty() ? CAppSettings::DefaultPath() : options.settings_path;
@@ -100,12 +99,15 @@ CSonavexApp::Start CSonavexApp::InitInstance() {
     frame_->show();
   }
   SetTitle();
+  if (options_.stop_after_show) {
+    QApplication::processEvents();
+    return Start::kRunning;
+  }
 
   // Told once: the file is rewritten with good values on exit.
   if (settings_problem == CAppSettings::Problem::kDamaged) {
-    messages_.ShowMessageOk(
-        QStringLiteral("E\\設定ﾌｧｲﾙ[%1]が壊れているため、初期設定で起動します")
-            .arg(settings_->path()));
+    messages_.ShowMessageOk(QStringLiteral("E\\設定ﾌｧｲﾙ[%1]が壊れているため、初期設定で起動します")
+                                .arg(settings_->path()));
   } else if (settings_problem == CAppSettings::Problem::kUnwritable) {
     messages_.ShowMessageOk(
         QStringLiteral("E\\設定ﾌｧｲﾙ[%1]に書き込めないため、設定は保存されません")

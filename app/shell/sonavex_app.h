@@ -29,11 +29,12 @@ class CSonavexSplashWindow;
 class CKeyForwarder;
 
 struct StartOptions {
-  QString file;             // a file named on the command line
-  HostLinkOptions link;     // how the sound module runs
-  QString settings_path;    // empty: the user's Sonavex.ini
+  QString file;           // a file named on the command line
+  HostLinkOptions link;   // how the sound module runs
+  QString settings_path;  // empty: the user's Sonavex.ini
   bool single_instance = true;
-  bool welcome = true;      // false: no welcome choice without a file (screenshots)
+  bool welcome = true;           // false: no welcome choice without a file (screenshots)
+  bool stop_after_show = false;  // start-up ends once the main window shows (timing)
 };
 
 class CSonavexApp : public QObject, public CommandHost {

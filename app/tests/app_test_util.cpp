@@ -10,8 +10,7 @@
 namespace sonavex::app::testing {
 
 PrivateFolders::PrivateFolders() {
-  setenv("XDG_CONFIG_HOME", (dir_.path() + QStringLiteral("/config")).toLocal8Bit().constData(),
-         1);
+  setenv("XDG_CONFIG_HOME", (dir_.path() + QStringLiteral("/config")).toLocal8Bit().constData(), 1);
   setenv("XDG_RUNTIME_DIR", dir_.path().toLocal8Bit().constData(), 1);
   setenv("HOME", dir_.path().toLocal8Bit().constData(), 1);
 }

@@ -130,20 +130,16 @@ void StartupTest::notificationSwitchesTheScreen() {
   QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
   MakeSong(&app);
   QCOMPARE(app.edit_mode(), 0);
-  // A one-note Standard MIDI File, opened behind the application's back: the
-  // middleware's notifications alone must bring the SMF-edit screen.
-  const QString smf = folders.path() + QStringLiteral("/one_note.mid");
-  {
-    QFile file(smf);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray::fromHex("4d546864000000060000000100604d54726b0000000c"
-                                   "00903c6460803c4000ff2f00"));
-  }
-  QVERIFY(app.mgr().OpenFile(smf));
+  // The editing mode changed behind the application's back: the middleware's
+  // redraw notifications alone must bring the SMF-edit screen, and back.
+  QVERIFY(app.mgr().SetMIDIValue(kEditingMode, 1));
   QTRY_COMPARE_WITH_TIMEOUT(app.edit_mode(), 1, 5000);
   QVERIFY(app.view()->center()->inherits("sonavex::app::CSmfeditDlg"));
   QCOMPARE(app.content_kind(), 1);
-  QCOMPARE(app.frame()->windowTitle(), QStringLiteral("SONAVEX - one_note.mid"));
+  QVERIFY(app.mgr().SetMIDIValue(kEditingMode, 0));
+  QTRY_COMPARE_WITH_TIMEOUT(app.edit_mode(), 0, 5000);
+  QVERIFY(app.view()->center()->inherits("sonavex::app::CSngeditDlg"));
+  QCOMPARE(app.content_kind(), 0);
 }
 
 void StartupTest::saveChangesYesWithoutNameSavesAs() {
