@@ -67,7 +67,7 @@ bool CSngeditDlg::UpdateTimeLine() {
     const QM3SongPhrase& p = list->pPhrases[i];
     char name[sizeof p.szName + 1] = {};
     std::copy(p.szName, p.szName + sizeof p.szName, name);
-    phrases_->addItem(QStringLiteral("%1\t%2").arg(FromMiddleText(name)).arg(p.nLength));
+    phrases_->addItem(QStringLiteral("%1   %2拍").arg(FromMiddleText(name)).arg(p.nLength));
   }
   int selected = -1;
   if (mgr_->GetSelectPhrase(&selected)) SelectPhrase(selected);

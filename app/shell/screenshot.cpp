@@ -32,6 +32,8 @@ int TakeScreenshots(CSonavexApp* app, const QString& folder) {
   CMainFrame* frame = app->frame();
   frame->resize(frame->sizeHint().expandedTo(QSize(760, 520)));
 
+  // A song of the default choices, so the song-edit screen has phrases.
+  app->mgr().SetMIDIValue(kCreateSong, 1);
   app->ChangeSngedit();
   written += Save(frame, folder, QStringLiteral("main_song_edit"));
   app->mgr().SetMIDIValue(kEditingMode, 1);
