@@ -5,6 +5,7 @@ set(SONAVEX_COMPONENT_LINK_platform platform)
 set(SONAVEX_COMPONENT_LINK_driver cvusb_obj platform)
 set(SONAVEX_COMPONENT_LINK_module corvane_module platform)
 set(SONAVEX_COMPONENT_LINK_cli cli_script)
+set(SONAVEX_COMPONENT_LINK_tools install_tools platform)
 
 # Adds program `name` from `src` linked against its component; sets
 # `out_created` to FALSE when the component is not part of this build.

@@ -101,7 +101,7 @@ void Discard(const std::vector<Step>& steps) {
 
 bool ReplaceFiles(const std::vector<Replacement>& files, std::string& error,
                   const ReplaceOptions& options) {
-  auto rename_file = options.rename != nullptr ? options.rename : &std::rename;
+  const auto rename_file = options.rename ? options.rename : std::function(&std::rename);
   std::vector<Step> steps;
   steps.reserve(files.size());
 

@@ -8,6 +8,7 @@
 // Thread rules: plain functions; they block on file I/O.
 #pragma once
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,7 @@ struct Replacement {
 
 struct ReplaceOptions {
   // The rename step (a stand-in lets tests fail one rename).
-  int (*rename)(const char* from, const char* to) = nullptr;
+  std::function<int(const char* from, const char* to)> rename;
 };
 
 // true when every destination now holds its source's bytes; otherwise no

@@ -39,7 +39,7 @@ bool DeviceOf(const char* inf, cvusb::UsbDeviceId& device) {
   std::ifstream in(inf, std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   const auto id = cvusb::ParseSetupInformation(text.data(), text.size());
-  if (!in.eof() || !id) {
+  if (!in || !id) {
     std::fprintf(stderr, "drvsetup: %s names no USB device\n", inf);
     return false;
   }
@@ -61,7 +61,10 @@ bool SetUpDeviceAccess(const drvsetup::SetupSource& source, bool assume_yes, std
     note = "The USB access rule was not installed: only the administrator can reach the module.";
     return true;
   }
-  if (access(drvsetup::UdevRulesFolder().c_str(), W_OK) == 0) {
+  const fs::path folder = drvsetup::UdevRulesFolder();
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (access(folder.c_str(), W_OK) == 0) {
     return drvsetup::WriteUdevRule(rule, error);
   }
   return drvsetup::WriteUdevRuleAsAdministrator(install::ProgramFolder() / "drvsetup",
