@@ -2,10 +2,12 @@
 // drivers in other processes through its local socket.
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "corvane/module.h"
+#include "platform/program_folder.h"
 #include "platform/usb_endpoint.h"
 #include "socket_bridge.h"
 
@@ -43,6 +45,10 @@ int main(int argc, char** argv) {
       Usage();
       return 2;
     }
+  }
+  // An installed module finds its style bank beside itself.
+  if (data_dir.empty() && std::getenv("SONAVEX_DATA_DIR") == nullptr) {
+    data_dir = platform::ProgramFolder();
   }
   if (!data_dir.empty()) options.data_dir = data_dir.c_str();
   if (have_font) options.sound_font = sound_font.c_str();

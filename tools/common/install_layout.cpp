@@ -1,9 +1,5 @@
 #include "install_layout.h"
 
-#include <unistd.h>
-
-#include <climits>
-
 #include "platform/drivers.h"
 
 namespace sonavex::install {
@@ -22,13 +18,6 @@ fs::path PrefixOfManifest(const fs::path& manifest) {
     prefix = prefix.parent_path();
   }
   return prefix;
-}
-
-fs::path ProgramFolder() {
-  char path[PATH_MAX + 1];
-  const ssize_t n = readlink("/proc/self/exe", path, PATH_MAX);
-  if (n <= 0) return fs::current_path();
-  return fs::path(std::string(path, static_cast<size_t>(n))).parent_path();
 }
 
 }  // namespace sonavex::install

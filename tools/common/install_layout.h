@@ -29,7 +29,4 @@ std::filesystem::path InstallRecordPath();
 // kManifestPath).
 std::filesystem::path PrefixOfManifest(const std::filesystem::path& manifest);
 
-// The running program's own folder (symbolic links resolved).
-std::filesystem::path ProgramFolder();
-
 }  // namespace sonavex::install

@@ -17,9 +17,9 @@
 #include <string>
 
 #include "driver_setup.h"
-#include "install_layout.h"
 #include "platform/drivers.h"
 #include "platform/message_box.h"
+#include "platform/program_folder.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ bool SetUpDeviceAccess(const drvsetup::SetupSource& source, bool assume_yes, std
   if (access(folder.c_str(), W_OK) == 0) {
     return drvsetup::WriteUdevRule(rule, error);
   }
-  return drvsetup::WriteUdevRuleAsAdministrator(install::ProgramFolder() / "drvsetup",
+  return drvsetup::WriteUdevRuleAsAdministrator(fs::path(platform::ProgramFolder()) / "drvsetup",
                                                 source.setup_information, error);
 }
 
@@ -87,11 +87,11 @@ int SetUp(bool assume_yes) {
   std::string note;
   drvsetup::SetupSource source;
   std::error_code ec;
-  const bool ok =
-      drvsetup::FindSetupSource(fs::current_path(ec), install::ProgramFolder(), source, error) &&
-      drvsetup::RegisterSetupInformation(source.setup_information, error) &&
-      drvsetup::RegisterDriver(source.driver, platform::DriverRegistryPath(), error) &&
-      SetUpDeviceAccess(source, assume_yes, note, error);
+  const bool ok = drvsetup::FindSetupSource(fs::current_path(ec),
+                                            fs::path(platform::ProgramFolder()), source, error) &&
+                  drvsetup::RegisterSetupInformation(source.setup_information, error) &&
+                  drvsetup::RegisterDriver(source.driver, platform::DriverRegistryPath(), error) &&
+                  SetUpDeviceAccess(source, assume_yes, note, error);
   if (!ok) {
     const platform::MessageBoxOptions failed{error.c_str(), assume_yes};
     platform::MessageBox("SETUP Error.", kCaption, platform::MB_OK | platform::MB_ICONERROR,
