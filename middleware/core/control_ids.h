@@ -276,6 +276,7 @@ constexpr int kRcIntroEndingChanged = QM3_RC_INTRO_ENDING_CHANGED;
 constexpr int kRcTimesChanged = QM3_RC_TIMES_CHANGED;
 constexpr int kRcTimesIntroEndingChanged = QM3_RC_TIMES_INTRO_ENDING_CHANGED;
 constexpr int kRcWrongOutputDevice = QM3_RC_WRONG_OUTPUT_DEVICE;
+constexpr int kRcNotInitialised = QM3_RC_NOT_INITIALISED;
 constexpr int kReturnCodeCount = QM3_RETURN_CODE_COUNT;
 
 }  // namespace qm3

@@ -16,6 +16,7 @@ struct CoreState {
   std::atomic<long> hwnd{0};
   std::atomic<long> message{0};
   std::atomic<bool> playing{false};
+  std::atomic<bool> ended{false};
   int screen = kScreenNone;
   ControlId last_edit = 0;
   bool saved = true;
@@ -80,6 +81,12 @@ bool IsPlaying() {
 }
 void SetPlaying(bool playing) {
   State().playing.store(playing, std::memory_order_release);
+}
+bool HasEnded() {
+  return State().ended.load(std::memory_order_acquire);
+}
+void SetEnded(bool ended) {
+  State().ended.store(ended, std::memory_order_release);
 }
 bool IsSaved() {
   return State().saved;
@@ -170,6 +177,7 @@ void ResetMiddlewareForTest() {
   s.hwnd = 0;
   s.message = 0;
   s.playing = false;
+  s.ended = false;
   s.screen = kScreenNone;
   NoteAccessedId(0);
   s.last_edit = 0;

@@ -27,6 +27,11 @@ void SetLastEditId(ControlId id);
 
 void SetIniFileName(const std::string& name);
 
+// After End (process 18) and until the next QM3MiddleInit, every other call
+// is refused with the not-initialised code. Any thread.
+bool HasEnded();
+void SetEnded(bool ended);
+
 // Frames of a tick position, start time added (process 14; 0 without it).
 int32_t TimeOfTick(int32_t ticks);
 

@@ -201,6 +201,7 @@ int GetStrValueImpl(long lID, const char* text, long* plValue) {
 
 template <typename Fn>
 int Guarded(Fn fn) {
+  if (HasEnded()) return kRcNotInitialised;
   try {
     return fn();
   } catch (const std::bad_alloc&) {

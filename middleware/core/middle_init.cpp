@@ -142,6 +142,7 @@ void EnumerateOutputPorts() {
 }
 
 int Init(long hwnd, long message) {
+  SetEnded(false);
   InitState& s = S();
   if (s.calls == 0) {
     LockExists() = true;

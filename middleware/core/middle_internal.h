@@ -62,7 +62,8 @@ void RedrawScreen();
 // A process receives the two pointer-sized arguments and leaves its results in
 // them. Parts register their processes at load time with QM3_PROCESS.
 using ProcessFn = int (*)(long* a, long* b);
-void RegisterProcess(int number, ProcessFn fn);
+// Returns the function registered before (so a test can put it back).
+ProcessFn RegisterProcess(int number, ProcessFn fn);
 int RunProcess(int number, long* a, long* b);
 
 // ---- reaction step ---------------------------------------------------------

@@ -25,6 +25,7 @@ int End(long*, long*) {
   ReleaseUndoSnapshot();
   ReleaseWorkDirectory();
   DeleteMiddleLock();
+  SetEnded(true);
   return 0;
 }
 QM3_PROCESS(kProcEnd, End);

@@ -41,8 +41,11 @@ std::vector<StepFn>& ShutdownSteps() {
 
 }  // namespace
 
-void RegisterProcess(int number, ProcessFn fn) {
-  if (number >= 0 && number < kProcessCount) Processes()[number] = fn;
+ProcessFn RegisterProcess(int number, ProcessFn fn) {
+  if (number < 0 || number >= kProcessCount) return nullptr;
+  const ProcessFn previous = Processes()[number];
+  Processes()[number] = fn;
+  return previous;
 }
 
 int RunProcess(int number, long* a, long* b) {

@@ -207,7 +207,8 @@ int FakeSave(long*, long*) {
 }
 
 TEST_F(ExportsTest, SaveAsKeepsTheOldNameWhenTheSaveFails) {
-  RegisterProcess(kProcSaveFile, FakeSave);
+  // The real save goes back afterwards, or later tests would save nothing.
+  const ProcessFn real_save = RegisterProcess(kProcSaveFile, FakeSave);
   SetCurrentFileName("/music/old.sng");
   const char* target = "/music/new.sng";
   g_save_result = kRcFileNotWritten;
@@ -217,7 +218,7 @@ TEST_F(ExportsTest, SaveAsKeepsTheOldNameWhenTheSaveFails) {
   g_save_result = 0;
   EXPECT_EQ(QM3SetValue(ProcessId(kProcSaveAsFile), 0, 0, reinterpret_cast<long>(target)), 0);
   EXPECT_EQ(CurrentFileName(), target);
-  RegisterProcess(kProcSaveFile, nullptr);
+  RegisterProcess(kProcSaveFile, real_save);
 }
 
 TEST_F(ExportsTest, ReturnCodeTable) {

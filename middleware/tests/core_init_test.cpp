@@ -173,5 +173,25 @@ TEST_F(InitTest, LockGuardWorksWithAndWithoutTheLock) {
   { MiddleLockGuard after_end; }
 }
 
+TEST_F(InitTest, CallsAfterTheEndAreRefusedUntilTheNextInit) {
+  QM3MiddleInit(0, 0);  // with or without the module
+  ASSERT_EQ(QM3SetValue(kMainVolume, 0, 9, 0), 0);
+  long a = 0, b = 0;
+  ASSERT_EQ(QM3SetValue(ProcessId(kProcEnd), 0, a, b), 0);
+  EXPECT_EQ(QM3SetValue(kMainVolume, 0, 3, 0), QM3_RC_NOT_INITIALISED);
+  a = -1;
+  EXPECT_EQ(QM3GetValue(kMainVolume, 0, &a, &b), QM3_RC_NOT_INITIALISED);
+  EXPECT_EQ(a, -1) << "a refused read leaves the results alone";
+  char text[256] = "untouched";
+  EXPECT_EQ(QM3GetValueStr(kMainVolume, 5, text), QM3_RC_NOT_INITIALISED);
+  EXPECT_STREQ(text, "untouched");
+  EXPECT_EQ(QM3GetStrValue(kMainVolume, "5", &a), QM3_RC_NOT_INITIALISED);
+  EXPECT_EQ(QM3GetValueFunc(kProcGetDllVersion, &a, &b), QM3_RC_NOT_INITIALISED);
+  EXPECT_EQ(QM3SetValue(ProcessId(kProcEnd), 0, a, b), QM3_RC_NOT_INITIALISED);
+  // Initialised again, the calls answer; the refused write changed nothing.
+  QM3MiddleInit(0, 0);
+  EXPECT_EQ(Get(kMainVolume), 9);
+}
+
 }  // namespace
 }  // namespace qm3

@@ -132,7 +132,11 @@ TEST_F(ScreensTest, StartUpChoiceSetsOneMinuteInTheTimeBase) {
 }
 
 TEST_F(ScreensTest, NewSongsStartWithTheRhythmLastChosen) {
-  ASSERT_EQ(QM3SetValue(kRhythm, 0, 0x0102, 0), 0);
+  // With catalogs loaded by an earlier test the fit check may adjust the
+  // times or sections (22..24); the rhythm is taken all the same.
+  const int rc = QM3SetValue(kRhythm, 0, 0x0102, 0);
+  ASSERT_TRUE(rc == 0 || (rc >= kRcIntroEndingChanged && rc <= kRcTimesIntroEndingChanged)) << rc;
+  ASSERT_EQ(ReadValue(kRhythm), 0x0102);
   WriteValue(kRhythm, 0, false);
   ASSERT_EQ(QM3SetValue(ProcessId(kProcInitialMenu), 0, 1, 0), 0);
   EXPECT_EQ(ReadValue(kRhythm), 0x0102);

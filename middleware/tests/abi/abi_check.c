@@ -60,6 +60,11 @@ int main(void) {
         "device list count");
 
   /* End. */
-  check(QM3SetValue(0x8012, 0, 0, 0) == 0, "End");
+  check(QM3SetValue(QM3_ID_PROCESS(QM3_PROC_END), 0, 0, 0) == 0, "End");
+  check(QM3GetValue(QM3_ID_MAIN_VOLUME, QM3_CMD_VALUE, &a, &b) == QM3_RC_NOT_INITIALISED,
+        "calls after the end are refused");
+  (void)QM3MiddleInit(0, 0);
+  check(QM3GetValue(QM3_ID_MAIN_VOLUME, QM3_CMD_VALUE, &a, &b) == 0, "initialised again");
+  check(QM3SetValue(QM3_ID_PROCESS(QM3_PROC_END), 0, 0, 0) == 0, "End again");
   return failures == 0 ? 0 : 1;
 }
