@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "corvane/module.h"
+#include "midibytes/number.h"
 #include "platform/clock.h"
 #include "platform/usb_endpoint.h"
 
@@ -37,14 +38,6 @@ std::string SoundFont() {
   return "";
 }
 
-void VarLen(std::vector<uint8_t>& out, uint32_t v) {
-  uint8_t tmp[5];
-  int n = 0;
-  tmp[n++] = v & 0x7F;
-  while ((v >>= 7) != 0) tmp[n++] = static_cast<uint8_t>(0x80 | (v & 0x7F));
-  while (n > 0) out.push_back(tmp[--n]);
-}
-
 struct TimedBytes {
   uint32_t tick;
   std::vector<uint8_t> bytes;
@@ -56,7 +49,7 @@ std::vector<uint8_t> Smf(std::vector<TimedBytes> events, uint16_t division) {
   std::vector<uint8_t> track;
   uint32_t last = 0;
   for (const auto& e : events) {
-    VarLen(track, e.tick - last);
+    midibytes::AppendNumber(track, e.tick - last);
     last = e.tick;
     track.insert(track.end(), e.bytes.begin(), e.bytes.end());
   }
@@ -82,7 +75,7 @@ void WriteStyle(const fs::path& dir) {
   std::vector<TimedBytes> e;
   auto meta = [&](uint32_t t, uint8_t type, const std::string& s) {
     std::vector<uint8_t> b = {0xFF, type};
-    VarLen(b, static_cast<uint32_t>(s.size()));
+    midibytes::AppendNumber(b, static_cast<uint32_t>(s.size()));
     b.insert(b.end(), s.begin(), s.end());
     e.push_back({t, b});
   };

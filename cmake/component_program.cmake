@@ -1,9 +1,10 @@
 # Programs that belong to one component: bench/ and fuzz/ name each source
 # <component>_<name>_*.cpp, and the program links that component.
-set(SONAVEX_COMPONENT_LINK_middleware qm3middle_obj platform)
+set(SONAVEX_COMPONENT_LINK_middleware qm3middle_obj platform midibytes)
 set(SONAVEX_COMPONENT_LINK_platform platform)
+set(SONAVEX_COMPONENT_LINK_midi midibytes)
 set(SONAVEX_COMPONENT_LINK_driver cvusb_obj platform)
-set(SONAVEX_COMPONENT_LINK_module corvane_module platform)
+set(SONAVEX_COMPONENT_LINK_module corvane_module platform midibytes)
 set(SONAVEX_COMPONENT_LINK_cli cli_script)
 set(SONAVEX_COMPONENT_LINK_tools install_tools platform)
 

@@ -9,7 +9,7 @@
 
 #include "harmony.h"
 #include "lint_report.h"
-#include "smf_reader.h"
+#include "smf_notes.h"
 
 namespace content {
 

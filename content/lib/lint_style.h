@@ -7,7 +7,7 @@
 
 #include "lint_catalog.h"
 #include "lint_report.h"
-#include "smf_reader.h"
+#include "smf_notes.h"
 
 namespace content {
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "png_writer.h"
-#include "smf_reader.h"
+#include "smf_notes.h"
 
 namespace content {
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "midibytes/track_writer.h"
+
 namespace content {
 namespace {
 
@@ -19,19 +21,7 @@ int TickRank(const TrackEvent& e) {
   return 2;
 }
 
-void PutBigEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-  for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
 }  // namespace
-
-void AppendVariableLength(std::vector<uint8_t>& out, uint32_t value) {
-  uint8_t buffer[5];
-  int count = 0;
-  buffer[count++] = value & 0x7F;
-  while ((value >>= 7) != 0) buffer[count++] = 0x80 | (value & 0x7F);
-  while (count > 0) out.push_back(buffer[--count]);
-}
 
 void TrackBuilder::Note(uint32_t tick, uint32_t length, int channel, int key, int velocity) {
   const uint8_t ch = static_cast<uint8_t>((channel - 1) & 0x0F);
@@ -90,35 +80,17 @@ std::vector<uint8_t> TrackBuilder::ToSmf() const {
     return TickRank(ea) < TickRank(eb);
   });
 
-  std::vector<uint8_t> track;
-  uint32_t now = 0;
+  midibytes::TrackWriter track;
   for (size_t index : order) {
     const TrackEvent& e = events_[index];
-    AppendVariableLength(track, e.tick - now);
-    now = e.tick;
-    track.push_back(e.status);
     if (e.status == 0xFF) {
-      track.push_back(e.meta_type);
-      AppendVariableLength(track, static_cast<uint32_t>(e.payload.size()));
-      track.insert(track.end(), e.payload.begin(), e.payload.end());
+      track.Meta(e.tick, e.meta_type, e.payload.data(), static_cast<uint32_t>(e.payload.size()));
     } else {
-      track.push_back(e.data1);
-      const uint8_t kind = e.status & 0xF0;
-      if (kind != 0xC0 && kind != 0xD0) track.push_back(e.data2);
+      track.Channel(e.tick, e.status, e.data1, e.data2);
     }
   }
-  AppendVariableLength(track, std::max(end_tick_, now) - now);
-  track.insert(track.end(), {0xFF, 0x2F, 0x00});
-
-  std::vector<uint8_t> file = {'M', 'T', 'h', 'd'};
-  PutBigEndian(file, 6, 4);
-  PutBigEndian(file, 0, 2);  // format 0
-  PutBigEndian(file, 1, 2);  // one track
-  PutBigEndian(file, kTicksPerBeat, 2);
-  file.insert(file.end(), {'M', 'T', 'r', 'k'});
-  PutBigEndian(file, static_cast<uint32_t>(track.size()), 4);
-  file.insert(file.end(), track.begin(), track.end());
-  return file;
+  track.End(end_tick_);
+  return midibytes::AssembleFile(0, kTicksPerBeat, {track.bytes()});
 }
 
 }  // namespace content

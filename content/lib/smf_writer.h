@@ -43,6 +43,4 @@ class TrackBuilder {
   uint32_t end_tick_ = 0;
 };
 
-void AppendVariableLength(std::vector<uint8_t>& out, uint32_t value);
-
 }  // namespace content

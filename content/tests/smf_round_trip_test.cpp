@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "smf_reader.h"
+#include "midibytes/number.h"
+#include "smf_notes.h"
 #include "smf_writer.h"
 
 namespace content {
@@ -74,10 +75,10 @@ TEST(SmfReader, DamagedFilesGiveAnErrorNotACrash) {
 
 TEST(SmfWriter, VariableLengthNumbersUseTheShortestForm) {
   std::vector<uint8_t> out;
-  AppendVariableLength(out, 0);
-  AppendVariableLength(out, 0x7F);
-  AppendVariableLength(out, 0x80);
-  AppendVariableLength(out, 0x0FFFFFFF);
+  midibytes::AppendNumber(out, 0);
+  midibytes::AppendNumber(out, 0x7F);
+  midibytes::AppendNumber(out, 0x80);
+  midibytes::AppendNumber(out, 0x0FFFFFFF);
   EXPECT_EQ(out, (std::vector<uint8_t>{0x00, 0x7F, 0x81, 0x00, 0xFF, 0xFF, 0xFF, 0x7F}));
 }
 

@@ -4,7 +4,7 @@
 #include "library_writer.h"
 #include "melody_composer.h"
 #include "png_writer.h"
-#include "smf_reader.h"
+#include "smf_notes.h"
 
 namespace content {
 namespace {

@@ -1,27 +1,8 @@
 #include "usb_midi_packet.h"
 
 namespace cvusb {
-namespace {
-
-// MIDI bytes per code index, as the USB MIDI device class defines them.
-constexpr int kBytesPerCodeIndex[16] = {0, 0, 2, 3, 3, 1, 2, 3, 3, 3, 3, 3, 2, 2, 3, 1};
-
-}  // namespace
-
-int CodeIndexByteCount(uint8_t code_index) {
-  return kBytesPerCodeIndex[code_index & 0x0F];
-}
-
-int ShortMessageLength(uint8_t first_byte) {
-  if (first_byte < 0x80) return 0;
-  if (first_byte >= 0xC0 && first_byte <= 0xDF) return 2;
-  if (first_byte == 0xF1 || first_byte == 0xF3) return 2;
-  if (first_byte == 0xF0 || first_byte >= 0xF4) return 1;
-  return 3;
-}
-
 size_t PackShortMessage(uint8_t cable, uint32_t message, uint8_t* out) {
-  const int count = ShortMessageLength(static_cast<uint8_t>(message & 0xFF));
+  const int count = midibytes::MessageLength(static_cast<uint8_t>(message & 0xFF));
   for (int i = 0; i < count; ++i) {
     uint8_t* packet = out + i * kPacketSize;
     packet[0] = static_cast<uint8_t>((cable << 4) | kCodeSingleByte);

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "midibytes/status.h"
+
 namespace cvusb {
 
 constexpr size_t kPacketSize = 4;
@@ -17,15 +19,6 @@ constexpr uint8_t kCodeSysexEndsWith1 = 0x5;
 constexpr uint8_t kCodeSysexEndsWith2 = 0x6;
 constexpr uint8_t kCodeSysexEndsWith3 = 0x7;
 constexpr uint8_t kCodeSingleByte = 0xF;
-
-// How many MIDI bytes a packet with this code index carries (0 for the
-// reserved indexes 0 and 1).
-int CodeIndexByteCount(uint8_t code_index);
-
-// How many bytes a short message with this first byte sends: 0 for a data
-// byte (running status is not sent), 1 for F0 and F4..FF, 2 for C0..DF, F1
-// and F3, 3 for every other status.
-int ShortMessageLength(uint8_t first_byte);
 
 // Packs the low bytes of `message` (first byte in bits 0..7) as one
 // single-byte packet per byte on `cable`. `out` holds at least 12 bytes.
@@ -53,7 +46,7 @@ template <typename Fn>
 void ForEachPacket(const uint8_t* data, size_t len, Fn&& fn) {
   for (size_t i = 0; i + 3 < len; i += kPacketSize) {
     const uint8_t head = data[i];
-    fn(static_cast<uint8_t>(head >> 4), data + i + 1, CodeIndexByteCount(head & 0x0F));
+    fn(static_cast<uint8_t>(head >> 4), data + i + 1, midibytes::CodeIndexByteCount(head & 0x0F));
   }
 }
 

@@ -27,7 +27,7 @@ struct Item {
 };
 
 Bytes ShortBytes(uint32_t message) {
-  const int n = cvusb::ShortMessageLength(static_cast<uint8_t>(message));
+  const int n = midibytes::MessageLength(static_cast<uint8_t>(message));
   Bytes out;
   for (int i = 0; i < n; ++i) out.push_back(static_cast<uint8_t>(message >> (8 * i)));
   return out;

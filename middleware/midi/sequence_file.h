@@ -1,7 +1,7 @@
 // A parsed Standard MIDI File for playback: header and track chunks checked
-// against the image, a merged event reader across tracks with running status
-// resolved, an optional stop tick, and the tempo map. RIFF "RMID" images are
-// unwrapped to their "data" chunk.
+// against the image, the merged event reader across tracks with running
+// status resolved, an optional stop tick, and the tempo map. RIFF "RMID"
+// images are unwrapped to their "data" chunk.
 //
 // Thread rules: one reader at a time (the play thread at preroll, the stream
 // callback at refill, never both at once); no allocation while reading
@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "midibytes/merged_reader.h"
 
 namespace qm3::midi {
 
@@ -63,21 +65,9 @@ class SequenceFile {
   double TickToMs(uint32_t tick) const;
 
  private:
-  struct Track {
-    const uint8_t* data = nullptr;
-    uint32_t length = 0;
-    uint32_t pos = 0;
-    uint8_t running = 0;
-    uint32_t next_tick = 0;
-    bool has_next = false;
-  };
-
-  bool ReadDelta(Track& t);
-  bool ReadEventBody(Track& t, SeqEvent* e);
-
   std::vector<TempoEntry> tempo_map_;
-  Track tracks_[kMaxTracks];
-  int track_count_ = 0;
+  const uint8_t* image_ = nullptr;
+  midibytes::MergedReader reader_;
   uint16_t format_ = 0;
   uint16_t division_ = 96;
   uint32_t length_ticks_ = 0;

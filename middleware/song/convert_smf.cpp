@@ -11,9 +11,10 @@
 #include "midi/module_messages.h"
 #include "midi/module_sender.h"
 #include "midi/transport.h"
+#include "midibytes/status.h"
+#include "midibytes/track_walker.h"
 #include "platform/clock.h"
 #include "song/conversion.h"
-#include "song/smf_reader.h"
 #include "song/track_buffer.h"
 
 namespace qm3 {
@@ -54,10 +55,10 @@ namespace {
 // Exchanges channels 10 and 16 of every channel event of the current buffer.
 void SwapDrumChannel() {
   TrackBuffer& t = TrackBufferAt(CurrentTrackBuffer());
-  SmfTrackReader reader(t.bytes, t.size);
+  midibytes::TrackWalker reader(t.bytes, t.size);
   if (!reader.Valid()) return;
-  SmfEvent e;
-  while (reader.Next(&e) == SmfStep::kEvent) {
+  midibytes::SmfEvent e;
+  while (reader.Next(&e) == midibytes::SmfStep::kEvent) {
     if (!e.IsChannel() || e.running) continue;
     const int ch = e.Channel();
     if (ch == 9 || ch == 15) t.bytes[e.body] = static_cast<uint8_t>(e.Kind() | (ch == 9 ? 15 : 9));
@@ -80,11 +81,11 @@ bool MergeSongChannel(const std::string& body, int channel, bool swap_drums) {
 }  // namespace
 
 bool HasIdentificationText(const uint8_t* image, int32_t size) {
-  SmfTrackReader reader(image, size);
+  midibytes::TrackWalker reader(image, size);
   if (!reader.Valid()) return false;
   const int32_t n = static_cast<int32_t>(std::strlen(kIdentificationText));
-  SmfEvent e;
-  while (reader.Next(&e) == SmfStep::kEvent) {
+  midibytes::SmfEvent e;
+  while (reader.Next(&e) == midibytes::SmfStep::kEvent) {
     if (e.IsChannel() && e.Kind() == 0x90 && image[e.data + 1] != 0) return false;
     if (e.status == 0xFF && e.type == 0x01 && e.length == n &&
         std::memcmp(image + e.data, kIdentificationText, n) == 0) {
@@ -152,10 +153,10 @@ int64_t FirstChordTick(const std::string& body) {
   SelectTrackBuffer(1);
   if (!LoadTrack(body)) return -1;
   const TrackBuffer& t = CurrentTrack();
-  SmfTrackReader reader(t.bytes, t.size);
+  midibytes::TrackWalker reader(t.bytes, t.size);
   if (!reader.Valid()) return -1;
-  SmfEvent e;
-  while (reader.Next(&e) == SmfStep::kEvent) {
+  midibytes::SmfEvent e;
+  while (reader.Next(&e) == midibytes::SmfStep::kEvent) {
     if (e.IsChannel() && e.Kind() == 0x90 && e.Channel() == 10 && t.bytes[e.data + 1] != 0) {
       return e.time;
     }
@@ -249,7 +250,7 @@ int WriteCapturedSmf(const uint32_t* words, size_t count, const std::string& pat
   for (const TimedMessage& e : played) {
     PutDelta(e.tick - written);
     written = e.tick;
-    PutPacked(e.message, 1 + SmfChannelDataLength(static_cast<uint8_t>(e.message & 0xFF)));
+    PutPacked(e.message, 1 + midibytes::ChannelDataLength(static_cast<uint8_t>(e.message & 0xFF)));
   }
   PutCoarseTuning(0, 0);
   PutDelta(0);

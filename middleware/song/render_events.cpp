@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "song/smf_writer.h"
+#include "midibytes/number.h"
+#include "midibytes/status.h"
 #include "song/track_buffer.h"
 
 namespace qm3 {
@@ -15,7 +16,7 @@ void RenderEvents::Add(int64_t time, const uint8_t* bytes, int length) {
 void RenderEvents::Channel(int64_t time, uint8_t status, uint8_t data1, uint8_t data2) {
   const uint8_t event[3] = {status, static_cast<uint8_t>(data1 & 0x7F),
                             static_cast<uint8_t>(data2 & 0x7F)};
-  Add(time, event, (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 ? 2 : 3);
+  Add(time, event, midibytes::MessageLength(status));
 }
 
 void RenderEvents::Program(int64_t time, int channel, uint8_t program) {
@@ -31,7 +32,7 @@ void RenderEvents::SystemExclusive(int64_t time, const uint8_t* message, int len
   uint8_t event[4 + 1 + 64];
   if (length - 1 > 64) return;
   event[0] = 0xF0;
-  const int n = SmfEncodeNumber(length - 1, event + 1);
+  const int n = midibytes::EncodeNumber(length - 1, event + 1);
   std::copy(message + 1, message + length, event + 1 + n);
   Add(time, event, 1 + n + length - 1);
 }

@@ -3,8 +3,9 @@
 
 #include <cstring>
 
-#include "song/smf_reader.h"
-#include "song/smf_writer.h"
+#include "midibytes/number.h"
+#include "midibytes/track_walker.h"
+#include "midibytes/track_writer.h"
 #include "song/track_writer.h"
 
 namespace qm3 {
@@ -61,7 +62,7 @@ void PutPacked(uint32_t value, int count) {
 
 void PutDelta(int64_t ticks) {
   uint8_t number[4];
-  PutBytes(number, SmfEncodeNumber(ticks, number));
+  PutBytes(number, midibytes::EncodeNumber(ticks, number));
 }
 
 void PutSysExByte(uint8_t byte) {
@@ -120,13 +121,13 @@ void SetTrackByte(int32_t offset, uint8_t value) {
 }
 
 int32_t GetTrackNumber(int32_t* offset) {
-  int32_t value = 0;
-  if (!SmfReadNumber(Current().bytes, Current().size, offset, &value)) return -1;
-  return value;
+  uint32_t value = 0;
+  if (!midibytes::ReadNumber(Current().bytes, Current().size, offset, &value)) return -1;
+  return static_cast<int32_t>(value);
 }
 
 int32_t FirstEvent() {
-  return SmfFirstEvent(Current().bytes, Current().size);
+  return midibytes::FirstTrackEvent(Current().bytes, Current().size);
 }
 
 }  // namespace qm3

@@ -1,7 +1,7 @@
 // Join, cut, tempo stripping, clock tracks, merge and channel extraction.
 #include <cstring>
 
-#include "song/smf_reader.h"
+#include "midibytes/track_walker.h"
 #include "song/track_buffer.h"
 #include "song/track_writer.h"
 
@@ -12,18 +12,18 @@ namespace {
 // Where the first track's events of `buffer` start and stop; false when the
 // image has no track.
 bool TrackSpan(const TrackBuffer& buffer, int32_t* first, int32_t* limit) {
-  *first = SmfFirstEvent(buffer.bytes, buffer.size);
+  *first = midibytes::FirstTrackEvent(buffer.bytes, buffer.size);
   if (*first < 0) return false;
-  *limit = SmfTrackLimit(buffer.bytes, buffer.size, *first);
+  *limit = midibytes::FirstTrackLimit(buffer.bytes, buffer.size, *first);
   return true;
 }
 
 // A source that is not a track image reads as an empty track ending at 0.
-SmfTrackReader ReaderFor(const TrackBuffer& buffer) {
+midibytes::TrackWalker ReaderFor(const TrackBuffer& buffer) {
   int32_t first = 0;
   int32_t limit = 0;
-  if (!TrackSpan(buffer, &first, &limit)) return SmfTrackReader(buffer.bytes, 0, -1);
-  return SmfTrackReader(buffer.bytes, limit, first);
+  if (!TrackSpan(buffer, &first, &limit)) return midibytes::TrackWalker(buffer.bytes, 0, -1);
+  return midibytes::TrackWalker(buffer.bytes, limit, first);
 }
 
 bool SourcesUsable(int a, int b) {
@@ -70,13 +70,13 @@ int CutTrack(int32_t tick) {
   int64_t kept_before[kBackoff] = {};
   int kept = 0;
 
-  SmfTrackReader reader(b.bytes, limit, first);
-  SmfEvent event;
+  midibytes::TrackWalker reader(b.bytes, limit, first);
+  midibytes::SmfEvent event;
   int64_t last_time = 0;
   int32_t cut_at = first;
   for (;;) {
-    const SmfStep step = reader.Next(&event);
-    if (step != SmfStep::kEvent || event.time >= tick) {
+    const midibytes::SmfStep step = reader.Next(&event);
+    if (step != midibytes::SmfStep::kEvent || event.time >= tick) {
       cut_at = event.offset;
       break;
     }
@@ -107,9 +107,9 @@ int StripTempo() {
   int32_t first = 0;
   int32_t limit = 0;
   if (!TrackSpan(b, &first, &limit)) return kTrackNotSmf;
-  SmfTrackReader reader(b.bytes, limit, first);
-  SmfEvent event;
-  while (reader.Next(&event) == SmfStep::kEvent) {
+  midibytes::TrackWalker reader(b.bytes, limit, first);
+  midibytes::SmfEvent event;
+  while (reader.Next(&event) == midibytes::SmfStep::kEvent) {
     if (event.status == 0xFF && event.type == 0x51) b.bytes[event.body + 1] = 0x06;
   }
   return kTrackOk;
@@ -130,13 +130,13 @@ void ClockTrack(int32_t start, int32_t end, int32_t step) {
 int MergeTracks(int a, int b) {
   if (!SourcesUsable(a, b)) return kTrackBadArgument;
   const TrackBuffer* const src[2] = {&TrackBufferAt(a), &TrackBufferAt(b)};
-  SmfTrackReader reader[2] = {ReaderFor(*src[0]), ReaderFor(*src[1])};
+  midibytes::TrackWalker reader[2] = {ReaderFor(*src[0]), ReaderFor(*src[1])};
   // Each source's pending event; its end of track takes its turn in time
   // order too, and closes the source.
-  SmfEvent next[2];
+  midibytes::SmfEvent next[2];
   bool ending[2];
   bool open[2] = {true, true};
-  for (int i = 0; i < 2; ++i) ending[i] = reader[i].Next(&next[i]) != SmfStep::kEvent;
+  for (int i = 0; i < 2; ++i) ending[i] = reader[i].Next(&next[i]) != midibytes::SmfStep::kEvent;
   int64_t end_time = 0;
 
   TrackWriter out(TrackBufferAt(CurrentTrackBuffer()));
@@ -153,7 +153,7 @@ int MergeTracks(int a, int b) {
     } else {
       out.CopyWhole(next[i].time, src[i]->bytes, next[i]);
     }
-    ending[i] = reader[i].Next(&next[i]) != SmfStep::kEvent;
+    ending[i] = reader[i].Next(&next[i]) != midibytes::SmfStep::kEvent;
   }
   out.End(end_time);
   return kTrackOk;
@@ -162,11 +162,11 @@ int MergeTracks(int a, int b) {
 int ChannelTrack(int source, int channel) {
   if (!SourcesUsable(source, source) || channel < 0 || channel > 15) return kTrackBadArgument;
   const TrackBuffer& src = TrackBufferAt(source);
-  SmfTrackReader reader = ReaderFor(src);
+  midibytes::TrackWalker reader = ReaderFor(src);
   TrackWriter out(TrackBufferAt(CurrentTrackBuffer()));
   out.Start();
-  SmfEvent event;
-  while (reader.Next(&event) == SmfStep::kEvent) {
+  midibytes::SmfEvent event;
+  while (reader.Next(&event) == midibytes::SmfStep::kEvent) {
     if (event.IsChannel() && event.Channel() == channel) {
       out.CopyChannel(event.time, src.bytes, event, false);
     }

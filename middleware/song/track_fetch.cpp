@@ -2,7 +2,7 @@
 // reads its material this way from the MIDI input callback).
 #include <cstring>
 
-#include "song/smf_reader.h"
+#include "midibytes/track_walker.h"
 #include "song/track_buffer.h"
 #include "song/track_writer.h"
 
@@ -17,7 +17,7 @@ struct FetchState {
   int buffer = -1;
   int32_t first = -1;
   int32_t limit = 0;
-  SmfTrackReader reader{nullptr, 0, -1};
+  midibytes::TrackWalker reader{nullptr, 0, -1};
   NoteCounters counters;
   uint8_t message[kMessageSize];
   int32_t loops = 0;
@@ -29,9 +29,9 @@ void Rewind() {
   FetchState& f = g_fetch;
   f.buffer = CurrentTrackBuffer();
   const TrackBuffer& b = TrackBufferAt(f.buffer);
-  f.first = SmfFirstEvent(b.bytes, b.size);
-  f.limit = f.first < 0 ? 0 : SmfTrackLimit(b.bytes, b.size, f.first);
-  f.reader = SmfTrackReader(b.bytes, f.limit, f.first);
+  f.first = midibytes::FirstTrackEvent(b.bytes, b.size);
+  f.limit = f.first < 0 ? 0 : midibytes::FirstTrackLimit(b.bytes, b.size, f.first);
+  f.reader = midibytes::TrackWalker(b.bytes, f.limit, f.first);
   f.counters.Clear();
   f.loops = 0;
 }
@@ -54,12 +54,12 @@ uint32_t Next(int64_t limit, bool with_long) {
   const uint8_t* bytes = TrackBufferAt(f.buffer).bytes;
   int wraps = 0;
   for (;;) {
-    SmfTrackReader ahead = f.reader;
-    SmfEvent e;
-    if (ahead.Next(&e) != SmfStep::kEvent) {
+    midibytes::TrackWalker ahead = f.reader;
+    midibytes::SmfEvent e;
+    if (ahead.Next(&e) != midibytes::SmfStep::kEvent) {
       // Loop without a gap: the next pass starts at this pass's end time.
       if (++wraps >= 2) return 0;
-      f.reader = SmfTrackReader(bytes, f.limit, f.first, e.time);
+      f.reader = midibytes::TrackWalker(bytes, f.limit, f.first, e.time);
       ++f.loops;
       continue;
     }
@@ -105,8 +105,8 @@ const uint8_t* FetchMessage() {
 }
 
 int64_t FetchTime() {
-  SmfTrackReader ahead = g_fetch.reader;
-  SmfEvent e;
+  midibytes::TrackWalker ahead = g_fetch.reader;
+  midibytes::SmfEvent e;
   ahead.Next(&e);
   return e.time;
 }

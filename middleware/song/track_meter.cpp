@@ -1,5 +1,5 @@
 // Meter conversion: every event time moved from one measure length to another.
-#include "song/smf_reader.h"
+#include "midibytes/track_walker.h"
 #include "song/track_buffer.h"
 #include "song/track_writer.h"
 
@@ -39,14 +39,15 @@ int MeterTrack(int source, int beats_from, int beats_to) {
     return kTrackBadArgument;
   }
   const TrackBuffer& src = TrackBufferAt(source);
-  const int32_t first = SmfFirstEvent(src.bytes, src.size);
-  SmfTrackReader reader =
-      first < 0 ? SmfTrackReader(src.bytes, 0, -1)
-                : SmfTrackReader(src.bytes, SmfTrackLimit(src.bytes, src.size, first), first);
+  const int32_t first = midibytes::FirstTrackEvent(src.bytes, src.size);
+  midibytes::TrackWalker reader =
+      first < 0 ? midibytes::TrackWalker(src.bytes, 0, -1)
+                : midibytes::TrackWalker(
+                      src.bytes, midibytes::FirstTrackLimit(src.bytes, src.size, first), first);
   TrackWriter out(TrackBufferAt(CurrentTrackBuffer()));
   out.Start();
-  SmfEvent event;
-  while (reader.Next(&event) == SmfStep::kEvent) {
+  midibytes::SmfEvent event;
+  while (reader.Next(&event) == midibytes::SmfStep::kEvent) {
     const int64_t time = MapTime(event.time, beats_from, beats_to);
     if (event.IsChannel()) {
       out.CopyChannel(time, src.bytes, event, false);

@@ -3,7 +3,7 @@
 // bank and program, controllers).
 #include <cstring>
 
-#include "song/smf_reader.h"
+#include "midibytes/track_walker.h"
 #include "song/track_buffer.h"
 #include "song/track_writer.h"
 
@@ -61,7 +61,7 @@ struct ChaseState {
   const uint8_t* signature = nullptr;  // the 4 data bytes of the last time signature
   ChannelState channel[16];
 
-  void See(const uint8_t* bytes, const SmfEvent& e) {
+  void See(const uint8_t* bytes, const midibytes::SmfEvent& e) {
     if (e.status == 0xFF) {
       if (e.type == 0x51 && e.length == 3) tempo = bytes + e.data;
       if (e.type == 0x58 && e.length == 4) signature = bytes + e.data;
@@ -145,10 +145,11 @@ int RangeTrack(int source, int32_t from, int32_t to, int32_t offset, uint16_t dr
   if (!IsTrackNumber(source) || source == CurrentTrackBuffer()) return kTrackBadArgument;
   const TrackBuffer& src = TrackBufferAt(source);
   TrackBuffer& dst = TrackBufferAt(CurrentTrackBuffer());
-  const int32_t first = SmfFirstEvent(src.bytes, src.size);
-  SmfTrackReader reader =
-      first < 0 ? SmfTrackReader(src.bytes, 0, -1)
-                : SmfTrackReader(src.bytes, SmfTrackLimit(src.bytes, src.size, first), first);
+  const int32_t first = midibytes::FirstTrackEvent(src.bytes, src.size);
+  midibytes::TrackWalker reader =
+      first < 0 ? midibytes::TrackWalker(src.bytes, 0, -1)
+                : midibytes::TrackWalker(
+                      src.bytes, midibytes::FirstTrackLimit(src.bytes, src.size, first), first);
 
   static ChaseState state;
   static NoteCounters counters;
@@ -159,9 +160,9 @@ int RangeTrack(int source, int32_t from, int32_t to, int32_t offset, uint16_t dr
   out.Start();
   if (const uint8_t* header = PlainHeader(src)) std::memcpy(dst.bytes, header, 14);
 
-  SmfEvent event;
-  SmfStep step = reader.Next(&event);
-  for (; step == SmfStep::kEvent && event.time < from; step = reader.Next(&event)) {
+  midibytes::SmfEvent event;
+  midibytes::SmfStep step = reader.Next(&event);
+  for (; step == midibytes::SmfStep::kEvent && event.time < from; step = reader.Next(&event)) {
     if (event.status == 0xF0 || event.status == 0xF7) {
       out.CopyWhole(0, src.bytes, event);
     } else {
@@ -170,7 +171,7 @@ int RangeTrack(int source, int32_t from, int32_t to, int32_t offset, uint16_t dr
   }
   state.Write(out);
   const int64_t shift = int64_t{offset} - from;
-  for (; step == SmfStep::kEvent && event.time < to; step = reader.Next(&event)) {
+  for (; step == midibytes::SmfStep::kEvent && event.time < to; step = reader.Next(&event)) {
     const int64_t time = event.time + shift;
     if (!event.IsChannel()) {
       out.CopyWhole(time, src.bytes, event);

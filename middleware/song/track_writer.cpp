@@ -2,7 +2,9 @@
 
 #include <cstring>
 
-#include "song/smf_writer.h"
+#include "midibytes/number.h"
+#include "midibytes/status.h"
+#include "midibytes/track_writer.h"
 
 namespace qm3 {
 
@@ -16,16 +18,17 @@ bool IsTrackNumber(int number) {
 }
 
 void FinishTrackIn(TrackBuffer& buffer) {
-  int32_t first = SmfFirstEvent(buffer.bytes, buffer.size);
+  int32_t first = midibytes::FirstTrackEvent(buffer.bytes, buffer.size);
   if (first < 0) {
     if (buffer.size < kTrackHeaderSize) return;
     first = kTrackHeaderSize;
   }
-  SmfStore32(buffer.bytes + first - 4, static_cast<uint32_t>(buffer.size - first));
+  midibytes::StoreBe32(buffer.bytes + first - 4, static_cast<uint32_t>(buffer.size - first));
 }
 
 void TrackWriter::Start() {
-  std::memcpy(buffer_.bytes, kSmfTrackTemplate, sizeof kSmfTrackTemplate);
+  std::memcpy(buffer_.bytes, midibytes::kSingleTrackTemplate,
+              sizeof midibytes::kSingleTrackTemplate);
   buffer_.size = kTrackHeaderSize;
   last_time_ = 0;
   running_ = 0;
@@ -38,7 +41,7 @@ bool TrackWriter::Fits(int32_t count) const {
 
 void TrackWriter::Delta(int64_t time) {
   uint8_t number[4];
-  const int n = SmfEncodeNumber(time - last_time_, number);
+  const int n = midibytes::EncodeNumber(time - last_time_, number);
   for (int i = 0; i < n; ++i) Put(number[i]);
   if (time > last_time_) last_time_ = time;
 }
@@ -56,7 +59,7 @@ bool TrackWriter::Raw(int64_t time, const uint8_t* bytes, int32_t count) {
 
 bool TrackWriter::Channel(int64_t time, uint8_t status, uint8_t data1, uint8_t data2,
                           bool use_running) {
-  const int data = SmfChannelDataLength(status);
+  const int data = midibytes::ChannelDataLength(status);
   if (!Fits(1 + data)) {
     full_ = true;
     return false;
@@ -69,14 +72,14 @@ bool TrackWriter::Channel(int64_t time, uint8_t status, uint8_t data1, uint8_t d
   return true;
 }
 
-bool TrackWriter::CopyChannel(int64_t time, const uint8_t* source, const SmfEvent& event,
+bool TrackWriter::CopyChannel(int64_t time, const uint8_t* source, const midibytes::SmfEvent& event,
                               bool use_running) {
   const uint8_t d1 = event.length >= 1 ? source[event.data] : 0;
   const uint8_t d2 = event.length >= 2 ? source[event.data + 1] : 0;
   return Channel(time, event.status, d1, d2, use_running);
 }
 
-bool TrackWriter::CopyWhole(int64_t time, const uint8_t* source, const SmfEvent& event) {
+bool TrackWriter::CopyWhole(int64_t time, const uint8_t* source, const midibytes::SmfEvent& event) {
   return Raw(time, source + event.body, event.end - event.body);
 }
 

@@ -7,7 +7,7 @@
 #pragma once
 #include <cstdint>
 
-#include "song/smf_reader.h"
+#include "midibytes/track_walker.h"
 #include "song/track_buffer.h"
 
 namespace qm3 {
@@ -27,9 +27,10 @@ class TrackWriter {
   // it equals the last status written.
   bool Channel(int64_t time, uint8_t status, uint8_t data1, uint8_t data2, bool use_running);
   // A channel message from a source image, keeping its data bytes.
-  bool CopyChannel(int64_t time, const uint8_t* source, const SmfEvent& event, bool use_running);
+  bool CopyChannel(int64_t time, const uint8_t* source, const midibytes::SmfEvent& event,
+                   bool use_running);
   // A system-exclusive or meta event from a source image, copied whole.
-  bool CopyWhole(int64_t time, const uint8_t* source, const SmfEvent& event);
+  bool CopyWhole(int64_t time, const uint8_t* source, const midibytes::SmfEvent& event);
 
   // FF 2F 00 at `time` (never before the last event), then the length field.
   void End(int64_t time);

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <vector>
 
-#include "song/smf_reader.h"
+#include "midibytes/track_walker.h"
 #include "song/track_buffer.h"
 #include "track_test_util.h"
 
@@ -157,10 +157,10 @@ TEST(TrackInput, MalformedTracksEndAtTheLastWholeEvent) {
     SCOPED_TRACE(i);
     SelectTrackBuffer(0);
     Load(Image(cases[i]));
-    SmfTrackReader reader(CurrentTrack().bytes, CurrentTrack().size);
-    SmfEvent e;
+    midibytes::TrackWalker reader(CurrentTrack().bytes, CurrentTrack().size);
+    midibytes::SmfEvent e;
     int events = 0;
-    while (reader.Next(&e) == SmfStep::kEvent) ++events;
+    while (reader.Next(&e) == midibytes::SmfStep::kEvent) ++events;
     EXPECT_LE(events, 2);
     SelectTrackBuffer(1);
     ASSERT_EQ(MergeTracks(0, 0), kTrackOk);

@@ -4,7 +4,7 @@
 #include <ostream>
 #include <vector>
 
-#include "song/smf_reader.h"
+#include "midibytes/track_walker.h"
 #include "song/track_buffer.h"
 
 namespace qm3::testing {
@@ -57,18 +57,20 @@ inline void BuildTrack(int number, const std::vector<Ev>& events, int64_t end) {
 // `with_end` (FF 2F) and `end` receives its time.
 inline std::vector<Ev> ReadTrack(int number, int64_t* end = nullptr, bool with_end = false) {
   const TrackBuffer& b = TrackBufferAt(number);
-  SmfTrackReader reader(b.bytes, b.size);
+  midibytes::TrackWalker reader(b.bytes, b.size);
   std::vector<Ev> out;
-  SmfEvent e;
-  SmfStep step;
-  while ((step = reader.Next(&e)) == SmfStep::kEvent || (with_end && step == SmfStep::kEnd)) {
+  midibytes::SmfEvent e;
+  midibytes::SmfStep step;
+  while ((step = reader.Next(&e)) == midibytes::SmfStep::kEvent ||
+         (with_end && step == midibytes::SmfStep::kEnd)) {
     Ev ev{e.time, {e.status}};
     if (e.status == 0xFF) ev.bytes.push_back(e.type);
     ev.bytes.insert(ev.bytes.end(), b.bytes + e.data, b.bytes + e.data + e.length);
     out.push_back(ev);
-    if (step == SmfStep::kEnd) break;
+    if (step == midibytes::SmfStep::kEnd) break;
   }
-  if (end) *end = (step == SmfStep::kEnd || step == SmfStep::kEvent) ? e.time : -1;
+  if (end)
+    *end = (step == midibytes::SmfStep::kEnd || step == midibytes::SmfStep::kEvent) ? e.time : -1;
   return out;
 }
 
@@ -76,14 +78,14 @@ inline std::vector<Ev> ReadTrack(int number, int64_t* end = nullptr, bool with_e
 // end of track that is its last byte, and the length field matches.
 inline bool WellFormed(int number) {
   const TrackBuffer& b = TrackBufferAt(number);
-  SmfTrackReader reader(b.bytes, b.size);
+  midibytes::TrackWalker reader(b.bytes, b.size);
   if (!reader.Valid()) return false;
-  SmfEvent e;
-  SmfStep step;
-  while ((step = reader.Next(&e)) == SmfStep::kEvent) {
+  midibytes::SmfEvent e;
+  midibytes::SmfStep step;
+  while ((step = reader.Next(&e)) == midibytes::SmfStep::kEvent) {
   }
-  if (step != SmfStep::kEnd || e.end != b.size) return false;
-  const int32_t first = SmfFirstEvent(b.bytes, b.size);
+  if (step != midibytes::SmfStep::kEnd || e.end != b.size) return false;
+  const int32_t first = midibytes::FirstTrackEvent(b.bytes, b.size);
   const uint32_t length = (uint32_t{b.bytes[first - 4]} << 24) |
                           (uint32_t{b.bytes[first - 3]} << 16) |
                           (uint32_t{b.bytes[first - 2]} << 8) | b.bytes[first - 1];

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "smf_reader.h"
+#include "smf_events.h"
 
 namespace corvane {
 namespace {

@@ -1,38 +1,8 @@
 #include "usb_midi_codec.h"
 
+#include "midibytes/status.h"
+
 namespace corvane {
-namespace {
-
-// Data bytes that follow a status byte (0 for statuses without data and for
-// the ones the parser drops).
-int DataLength(uint8_t status) {
-  switch (status & 0xF0) {
-    case 0xC0:
-    case 0xD0:
-      return 1;
-    case 0xF0:
-      break;
-    default:
-      return 2;
-  }
-  switch (status) {
-    case 0xF1:
-    case 0xF3:
-      return 1;
-    case 0xF2:
-      return 2;
-    default:
-      return 0;
-  }
-}
-
-}  // namespace
-
-int PacketByteCount(uint8_t code_index) {
-  static constexpr std::array<int, 16> kBytes = {0, 0, 2, 3, 3, 1, 2, 3, 3, 3, 3, 3, 2, 2, 3, 1};
-  return kBytes[code_index & 0x0F];
-}
-
 void MidiByteParser::Reset() {
   running_status_ = 0;
   data_count_ = 0;
@@ -70,7 +40,7 @@ void MidiByteParser::Feed(int cable, uint8_t byte, MidiMessageSink& sink) {
     data_count_ = 0;
     if (byte >= 0xF0) {
       running_status_ = 0;
-      data_needed_ = DataLength(byte);
+      data_needed_ = midibytes::DataLength(byte);
       if (data_needed_ == 0) {
         if (byte == 0xF6) sink.OnMidiMessage(cable, &byte, 1);
         return;
@@ -79,7 +49,7 @@ void MidiByteParser::Feed(int cable, uint8_t byte, MidiMessageSink& sink) {
       return;
     }
     running_status_ = byte;
-    data_needed_ = DataLength(byte);
+    data_needed_ = midibytes::DataLength(byte);
     return;
   }
   if (in_sysex_) {
@@ -118,14 +88,14 @@ void UsbMidiDecoder::Feed(const uint8_t* data, size_t len, MidiMessageSink& sink
 
 void UsbMidiDecoder::DecodePacket(const uint8_t* packet, MidiMessageSink& sink) {
   const int cable = packet[0] >> 4;
-  const int count = PacketByteCount(packet[0] & 0x0F);
+  const int count = midibytes::CodeIndexByteCount(packet[0] & 0x0F);
   for (int k = 0; k < count; ++k) cables_[cable].Feed(cable, packet[1 + k], sink);
 }
 
 std::array<uint8_t, 4> EncodeShortMessage(int cable, uint8_t status, uint8_t data1, uint8_t data2) {
   const auto head = static_cast<uint8_t>((cable & 0x0F) << 4);
   if (status >= 0xF8) return {static_cast<uint8_t>(head | 0x0F), status, 0, 0};
-  const int len = DataLength(status);
+  const int len = midibytes::DataLength(status);
   return {static_cast<uint8_t>(head | (status >> 4)), status, data1,
           static_cast<uint8_t>(len == 2 ? data2 : 0)};
 }

@@ -16,10 +16,6 @@ inline constexpr int kCableCount = 16;
 // dropped whole.
 inline constexpr size_t kMaxSysEx = 256;
 
-// Number of MIDI bytes a packet with this code index carries (0 for the
-// reserved codes 0 and 1).
-int PacketByteCount(uint8_t code_index);
-
 // Receives whole messages: channel and system common messages (1-3 bytes),
 // real-time bytes, and complete system exclusive messages (F0 ... F7).
 class MidiMessageSink {

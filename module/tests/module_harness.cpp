@@ -7,18 +7,11 @@
 #include <fstream>
 
 #include "corvane/module.h"
+#include "midibytes/number.h"
 #include "platform/clock.h"
 
 namespace corvane::test {
 namespace {
-
-void VarLen(std::vector<uint8_t>& out, uint32_t v) {
-  uint8_t tmp[5];
-  int n = 0;
-  tmp[n++] = v & 0x7F;
-  while ((v >>= 7) != 0) tmp[n++] = static_cast<uint8_t>(0x80 | (v & 0x7F));
-  while (n > 0) out.push_back(tmp[--n]);
-}
 
 int g_rig_serial = 0;
 
@@ -36,7 +29,7 @@ void StyleWriter::Add(uint32_t tick, std::vector<uint8_t> bytes, int order) {
 
 void StyleWriter::Meta(uint32_t tick, uint8_t type, const std::string& text) {
   std::vector<uint8_t> b = {0xFF, type};
-  VarLen(b, static_cast<uint32_t>(text.size()));
+  midibytes::AppendNumber(b, static_cast<uint32_t>(text.size()));
   b.insert(b.end(), text.begin(), text.end());
   Add(tick, std::move(b), 1);
 }
@@ -77,11 +70,11 @@ std::vector<uint8_t> StyleWriter::Bytes() const {
   std::vector<uint8_t> track;
   uint32_t last = 0;
   for (const Event& e : events) {
-    VarLen(track, e.tick - last);
+    midibytes::AppendNumber(track, e.tick - last);
     last = e.tick;
     track.insert(track.end(), e.bytes.begin(), e.bytes.end());
   }
-  VarLen(track, next_start_ > last ? next_start_ - last : 0);
+  midibytes::AppendNumber(track, next_start_ > last ? next_start_ - last : 0);
   track.insert(track.end(), {0xFF, 0x2F, 0x00});
   std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0,  0,   0,   6,   0,
                                0,   0,   1,   0,   96, 'M', 'T', 'r', 'k'};

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "midibytes/status.h"
 #include "platform/clock.h"
 
 namespace platform {
@@ -44,7 +45,7 @@ MMRESULT BuiltinOutPort::Close(DWORD_PTR driver_user) {
 
 MMRESULT BuiltinOutPort::Data(DWORD_PTR driver_user, DWORD msg) {
   const uint8_t bytes[3] = {uint8_t(msg), uint8_t(msg >> 8), uint8_t(msg >> 16)};
-  const int n = ShortMessageLength(bytes[0]);
+  const int n = midibytes::MessageLength(bytes[0]);
   if (n == 0) return MMSYSERR_NOERROR;  // running status is not carried over
   const uint8_t kind = bytes[0] & 0xF0;
   if (kind == 0x80 || kind == 0x90) {
@@ -212,14 +213,14 @@ void BuiltinInPort::FeedClient(Client& c, uint8_t b, uint64_t time_us, std::vect
       return;
     }
     if (c.status == 0 || c.missing == 0) return;  // no status to attach it to
-    if (c.missing == ShortMessageLength(c.status) - 1) c.stamp = stamp;
-    const int index = ShortMessageLength(c.status) - c.missing;  // 1 or 2
+    if (c.missing == midibytes::MessageLength(c.status) - 1) c.stamp = stamp;
+    const int index = midibytes::MessageLength(c.status) - c.missing;  // 1 or 2
     c.message |= DWORD(b) << (8 * index);
     if (--c.missing == 0) {
       out.push_back({c.cb, MIM_DATA, c.message, c.stamp});
       // Running status for channel messages; system common ends it.
       if (c.status < 0xF0) {
-        c.missing = ShortMessageLength(c.status) - 1;
+        c.missing = midibytes::MessageLength(c.status) - 1;
         c.message = c.status;
       } else {
         c.status = 0;
@@ -244,7 +245,7 @@ void BuiltinInPort::FeedClient(Client& c, uint8_t b, uint64_t time_us, std::vect
     return;
   }
   if (b == 0xF7) return;  // end of a block that never began
-  const int len = ShortMessageLength(b);
+  const int len = midibytes::MessageLength(b);
   if (len == 1) {  // F4..F6: complete by themselves
     c.status = 0;
     out.push_back({c.cb, MIM_DATA, b, stamp});

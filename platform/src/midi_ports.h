@@ -71,9 +71,6 @@ void AppendAlsaInPorts(std::vector<std::shared_ptr<InPort>>& out);
 // Copies a port name into a capability record: at most 31 bytes, terminated.
 void CopyPortName(char (&dst)[MAXPNAMELEN], const std::string& name);
 
-// Bytes a short message carries, from its status byte (0 for a data byte).
-int ShortMessageLength(BYTE status);
-
 struct StreamState;
 
 // What a HMIDIOUT / HMIDIIN / HMIDISTRM points to.

@@ -45,13 +45,6 @@ void CopyPortName(char (&dst)[MAXPNAMELEN], const std::string& name) {
   std::memset(dst + n, 0, MAXPNAMELEN - n);
 }
 
-int ShortMessageLength(BYTE status) {
-  if (status < 0x80) return 0;
-  if ((status >= 0xC0 && status <= 0xDF) || status == 0xF1 || status == 0xF3) return 2;
-  if (status == 0xF0 || status >= 0xF4) return 1;
-  return 3;
-}
-
 void RegisterHandle(MidiHandle* h) {
   std::lock_guard lock(g_handles_mu);
   Handles().insert(h);

@@ -1,7 +1,6 @@
-// A checked reader for Standard MIDI Files (the style bank's format): every
-// length is checked against what is left, variable-length numbers have at
-// most 4 bytes, data bytes stay below 0x80, and all tracks are merged in
-// time order with ticks scaled to 96 per quarter note.
+// The events of a Standard MIDI File (the style bank's format) as one list:
+// all tracks merged in time order by the checked MIDI-bytes reader, ticks
+// scaled to 96 per quarter note, system exclusive left out.
 //
 // Thread rules: pure function; allocates the event list.
 #pragma once

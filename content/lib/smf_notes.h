@@ -1,6 +1,6 @@
-// Reads the first track of a Standard MIDI File into notes and meta events
-// for the content linter. Every length is checked against what is left;
-// malformed input gives an error text, never a read past the buffer.
+// The first track of a Standard MIDI File as notes, controls and meta events
+// for the content linter, read by the checked MIDI-bytes walker: malformed
+// input gives an error text, never a read past the buffer.
 // Plain functions; no locking, no threads.
 #pragma once
 
