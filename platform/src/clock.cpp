@@ -11,6 +11,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <deque>
 #include <cstdlib>
 #include <vector>
 
@@ -72,7 +73,11 @@ struct Scheduler {
   int participants = 0;
   int running = 0;
   uint64_t events = 0;  // every wait, wake-up and membership change
-  std::vector<Waiter*> waiters;
+  std::vector<Waiter*> waiters;  // blocked, in the order they started waiting
+  // Due or notified, in the order they became so. One participant runs at a
+  // time, taken from the front, so the order of everything the participants
+  // do at one instant is the same on every run.
+  std::deque<Waiter*> ready;
 };
 
 Scheduler& Sched() {
@@ -95,10 +100,38 @@ void WakeLocked(Scheduler& s, size_t index, bool notified) {
   ++s.events;
   Waiter* w = s.waiters[index];
   s.waiters.erase(s.waiters.begin() + static_cast<std::ptrdiff_t>(index));
-  w->woken = true;
   w->notified = notified;
+  s.ready.push_back(w);
+}
+
+void AdvanceLocked(Scheduler& s);
+
+// Lets the next ready participant run once nobody runs.
+void DispatchLocked(Scheduler& s) {
+  if (s.running != 0 || s.ready.empty()) return;
+  Waiter* w = s.ready.front();
+  s.ready.pop_front();
+  w->woken = true;
   ++s.running;  // counted as running from now on, before it is scheduled
   w->cv.notify_one();
+}
+
+// The running participant stopped running: the next ready one runs, or,
+// with none ready, time moves on.
+void HandOnLocked(Scheduler& s) {
+  if (s.running != 0) return;
+  if (s.ready.empty()) AdvanceLocked(s);
+  DispatchLocked(s);
+}
+
+// Every thread blocked or ready is let go (the clock stops being virtual).
+void ReleaseAllLocked(Scheduler& s) {
+  while (!s.waiters.empty()) WakeLocked(s, 0, false);
+  for (Waiter* w : s.ready) {
+    w->woken = true;
+    w->cv.notify_one();
+  }
+  s.ready.clear();
 }
 
 void WakeYieldersLocked(Scheduler& s) {
@@ -111,7 +144,9 @@ void WakeYieldersLocked(Scheduler& s) {
   }
 }
 
-// Every participant waits: move time to the earliest deadline.
+// Every participant waits and none is ready: move time to the earliest
+// deadline; the waiters due then become ready in the order they started
+// waiting.
 void AdvanceLocked(Scheduler& s) {
   uint64_t earliest = kNoDeadline;
   for (const Waiter* w : s.waiters) {
@@ -167,7 +202,8 @@ void BlockLocked(Scheduler& s, std::unique_lock<std::mutex>& lock, Waiter& w) {
   s.waiters.push_back(&w);
   // A thread that starts waiting may have changed what pollers look at.
   if (!w.yield) WakeYieldersLocked(s);
-  if (--s.running == 0) AdvanceLocked(s);
+  --s.running;
+  HandOnLocked(s);
 #ifndef NDEBUG
   const std::chrono::milliseconds limit = StallLimit();
   while (!w.woken) {
@@ -215,27 +251,43 @@ void Notify(const void* channel, bool all) {
   for (size_t i = 0; i < s.waiters.size();) {
     if (s.waiters[i]->channel == channel && channel != nullptr) {
       WakeLocked(s, i, true);
-      if (!all) return;
+      if (!all) break;
     } else {
       ++i;
     }
   }
+  DispatchLocked(s);  // a notification from outside while every participant waits
 }
 
-bool RegisterStarting() {
-  if (!Active()) return false;
+// The new thread's first turn: queued at creation, so that when it runs
+// does not depend on when the system starts it.
+struct StartTicket {
+  Waiter turn{nullptr, kNoDeadline, false};
+  uint64_t epoch = 0;
+};
+
+void* RegisterStarting() {
+  if (!Active()) return nullptr;
   Scheduler& s = Sched();
   std::lock_guard lock(s.mu);
+  auto* ticket = new StartTicket;
+  ticket->epoch = s.epoch;
   ++s.participants;
-  ++s.running;
   ++s.events;
-  return true;
+  s.ready.push_back(&ticket->turn);
+  DispatchLocked(s);
+  return ticket;
 }
 
-void MarkCurrentRegistered() {
+void MarkCurrentRegistered(void* ticket_pointer) {
+  auto* ticket = static_cast<StartTicket*>(ticket_pointer);
   Scheduler& s = Sched();
-  std::lock_guard lock(s.mu);
-  t_epoch = s.epoch;
+  {
+    std::unique_lock lock(s.mu);
+    t_epoch = ticket->epoch;
+    ticket->turn.cv.wait(lock, [&] { return ticket->turn.woken; });
+  }
+  delete ticket;
 }
 
 void Unregister() {
@@ -247,7 +299,8 @@ void Unregister() {
   ++s.events;
   --s.participants;
   WakeYieldersLocked(s);
-  if (--s.running == 0 && s.participants > 0) AdvanceLocked(s);
+  --s.running;
+  if (s.participants > 0) HandOnLocked(s);
 }
 
 }  // namespace vclock
@@ -292,6 +345,7 @@ void UseVirtualClock() {
   Scheduler& s = Sched();
   std::lock_guard lock(s.mu);
   if (!s.waiters.empty()) TraceLog("UseVirtualClock: %zu threads still waiting", s.waiters.size());
+  ReleaseAllLocked(s);
   ++s.epoch;
   s.now.store(0);
   s.participants = 1;
@@ -308,19 +362,24 @@ void UseRealClock() {
   s.participants = 0;
   s.running = 0;
   // Anyone still blocked would wait forever on a clock that no longer runs.
-  while (!s.waiters.empty()) WakeLocked(s, 0, false);
+  ReleaseAllLocked(s);
   s.running = 0;
 }
 
 ClockParticipant::ClockParticipant() {
   if (!vclock::Active()) return;
   Scheduler& s = Sched();
-  std::lock_guard lock(s.mu);
+  std::unique_lock lock(s.mu);
   if (t_epoch == s.epoch) return;  // already one
   t_epoch = s.epoch;
   ++s.participants;
-  ++s.running;
+  ++s.events;
   registered_ = true;
+  // Ran freely until now: waits for its turn like every participant.
+  Waiter turn(nullptr, kNoDeadline, false);
+  s.ready.push_back(&turn);
+  DispatchLocked(s);
+  turn.cv.wait(lock, [&] { return turn.woken; });
 }
 
 ClockParticipant::~ClockParticipant() {

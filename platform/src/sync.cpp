@@ -90,9 +90,10 @@ struct Thread::Done {
 };
 
 Thread::Thread(std::function<void()> body) : done_(std::make_shared<Done>()) {
-  const bool registered = vclock::RegisterStarting();
-  thread_ = std::thread([body = std::move(body), done = done_, registered] {
-    if (registered) vclock::MarkCurrentRegistered();
+  void* ticket = vclock::RegisterStarting();
+  const bool registered = ticket != nullptr;
+  thread_ = std::thread([body = std::move(body), done = done_, ticket, registered] {
+    if (registered) vclock::MarkCurrentRegistered(ticket);
     body();
     done->event.Set();
     if (registered) vclock::Unregister();

@@ -22,10 +22,11 @@ void YieldToOthers();
 void Notify(const void* channel, bool all);
 
 // Participant bookkeeping for platform::Thread and ClockParticipant.
-// RegisterStarting is called by the creating thread so that the new thread
-// counts as running before it is scheduled.
-bool RegisterStarting();
-void MarkCurrentRegistered();
+// RegisterStarting is called by the creating thread and queues the new
+// thread's first turn; it returns the ticket (null on the real clock) that
+// the new thread passes to MarkCurrentRegistered, which waits for that turn.
+void* RegisterStarting();
+void MarkCurrentRegistered(void* ticket);
 void Unregister();
 
 }  // namespace platform::vclock

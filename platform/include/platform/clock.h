@@ -10,9 +10,14 @@
 // - Virtual time advances only when every participant is blocked in a wait of
 //   this header (Sleep, SleepUntilMicroseconds, Yield, Event::Wait,
 //   ConditionVariable::Wait*, Thread::Join). It then jumps to the earliest
-//   deadline among them and wakes every waiter due at that time. Time never
-//   moves while any participant runs, so every wake-up happens at exactly the
-//   time asked for and the times of a run do not depend on the host's speed.
+//   deadline among them. Time never moves while any participant runs, so
+//   every wake-up happens at exactly the time asked for and the times of a
+//   run do not depend on the host's speed.
+// - Participants run one at a time: those due at one instant, notified, or
+//   just started run in the order they became ready, each until it waits
+//   again. What they do at one instant therefore happens in the same order
+//   on every run, and a run's output does not depend on the host's
+//   scheduling either.
 // - Yield (and Sleep(0)) lets the others run: it returns once another
 //   participant has started a wait or time has moved on, so a loop that polls
 //   a flag with Sleep(0) sees time pass like it would on the real clock.
