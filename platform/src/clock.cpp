@@ -11,8 +11,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <deque>
 #include <cstdlib>
+#include <deque>
 #include <vector>
 
 #include "platform/trace.h"
@@ -72,7 +72,7 @@ struct Scheduler {
   uint64_t epoch = 1;
   int participants = 0;
   int running = 0;
-  uint64_t events = 0;  // every wait, wake-up and membership change
+  uint64_t events = 0;           // every wait, wake-up and membership change
   std::vector<Waiter*> waiters;  // blocked, in the order they started waiting
   // Due or notified, in the order they became so. One participant runs at a
   // time, taken from the front, so the order of everything the participants
