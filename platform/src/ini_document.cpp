@@ -136,7 +136,14 @@ void Set(Document& doc, std::string_view section, std::string_view key, std::str
   std::string line = std::string(key) + "=" + std::string(value);
   auto r = FindSection(doc, section);
   if (!r) {
-    doc.lines.push_back("[" + std::string(section) + "]");
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about
+    // chained operator+ on strings at -O2 and above.
+    std::string header;
+    header.reserve(section.size() + 2);
+    header += '[';
+    header.append(section);
+    header += ']';
+    doc.lines.push_back(std::move(header));
     doc.lines.push_back(std::move(line));
     return;
   }
