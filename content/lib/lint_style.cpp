@@ -68,8 +68,11 @@ void LintStyleFile(const std::string& file, const ReadTrack& track, const Catalo
       tempo = true;
       const long usec = (static_cast<uint8_t>(m.text[0]) << 16) |
                         (static_cast<uint8_t>(m.text[1]) << 8) | static_cast<uint8_t>(m.text[2]);
-      const long bpm = (60000000 + usec / 2) / usec;
-      if (bpm != rhythm.tempo()) report.Error(file, "tempo differs from the catalog's");
+      if (usec == 0) {
+        report.Error(file, "tempo of 0 microseconds per quarter note");
+      } else if ((60000000 + usec / 2) / usec != rhythm.tempo()) {
+        report.Error(file, "tempo differs from the catalog's");
+      }
     }
     if (m.type == 0x06) sections.push_back({m.text, m.tick, 0});
   }

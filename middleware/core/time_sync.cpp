@@ -2,6 +2,7 @@
 // position P1) holds the song in place: the start time always moves so that
 // P1 plays at T1. With method 0 sync point 2 sets the tempo (P2 plays at T2);
 // with method 1 the tempo is set directly and sync point 2 follows it.
+#include <algorithm>
 #include <cstdint>
 
 #include "core/middle_internal.h"
@@ -19,6 +20,10 @@ enum SyncMethod : int32_t { kTwoPoints = 0, kPointAndTempo = 1 };
 // Which value the user changed; the rules differ only for the spacing.
 enum class Moved { kPoint1, kPoint2, kOther };
 
+int32_t ClampToInt32(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
 void Set(ControlId id, int32_t value, ControlId notify_as) {
   if (ReadValue(id) == value) return;
   WriteValue(id, value, false);
@@ -27,10 +32,11 @@ void Set(ControlId id, int32_t value, ControlId notify_as) {
 
 // Keeps P2 - P1 at least one measure, moving the point not changed.
 void ApplySpacing(Moved moved) {
-  const int32_t m = TicksPerMeasure();
-  const int32_t length = ReadValue(kSongLength);
-  int32_t p1 = ReadValue(kSync1Measure);
-  int32_t p2 = ReadValue(kSync2Measure);
+  // In 64 bits: a host may widen the records' ranges to INT_MIN..INT_MAX.
+  const int64_t m = TicksPerMeasure();
+  const int64_t length = ReadValue(kSongLength);
+  int64_t p1 = ReadValue(kSync1Measure);
+  int64_t p2 = ReadValue(kSync2Measure);
   if (p2 - p1 >= m) return;
   if (moved == Moved::kPoint2) {
     p1 = p2 - m;
@@ -45,8 +51,8 @@ void ApplySpacing(Moved moved) {
       p1 = length - m;
     }
   }
-  Set(kSync1Measure, p1, kSync1Measure);
-  Set(kSync2Measure, p2, kSync2Measure);
+  Set(kSync1Measure, ClampToInt32(p1), kSync1Measure);
+  Set(kSync2Measure, ClampToInt32(p2), kSync2Measure);
 }
 
 // Method 0: the tempo that makes P1..P2 last T2 - T1; kept when outside the
@@ -57,7 +63,8 @@ void TempoFromTwoPoints() {
   if (t2 == t1) return;
   const double span =
       TicksToFrames(ReadValue(kSync2Measure)) - TicksToFrames(ReadValue(kSync1Measure));
-  const int32_t tempo = RoundToInt32(ReadValue(kTempo) * span / (t2 - t1));
+  const int32_t tempo =
+      RoundToInt32(ReadValue(kTempo) * span / (static_cast<double>(t2) - static_cast<double>(t1)));
   if (tempo < kTempoMin || tempo > kTempoMax || tempo == ReadValue(kTempo)) return;
   WriteValue(kTempo, tempo, false);
   Notify(kEditTempo, kNotifyValue);

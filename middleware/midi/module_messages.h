@@ -55,9 +55,12 @@ inline constexpr std::array<uint8_t, 11> kGsReset = {0xF0, 0x41, 0x10, 0x42, 0x1
                                                      0x00, 0x7F, 0x00, 0x41, 0xF7};
 
 // Control 0x0601 (0..10) to the module's 0..127 main volume.
+// A host may widen the control's range: any value is clamped first, so the
+// product cannot overflow.
 inline uint8_t MainVolumeFromControl(int32_t value) {
   if (value < 0) value = 0;
-  return static_cast<uint8_t>(value * 127 / 10 > 127 ? 127 : value * 127 / 10);
+  if (value > 10) value = 10;
+  return static_cast<uint8_t>(value * 127 / 10);
 }
 
 // Short messages packed as the output layer takes them (status in the low byte).

@@ -1,6 +1,7 @@
 // Module message bytes and checksums, and the stream event layout.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "midi/module_messages.h"
@@ -38,6 +39,9 @@ TEST(ModuleMessages, MainVolumeScaleAndClockTempo) {
   EXPECT_EQ(MainVolumeFromControl(0), 0);
   EXPECT_EQ(MainVolumeFromControl(5), 63);
   EXPECT_EQ(MainVolumeFromControl(10), 127);
+  // A host that widened the range: clamped before the product can overflow.
+  EXPECT_EQ(MainVolumeFromControl(117926155), 127);
+  EXPECT_EQ(MainVolumeFromControl(INT32_MIN), 0);
   EXPECT_EQ(MakeClockTempo(120), (std::array<uint8_t, 6>{0xF0, 0x50, 0x25, 0x08, 0x07, 0xF7}));
 }
 

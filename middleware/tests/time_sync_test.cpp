@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "core/middle_internal.h"
 #include "core/time_base.h"
 
@@ -150,6 +152,26 @@ TEST_F(TimeSyncTest, EndTimeNeverPassesItsMaximum) {
   EXPECT_EQ(ReadValue(kStartTime), 1078799);
   EXPECT_EQ(ReadValue(kP1), TimeToTick(1079000));
   EXPECT_GE(ReadValue(kP2) - ReadValue(kP1), kMeasure);
+}
+
+// A host may widen the records' ranges to the whole int range: the points'
+// spacing, the tempo from two points and the song's move stay defined
+// (sanitizer builds stop on a signed overflow here).
+TEST_F(TimeSyncTest, ExtremeValuesInWidenedRangesStayDefined) {
+  for (ControlId id : {kStartTime, kEndTime, kT1, kT2, kP1, kP2, kSongLength}) {
+    WriteRange(id, INT_MIN, INT_MAX);
+  }
+  WriteValue(kSongLength, INT_MAX, false);
+  WriteValue(kP1, INT_MAX);
+  EXPECT_EQ(ReadValue(kP2), INT_MAX);
+  WriteValue(kP2, INT_MIN);
+  EXPECT_GE(static_cast<int64_t>(ReadValue(kP2)) - ReadValue(kP1), kMeasure);
+  WriteValue(kT1, INT_MIN);
+  WriteValue(kT2, INT_MAX);
+  WriteValue(kMethod, 1);
+  WriteValue(kT1, INT_MAX);
+  EXPECT_GE(ReadValue(kTempo), 400000);
+  EXPECT_LE(ReadValue(kTempo), 3000000);
 }
 
 }  // namespace
