@@ -2,7 +2,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <cstdlib>
 #include <memory>
@@ -44,6 +46,25 @@ void AnswerMessage(bool first, QString* shown) {
     auto* box = static_cast<QMessageBox*>(w);
     if (shown != nullptr) *shown = box->text();
     ClickButton(box, first ? "first" : "second");
+  });
+}
+
+void AnswerFileDialog(const QString& path) {
+  AnswerModal("QFileDialog", [path](QWidget* w) {
+    QPointer<QFileDialog> dialog = static_cast<QFileDialog*>(w);
+    auto* retry = new QTimer;
+    auto attempt = [dialog, path, retry] {
+      if (dialog.isNull() || !dialog->isVisible()) {
+        retry->stop();
+        retry->deleteLater();
+        return;
+      }
+      dialog->selectFile(path);
+      static_cast<QDialog*>(dialog.data())->accept();
+    };
+    QObject::connect(retry, &QTimer::timeout, attempt);
+    retry->start(200);
+    attempt();
   });
 }
 

@@ -27,11 +27,15 @@ StartOptions QuietOptions();
 // Runs `answer` on the next modal widget whose class is `class_name` (any
 // when empty), once it is shown; gives up after `timeout_ms`.
 void AnswerModal(const char* class_name, std::function<void(QWidget*)> answer,
-                 int timeout_ms = 20000);
+                 int timeout_ms = 60000);
 
 // Clicks the message box button "first" (OK / Yes) or "second" (Cancel / No)
 // and records the text shown.
 void AnswerMessage(bool first, QString* shown = nullptr);
+
+// Types `path` into the next file dialog and accepts it, again until the
+// dialog closes (a busy machine may still be listing the folder).
+void AnswerFileDialog(const QString& path);
 
 // Clicks a dialog's button by object name.
 void ClickButton(QWidget* dialog, const char* name);

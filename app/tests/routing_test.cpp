@@ -28,14 +28,6 @@ QListWidget* PhraseList(CSonavexApp* app) {
   return app->view()->center()->findChild<QListWidget*>(QStringLiteral("phrases"));
 }
 
-void AnswerFileDialog(const QString& path) {
-  AnswerModal("QFileDialog", [path](QWidget* w) {
-    auto* dialog = static_cast<QFileDialog*>(w);
-    dialog->selectFile(path);
-    static_cast<QDialog*>(dialog)->accept();
-  });
-}
-
 }  // namespace
 
 class RoutingTest : public QObject {

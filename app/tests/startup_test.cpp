@@ -34,15 +34,6 @@ void MakeSong(CSonavexApp* app) {
   app->OnCommand(ID_FILE_NEW_PLAY);
 }
 
-// Types `path` into the next file dialog and accepts it.
-void AnswerFileDialog(const QString& path) {
-  AnswerModal("QFileDialog", [path](QWidget* w) {
-    auto* dialog = static_cast<QFileDialog*>(w);
-    dialog->selectFile(path);
-    static_cast<QDialog*>(dialog)->accept();
-  });
-}
-
 }  // namespace
 
 class StartupTest : public QObject {
