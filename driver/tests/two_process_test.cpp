@@ -70,7 +70,8 @@ class PortHolder {
 class TwoProcesses : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    static char dir[] = "/tmp/cvusb-two-XXXXXX";
+    // A fresh template each time: a repeated run starts the suite again.
+    char dir[] = "/tmp/cvusb-two-XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
     setenv("SONAVEX_TEST_RUNTIME_DIR", dir, 1);
     IsolateDriverEnvironment();

@@ -14,7 +14,8 @@ namespace {
 class NamedMutexTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    static char dir[] = "/tmp/sonavex-named-XXXXXX";
+    // A fresh template each time: a repeated run starts the suite again.
+    char dir[] = "/tmp/sonavex-named-XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
     setenv("XDG_RUNTIME_DIR", dir, 1);
   }
