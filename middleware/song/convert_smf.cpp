@@ -297,7 +297,8 @@ int ConvertSmfPlayed(const char* path, uint64_t range) {
   midi::SendGmOff();
   midi::SendPlayMode(2);
   platform::Sleep(1000);
-  if (int rc = midi::OpenCapture(); rc != 0) {
+  const double seconds = ReadValue(kSongLength) * (SongTempoMicroseconds() / 96.0) / 1e6;
+  if (int rc = midi::OpenCapture(midi::CaptureWordsFor(seconds)); rc != 0) {
     EndConversion();
     return rc;
   }

@@ -15,7 +15,9 @@
 #include <vector>
 
 #include "core_test_host.h"
+#include "midi/input_capture.h"
 #include "midi/module_sender.h"
+#include "midi/sequence_file.h"
 #include "platform/audio_source.h"
 #include "platform/loopback.h"
 
@@ -242,6 +244,67 @@ TEST_F(ConversionTest, WavRunsToCompletionWithItsHeader) {
   const uint32_t data = h[42] | (h[43] << 8) | (h[44] << 16) | (uint32_t{h[45]} << 24);
   EXPECT_EQ(size, data + 46u);
   EXPECT_FALSE(std::filesystem::exists(dir_ / "wavetemp.dat"));
+}
+
+// A module stand-in that plays the melody back as accompaniment on channel
+// 13, which the recording keeps.
+void EchoMelodyAsAccompaniment(void* ctx, uint64_t, const uint8_t* bytes, size_t n) {
+  if (n != 3 || (bytes[0] != 0x90 && bytes[0] != 0x80)) return;
+  const uint8_t echo[3] = {static_cast<uint8_t>(bytes[0] | 12), bytes[1], bytes[2]};
+  if (bytes[0] == 0x90 && bytes[2] != 0) ++*static_cast<int*>(ctx);
+  platform::InjectLoopbackInput("Corvane USB MIDI IN 1", echo, 3);
+}
+
+TEST_F(ConversionTest, SmfHoldsEveryRecordedNoteOrFailsWhenItsStoreFills) {
+  const std::filesystem::path target = dir_ / "song.mid";
+  auto convert = [&](int* echoed) {
+    *echoed = 0;
+    platform::SetLoopbackObserver(kModulePort, EchoMelodyAsAccompaniment, echoed);
+    EXPECT_EQ(Start(kProcConvertSMFAll, target.string()), 0);
+    long percent = 0;
+    int rc = 0;
+    for (int i = 0; i < 400 && percent < 100 && rc == 0; ++i) {
+      platform::Sleep(500);
+      percent = Progress(&rc);
+    }
+    platform::SetLoopbackObserver(kModulePort, nullptr, nullptr);
+    return rc;
+  };
+  {
+    std::FILE* f = std::fopen(target.c_str(), "wb");
+    std::fputs("earlier", f);
+    std::fclose(f);
+  }
+  // A store too small for the song: no file, the earlier one untouched.
+  midi::LimitCaptureWords(64);
+  int echoed = 0;
+  EXPECT_EQ(convert(&echoed), 4);
+  midi::LimitCaptureWords(0);
+  EXPECT_GT(echoed, 32);
+  EXPECT_EQ(std::filesystem::file_size(target), 7u);
+
+  // The store sized from the song holds every note the module played.
+  ASSERT_EQ(convert(&echoed), 0);
+  std::FILE* f = std::fopen(target.c_str(), "rb");
+  std::vector<uint8_t> bytes(std::filesystem::file_size(target));
+  ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), f), bytes.size());
+  std::fclose(f);
+  midi::SequenceFile file;
+  ASSERT_EQ(file.Parse(bytes.data(), bytes.size()), 0);
+  int recorded = 0;
+  midi::SeqEvent e;
+  while (file.Next(&e) == midi::ReadResult::kEvent) {
+    recorded += e.status == 0x9C && e.data2 != 0;
+  }
+  EXPECT_GT(echoed, 32);
+  EXPECT_EQ(recorded, echoed);
+}
+
+TEST(CaptureStore, SizedFromTheSongWithRoomToSpare) {
+  EXPECT_EQ(midi::CaptureWordsFor(0), midi::kCaptureWords);
+  EXPECT_EQ(midi::CaptureWordsFor(60), midi::kCaptureWords);
+  // An hour at four times the busiest style's rate.
+  EXPECT_GE(midi::CaptureWordsFor(3600), size_t{3600} * 4 * 2 * 47);
 }
 
 }  // namespace
