@@ -4,10 +4,13 @@
 // the SMF fills the same span, ranges are slices of the whole song, and
 // spans or times that cannot be honoured are refused without touching files.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -33,6 +36,24 @@ std::vector<uint8_t> ReadFile(const fs::path& p) {
 int RunCli(const std::string& args) {
   const std::string cmd = std::string(SONAVEX_CLI) + " " + args + " > /dev/null 2>&1";
   const int status = std::system(cmd.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The command line as on a disk that takes no file larger than `bytes`
+// (a file-size limit; writes past it fail like on a full disk).
+int RunCliOnAFullDisk(const std::string& args, rlim_t bytes) {
+  const pid_t child = ::fork();
+  if (child < 0) return -1;
+  if (child == 0) {
+    const rlimit limit{bytes, bytes};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, SIG_IGN);
+    const std::string cmd = std::string(SONAVEX_CLI) + " " + args + " > /dev/null 2>&1";
+    ::execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  if (::waitpid(child, &status, 0) != child) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -351,6 +372,24 @@ TEST_F(ExportFit, BadRangesAndFoldersAreRefusedBeforeAnyWork) {
     EXPECT_EQ(entry.path().filename().string().find(".part"), std::string::npos);
   }
   fs::permissions(locked, fs::perms::owner_all);
+}
+
+// A disk that fills while the WAV is written: a failure code, and neither the
+// file, its temporary nor the recording's spool is left behind.
+TEST_F(ExportFit, AFullDiskFailsTheExportAndLeavesNothing) {
+  ASSERT_EQ(RunCli("compose --duration 20 -o " + P("s.bgm")), 0);
+  const fs::path work = dir_ / "work";
+  fs::create_directories(work);
+  setenv("XDG_CACHE_HOME", work.c_str(), 1);
+  EXPECT_NE(RunCliOnAFullDisk("convert " + P("s.bgm") + " --wav " + P("full.wav"), 64 * 1024), 0);
+  EXPECT_NE(RunCliOnAFullDisk("convert " + P("s.bgm") + " --smf " + P("full.mid"), 2 * 1024), 0);
+  unsetenv("XDG_CACHE_HOME");
+  for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name.find("full") == std::string::npos &&
+                name.find("wavetemp") == std::string::npos)
+        << entry.path();
+  }
 }
 
 }  // namespace

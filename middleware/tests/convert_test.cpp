@@ -1,7 +1,11 @@
 // Conversions: the WAV trim and header, the SMF built from a recording of the
 // module's output, and the range export's identification text.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -161,6 +165,39 @@ TEST_F(ConvertTest, RecordingBecomesAGeneralMidiFileAnchoredOnTheFirstChord) {
       EXPECT_NE(e.status & 0x0F, 10);  // no channel 11 notes
     }
   }
+}
+
+// A full disk, as a child process with a file-size limit sees it: the write
+// fails, the conversion says so, and neither a partial file nor its
+// temporary is left; an earlier file at the target stays.
+TEST_F(ConvertTest, RecordingOnAFullDiskFailsAndLeavesTheTargetAlone) {
+  WriteValue(kTempo, 1200000, false);
+  WriteValue(kSongLength, 96 * 4 * 64, false);
+  WriteFile(WorkDirectory() + "body_mid.dat", Smf({{0, {0x90, 72, 90}}, {0x60, {0x80, 72, 0}}}));
+  std::vector<uint32_t> words;
+  for (uint32_t i = 0; i < 2000; ++i) {
+    words.insert(words.end(), {1000 + 20 * i, 0x40409B + ((i % 32) << 8), 1010 + 20 * i,
+                               0x00409B + ((i % 32) << 8)});
+  }
+  const auto out = dir_ / "full.mid";
+  WriteFile(out, {'e', 'a', 'r', 'l', 'i', 'e', 'r'});
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const rlimit limit{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, SIG_IGN);
+    ::_exit(WriteCapturedSmf(words.data(), words.size(), out.string(), 0));
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 11);
+  EXPECT_EQ(ReadFile(out).size(), 7u);
+  EXPECT_FALSE(fs::exists(out.string() + ".tmp"));
+  // Without the limit the same recording is written whole.
+  ASSERT_EQ(WriteCapturedSmf(words.data(), words.size(), out.string(), 0), 0);
+  EXPECT_GT(fs::file_size(out), 8192u);
 }
 
 TEST_F(ConvertTest, RangeExportCarriesTheIdentificationTextOnce) {
