@@ -166,6 +166,33 @@ typedef struct QM3PhraseList {
   const QM3SongPhrase* pPhrases;
 } QM3PhraseList;
 
+/* ---- Sound group lists (process 11) -------------------------------------- */
+/* The voices a part's sound (0x4104 + 4 * (part - 1)) can take, by category:
+ * the module's own voices, or the General MIDI voices and drum kits, as the
+ * open file uses. lID = category * 256 + position. Native names are 16
+ * characters, space-filled. Owned by the middleware; valid until the library
+ * is unloaded (0x800B says which list is current). */
+typedef struct QM3SoundData {
+  const char* pszName;
+  int lID;
+} QM3SoundData;
+
+typedef struct QM3SoundGroup {
+  unsigned char cCount;
+  QM3SoundData* pSound;
+  const char* pszName;
+} QM3SoundGroup;
+
+typedef struct QM3SoundGroupList {
+  unsigned char cCount;
+  QM3SoundGroup* pGroup;
+} QM3SoundGroupList;
+
+/* Process 8 (SMF time line): a = pointer to the records, b = their byte
+ * count. A record is a variable-length delta in ticks (from the previous
+ * record), the part index 0..15 and the loudness 1..127, one per sounding
+ * note. Valid until the next file is opened or undo re-reads the file. */
+
 /* ---- Live run recording (process 47) --------------------------------- */
 /* One entry per recorded measure of the last live run on the real-time
  * window: the section (1..4 intro, 5..8 ending, 9..10 fill-in 1 and 2,

@@ -130,6 +130,17 @@ int SendLongOneShot(const uint8_t* bytes, size_t size) {
   return rc;
 }
 
+int SendShortOneShot(const uint32_t* messages, size_t count) {
+  HMIDIOUT port = nullptr;
+  if (int rc = OpenCurrent(&port); rc != 0) return rc;
+  int rc = 0;
+  for (size_t i = 0; i < count; ++i) {
+    if (midiOutShortMsg(port, messages[i]) != MMSYSERR_NOERROR) rc = kResultMidiOpen;
+  }
+  midiOutClose(port);
+  return rc;
+}
+
 int SendModuleInit() {
   return SendParameter(MakeModuleInit());
 }

@@ -38,6 +38,8 @@ void ForgetModulePort();
 
 // One-shot senders: 0, 4 or 13.
 int SendLongOneShot(const uint8_t* bytes, size_t size);
+// Short messages (status in the low byte) in one open of the port.
+int SendShortOneShot(const uint32_t* messages, size_t count);
 int SendModuleInit();
 int SendMainVolume(uint8_t volume);
 int SendPlayMode(uint8_t mode);

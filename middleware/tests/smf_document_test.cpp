@@ -1,0 +1,177 @@
+// An opened Standard MIDI File through the exported calls: open (process 17),
+// the parts it shows, part edits with the drum rules, save and re-open, undo,
+// the time line and sound lists, refusals that leave the open song alone.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "../../midi/tests/smf_bytes.h"
+#include "core_test_host.h"
+#include "midibytes/track_writer.h"
+
+namespace qm3 {
+namespace {
+
+namespace fs = std::filesystem;
+using midibytes::testing::AddTrack;
+using midibytes::testing::Header;
+
+class SmfDocumentTest : public CoreTest {
+ protected:
+  void SetUp() override {
+    CoreTest::SetUp();
+    ASSERT_EQ(RunInitSteps(kInitVoiceTables), 0);
+    dir_ = fs::temp_directory_path() /
+           ("smf_document_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    WriteValue(kEditingMode, 0);  // closes the file
+    fs::remove_all(dir_);
+    CoreTest::TearDown();
+  }
+
+  std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
+    const std::string path = (dir_ / name).string();
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return path;
+  }
+  static std::vector<uint8_t> Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  int Open(const std::string& path) {
+    long a = 0;
+    long b = reinterpret_cast<long>(path.c_str());
+    return QM3SetValue(ProcessId(kProcOpenFile), 0, a, b);
+  }
+  int Set(long id, long value) { return QM3SetValue(id, 0, value, 0); }
+  bool WorkingFileLeft() const { return fs::exists(WorkDirectory() + "midi.dat"); }
+
+  fs::path dir_;
+};
+
+// A General MIDI file with a piano on part 1, strings on part 2 (program 48,
+// volume 90, pan 20) and drums on part 10, two beats long at 480 per beat.
+std::vector<uint8_t> GmFile() {
+  auto f = Header(1, 2, 480);
+  AddTrack(f, {0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7, 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1,
+               0x20, 0x00, 0xFF, 0x2F, 0x00});
+  AddTrack(f, {0x00, 0xC1, 48,   0x00, 0xB1, 7,    90,   0x00, 0xB1, 10,   20,
+               0x00, 0x90, 60,   100,  0x00, 0x99, 36,   100,  0x87, 0x40, 0x80,
+               60,   0x00, 0x00, 0x89, 36,   0x00, 0x00, 0xFF, 0x2F, 0x00});
+  return f;
+}
+
+TEST_F(SmfDocumentTest, OpenShowsThePartsAndLeavesNoWorkingFile) {
+  ASSERT_EQ(Open(Write("a.mid", GmFile())), 0);
+  EXPECT_FALSE(WorkingFileLeft());
+  EXPECT_EQ(Get(kEditingMode), 1);
+  EXPECT_EQ(Get(kSongLength), 192);
+  EXPECT_EQ(Get(kTempo), 120);
+  EXPECT_EQ(Get(PartSound(1)), 0x0000);  // General MIDI piano
+  EXPECT_EQ(Get(PartSound(2)), 0x0600);  // program 48: ensemble, first voice
+  EXPECT_EQ(Get(PartVolume(2)), 90);
+  EXPECT_EQ(Get(PartPan(2)), 20);
+  EXPECT_EQ(Get(PartVolume(3)), 100);
+  EXPECT_EQ(Get(PartSound(10)), 0x1000);  // Standard Kit
+  long alive = 1;
+  long unused = 0;
+  QM3GetValue(PartPan(10), 2, &alive, &unused);
+  EXPECT_EQ(alive, 0);  // a drum part's pan is disabled
+  long data = 0;
+  long size = 0;
+  ASSERT_EQ(QM3GetValueFunc(kProcGetSMFTimeLineData, &data, &size), 0);
+  EXPECT_EQ(size, 6);  // two sounding notes
+}
+
+TEST_F(SmfDocumentTest, DrumRulesRefuseAndKeepTheSound) {
+  ASSERT_EQ(Open(Write("a.mid", GmFile())), 0);
+  EXPECT_EQ(Set(PartSound(1), 0x1000), kRcDrumSoundOutsidePart10);
+  EXPECT_EQ(Get(PartSound(1)), 0x0000);
+  EXPECT_EQ(Set(PartSound(10), 0x0000), kRcPart10IsDrums);
+  EXPECT_EQ(Get(PartSound(10)), 0x1000);
+  EXPECT_EQ(Set(PartSound(10), 0x1004), 0);  // Analog Kit: program 25
+  EXPECT_EQ(Get(PartSound(10)), 0x1004);
+}
+
+TEST_F(SmfDocumentTest, EditsRoundTripThroughSaveAndReopen) {
+  const std::string path = Write("a.mid", GmFile());
+  ASSERT_EQ(Open(path), 0);
+  ASSERT_EQ(Set(PartVolume(2), 33), 0);
+  ASSERT_EQ(Set(PartPan(2), 99), 0);
+  ASSERT_EQ(Set(PartSound(1), 0x0305), 0);  // family 3, position 5: program 29
+  const std::string out = (dir_ / "b.mid").string();
+  long a = 0;
+  long b = reinterpret_cast<long>(out.c_str());
+  ASSERT_EQ(QM3SetValue(ProcessId(kProcSaveAsFile), 0, a, b), 0);
+  ASSERT_EQ(Open(path), 0);  // the original is untouched
+  EXPECT_EQ(Get(PartVolume(2)), 90);
+  ASSERT_EQ(Open(out), 0);
+  EXPECT_EQ(Get(PartVolume(2)), 33);
+  EXPECT_EQ(Get(PartPan(2)), 99);
+  EXPECT_EQ(Get(PartSound(1)), 0x0305);
+  EXPECT_EQ(Get(PartSound(2)), 0x0600);
+}
+
+TEST_F(SmfDocumentTest, RefusedFilesLeaveTheOpenFileAsItWas) {
+  ASSERT_EQ(Open(Write("a.mid", GmFile())), 0);
+  ASSERT_EQ(Set(PartVolume(2), 33), 0);
+  auto truncated = GmFile();
+  truncated.resize(truncated.size() - 12);
+  auto division0 = Header(0, 1, 0);
+  AddTrack(division0, {0x00, 0xFF, 0x2F, 0x00});
+  EXPECT_EQ(Open(Write("t.mid", truncated)), kRcFileNotRead);
+  EXPECT_EQ(Open(Write("d.mid", division0)), kRcFileNotRead);
+  EXPECT_EQ(Open(Write("x.mid", {'j', 'u', 'n', 'k'})), kRcUnsupportedFile);
+  EXPECT_EQ(Open(Write("c.mof", GmFile())), kRcUnsupportedFile);
+  EXPECT_EQ(Open((dir_ / "missing.mid").string()), kRcFileNotRead);
+  EXPECT_FALSE(WorkingFileLeft());
+  EXPECT_EQ(Get(kEditingMode), 1);
+  EXPECT_EQ(Get(PartVolume(2)), 33);
+  EXPECT_EQ(Get(kSongLength), 192);
+}
+
+TEST_F(SmfDocumentTest, UndoBringsBackTheImageAndItsParts) {
+  ASSERT_EQ(Set(ProcessId(kProcChangeWindow), ScreenId(kScreenSmfEdit)), 0);
+  ASSERT_EQ(Open(Write("a.mid", GmFile())), 0);
+  ASSERT_EQ(Set(PartVolume(2), 33), 0);
+  ASSERT_EQ(Set(kMenuUndo, 1), 0);
+  EXPECT_EQ(Get(PartVolume(2)), 90);
+  const std::string out = (dir_ / "u.mid").string();
+  long a = 0;
+  long b = reinterpret_cast<long>(out.c_str());
+  ASSERT_EQ(QM3SetValue(ProcessId(kProcSaveAsFile), 0, a, b), 0);
+  ASSERT_EQ(Open(out), 0);
+  EXPECT_EQ(Get(PartVolume(2)), 90);  // the saved image is the undone one
+}
+
+TEST_F(SmfDocumentTest, SoundListFollowsTheVoiceMapOfTheFile) {
+  long list = 0;
+  long unused = 0;
+  ASSERT_EQ(QM3GetValueFunc(kProcGetSoundGroupData, &list, &unused), 0);
+  auto* gm = reinterpret_cast<QM3SoundGroupList*>(list);
+  ASSERT_EQ(gm->cCount, 17);
+  EXPECT_EQ(gm->pGroup[16].cCount, 9);
+  EXPECT_EQ(gm->pGroup[16].pSound[4].lID, 0x1004);
+  EXPECT_STREQ(gm->pGroup[16].pSound[4].pszName, "Analog Kit");
+
+  auto native = Header(0, 1, 96);
+  AddTrack(native, {0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x02, 0xF7, 0x00, 0xB0, 0x00, 0x00,
+                    0x00, 0xB0, 0x20, 0x20, 0x00, 0xC0, 0x03, 0x00, 0xFF, 0x2F, 0x00});
+  ASSERT_EQ(Open(Write("n.mid", native)), 0);
+  ASSERT_EQ(QM3GetValueFunc(kProcGetSoundGroupData, &list, &unused), 0);
+  auto* own = reinterpret_cast<QM3SoundGroupList*>(list);
+  ASSERT_EQ(own->cCount, 11);
+  EXPECT_STREQ(own->pGroup[0].pSound[8].pszName, "Rock Piano      ");  // 16 wide
+  EXPECT_EQ(Get(PartSound(1)), 0x0008);                                // bank 0/32, program 3
+}
+
+}  // namespace
+}  // namespace qm3
