@@ -25,6 +25,8 @@ std::string Percent(double v) {
   return std::to_string(static_cast<int>(v * 100 + 0.5)) + " %";
 }
 
+constexpr uint32_t kSixteenthTicks = 24;
+
 // A measure's rhythm: the onsets within it, as a key for comparing measures.
 using Signature = std::vector<uint32_t>;
 
@@ -87,11 +89,31 @@ void LintPhraseFile(const std::string& file, const ReadTrack& track, int beats,
   }
 
   // Range and motion.
-  const auto melody = NotesOn(track, 1);
-  if (melody.empty()) {
+  const auto played = NotesOn(track, 1);
+  if (played.empty()) {
     report.Error(file, "no melody");
     return;
   }
+  // The melody is sung a little off the grid; the harmonic and motif checks
+  // read each note at its grid position.
+  auto melody = played;
+  std::set<int> velocities;
+  long strong_sum = 0, weak_sum = 0, strong_count = 0, weak_count = 0;
+  for (auto& n : melody) {
+    const uint32_t grid = (n.start + kSixteenthTicks / 2) / kSixteenthTicks * kSixteenthTicks;
+    if (std::abs(static_cast<long>(n.start) - static_cast<long>(grid)) > rules.widest_timing_offset)
+      report.Error(file, "note " + std::to_string(n.start - grid) + " ticks off the grid at " +
+                             At(grid, beats));
+    n.start = grid;
+    velocities.insert(n.velocity);
+    const bool strong_beat = (grid % measure) % strong_every == 0;
+    (strong_beat ? strong_sum : weak_sum) += n.velocity;
+    ++(strong_beat ? strong_count : weak_count);
+  }
+  if (static_cast<int>(velocities.size()) < rules.fewest_velocities)
+    report.Error(file, "only " + std::to_string(velocities.size()) + " distinct velocities");
+  if (strong_count > 0 && weak_count > 0 && strong_sum * weak_count <= weak_sum * strong_count)
+    report.Error(file, "strong beats are not accented");
   int low = 127, high = 0, steps = 0;
   for (size_t i = 0; i < melody.size(); ++i) {
     low = std::min(low, melody[i].key);
@@ -102,7 +124,7 @@ void LintPhraseFile(const std::string& file, const ReadTrack& track, int beats,
     if (interval > rules.widest_leap)
       report.Error(file, "leap of " + std::to_string(interval) + " semitones at " +
                              At(melody[i].start, beats));
-    if (melody[i].start < melody[i - 1].start + melody[i - 1].length)
+    if (played[i].start < played[i - 1].start + played[i - 1].length)
       report.Error(file, "overlapping melody notes at " + At(melody[i].start, beats));
   }
   if (low < rules.lowest || high > rules.highest || high - low > rules.widest_span)

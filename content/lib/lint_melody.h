@@ -22,6 +22,8 @@ struct MelodyRules {
   int widest_leap = 12;
   double strong_chord_tone_share = 0.75;
   double retrogression_share = 0.10;  // dominant straight to subdominant
+  int widest_timing_offset = 4;       // ticks from the sixteenth grid
+  int fewest_velocities = 6;          // distinct velocities of the melody
 };
 
 struct ChordSpan {

@@ -1,5 +1,6 @@
 #include "lint_style.h"
 
+#include <cstdlib>
 #include <map>
 #include <optional>
 #include <set>
@@ -48,6 +49,66 @@ bool ValidChordText(const std::string& text) {
   if (!(in >> root >> type) || (in >> extra)) return false;
   return ParsePitchClass(root) && PitchClassName(*ParsePitchClass(root)) == root &&
          ParseChordTypeName(type);
+}
+
+struct Groove {
+  uint32_t step_ticks = 0;
+  int reach = 0;
+};
+
+std::optional<Groove> ParseGroove(const std::string& text, uint32_t measure) {
+  std::istringstream in(text);
+  std::string head, steps_word, reach_word;
+  int steps = 0, reach = -1;
+  if (!(in >> head >> steps >> reach_word >> reach) || head != "groove=steps" ||
+      reach_word != "reach" || steps <= 0 || measure % static_cast<uint32_t>(steps) != 0 ||
+      reach < 0)
+    return std::nullopt;
+  return Groove{measure / static_cast<uint32_t>(steps), reach};
+}
+
+// How a style is played: timing inside the groove's own reach, enough
+// distinct velocities per part, and drum hits on the beat heavier than off it.
+void LintPlaying(const std::string& file, const ReadTrack& track, uint32_t measure,
+                 const std::vector<Section>& sections, LintReport& report) {
+  std::optional<Groove> groove;
+  for (const auto& m : track.metas)
+    if (m.tick == 0 && m.type == 0x01 && m.text.rfind("groove=", 0) == 0)
+      groove = ParseGroove(m.text, measure);
+  if (!groove) {
+    report.Error(file, "no groove=steps <n> reach <ticks> text at tick 0");
+    return;
+  }
+  if (2 * static_cast<uint32_t>(groove->reach) >= groove->step_ticks)
+    report.Error(file, "the groove's reach is half a grid step or more");
+  std::map<int, std::set<int>> velocities;
+  std::set<int> off_grid_channels;
+  long on_sum = 0, off_sum = 0, on_count = 0, off_count = 0;
+  for (const auto& n : track.notes) {
+    velocities[n.channel].insert(n.velocity);
+    const uint32_t step = groove->step_ticks;
+    const uint32_t grid = (n.start + step / 2) / step * step;
+    const long offset = static_cast<long>(n.start) - static_cast<long>(grid);
+    if (std::abs(offset) > groove->reach && off_grid_channels.insert(n.channel).second)
+      report.Error(file, "channel " + std::to_string(n.channel) + " plays " +
+                             std::to_string(offset) + " ticks off the grid, beyond the groove");
+    if (n.channel != 16 || n.velocity < 64) continue;  // ghost notes are soft on purpose
+    bool in_main = false;
+    for (const auto& s : sections)
+      in_main = in_main || (s.name.rfind("Main", 0) == 0 && s.start <= n.start && n.start < s.end);
+    if (!in_main) continue;
+    const bool on_beat = grid % 96 == 0;
+    (on_beat ? on_sum : off_sum) += n.velocity;
+    ++(on_beat ? on_count : off_count);
+  }
+  for (const auto& [channel, set] : velocities) {
+    const size_t fewest = channel == 16 ? 8 : 3;
+    if (set.size() < fewest)
+      report.Error(file, "channel " + std::to_string(channel) + " uses only " +
+                             std::to_string(set.size()) + " distinct velocities");
+  }
+  if (on_count > 0 && off_count > 0 && on_sum * off_count <= off_sum * on_count)
+    report.Error(file, "the drums are no heavier on the beat than off it");
 }
 
 }  // namespace
@@ -201,6 +262,7 @@ void LintStyleFile(const std::string& file, const ReadTrack& track, const Catalo
       report.Error(file, "Main " + std::to_string(level) + " is sparser than Main " +
                              std::to_string(level - 1));
   if (main_density[4] <= main_density[1]) report.Error(file, "Main 4 is no busier than Main 1");
+  LintPlaying(file, track, measure, sections, report);
 }
 
 }  // namespace content

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "humanise.h"
+
 namespace content {
 namespace {
 
@@ -62,6 +64,23 @@ const Chord& ChordAt(const ProgressionMeasure& measure, uint32_t offset) {
                                                              : measure.chords[0];
 }
 
+// Loudness of a melody note: phrases rise to their peak about two thirds in
+// and fall back towards the cadence; the first phrase of a set is held back
+// and the last one (the closing chorus when there are several) sung out;
+// strong beats lean in, notes between beats lighten, higher notes carry more.
+int MelodyVelocity(double progress, int phrase, int phrases, bool strong, bool on_beat, int key,
+                   bool phrase_end, int jitter) {
+  int v = 84;
+  if (phrase == 0) v -= 6;
+  if (phrases >= 3 && phrase + 1 == phrases) v += 6;
+  v += progress < 0.6 ? static_cast<int>(-7 + 17 * progress / 0.6)
+                      : static_cast<int>(10 - 18 * (progress - 0.6) / 0.4);
+  v += strong ? 6 : on_beat ? 0 : -5;
+  v += (key - 67) / 3;
+  if (phrase_end && phrase + 1 < phrases) v -= 4;
+  return std::clamp(v + jitter, 40, 120);
+}
+
 }  // namespace
 
 void WriteChordNotes(TrackBuilder& track, uint32_t tick, uint32_t length, const Chord& chord,
@@ -117,10 +136,15 @@ TrackBuilder ComposePhraseSet(const MelodyLibrary& library, const MelodySpec& me
   track.Text(0, 0x03, melody.name);
 
   uint32_t tick = 0;
+  const uint64_t seed = Mix(SeedOf(melody.name),
+                            static_cast<uint64_t>(melody.id) * 2 + (mode == Mode::kMinor ? 1 : 0));
+  const int phrases = static_cast<int>(set.progressions.size());
   int previous = 67;  // G4: the line starts in the middle of the range
   for (size_t phrase = 0; phrase < set.progressions.size(); ++phrase) {
     const Progression& progression = library.progressions.at(set.progressions[phrase]);
     const int measures = static_cast<int>(progression.measures.size());
+    const uint32_t phrase_start = tick;
+    const uint32_t phrase_ticks = static_cast<uint32_t>(measures) * measure_ticks;
     const auto plan = PhrasePlan(measures, phrase % 2 == 1);
     const bool last_phrase = phrase + 1 == set.progressions.size();
     // Each phrase starts from its own register: the answering phrases sit
@@ -168,9 +192,19 @@ TrackBuilder ComposePhraseSet(const MelodyLibrary& library, const MelodySpec& me
           key = NearestChordTone(key, chord, step);
         }
         key = std::clamp(key, kMelodyLowest, kMelodyHighest);
-        const int velocity = strong ? 96 : 84;
-        const uint32_t sounding = length > 48 ? length - 8 : length - 4;
-        track.Note(tick + offset, sounding, kMelodyChannel, key, velocity);
+        const uint32_t at = tick + offset;
+        const uint64_t note_seed = Mix(seed, at);
+        const double progress = static_cast<double>(at - phrase_start) / phrase_ticks;
+        const int velocity =
+            MelodyVelocity(progress, static_cast<int>(phrase), phrases, strong,
+                           offset % kTicksPerBeat == 0, key, final_note, Jitter(note_seed, 3));
+        // Sung slightly behind the beat, never ahead of a strong one; the
+        // gap before the next note absorbs the shift.
+        int late = 1 + Jitter(note_seed >> 16, 2);
+        if (strong) late = std::max(late, 0);
+        const uint32_t gap = (length > 48 ? 8 : 4) + static_cast<uint32_t>(std::max(late, 0));
+        track.Note(static_cast<uint32_t>(static_cast<int>(at) + late), length - gap, kMelodyChannel,
+                   key, velocity);
         previous = key;
         offset += length;
         ++note_index;

@@ -29,6 +29,27 @@ uint32_t ChannelColour(int channel) {
   }
 }
 
+// Louder notes are drawn in fuller colour, softer ones fade to the paper.
+uint32_t ByVelocity(uint32_t rgb, int velocity) {
+  const int v = std::clamp(velocity, 1, 127);
+  uint32_t out = 0;
+  for (int shift : {16, 8, 0}) {
+    const int c = static_cast<int>((rgb >> shift) & 0xFF);
+    const int paper = static_cast<int>((kBackground >> shift) & 0xFF);
+    out |= static_cast<uint32_t>(paper + (c - paper) * (24 + v) / 151) << shift;
+  }
+  return out;
+}
+
+// A lane under the roll: each onset as a stem as tall as its velocity.
+constexpr int kVelocityLane = 48;
+
+void VelocityStem(RgbImage& image, int lane_top, const ReadNote& n) {
+  const int height = std::clamp(n.velocity, 0, 127) * (kVelocityLane - 2) / 127;
+  image.Fill(static_cast<int>(n.start / kTicksPerPixel), lane_top + kVelocityLane - height, 1,
+             height, ChannelColour(n.channel));
+}
+
 void MeasureLines(RgbImage& image, uint32_t end_tick, int beats) {
   const uint32_t measure = static_cast<uint32_t>(beats * 96);
   for (uint32_t t = 0; t <= end_tick; t += measure)
@@ -39,7 +60,8 @@ void MeasureLines(RgbImage& image, uint32_t end_tick, int beats) {
 
 RgbImage MelodyRoll(const ReadTrack& track, int beats) {
   constexpr int kLow = 45, kHigh = 86, kRow = 5;
-  RgbImage image(static_cast<int>(track.end_tick / kTicksPerPixel) + 1, (kHigh - kLow + 1) * kRow,
+  const int lane_top = (kHigh - kLow + 1) * kRow + 4;
+  RgbImage image(static_cast<int>(track.end_tick / kTicksPerPixel) + 1, lane_top + kVelocityLane,
                  kBackground);
   MeasureLines(image, track.end_tick, beats);
   // C rows shaded so octaves can be read.
@@ -49,8 +71,10 @@ RgbImage MelodyRoll(const ReadTrack& track, int beats) {
     if (n.key < kLow || n.key > kHigh) continue;
     image.Fill(static_cast<int>(n.start / kTicksPerPixel), (kHigh - n.key) * kRow + 1,
                std::max(1, static_cast<int>(n.length / kTicksPerPixel) - 1), kRow - 1,
-               ChannelColour(n.channel));
+               ByVelocity(ChannelColour(n.channel), n.velocity));
+    if (n.channel == 1) VelocityStem(image, lane_top, n);
   }
+  image.Fill(0, lane_top - 2, image.width, 1, 0xAAAAAA);
   return image;
 }
 
@@ -58,8 +82,10 @@ RgbImage StyleRoll(const ReadTrack& track, int beats) {
   constexpr int kLow = 24, kHigh = 96, kRow = 3;
   constexpr int kDrumLow = 35, kDrumHigh = 81, kDrumRow = 3, kGap = 8;
   const int drum_top = (kHigh - kLow + 1) * kRow + kGap;
+  const int lane_top = drum_top + (kDrumHigh - kDrumLow + 1) * kDrumRow + 4;
   RgbImage image(static_cast<int>(track.end_tick / kTicksPerPixel) + 1,
-                 drum_top + (kDrumHigh - kDrumLow + 1) * kDrumRow, kBackground);
+                 lane_top + 2 * kVelocityLane + 4, kBackground);
+  image.Fill(0, lane_top - 2, image.width, 1, 0xAAAAAA);
   MeasureLines(image, track.end_tick, beats);
   image.Fill(0, drum_top - kGap / 2, image.width, 1, 0xAAAAAA);
   for (const auto& m : track.metas)
@@ -71,9 +97,13 @@ RgbImage StyleRoll(const ReadTrack& track, int beats) {
     if (n.channel == 16) {
       if (n.key < kDrumLow || n.key > kDrumHigh) continue;
       image.Fill(x, drum_top + (kDrumHigh - n.key) * kDrumRow, 3, kDrumRow,
-                 n.velocity > 100 ? 0x000000 : (n.velocity > 70 ? 0x505050 : 0xA0A0A0));
+                 ByVelocity(ChannelColour(16), n.velocity));
+      // Drum velocities in the lower lane, the tuned parts' above it.
+      VelocityStem(image, lane_top + kVelocityLane + 4, n);
     } else if (n.key >= kLow && n.key <= kHigh) {
-      image.Fill(x, (kHigh - n.key) * kRow, w, kRow, ChannelColour(n.channel));
+      image.Fill(x, (kHigh - n.key) * kRow, w, kRow,
+                 ByVelocity(ChannelColour(n.channel), n.velocity));
+      VelocityStem(image, lane_top, n);
     }
   }
   return image;

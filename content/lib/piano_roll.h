@@ -7,9 +7,11 @@
 
 namespace content {
 
-// Melody (channel 1) above its chords (channel 11); phrase starts marked.
+// Melody (channel 1) above its chords (channel 11), louder notes in fuller
+// colour, and a lane with the melody's velocities.
 RgbImage MelodyRoll(const ReadTrack& track, int beats);
-// Tuned parts (channels 12-15) by pitch above a drum lane (channel 16);
+// Tuned parts (channels 12-15) by pitch above a drum lane (channel 16) and
+// two velocity lanes (tuned parts, drums); louder notes in fuller colour;
 // section markers as dark lines.
 RgbImage StyleRoll(const ReadTrack& track, int beats);
 

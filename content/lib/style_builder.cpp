@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "style_feel.h"
+
 namespace content {
 namespace {
 
@@ -212,6 +214,7 @@ std::vector<BuiltSection> BuildStyleSections(const StyleSource& style, const Rhy
   for (int n = 1; n <= 4; ++n) sections.push_back(MainSection(style, n));
   for (int n = 1; n <= 2; ++n) sections.push_back(FillSection(style, n));
   for (int n = 1; n <= 2; ++n) sections.push_back(EndingSection(style, n, rhythm.ending[n - 1]));
+  for (BuiltSection& section : sections) PlaySection(style, rhythm, section);
   return sections;
 }
 
@@ -220,6 +223,7 @@ TrackBuilder StyleTrack(const StyleSource& style, const RhythmSpec& rhythm,
   TrackBuilder track;
   track.TimeSignature(0, style.beats, 4);
   track.Tempo(0, rhythm.tempo);
+  track.Text(0, 0x01, GrooveText(style));
   const uint32_t measure_ticks = static_cast<uint32_t>(style.beats * kTicksPerBeat);
   uint32_t start = 0;
   for (const BuiltSection& section : sections) {

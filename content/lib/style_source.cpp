@@ -1,6 +1,10 @@
 #include "style_source.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <tuple>
+
+#include "smf_writer.h"
 
 namespace content {
 namespace {
@@ -93,7 +97,44 @@ PatternRow ParseNoteRow(const SourceLine& line, size_t from, int steps) {
   return row;
 }
 
+// feel swing=3 humanise=2,6 accents=8,-4,4,-4 offbeat=-6 between=-12 push=bass:-2,drums:1
+GrooveFeel ParseFeel(const SourceLine& line) {
+  GrooveFeel feel;
+  for (const auto& [key, value] : OptionsOf(line, 1)) {
+    const auto list = SplitList(value, ',');
+    if (key == "swing") {
+      feel.swing = ParseInt(line, value);
+    } else if (key == "humanise" && list.size() == 2) {
+      feel.humanise_ticks = ParseInt(line, list[0]);
+      feel.humanise_velocity = ParseInt(line, list[1]);
+    } else if (key == "accents") {
+      for (const auto& a : list) feel.accents.push_back(ParseInt(line, a));
+    } else if (key == "offbeat") {
+      feel.offbeat = ParseInt(line, value);
+    } else if (key == "between") {
+      feel.between = ParseInt(line, value);
+    } else if (key == "push") {
+      for (const auto& item : list) {
+        const auto colon = item.find(':');
+        if (colon == std::string::npos) line.Fail("push=<part>:<ticks>,...");
+        feel.push[ParsePart(line, item.substr(0, colon))] = ParseInt(line, item.substr(colon + 1));
+      }
+    } else {
+      line.Fail("unknown feel option " + key);
+    }
+  }
+  if (feel.swing < 0 || feel.humanise_ticks < 0 || feel.humanise_velocity < 0)
+    line.Fail("swing and humanise are not negative");
+  return feel;
+}
+
 }  // namespace
+
+int GrooveFeel::Reach() const {
+  int widest_push = 0;
+  for (const auto& [part, ticks] : push) widest_push = std::max(widest_push, std::abs(ticks));
+  return swing + widest_push + humanise_ticks;
+}
 
 int ChannelOf(StylePart part) {
   return 12 + static_cast<int>(part);
@@ -138,6 +179,12 @@ StyleSource ParseStyle(const std::vector<SourceLine>& lines) {
       auto type = ParseChordTypeName(t[2]);
       if (!root || !type) line.Fail("chord <root> <type>");
       style.chord = {*root, *type};
+    } else if (t[0] == "feel") {
+      style.feel = ParseFeel(line);
+      if (!style.feel.accents.empty() && static_cast<int>(style.feel.accents.size()) != style.beats)
+        line.Fail("accents= gives one value per beat");
+      if (2 * style.feel.Reach() >= style.beats * kTicksPerBeat / style.steps)
+        line.Fail("the feel moves notes half a grid step or more");
     } else if (t[0] == "part" && t.size() >= 2) {
       PartSetup setup;
       setup.defined = true;

@@ -54,6 +54,21 @@ struct PatternKey {
   }
 };
 
+// How a groove is played rather than printed: velocity accents by beat and
+// by position inside the beat, swing, parts ahead of or behind the beat, and
+// the size of the seeded humanisation.
+struct GrooveFeel {
+  int swing = 0;                  // ticks the odd grid steps come late (even grids only)
+  int humanise_ticks = 0;         // largest random timing offset of a hit
+  int humanise_velocity = 0;      // largest random velocity change
+  std::vector<int> accents;       // velocity added on each beat of the measure
+  int offbeat = 0;                // added halfway through a beat (the swung eighth on triplets)
+  int between = 0;                // added on the remaining grid steps
+  std::map<StylePart, int> push;  // ticks a part plays late (+) or early (-)
+  // The largest distance of any note from its grid step.
+  int Reach() const;
+};
+
 struct StyleSource {
   std::string name;
   int beats = 4;
@@ -61,6 +76,7 @@ struct StyleSource {
   Chord chord{0, ChordType::kMaj};
   std::map<StylePart, PartSetup> parts;
   std::map<PatternKey, PatternRow> rows;
+  GrooveFeel feel;
 };
 
 // General MIDI drum names accepted in drum rows ("kick", "snare", "hat", ...).

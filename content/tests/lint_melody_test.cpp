@@ -17,6 +17,8 @@ struct Tune {
   int beats = 4;
   Mode mode = Mode::kMajor;
   uint32_t extra_end = 0;
+  bool flat = false;  // every note at one velocity
+  uint32_t late = 0;  // ticks every note comes after its grid step
 };
 
 // Two phrases of two measures in C: I V | vi-V I, quarter-note motifs that
@@ -44,7 +46,11 @@ ReadTrack Build(const Tune& t) {
     uint32_t at = start;
     for (size_t i = 0; m < t.notes.size() && i < t.notes[m].size(); ++i) {
       const uint32_t length = static_cast<uint32_t>(t.notes[m][i].second * 24);
-      track.Note(at, length - 8, 1, t.notes[m][i].first, 90);
+      // Played: downbeats lean in, the line softens towards the phrase end.
+      const int velocity = t.flat ? 90
+                                  : 80 + ((at - start) % 192 == 0 ? 10 : 0) + static_cast<int>(m) +
+                                        static_cast<int>(i);
+      track.Note(at + t.late, length - 8, 1, t.notes[m][i].first, velocity);
       at += length;
     }
   }
@@ -113,6 +119,8 @@ TEST(LintPhraseFile, EachMusicalFaultIsNamed) {
        },
        "only ever repeat literally"},
       {"range", [](Tune& t, auto&) { t.notes[2][3].first = 86; }, "not singable"},
+      {"printed velocities", [](Tune& t, auto&) { t.flat = true; }, "only 1 distinct velocities"},
+      {"off the grid", [](Tune& t, auto&) { t.late = 6; }, "6 ticks off the grid"},
   };
   for (const auto& c : cases) {
     Tune t = GoodTune();
@@ -122,6 +130,12 @@ TEST(LintPhraseFile, EachMusicalFaultIsNamed) {
     EXPECT_TRUE(Mentions(errors, c.expected)) << c.fault << ": got " << errors.size() << " errors"
                                               << (errors.empty() ? "" : ", first: " + errors[0]);
   }
+}
+
+TEST(LintPhraseFile, NotesSungBehindTheBeatAreReadAtTheirGridStep) {
+  Tune t = GoodTune();
+  t.late = 3;
+  EXPECT_EQ(Lint(t), std::vector<std::string>{});
 }
 
 TEST(LintPhraseFile, StepwiseShareCountsEveryInterval) {

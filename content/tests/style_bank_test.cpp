@@ -82,9 +82,10 @@ TEST(StyleBank, TheFileCarriesMarkersChordAndPartTextsAndVoices) {
   std::vector<std::string> at_zero;
   for (const auto& m : track.metas)
     if (m.tick == 0 && (m.type == 0x06 || m.type == 0x01)) at_zero.push_back(m.text);
-  EXPECT_EQ(at_zero, (std::vector<std::string>{
-                         "Intro 1", "chord=C maj", "part=12 rule=chord low=60 high=84",
-                         "part=15 rule=bass low=28 high=48", "part=16 rule=fixed low=0 high=127"}));
+  EXPECT_EQ(at_zero, (std::vector<std::string>{"groove=steps 8 reach 0", "Intro 1", "chord=C maj",
+                                               "part=12 rule=chord low=60 high=84",
+                                               "part=15 rule=bass low=28 high=48",
+                                               "part=16 rule=fixed low=0 high=127"}));
   bool overridden = false;
   for (const auto& c : track.controls)
     if (c.tick == 0 && c.channel == 12 && c.kind == 0xC0) overridden = c.number == 5;
