@@ -68,6 +68,7 @@ int main(int argc, char** argv) {
     options.single_instance = false;
     options.welcome = false;
   }
+  options.unattended = tour;
   options.stop_after_show = parser.isSet(quit_shown);
 
   sonavex::app::CSonavexApp app(options);

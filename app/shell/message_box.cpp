@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <cstdio>
 
 #include "shell/trace.h"
 #include "shell/window_util.h"
@@ -38,6 +39,12 @@ int CMessageBox::ShowMessage(const QString& text, MessageButtons buttons) {
       IconOf(text[0]) == QMessageBox::NoIcon) {
     TraceLog("ShowMessage 表示できないﾒｯｾｰｼﾞです");
     return kIdNone;
+  }
+  if (unattended_) {
+    std::fprintf(stderr, "Sonavex message: %s\n", text.mid(2).toUtf8().constData());
+    return buttons == MessageButtons::kOk         ? kIdOk
+           : buttons == MessageButtons::kOkCancel ? kIdCancel
+                                                  : kIdNo;
   }
   QMessageBox box(IconOf(text[0]), Caption(), text.mid(2), QMessageBox::NoButton, owner_);
   box.setObjectName(QStringLiteral("SonavexMessage"));

@@ -44,6 +44,9 @@ class CMessageBox : public MessageSink {
   // Called with false before a box opens and true after it closed (the
   // transport window hides meanwhile).
   void SetControlWindowHook(std::function<void(bool shown)> hook) { hook_ = std::move(hook); }
+  // Unattended (the picture tour): a box is written to standard error and
+  // answered at once with OK, Cancel or No, so nothing waits for a user.
+  void SetUnattended(bool unattended) { unattended_ = unattended; }
 
   int ShowMessage(const QString& text, MessageButtons buttons) override;
   int ShowMessageOk(const QString& text) { return ShowMessage(text, MessageButtons::kOk); }
@@ -59,6 +62,7 @@ class CMessageBox : public MessageSink {
   CModalCounter* modals_;
   QWidget* owner_ = nullptr;
   std::function<void(bool)> hook_;
+  bool unattended_ = false;
 };
 
 }  // namespace sonavex::app

@@ -9,6 +9,7 @@
 
 #include "dialogs/choice_dialogs.h"
 #include "dialogs/song_dialogs.h"
+#include "qm3middle_ids.h"
 #include "shell/sonavex_app.h"
 #include "shell/splash.h"
 #include "shell/trace.h"
@@ -32,7 +33,9 @@ int TakeScreenshots(CSonavexApp* app, const QString& folder) {
   CMainFrame* frame = app->frame();
   frame->resize(frame->sizeHint().expandedTo(QSize(760, 520)));
 
-  // A song of the default choices, so the song-edit screen has phrases.
+  // A one-minute song of the default choices, so the song-edit screen has
+  // phrases (a fresh settings file has no playing time yet).
+  app->mgr().SetMIDIValue(QM3_ID_MENU_NEW_PLAY_TIME_SONG, 1);
   app->mgr().SetMIDIValue(kCreateSong, 1);
   app->ChangeSngedit();
   written += Save(frame, folder, QStringLiteral("main_song_edit"));

@@ -29,6 +29,7 @@ constexpr int kHandOverTimeoutMs = 5000;
 
 CSonavexApp::CSonavexApp(const StartOptions& options) : options_(options), link_(options.link) {
   InitSonavexResources();
+  messages_.SetUnattended(options.unattended);
   const QString path =
       options.settings_path.isEmpty() ? CAppSettings::DefaultPath() : options.settings_path;
   settings_ = std::make_unique<CAppSettings>(path, CHostLink::ProgramFolder());

@@ -35,6 +35,7 @@ struct StartOptions {
   bool single_instance = true;
   bool welcome = true;           // false: no welcome choice without a file (screenshots)
   bool stop_after_show = false;  // start-up ends once the main window shows (timing)
+  bool unattended = false;       // message boxes answer themselves (screenshots)
 };
 
 class CSonavexApp : public QObject, public CommandHost {
