@@ -26,6 +26,10 @@ class InProcessPipe : public Pipe {
     return {TransferStatus::kDone, read > capacity ? capacity : read};
   }
 
+  uint64_t NextInputMicroseconds() override {
+    return endpoint_.next_in_us != nullptr ? endpoint_.next_in_us(endpoint_.ctx) : 0;
+  }
+
  private:
   SonavexUsbEndpoint endpoint_;
 };

@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <system_error>
@@ -17,6 +18,11 @@ namespace cvusb {
 namespace {
 
 constexpr uint32_t kWriterCycleMs = 10;
+// The reader looks at the input pipe every 2 ms; on the virtual clock it
+// skips the looks that cannot find anything, but at most this long, and it
+// still reads on that 2 ms grid so the time stamps stay what they were.
+constexpr uint64_t kReadStepUs = 2000;
+constexpr uint64_t kMaxReaderIdleUs = 50 * kReadStepUs;
 constexpr uint32_t kStopWaitMs = 500;
 constexpr uint32_t kClosedPipeRestMs = 1000;
 constexpr uint32_t kInputStartSettleMs = 100;
@@ -29,6 +35,9 @@ struct ThreadControl {
   platform::Thread thread;
   std::atomic<bool> run{false};
   std::atomic<bool> alive{false};
+  // Set when bytes went to the device or the thread should stop: a reader
+  // waiting for input looks again.
+  platform::Event wake{platform::EventReset::kAutomatic};
 };
 
 void StopControl(ThreadControl& control, bool force);
@@ -76,10 +85,12 @@ void WriterMain(ThreadControl* control) {
   RaisePriority();
   UsbTransport& transport = Transport();
   while (control->run.load() || transport.PendingOutput() > 0) {
-    const uint32_t noted = platform::GetTickCount();
+    const uint64_t noted = platform::GetMicroseconds();
     DrainOutputRing();
     transport.ServiceOutputPipe();
-    while (platform::GetTickCount() - noted <= kWriterCycleMs) platform::Sleep(1);
+    // One wait to the end of the cycle (a tick count 11 ms on), where the
+    // millisecond steps it replaces ended too.
+    platform::SleepUntilMicroseconds(noted + (kWriterCycleMs + 1) * 1000);
     YieldAfterPass();
   }
   control->alive = false;
@@ -93,11 +104,38 @@ void RestWhilePipeClosed(ThreadControl* control) {
   }
 }
 
+// On the virtual clock: waits until the reader's next look at `next_us`, or
+// later when the device says nothing can arrive before then, always landing
+// on the reader's 2 ms grid and on a 1 ms step, as the polling loop did. A
+// write to the device (which may be echoed at once) makes it look again.
+void WaitForNextLook(ThreadControl* control, uint64_t next_us) {
+  UsbTransport& transport = Transport();
+  for (;;) {
+    if (!control->run.load()) return;
+    const uint64_t due = transport.NextInputMicroseconds();
+    if (due <= next_us) break;
+    const uint64_t steps =
+        std::min(kMaxReaderIdleUs, due - next_us + kReadStepUs - 1) / kReadStepUs;
+    const uint64_t target = next_us + steps * kReadStepUs;
+    if (!control->wake.WaitUntilMicroseconds(target - 1000)) {
+      next_us = target;
+      break;
+    }
+    const uint64_t now = platform::GetMicroseconds();
+    if (now > next_us) next_us += (now - next_us + kReadStepUs - 1) / kReadStepUs * kReadStepUs;
+  }
+  if (platform::GetMicroseconds() + 1000 < next_us)
+    platform::SleepUntilMicroseconds(next_us - 1000);
+  platform::SleepUntilMicroseconds(next_us);
+}
+
 void ReaderMain(ThreadControl* control) {
   RaisePriority();
   UsbTransport& transport = Transport();
   uint8_t buffer[kTransferBytes];
+  const bool virtual_clock = platform::CurrentClock() == platform::ClockKind::kVirtual;
   while (control->run.load()) {
+    const uint64_t pass_us = platform::GetMicroseconds();
     const uint32_t deadline = platform::GetTickCount() + 1;
     for (;;) {
       if (!transport.IsPipeOpen(PipeDirection::kIn)) {
@@ -114,6 +152,11 @@ void ReaderMain(ThreadControl* control) {
       DispatchInputPackets(buffer, static_cast<size_t>(read.bytes), read_time);
       if (read.bytes != static_cast<int>(sizeof(buffer))) break;
     }
+    if (virtual_clock && platform::GetMicroseconds() < pass_us + kReadStepUs &&
+        transport.IsPipeOpen(PipeDirection::kIn)) {
+      WaitForNextLook(control, pass_us + kReadStepUs);
+      continue;
+    }
     while (static_cast<int32_t>(platform::GetTickCount() - deadline) <= 0 && control->run.load()) {
       platform::Sleep(1);
     }
@@ -123,6 +166,10 @@ void ReaderMain(ThreadControl* control) {
 }
 
 }  // namespace
+
+void WakeReader() {
+  AllThreads().reader.wake.Set();
+}
 
 void DrainOutputRing() {
   UsbTransport& transport = Transport();
@@ -204,6 +251,7 @@ void StopControl(ThreadControl& control, bool force) {
   if (force) control.references = 0;
   if (control.references > 0 || !control.thread.Joinable()) return;
   control.run = false;
+  control.wake.Set();
   guard.unlock();
   for (uint32_t waited = 0; waited < kStopWaitMs && control.alive.load(); ++waited) {
     platform::Sleep(1);

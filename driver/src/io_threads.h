@@ -23,6 +23,10 @@ void StopThread(PipeDirection direction);
 void StopAllThreads();
 bool ThreadRunning(PipeDirection direction);
 
+// Bytes reached the device: a reader waiting on the virtual clock for input
+// looks again (a device may answer at once). Never blocks.
+void WakeReader();
+
 // One drain of the output ring (the writer's work per cycle).
 void DrainOutputRing();
 // Hands every complete packet in data[0, length) to the input port of its

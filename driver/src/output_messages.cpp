@@ -103,6 +103,7 @@ void DeliverNowWhenInProcess() {
   if (Transport().route() != DeviceRoute::kInProcess) return;
   DrainOutputRing();
   Transport().ServiceOutputPipe();
+  WakeReader();
 }
 
 MMRESULT SendShort(UINT device, DWORD message) {

@@ -35,6 +35,10 @@ class Pipe {
   // Called by the writer on every cycle; lets a pipe discard what its device
   // sends on a connection that only carries output.
   virtual void Service() {}
+  // The earliest platform-clock time (microseconds) at which Read may find
+  // data unless something is written first; 0 when the pipe cannot tell
+  // (the reader then polls).
+  virtual uint64_t NextInputMicroseconds() { return 0; }
 };
 
 // Where the device was found.

@@ -83,6 +83,12 @@ Transfer UsbTransport::ReadPipe(uint8_t* data, int capacity) {
   return pipe->Read(data, capacity);
 }
 
+uint64_t UsbTransport::NextInputMicroseconds() {
+  std::lock_guard guard(io_lock_);
+  auto& pipe = pipes_[Index(PipeDirection::kIn)];
+  return pipe ? pipe->NextInputMicroseconds() : 0;
+}
+
 Transfer UsbTransport::WritePipe(const uint8_t* data, int length) {
   std::lock_guard guard(io_lock_);
   auto& pipe = pipes_[Index(PipeDirection::kOut)];

@@ -49,6 +49,8 @@ class UsbTransport {
   // One transfer under the I/O lock; a closed pipe fails at once (kGone).
   Transfer ReadPipe(uint8_t* data, int capacity);
   Transfer WritePipe(const uint8_t* data, int length);
+  // The input pipe's Pipe::NextInputMicroseconds (0 when closed or unknown).
+  uint64_t NextInputMicroseconds();
   void ServiceOutputPipe();
 
   // Appends packets to the output ring; false only when the output pipe is

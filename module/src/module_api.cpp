@@ -32,6 +32,10 @@ int ReadIn(void* ctx, uint8_t* data, int capacity, unsigned timeout_ms) {
   return static_cast<corvane::SoundModule*>(ctx)->ReadIn(data, capacity, timeout_ms);
 }
 
+uint64_t NextIn(void* ctx) {
+  return static_cast<corvane::SoundModule*>(ctx)->NextInMicroseconds();
+}
+
 uint32_t RenderSource(void* ctx, uint64_t from_us, int16_t* out, uint32_t frames) {
   return static_cast<corvane::SoundModule*>(ctx)->RenderAudio(from_us, out, frames);
 }
@@ -90,7 +94,7 @@ extern "C" int CorvaneModuleStart(const CorvaneModuleOptions* options) {
     corvane::SoundModule& m = Module();
     if (!m.Open(data_dir, sound_font)) return CORVANE_MODULE_NO_SOUNDFONT;
 
-    const SonavexUsbEndpoint endpoint{&m, WriteOut, ReadIn};
+    const SonavexUsbEndpoint endpoint{&m, WriteOut, ReadIn, NextIn};
     if (SonavexRegisterUsbEndpoint(CORVANE_MODULE_ENDPOINT_NAME, &endpoint) != 0) {
       m.Close();
       return CORVANE_MODULE_ENDPOINT_TAKEN;

@@ -35,6 +35,9 @@ class SoundModule final : private CommandSource {
   // Bulk IN: whole packets due by now, waiting up to `timeout_ms` for the
   // first; 0 on time-out, -1 when closed.
   int ReadIn(uint8_t* data, int capacity, unsigned timeout_ms);
+  // When bulk IN may next have data unless something is written first
+  // (~0: nothing scheduled). Takes the engine lock briefly.
+  uint64_t NextInMicroseconds();
   uint32_t RenderAudio(uint64_t from_us, int16_t* out, uint32_t frames);
   void RenderLive(float* left, float* right, int frames);
 

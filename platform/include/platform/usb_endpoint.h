@@ -19,6 +19,11 @@ struct SonavexUsbEndpoint {
   // Bulk IN (device to host). Waits up to timeout_ms on the platform clock;
   // returns the bytes read (a multiple of 4), 0 on time-out, -1 when gone.
   int (*read_in)(void* ctx, uint8_t* data, int capacity, unsigned timeout_ms);
+  // Optional (may be null): the earliest platform-clock time (microseconds)
+  // at which bulk IN may have data without anything written meanwhile; ~0
+  // when nothing is scheduled. Never blocks. Lets a reader on the virtual
+  // clock wait for data instead of polling every millisecond.
+  uint64_t (*next_in_us)(void* ctx);
 };
 
 // 0 on success, -1 when the name is taken or an argument is null.
