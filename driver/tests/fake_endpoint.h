@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <vector>
 
@@ -12,13 +13,18 @@
 
 class FakeEndpoint {
  public:
-  FakeEndpoint();   // registers
+  // Registers; a device that tells its next input lets the reader wait for it.
+  explicit FakeEndpoint(bool tells_next_input = false);
   ~FakeEndpoint();  // unregisters
   FakeEndpoint(const FakeEndpoint&) = delete;
   FakeEndpoint& operator=(const FakeEndpoint&) = delete;
 
   std::vector<uint8_t> TakeWritten();
   void QueueInput(const std::vector<uint8_t>& bytes);
+  // Input that becomes readable at `at_us` of the platform clock.
+  void ScheduleInput(uint64_t at_us, const std::vector<uint8_t>& bytes);
+  // Every later write comes back at once as input (a device's echo).
+  void EchoWrites() { echo_ = true; }
   // Every later transfer fails as if the device were gone.
   void Unplug() { gone_ = true; }
   void Replug() { gone_ = false; }
@@ -27,10 +33,14 @@ class FakeEndpoint {
  private:
   static int WriteOut(void* ctx, const uint8_t* data, int len);
   static int ReadIn(void* ctx, uint8_t* data, int capacity, unsigned timeout_ms);
+  static uint64_t NextIn(void* ctx);
+  void TakeDueLocked(uint64_t now_us);
 
   std::mutex mu_;
   std::vector<uint8_t> written_;
   std::deque<uint8_t> input_;
+  std::multimap<uint64_t, std::vector<uint8_t>> scheduled_;
+  std::atomic<bool> echo_{false};
   std::atomic<bool> gone_{false};
   std::atomic<int> reads_{0};
 };

@@ -146,4 +146,57 @@ TEST_F(InputPorts, APipeThatDisappearsIsClosedAndPortsStillCloseAtOnce) {
   EXPECT_FALSE(cvusb::ThreadRunning(cvusb::PipeDirection::kIn));
 }
 
+// What the reader stamps, on the virtual clock, for input the device has at
+// scattered times and for echoes of what is written to it.
+struct ReadOutcome {
+  std::vector<std::pair<DWORD_PTR, DWORD_PTR>> messages;  // (message, stamp)
+  int reads = 0;
+};
+
+ReadOutcome ReadOnTheVirtualClock(bool device_tells_next_input) {
+  UseVirtualClock();
+  ReadOutcome outcome;
+  {
+    FakeEndpoint endpoint(device_tells_next_input);
+    endpoint.EchoWrites();
+    EXPECT_EQ(DriverProc(0, nullptr, DRV_LOAD, 0, 0), 1);
+    EXPECT_EQ(OpenInputPort(0), MMSYSERR_NOERROR);
+    EXPECT_EQ(OpenOutputPort(0), MMSYSERR_NOERROR);
+    EXPECT_EQ(midMessage(0, MIDM_START, 0, 0, 0), MMSYSERR_NOERROR);
+    const uint64_t t0 = GetMicroseconds();
+    uint64_t at = t0;
+    for (uint8_t i = 0; i < 40; ++i) {
+      at += 137 + (i * 7919u) % 23000;  // gaps from 0.1 to 23 ms
+      endpoint.ScheduleInput(at, {0x09, 0x90, i, 0x64});
+    }
+    for (uint8_t i = 0; i < 20; ++i) {
+      SleepUntilMicroseconds(t0 + 3000 + i * 9973u);
+      EXPECT_EQ(modMessage(0, MODM_DATA, 0, 0x4000B0u | (i << 8), 0), MMSYSERR_NOERROR);
+    }
+    SleepUntilMicroseconds(at + 10000);
+    for (const auto& e : TakeCallbackEvents()) {
+      if (e.message == MIM_DATA) outcome.messages.emplace_back(e.param1, e.param2);
+    }
+    outcome.reads = endpoint.reads();
+    midMessage(0, MIDM_STOP, 0, 0, 0);
+    modMessage(0, MODM_CLOSE, 0, 0, 0);
+    midMessage(0, MIDM_CLOSE, 0, 0, 0);
+    DriverProc(0, nullptr, DRV_FREE, 0, 0);
+  }
+  UseRealClock();
+  TakeCallbackEvents();
+  return outcome;
+}
+
+// Waiting for the device's next input instead of looking every 2 ms reads
+// the same messages with the same stamps, with a fraction of the looks.
+TEST(InputReader, WaitingForInputStampsLikePollingWithFewerReads) {
+  IsolateDriverEnvironment();
+  const ReadOutcome polled = ReadOnTheVirtualClock(false);
+  const ReadOutcome waited = ReadOnTheVirtualClock(true);
+  EXPECT_EQ(polled.messages.size(), 60u);
+  EXPECT_EQ(waited.messages, polled.messages);
+  EXPECT_LT(waited.reads * 4, polled.reads);
+}
+
 }  // namespace
