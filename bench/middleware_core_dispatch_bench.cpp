@@ -7,6 +7,7 @@
 
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/middleware.h"
 #include "qm3middle.h"
 
 namespace {
@@ -27,7 +28,7 @@ void BM_ReferenceMapLookup(benchmark::State& state) {
 BENCHMARK(BM_ReferenceMapLookup);
 
 void BM_GetValue(benchmark::State& state) {
-  ResetMiddlewareForTest();
+  StartMiddleware();
   long a = 0;
   long b = 0;
   size_t i = 0;
@@ -39,7 +40,7 @@ void BM_GetValue(benchmark::State& state) {
 BENCHMARK(BM_GetValue);
 
 void BM_SetValueWithoutReaction(benchmark::State& state) {
-  ResetMiddlewareForTest();
+  StartMiddleware();
   long v = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(QM3SetValue(kLiveliness, 0, v, 0));
@@ -49,7 +50,7 @@ void BM_SetValueWithoutReaction(benchmark::State& state) {
 BENCHMARK(BM_SetValueWithoutReaction);
 
 void BM_GetValueStrPlain(benchmark::State& state) {
-  ResetMiddlewareForTest();
+  StartMiddleware();
   char text[256];
   long v = 0;
   for (auto _ : state) {

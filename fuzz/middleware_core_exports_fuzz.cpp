@@ -10,6 +10,7 @@
 
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/middleware.h"
 #include "qm3middle.h"
 
 namespace {
@@ -55,7 +56,7 @@ int32_t Read32(const uint8_t* p) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  qm3::ResetMiddlewareForTest();
+  qm3::StartMiddleware();
   constexpr size_t kOp = 12;
   size_t pos = 0;
   while (pos + kOp <= size) {

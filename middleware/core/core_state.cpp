@@ -6,18 +6,18 @@
 #include <vector>
 
 #include "core/control_ids.h"
+#include "core/middleware.h"
 #include "core/time_format.h"
 #include "core/value_table.h"
 
 namespace qm3 {
-namespace {
 
 struct CoreState {
   std::atomic<long> hwnd{0};
   std::atomic<long> message{0};
   std::atomic<bool> playing{false};
-  std::atomic<bool> ended{false};
   int screen = kScreenNone;
+  ControlId accessed = 0;
   ControlId last_edit = 0;
   bool saved = true;
   std::string file_name;
@@ -26,9 +26,14 @@ struct CoreState {
   int32_t real_time_song = 0;
 };
 
+PartState<CoreState> MakeCoreState() {
+  return MakePartState<CoreState>();
+}
+
+namespace {
+
 CoreState& State() {
-  static CoreState state;
-  return state;
+  return *TheMiddleware().core;
 }
 
 struct Hooks {
@@ -83,10 +88,10 @@ void SetPlaying(bool playing) {
   State().playing.store(playing, std::memory_order_release);
 }
 bool HasEnded() {
-  return State().ended.load(std::memory_order_acquire);
+  return Anchor().ended.load(std::memory_order_acquire);
 }
 void SetEnded(bool ended) {
-  State().ended.store(ended, std::memory_order_release);
+  Anchor().ended.store(ended, std::memory_order_release);
 }
 bool IsSaved() {
   return State().saved;
@@ -113,7 +118,10 @@ void SetRememberedRhythm(int32_t rhythm) {
   State().remembered_rhythm = rhythm;
 }
 void SetAccessedId(ControlId id) {
-  NoteAccessedId(id);
+  State().accessed = id & 0xFFFF;
+}
+ControlId AccessedId() {
+  return State().accessed;
 }
 ControlId LastEditId() {
   return State().last_edit;
@@ -170,26 +178,6 @@ int32_t TimeOfTick(int32_t ticks) {
   long b = 0;
   RunProcess(kProcTickToTime, &a, &b);
   return static_cast<int32_t>(b);
-}
-
-void ResetMiddlewareForTest() {
-  CoreState& s = State();
-  s.hwnd = 0;
-  s.message = 0;
-  s.playing = false;
-  s.ended = false;
-  s.screen = kScreenNone;
-  NoteAccessedId(0);
-  s.last_edit = 0;
-  s.saved = true;
-  s.file_name.clear();
-  s.ini_name.clear();
-  s.remembered_rhythm = 0;
-  s.real_time_song = 0;
-  LoadTableDefaults(LiveTable());
-  ResetInitState();
-  ResetPointerState();
-  ResetUndoState();
 }
 
 }  // namespace qm3

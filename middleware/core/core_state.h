@@ -48,11 +48,6 @@ NameFn RhythmNameSource();
 NameFn MelodyNameSource();
 bool SoundSetIsGeneralMidi();
 
-// Device list and module state (QM3MiddleInit); see middle_init.cpp.
-void ResetInitState();
-void ResetPointerState();
-void ResetUndoState();
-
 }  // namespace qm3
 
 namespace qm3 {

@@ -16,6 +16,7 @@
 
 #include "core/control_ids.h"
 #include "core/core_state.h"
+#include "core/middleware.h"
 #include "core/work_folder.h"
 #include "platform/clock.h"
 #include "platform/mmsystem.h"
@@ -30,6 +31,8 @@ constexpr uint32_t kReadyPollMs = 100;
 constexpr int kReadyPolls = 25;
 constexpr int kCallsBeforeContinueQuestion = 3;
 
+}  // namespace
+
 struct InitState {
   int calls = 0;
   QM3OutDeviceList devices{};
@@ -37,7 +40,6 @@ struct InitState {
   bool hardware_found = false;
   bool ready_deadline_set = false;
   uint32_t ready_deadline = 0;
-  ModulePortFoundFn port_found = nullptr;
   PortEnumerator ports;
   std::string host_dir;
   std::string work_dir;
@@ -45,20 +47,29 @@ struct InitState {
   bool host_dir_given = false;
 };
 
+PartState<InitState> MakeInitState() {
+  return MakePartState<InitState>();
+}
+
+namespace {
+
 InitState& S() {
-  static InitState state;
-  return state;
+  return *TheMiddleware().init;
+}
+
+// Set by the transport when it is wired; outlives the instances.
+ModulePortFoundFn& PortFound() {
+  static ModulePortFoundFn fn = nullptr;
+  return fn;
 }
 
 // The lock exists between the first init and End; a guard without it is a
-// no-op. The mutex object itself lives as long as the library.
+// no-op. The mutex itself lives as long as the library.
 std::mutex& LockObject() {
-  static std::mutex m;
-  return m;
+  return Anchor().lock;
 }
 std::atomic<bool>& LockExists() {
-  static std::atomic<bool> exists{false};
-  return exists;
+  return Anchor().lock_exists;
 }
 
 // The executable's directory, cut after the last '/' (empty when none).
@@ -132,7 +143,7 @@ void EnumerateOutputPorts() {
     opened_this_call = true;
     WriteValue(kMidiOutDeviceSecond, position, false);
     s.module_found = true;
-    const int rc = s.port_found != nullptr ? s.port_found(dev) : -1;
+    const int rc = PortFound() != nullptr ? PortFound()(dev) : -1;
     if (rc == 0) {
       s.hardware_found = true;
       s.ready_deadline = platform::GetTickCount() + kHardwareSettleMs;
@@ -142,6 +153,8 @@ void EnumerateOutputPorts() {
 }
 
 int Init(long hwnd, long message) {
+  // After End the state of the run before is gone: start from a fresh one.
+  if (HasEnded()) StartMiddleware();
   SetEnded(false);
   InitState& s = S();
   if (s.calls == 0) {
@@ -230,8 +243,8 @@ void ReleaseWorkDirectory() {
 }
 
 ModulePortFoundFn RegisterModulePortFound(ModulePortFoundFn fn) {
-  const ModulePortFoundFn previous = S().port_found;
-  S().port_found = fn;
+  const ModulePortFoundFn previous = PortFound();
+  PortFound() = fn;
   return previous;
 }
 
@@ -257,20 +270,6 @@ void WaitHardwareReady() {
   }
   s.ready_deadline_set = false;
   WriteValue(kMainVolume, ReadValue(kMainVolume));
-}
-
-void ResetInitState() {
-  InitState& s = S();
-  const ModulePortFoundFn port_found = s.port_found;
-  const PortEnumerator ports = s.ports;
-  const std::string host_dir = s.host_dir;
-  const bool given = s.host_dir_given;
-  s = InitState{};
-  s.port_found = port_found;
-  s.ports = ports;
-  s.host_dir = host_dir;
-  s.host_dir_given = given;
-  LockExists() = false;
 }
 
 }  // namespace qm3

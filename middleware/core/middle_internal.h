@@ -224,10 +224,6 @@ using NameFn = std::string (*)();
 void RegisterTitleNames(NameFn rhythm_name, NameFn melody_name);
 void RegisterSoundSetQuery(bool (*is_general_midi)());
 
-// Tests only: the whole core back to its load-time state (table defaults,
-// init count, screen, flags, host window binding).
-void ResetMiddlewareForTest();
-
 struct ProcessRegistrar {
   ProcessRegistrar(int number, ProcessFn fn) { RegisterProcess(number, fn); }
 };

@@ -6,6 +6,7 @@
 
 #include "core/control_ids.h"
 #include "core/core_state.h"
+#include "core/middleware.h"
 #include "core/value_table.h"
 #include "song/phrase_list.h"
 
@@ -16,6 +17,8 @@ constexpr int32_t kTicksPerBeat = 96;
 constexpr int32_t kFlowStep = 12;        // playback pointer steps
 constexpr int32_t kPartLookupStep = 48;  // part values followed while playing
 
+}  // namespace
+
 struct PointerState {
   std::atomic<bool> pending_set{false};
   std::atomic<int32_t> pending{0};
@@ -24,12 +27,22 @@ struct PointerState {
   int32_t last_step = 0;
   bool range_changed = false;
   bool range_announced = false;
-  PartFollowerFn part_follower = nullptr;
 };
 
+PartState<PointerState> MakePointerState() {
+  return MakePartState<PointerState>();
+}
+
+namespace {
+
 PointerState& P() {
-  static PointerState state;
-  return state;
+  return *TheMiddleware().pointer;
+}
+
+// Registered when the library loads; shared by every instance.
+PartFollowerFn& PartFollower() {
+  static PartFollowerFn fn = nullptr;
+  return fn;
 }
 
 // Shows the fields of phrase `index` in the time-line pane controls.
@@ -93,7 +106,7 @@ void MovePointer(int32_t ticks, PointerPosts posts) {
     Notify(kPartPointerTicks, kNotifyValue);
   }
   if (IsPlaying() && ticks % kPartLookupStep != 0) return;
-  if (P().part_follower != nullptr) P().part_follower(ticks);
+  if (PartFollower() != nullptr) PartFollower()(ticks);
 }
 
 bool InPointerRange(int32_t ticks) {
@@ -207,18 +220,7 @@ void FollowPlaybackPosition(int32_t ticks) {
 }
 
 void RegisterPartFollower(PartFollowerFn fn) {
-  P().part_follower = fn;
-}
-
-void ResetPointerState() {
-  PointerState& p = P();
-  p.pending_set = false;
-  p.pending = 0;
-  p.acknowledged = 0;
-  p.last_posted = 0;
-  p.last_step = 0;
-  p.range_changed = false;
-  p.range_announced = false;
+  PartFollower() = fn;
 }
 
 }  // namespace qm3

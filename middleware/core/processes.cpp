@@ -6,6 +6,7 @@
 
 #include "core/control_ids.h"
 #include "core/core_state.h"
+#include "core/middleware.h"
 #include "platform/clock.h"
 
 namespace qm3 {
@@ -18,7 +19,8 @@ constexpr uint32_t kKeyRepeatMs = 100;
 // The host's file-name buffer holds a Windows path (MAX_PATH).
 constexpr size_t kFileNameBuffer = 260;
 
-// Process 18: stop playback, free everything, delete the lock last.
+// Process 18: stop playback, free everything, delete the lock, then the
+// instance itself.
 int End(long*, long*) {
   WriteValue(kStop, 0);
   RunShutdownSteps();
@@ -26,6 +28,7 @@ int End(long*, long*) {
   ReleaseWorkDirectory();
   DeleteMiddleLock();
   SetEnded(true);
+  DestroyMiddleware();
   return 0;
 }
 QM3_PROCESS(kProcEnd, End);
@@ -82,17 +85,30 @@ int SetIniFileNameProcess(long* a, long*) {
 }
 QM3_PROCESS(kProcSetIniFileName, SetIniFileNameProcess);
 
+}  // namespace
+
+// The last function key, to tell auto-repeat.
+struct KeyRepeat {
+  bool has_previous = false;
+  long previous_key = 0;
+  uint32_t previous_time = 0;
+};
+PartState<KeyRepeat> MakeKeyRepeat() {
+  return MakePartState<KeyRepeat>();
+}
+
+namespace {
+
 // Process 34: function keys; the same key again within 100 ms is auto-repeat.
 int SetKeyCode(long* a, long*) {
-  static bool has_previous = false;
-  static long previous_key = 0;
-  static uint32_t previous_time = 0;
+  KeyRepeat& k = *TheMiddleware().keys;
   const long key = *a;
   const uint32_t now = platform::GetTickCount();
-  const bool repeat = has_previous && key == previous_key && now - previous_time < kKeyRepeatMs;
-  has_previous = true;
-  previous_key = key;
-  previous_time = now;
+  const bool repeat =
+      k.has_previous && key == k.previous_key && now - k.previous_time < kKeyRepeatMs;
+  k.has_previous = true;
+  k.previous_key = key;
+  k.previous_time = now;
   if (repeat) return 0;
   if (key == kKeyF11) return WriteValue(kStop, 0);
   if (key == kKeyF12 && ReadAlive(kPlay)) return WriteValue(kPlay, 1);

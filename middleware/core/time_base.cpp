@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/catalog.h"
+#include "core/middleware.h"
 
 namespace qm3 {
 namespace {
@@ -17,14 +18,21 @@ constexpr int64_t kDropTenMinutes = 17982;
 constexpr int64_t kDropMinute = 1798;
 constexpr int64_t kDropFirstMinute = 1800;
 
+}  // namespace
+
 struct FileTiming {
   int32_t beats = kDefaultBeats;
   std::vector<TempoMapEntry> map;
 };
 
+PartState<FileTiming> MakeFileTiming() {
+  return MakePartState<FileTiming>();
+}
+
+namespace {
+
 FileTiming& File() {
-  static FileTiming timing;
-  return timing;
+  return *TheMiddleware().timing;
 }
 
 bool SongMode() {

@@ -19,8 +19,6 @@ constexpr int64_t kFieldCap = 1000000000000LL;
 // Whole part of a typed decimal number; in millionths times 100 it still fits.
 constexpr int64_t kDecimalCap = 10000000000LL;
 
-ControlId g_accessed_id = 0;
-
 int32_t Saturate(int64_t v) {
   if (v > INT32_MAX) return INT32_MAX;
   if (v < INT32_MIN) return INT32_MIN;
@@ -250,19 +248,11 @@ int32_t ParseTempoHundredthBpm(const char* text, int32_t* centi_bpm) {
   return 0;
 }
 
-void NoteAccessedId(ControlId id) {
-  g_accessed_id = id & 0xFFFF;
-}
-
-ControlId AccessedId() {
-  return g_accessed_id;
-}
-
 // 0x050A and its second name in group 0x07 show 1/100 BPM.
 static bool HundredthsView() {
-  return IndexOf(g_accessed_id) == IndexOf(kEditTempo) &&
-         (GroupOf(g_accessed_id) == kGroupSongEdit ||
-          GroupOf(g_accessed_id) == kGroupSongEditSecond);
+  const ControlId accessed = AccessedId();
+  return IndexOf(accessed) == IndexOf(kEditTempo) &&
+         (GroupOf(accessed) == kGroupSongEdit || GroupOf(accessed) == kGroupSongEditSecond);
 }
 
 int32_t FormatTempo(int32_t value, char* text) {

@@ -31,7 +31,7 @@ int32_t ParseMeasureBeatTick(const char* text, int32_t* ticks);
 
 // Tempo as the host sees it: whole BPM through 0x0409 ("%3d"), 1/100 BPM
 // through 0x050A ("%3d.%02d"). The record is shared, so these two tell the
-// views apart by the identifier of the current exported call (NoteAccessedId).
+// views apart by the identifier of the current exported call (AccessedId).
 int32_t FormatTempo(int32_t value, char* text);
 int32_t ParseTempo(const char* text, int32_t* value);
 // The two views on their own.
@@ -40,10 +40,9 @@ int32_t ParseTempoWholeBpm(const char* text, int32_t* bpm);
 int32_t FormatTempoHundredthBpm(int32_t centi_bpm, char* text);
 int32_t ParseTempoHundredthBpm(const char* text, int32_t* centi_bpm);
 
-// The dispatch records the identifier of every exported read and write here
-// before it reaches a formatter or parser.
-void NoteAccessedId(ControlId id);
-ControlId AccessedId();
+// The dispatch records the identifier of every exported read and write
+// (SetAccessedId) before it reaches a formatter or parser; AccessedId is
+// declared in middle_internal.h.
 
 // Pan 0..127: "左%2d", "中央", "右%2d"; anything else "----".
 int32_t FormatPan(int32_t pan, char* text);

@@ -5,23 +5,33 @@
 
 #include "core/control_ids.h"
 #include "core/core_state.h"
+#include "core/middleware.h"
 #include "core/value_table.h"
 
 namespace qm3 {
-namespace {
 
 struct UndoStore {
   TableImage snapshot;
   TableImage scratch;
-  std::vector<UndoParticipant> participants;
   // Set by "re-edit the song structure" until the play-time window closes;
   // only then does its cancel button exchange back.
   bool re_edit_pending = false;
 };
 
+PartState<UndoStore> MakeUndoStore() {
+  return MakePartState<UndoStore>();
+}
+
+namespace {
+
 UndoStore& U() {
-  static UndoStore store;
-  return store;
+  return *TheMiddleware().undo;
+}
+
+// Registered when the library loads; shared by every instance.
+std::vector<UndoParticipant>& Participants() {
+  static std::vector<UndoParticipant> participants;
+  return participants;
 }
 
 bool IsUndoTracked(ControlId id) {
@@ -95,13 +105,13 @@ QM3_REACTION(kCreateSongButton, OnCreateSong);
 }  // namespace
 
 void RegisterUndoParticipant(const UndoParticipant& participant) {
-  U().participants.push_back(participant);
+  Participants().push_back(participant);
 }
 
 bool TakeUndoSnapshot() {
   UndoStore& u = U();
   u.snapshot = LiveTable();
-  for (const UndoParticipant& p : u.participants) {
+  for (const UndoParticipant& p : Participants()) {
     if (p.take != nullptr && !p.take()) return false;
   }
   return true;
@@ -120,7 +130,7 @@ void SwapUndoSnapshot() {
   WriteCommand(kPointerTicks, kCmdValue, &v, 0, nullptr);
   v = pointer_time;
   WriteCommand(kPointerTime, kCmdValue, &v, 0, nullptr);
-  for (const UndoParticipant& p : u.participants) {
+  for (const UndoParticipant& p : Participants()) {
     if (p.swap != nullptr) p.swap();
   }
   // The sound module follows the restored volume.
@@ -155,14 +165,9 @@ void NoteHostEdit(ControlId id) {
 }
 
 void ReleaseUndoSnapshot() {
-  for (const UndoParticipant& p : U().participants) {
+  for (const UndoParticipant& p : Participants()) {
     if (p.release != nullptr) p.release();
   }
-}
-
-void ResetUndoState() {
-  U().re_edit_pending = false;
-  InitUndoSnapshot();
 }
 
 }  // namespace qm3

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "core/control_ids.h"
+#include "core/middleware.h"
 #include "core/value_table_layout.h"
 
 namespace qm3 {
@@ -19,15 +20,27 @@ struct TextForms {
   ParseFn parser = nullptr;
 };
 
-struct Store {
+}  // namespace
+
+struct ValueStore {
   TableImage live;
-  std::array<TextForms, kRecordCount> forms{};
-  Store() { LoadTableDefaults(live); }
+  ValueStore() { LoadTableDefaults(live); }
 };
 
-Store& TheStore() {
-  static Store store;
-  return store;
+PartState<ValueStore> MakeValueStore() {
+  return MakePartState<ValueStore>();
+}
+
+namespace {
+
+ValueStore& TheStore() {
+  return *TheMiddleware().values;
+}
+
+// Attached when the library loads; shared by every instance.
+std::array<TextForms, kRecordCount>& Forms() {
+  static std::array<TextForms, kRecordCount> forms{};
+  return forms;
 }
 
 // The group whose directory serves `group` (0x07 is a second name of 0x05).
@@ -161,18 +174,18 @@ WriteOutcome WriteCommand(ControlId id, int cmd, int32_t* a, int32_t b, int32_t*
 
 FormatFn RecordFormatter(ControlId id) {
   const ResolvedControl rc = Resolve(id);
-  return rc.kind == ResolvedControl::kRecord ? TheStore().forms[rc.slot].formatter : nullptr;
+  return rc.kind == ResolvedControl::kRecord ? Forms()[rc.slot].formatter : nullptr;
 }
 
 ParseFn RecordParser(ControlId id) {
   const ResolvedControl rc = Resolve(id);
-  return rc.kind == ResolvedControl::kRecord ? TheStore().forms[rc.slot].parser : nullptr;
+  return rc.kind == ResolvedControl::kRecord ? Forms()[rc.slot].parser : nullptr;
 }
 
 void AttachTextForms(ControlId id, FormatFn formatter, ParseFn parser) {
   const ResolvedControl rc = Resolve(id);
   if (rc.kind != ResolvedControl::kRecord) return;
-  TheStore().forms[rc.slot] = TextForms{formatter, parser};
+  Forms()[rc.slot] = TextForms{formatter, parser};
 }
 
 ControlRecord& ModeBankRecord(int i) {

@@ -8,6 +8,7 @@
 #include "core/control_ids.h"
 #include "core/core_state.h"
 #include "core/middle_internal.h"
+#include "core/middleware.h"
 #include "platform/sjis.h"
 
 namespace qm3 {
@@ -31,7 +32,7 @@ const char kMelodies[] =
 class CatalogQueryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetMiddlewareForTest();
+    StartMiddleware();
     ASSERT_EQ(ParseRhythmCatalog(kRhythms), 0);
     ASSERT_EQ(ParseMelodyCatalog(kMelodies), 0);
     WriteValue(0x0304, 0, false);
@@ -40,7 +41,7 @@ class CatalogQueryTest : public ::testing::Test {
     WriteValue(0x0303, 0, false);
   }
   void TearDown() override {
-    ResetMiddlewareForTest();
+    DestroyMiddleware();
     ParseRhythmCatalog("");
     ParseMelodyCatalog("");
   }

@@ -7,6 +7,7 @@
 
 #include "core/catalog.h"
 #include "core/middle_internal.h"
+#include "core/middleware.h"
 
 namespace qm3 {
 namespace {
@@ -29,7 +30,7 @@ std::string Rhythms(int groups, int per_group) {
 class CatalogReaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetMiddlewareForTest();
+    StartMiddleware();
     dir_ = fs::temp_directory_path() /
            ("catalog_reader_test_" +
             std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
@@ -39,7 +40,7 @@ class CatalogReaderTest : public ::testing::Test {
     SetHostDirectory(dir_.string() + "/");
   }
   void TearDown() override {
-    ResetMiddlewareForTest();
+    DestroyMiddleware();
     SetHostDirectory(saved_host_);
     fs::remove_all(dir_);
     ParseRhythmCatalog("");

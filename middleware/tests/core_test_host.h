@@ -9,6 +9,7 @@
 #include "core/control_ids.h"
 #include "core/core_state.h"
 #include "core/middle_internal.h"
+#include "core/middleware.h"
 #include "platform/clock.h"
 #include "platform/host_window.h"
 #include "qm3middle.h"
@@ -22,7 +23,7 @@ class CoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::UseVirtualClock();
-    ResetMiddlewareForTest();
+    StartMiddleware();
     ClearSongPhrases();
     hwnd_ = platform::CreateHostWindow();
     message_ = platform::RegisterWindowMessage("QM3MIDDLE");
@@ -30,7 +31,7 @@ class CoreTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    ResetMiddlewareForTest();
+    DestroyMiddleware();
     ClearSongPhrases();
     platform::DestroyHostWindow(hwnd_);
     platform::UseRealClock();

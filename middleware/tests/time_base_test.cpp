@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/middle_internal.h"
+#include "core/middleware.h"
 
 namespace qm3 {
 namespace {
@@ -18,7 +19,7 @@ long Process(int process, long a) {
 class TimeBaseTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetMiddlewareForTest();
+    StartMiddleware();
     WriteRange(kStartTime, 0, 1079999);
     WriteValue(kEditingMode, 0, false);
     WriteValue(kTimeBase, kTimeBase30, false);
@@ -30,7 +31,7 @@ class TimeBaseTest : public ::testing::Test {
     SetFileBeatsPerMeasure(4);
   }
   void TearDown() override {
-    ResetMiddlewareForTest();
+    DestroyMiddleware();
     ClearTempoMap();
     WriteValue(kEditingMode, 0, false);
   }

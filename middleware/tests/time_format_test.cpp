@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "core/core_state.h"
 #include "core/middle_internal.h"
+#include "core/middleware.h"
 #include "core/time_base.h"
 #include "platform/sjis.h"
 
@@ -23,14 +25,14 @@ std::string Format(int32_t mode, int32_t frames) {
 class TimeFormatTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetMiddlewareForTest();
+    StartMiddleware();
     WriteValue(kEditingMode, 0, false);
     WriteValue(kTimeBase, kTimeBase30, false);
     WriteValue(kTimeDisplayMode, kDisplayCode30, false);
     WriteValue(kRhythm, 0x7FFF0000, false);  // no such rhythm: 4 beats
-    NoteAccessedId(0);
+    SetAccessedId(0);
   }
-  void TearDown() override { ResetMiddlewareForTest(); }
+  void TearDown() override { DestroyMiddleware(); }
 };
 
 TEST_F(TimeFormatTest, EveryModeParsesBackWhatItFormatsOverTheWholeRange) {
@@ -144,21 +146,21 @@ TEST_F(TimeFormatTest, MeasureTextWithoutSeparatorsAndZeroFields) {
 TEST_F(TimeFormatTest, TempoViewFollowsTheIdentifierAccessed) {
   char text[kFormatTextSize];
   int32_t v = 0;
-  NoteAccessedId(0x0409);
+  SetAccessedId(0x0409);
   FormatTempo(120, text);
   EXPECT_STREQ(text, "120");
   ParseTempo("125.5", &v);
   EXPECT_EQ(v, 126);
   ParseTempo("125.4", &v);
   EXPECT_EQ(v, 125);
-  NoteAccessedId(0x050A);
+  SetAccessedId(0x050A);
   FormatTempo(12550, text);
   EXPECT_STREQ(text, "125.50");
   FormatTempo(4005, text);
   EXPECT_STREQ(text, " 40.05");
   ParseTempo("125.555", &v);
   EXPECT_EQ(v, 12556);
-  NoteAccessedId(0x070A);
+  SetAccessedId(0x070A);
   ParseTempo(" 99.9", &v);
   EXPECT_EQ(v, 9990);
 }

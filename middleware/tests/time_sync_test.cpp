@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "core/middle_internal.h"
+#include "core/middleware.h"
 #include "core/time_base.h"
 
 namespace qm3 {
@@ -21,7 +22,7 @@ constexpr int32_t kMeasure = 384;  // 4/4: two seconds, 60 frames at 120 BPM
 class TimeSyncTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetMiddlewareForTest();
+    StartMiddleware();
     WriteValue(kEditingMode, 0, false);
     WriteValue(kRhythm, 0x7FFF0000, false);  // no such rhythm: 4 beats
     WriteValue(kTimeBase, kTimeBase30, false);
@@ -38,7 +39,7 @@ class TimeSyncTest : public ::testing::Test {
     WriteValue(kT2, 600, false);
     WriteValue(kMethod, 0);
   }
-  void TearDown() override { ResetMiddlewareForTest(); }
+  void TearDown() override { DestroyMiddleware(); }
 
   // Where a position plays now.
   int32_t PlaysAt(int32_t ticks) { return TickToTime(ticks); }

@@ -7,6 +7,7 @@
 
 #include "core/catalog.h"
 #include "core/middle_internal.h"
+#include "core/middleware.h"
 #include "library_writer.h"
 
 namespace content {
@@ -20,7 +21,7 @@ std::string ReadAll(const std::string& path) {
 }
 
 TEST(CatalogAgreement, EveryRhythmFieldReadsBackAsWritten) {
-  qm3::ResetMiddlewareForTest();
+  qm3::StartMiddleware();
   const ContentSources sources = LoadSources(CONTENT_SOURCES_DIR);
   ASSERT_EQ(qm3::ParseRhythmCatalog(ReadAll(std::string(SONAVEX_DATA_DIR) + "/QM3RHY.toc")), 0);
   const QM3RhythmGroupList* groups = qm3::RhythmGroups();
@@ -62,7 +63,7 @@ TEST(CatalogAgreement, EveryRhythmFieldReadsBackAsWritten) {
 }
 
 TEST(CatalogAgreement, EveryMelodyReadsBackWithItsPhraseLengths) {
-  qm3::ResetMiddlewareForTest();
+  qm3::StartMiddleware();
   const ContentSources sources = LoadSources(CONTENT_SOURCES_DIR);
   ASSERT_EQ(qm3::ParseMelodyCatalog(ReadAll(std::string(SONAVEX_DATA_DIR) + "/QM3MEL.toc")), 0);
   const QM3MelodyList* melodies = qm3::Melodies();

@@ -1,0 +1,83 @@
+// The middleware's state as one object. The first QM3MiddleInit (and the
+// first one after End) makes a fresh instance; End destroys it. Each part of
+// the middleware keeps its state in its own struct, defined in its own file;
+// the instance owns one of each, made when the instance is made.
+//
+// The C interface has no handle, so one instance is current per process:
+// TheMiddleware() returns it (and makes one when there is none, so a host
+// that reads values before its first init still finds the defaults).
+//
+// Thread rules: instances are made and destroyed on the host thread only,
+// with no device thread running (End stops playback and closes the devices
+// first). Device threads reach the parts' atomic members through
+// TheMiddleware() while the instance lives.
+#pragma once
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+namespace qm3 {
+
+// A part's state, owned by the instance; the deleter is the part's own, so the
+// struct stays private to the part's file.
+template <class T>
+using PartState = std::unique_ptr<T, void (*)(T*)>;
+
+template <class T>
+PartState<T> MakePartState() {
+  return PartState<T>(new T(), [](T* p) { delete p; });
+}
+
+// The parts' states (each defined in the file named beside it).
+struct CoreState;     // core_state.cpp
+struct InitState;     // middle_init.cpp
+struct ValueStore;    // value_table.cpp
+struct UndoStore;     // undo.cpp
+struct PointerState;  // pointer.cpp
+struct FileTiming;    // time_base.cpp
+struct KeyRepeat;     // processes.cpp
+
+PartState<CoreState> MakeCoreState();
+PartState<InitState> MakeInitState();
+PartState<ValueStore> MakeValueStore();
+PartState<UndoStore> MakeUndoStore();
+PartState<PointerState> MakePointerState();
+PartState<FileTiming> MakeFileTiming();
+PartState<KeyRepeat> MakeKeyRepeat();
+
+class Middleware {
+ public:
+  Middleware();
+  ~Middleware();
+  Middleware(const Middleware&) = delete;
+  Middleware& operator=(const Middleware&) = delete;
+
+  // The value table first: other parts read it while they are made.
+  PartState<ValueStore> values = MakeValueStore();
+  PartState<CoreState> core = MakeCoreState();
+  PartState<InitState> init = MakeInitState();
+  PartState<UndoStore> undo = MakeUndoStore();
+  PartState<PointerState> pointer = MakePointerState();
+  PartState<FileTiming> timing = MakeFileTiming();
+  PartState<KeyRepeat> keys = MakeKeyRepeat();
+};
+
+// The current instance (made when there is none).
+Middleware& TheMiddleware();
+// Replaces the current instance by a fresh one, not ended: QM3MiddleInit
+// after End, and every test that wants the state of a new process.
+void StartMiddleware();
+// Destroys the current instance (End, and test tear-down).
+void DestroyMiddleware();
+
+// Lives as long as the library: the middleware lock (see MiddleLockGuard) and
+// the ended flag outlast the instance, since a device callback may still be
+// leaving while End runs and calls after End must be refused.
+struct MiddlewareAnchor {
+  std::mutex lock;
+  std::atomic<bool> lock_exists{false};
+  std::atomic<bool> ended{false};
+};
+MiddlewareAnchor& Anchor();
+
+}  // namespace qm3
