@@ -42,11 +42,12 @@ struct FixedMeasure {
   std::vector<std::pair<int, uint32_t>> melody;    // key, start tick (each lasts to the next)
 };
 
-TrackBuilder FixedTrack(const FixedMeasure& m, const std::string& title) {
+TrackBuilder FixedTrack(const FixedMeasure& m, const std::string& title, Mode mode) {
   TrackBuilder track;
   track.TimeSignature(0, 4, 4);
   track.Tempo(0, 120.0);
   track.Text(0, 0x03, title);
+  WriteMood(track, mode);
   const uint32_t end = 4 * kTicksPerBeat;
   for (size_t i = 0; i < m.chords.size(); ++i) {
     const uint32_t next = i + 1 < m.chords.size() ? m.chords[i + 1].second : end;
@@ -54,8 +55,10 @@ TrackBuilder FixedTrack(const FixedMeasure& m, const std::string& title) {
   }
   for (size_t i = 0; i < m.melody.size(); ++i) {
     const uint32_t next = i + 1 < m.melody.size() ? m.melody[i + 1].second : end;
+    // Played: the first note leans in, the last one settles.
+    const int velocity = i == 0 ? 92 : (i + 1 == m.melody.size() ? 80 : 86);
     track.Note(m.melody[i].second, next - m.melody[i].second - 8, kMelodyChannel, m.melody[i].first,
-               92);
+               velocity);
   }
   track.EndAt(end);
   return track;
@@ -69,10 +72,12 @@ ContentSources LoadSources(const std::string& sources_dir) {
   sources.rhythms = ParseRhythms(ReadSourceLines(sources_dir + "/rhythms.txt"));
   for (const auto& entry : fs::directory_iterator(sources_dir + "/styles")) {
     if (entry.path().extension() != ".sty") continue;
-    StyleSource style = ParseStyle(ReadSourceLines(entry.path().string()));
+    const auto lines = ReadSourceLines(entry.path().string());
+    StyleSource style = ParseStyle(lines);
     const std::string name = style.name;
     if (!sources.styles.emplace(name, std::move(style)).second)
       throw SourceError(entry.path().string() + ": style " + name + " defined twice");
+    sources.dark_styles.emplace(name, ParseStyle(lines, StyleMood::kDark));
   }
   std::set<int> melody_ids;
   for (const auto& m : sources.melodies.melodies) melody_ids.insert(m.id);
@@ -92,6 +97,12 @@ ContentSources LoadSources(const std::string& sources_dir) {
   }
   if (sources.melodies.melodies.size() > 255) throw SourceError("at most 255 melodies");
   return sources;
+}
+
+RhythmSpec DarkRhythm(const RhythmSpec& rhythm) {
+  RhythmSpec dark = rhythm;
+  if (rhythm.dark_programs) dark.programs = *rhythm.dark_programs;
+  return dark;
 }
 
 std::string MelodyCatalogText(const MelodyLibrary& library) {
@@ -117,26 +128,27 @@ std::map<std::string, TrackBuilder> FixedSourceFiles() {
   std::map<std::string, TrackBuilder> files;
   for (int dark = 0; dark <= 1; ++dark) {
     const std::string prefix = dark ? "m" : "";
+    const Mode mode = dark ? Mode::kMinor : Mode::kMajor;
     const Chord tonic = dark ? minor : major;
     const int third = dark ? 63 : 64;
     // Intro: the tonic, which the style's intro plays over.
-    files[prefix + "I_src_mid.dat"] = FixedTrack({{{tonic, 0}}, {}}, "intro");
+    files[prefix + "I_src_mid.dat"] = FixedTrack({{{tonic, 0}}, {}}, "intro", mode);
     // Short intros: a dominant seventh that leads into the first phrase.
-    files[prefix + "I_src_f_mid.dat"] = FixedTrack({{{dominant, 0}}, {}}, "intro lead-in");
+    files[prefix + "I_src_f_mid.dat"] = FixedTrack({{{dominant, 0}}, {}}, "intro lead-in", mode);
     // Ending: the tonic with the keynote held in the melody.
-    files[prefix + "E_src_mid.dat"] = FixedTrack({{{tonic, 0}}, {{72, 0}}}, "ending");
+    files[prefix + "E_src_mid.dat"] = FixedTrack({{{tonic, 0}}, {{72, 0}}}, "ending", mode);
     // Cadences: V7 to I within the measure; the faster one moves in half notes.
-    files[prefix + "chord_mid.dat"] =
-        FixedTrack({{{dominant, 0}, {tonic, 192}}, {{74, 0}, {71, 96}, {72, 192}}}, "cadence");
+    files[prefix + "chord_mid.dat"] = FixedTrack(
+        {{{dominant, 0}, {tonic, 192}}, {{74, 0}, {71, 96}, {72, 192}}}, "cadence", mode);
     files[prefix + "chord2_mid.dat"] =
-        FixedTrack({{{dominant, 0}, {tonic, 192}}, {{67, 0}, {third, 192}}}, "cadence fast");
+        FixedTrack({{{dominant, 0}, {tonic, 192}}, {{67, 0}, {third, 192}}}, "cadence fast", mode);
   }
   return files;
 }
 
 void WriteLibrary(const ContentSources& sources, const std::string& out_dir) {
   const fs::path dir(out_dir);
-  fs::create_directories(dir / "styles");
+  fs::create_directories(dir / "styles" / "dark");
   WriteFile(dir / "QM3RHY.toc", RhythmCatalogText(sources.rhythms));
   WriteFile(dir / "QM3MEL.toc", MelodyCatalogText(sources.melodies));
   for (const auto& m : sources.melodies.melodies) {
@@ -152,6 +164,10 @@ void WriteLibrary(const ContentSources& sources, const std::string& out_dir) {
       const auto sections = BuildStyleSections(style, r);
       WriteFile(dir / "styles" / StyleFileName(r.key_b, r.key_c),
                 StyleTrack(style, r, sections).ToSmf());
+      const StyleSource& dark = sources.dark_styles.at(r.style);
+      const RhythmSpec dark_rhythm = DarkRhythm(r);
+      WriteFile(dir / "styles" / "dark" / StyleFileName(r.key_b, r.key_c),
+                StyleTrack(dark, dark_rhythm, BuildStyleSections(dark, dark_rhythm)).ToSmf());
     }
   }
 }

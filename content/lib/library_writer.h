@@ -17,8 +17,12 @@ namespace content {
 struct ContentSources {
   MelodyLibrary melodies;
   std::vector<RhythmGroup> rhythms;
-  std::map<std::string, StyleSource> styles;  // by style name
+  std::map<std::string, StyleSource> styles;       // by style name
+  std::map<std::string, StyleSource> dark_styles;  // the dark mood's variants
 };
+
+// The dark variant of a rhythm: its dark program overrides where it has them.
+RhythmSpec DarkRhythm(const RhythmSpec& rhythm);
 
 // Reads and cross-checks everything under the sources folder.
 ContentSources LoadSources(const std::string& sources_dir);

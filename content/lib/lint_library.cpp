@@ -127,6 +127,15 @@ LintReport LintLibrary(const std::string& data_dir, LibrarySize size) {
       continue;
     }
     LintStyleFile(style, *read.track, r, report);
+    // The dark mood's variant: the same checks, and audibly another mood.
+    std::snprintf(style, sizeof style, "styles/dark/style_%03ld_%03ld.mid", r.key_b(), r.key_c());
+    auto dark = ReadSmfFile(dir + style);
+    if (!dark.track) {
+      if (size == LibrarySize::kShipped) report.Error(style, dark.error);
+      continue;
+    }
+    LintStyleFile(style, *dark.track, r, report);
+    LintMoodContrast(style, *read.track, *dark.track, report);
   }
 
   if (size == LibrarySize::kShipped) {

@@ -265,4 +265,59 @@ void LintStyleFile(const std::string& file, const ReadTrack& track, const Catalo
   LintPlaying(file, track, measure, sections, report);
 }
 
+namespace {
+
+struct MoodPicture {
+  std::map<int, std::set<int>> programs;
+  std::map<int, long> key_sum, notes;
+  long velocity_sum = 0;
+  std::set<int> drum_keys;
+};
+
+MoodPicture PictureOf(const ReadTrack& track) {
+  MoodPicture p;
+  for (const auto& c : track.controls)
+    if (c.kind == 0xC0) p.programs[c.channel].insert(c.number);
+  for (const auto& n : track.notes) {
+    p.key_sum[n.channel] += n.key;
+    ++p.notes[n.channel];
+    p.velocity_sum += n.velocity;
+    if (n.channel == 16) p.drum_keys.insert(n.key);
+  }
+  return p;
+}
+
+}  // namespace
+
+void LintMoodContrast(const std::string& file, const ReadTrack& bright, const ReadTrack& dark,
+                      LintReport& report) {
+  const MoodPicture b = PictureOf(bright), d = PictureOf(dark);
+  bool register_moved = false, density_moved = false;
+  for (const auto& [channel, count] : b.notes) {
+    const auto other = d.notes.find(channel);
+    if (other == d.notes.end() || other->second == 0) {
+      density_moved = true;
+      continue;
+    }
+    if (std::abs(other->second - count) * 100 >= 15 * count) density_moved = true;
+    if (channel == 16) continue;
+    const double mean_b = static_cast<double>(b.key_sum.at(channel)) / count;
+    const double mean_d = static_cast<double>(d.key_sum.at(channel)) / other->second;
+    if (std::abs(mean_b - mean_d) >= 2.0) register_moved = true;
+  }
+  long b_notes = 0, d_notes = 0;
+  for (const auto& [channel, count] : b.notes) b_notes += count;
+  for (const auto& [channel, count] : d.notes) d_notes += count;
+  const bool level_moved = b_notes > 0 && d_notes > 0 &&
+                           std::abs(static_cast<double>(b.velocity_sum) / b_notes -
+                                    static_cast<double>(d.velocity_sum) / d_notes) >= 4.0;
+  const int aspects = (b.programs != d.programs) + register_moved + density_moved + level_moved +
+                      (b.drum_keys != d.drum_keys);
+  if (aspects < 3)
+    report.Error(file, "the dark variant differs from the bright one in only " +
+                           std::to_string(aspects) +
+                           " of programs, register, density, level, "
+                           "drum instruments");
+}
+
 }  // namespace content

@@ -14,4 +14,10 @@ namespace content {
 void LintStyleFile(const std::string& file, const ReadTrack& track, const CatalogRhythm& rhythm,
                    LintReport& report);
 
+// A style's dark variant must differ from the bright one in at least three
+// of: programs, register of a tuned part, density of a part, level, drum
+// instruments.
+void LintMoodContrast(const std::string& file, const ReadTrack& bright, const ReadTrack& dark,
+                      LintReport& report);
+
 }  // namespace content

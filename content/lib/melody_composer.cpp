@@ -69,19 +69,23 @@ const Chord& ChordAt(const ProgressionMeasure& measure, uint32_t offset) {
 // and the last one (the closing chorus when there are several) sung out;
 // strong beats lean in, notes between beats lighten, higher notes carry more.
 int MelodyVelocity(double progress, int phrase, int phrases, bool strong, bool on_beat, int key,
-                   bool phrase_end, int jitter) {
-  int v = 84;
+                   bool phrase_end, bool dark, int jitter) {
+  int v = dark ? 78 : 84;  // the dark mood is sung more quietly
   if (phrase == 0) v -= 6;
   if (phrases >= 3 && phrase + 1 == phrases) v += 6;
   v += progress < 0.6 ? static_cast<int>(-7 + 17 * progress / 0.6)
                       : static_cast<int>(10 - 18 * (progress - 0.6) / 0.4);
   v += strong ? 6 : on_beat ? 0 : -5;
-  v += (key - 67) / 3;
+  v += (key - (dark ? 64 : 67)) / 3;
   if (phrase_end && phrase + 1 < phrases) v -= 4;
   return std::clamp(v + jitter, 40, 120);
 }
 
 }  // namespace
+
+void WriteMood(TrackBuilder& track, Mode mode) {
+  track.Control(0, kChordChannel, kMoodController, mode == Mode::kMinor ? 127 : 0);
+}
 
 void WriteChordNotes(TrackBuilder& track, uint32_t tick, uint32_t length, const Chord& chord,
                      int velocity) {
@@ -134,12 +138,16 @@ TrackBuilder ComposePhraseSet(const MelodyLibrary& library, const MelodySpec& me
   track.TimeSignature(0, melody.beats, 4);
   track.Tempo(0, 120.0);
   track.Text(0, 0x03, melody.name);
+  WriteMood(track, mode);
 
   uint32_t tick = 0;
   const uint64_t seed = Mix(SeedOf(melody.name),
                             static_cast<uint64_t>(melody.id) * 2 + (mode == Mode::kMinor ? 1 : 0));
   const int phrases = static_cast<int>(set.progressions.size());
-  int previous = 67;  // G4: the line starts in the middle of the range
+  // The dark mood sits lower and further behind the beat.
+  const bool dark = mode == Mode::kMinor;
+  const int home = dark ? 64 : 67;
+  int previous = home;  // G4: the line starts in the middle of the range
   for (size_t phrase = 0; phrase < set.progressions.size(); ++phrase) {
     const Progression& progression = library.progressions.at(set.progressions[phrase]);
     const int measures = static_cast<int>(progression.measures.size());
@@ -149,7 +157,7 @@ TrackBuilder ComposePhraseSet(const MelodyLibrary& library, const MelodySpec& me
     const bool last_phrase = phrase + 1 == set.progressions.size();
     // Each phrase starts from its own register: the answering phrases sit
     // higher, so the set has a shape instead of drifting to the bottom.
-    const int register_start = phrase % 2 == 1 ? 72 : 67;
+    const int register_start = phrase % 2 == 1 ? home + 5 : home;
     if (std::abs(previous - register_start) > 2) previous = (previous + 2 * register_start) / 3;
     for (int m = 0; m < measures; ++m) {
       const ProgressionMeasure& harmony = progression.measures[m];
@@ -195,12 +203,12 @@ TrackBuilder ComposePhraseSet(const MelodyLibrary& library, const MelodySpec& me
         const uint32_t at = tick + offset;
         const uint64_t note_seed = Mix(seed, at);
         const double progress = static_cast<double>(at - phrase_start) / phrase_ticks;
-        const int velocity =
-            MelodyVelocity(progress, static_cast<int>(phrase), phrases, strong,
-                           offset % kTicksPerBeat == 0, key, final_note, Jitter(note_seed, 3));
+        const int velocity = MelodyVelocity(progress, static_cast<int>(phrase), phrases, strong,
+                                            offset % kTicksPerBeat == 0, key, final_note, dark,
+                                            Jitter(note_seed, 3));
         // Sung slightly behind the beat, never ahead of a strong one; the
         // gap before the next note absorbs the shift.
-        int late = 1 + Jitter(note_seed >> 16, 2);
+        int late = (dark ? 2 : 1) + Jitter(note_seed >> 16, 2);
         if (strong) late = std::max(late, 0);
         const uint32_t gap = (length > 48 ? 8 : 4) + static_cast<uint32_t>(std::max(late, 0));
         track.Note(static_cast<uint32_t>(static_cast<int>(at) + late), length - gap, kMelodyChannel,

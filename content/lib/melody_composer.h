@@ -13,6 +13,12 @@ inline constexpr int kChordChannel = 11;
 inline constexpr int kMelodyLowest = 60;   // C4
 inline constexpr int kMelodyHighest = 77;  // F5
 
+// The mood rides on the chord channel as a controller at tick 0 of every
+// phrase and source file (0 bright, 127 dark), so the sound module can play
+// the style's variant for it.
+inline constexpr int kMoodController = 16;
+void WriteMood(TrackBuilder& track, Mode mode);
+
 // Chords sound on channel 11 in root position above C3, so the module reads
 // the lowest key as the root.
 void WriteChordNotes(TrackBuilder& track, uint32_t tick, uint32_t length, const Chord& chord,

@@ -69,20 +69,24 @@ std::vector<RhythmGroup> ParseRhythms(const std::vector<SourceLine>& lines) {
       r.volumes[i] = ParseInt(line, volumes[i]);
       if (r.volumes[i] < 0 || r.volumes[i] > 127) line.Fail("a volume is 0..127");
     }
-    if (options.count("programs")) {
-      for (const auto& item : SplitList(options["programs"], ',')) {
+    auto part_programs = [&line](const std::string& list) {
+      std::map<StylePart, int> programs;
+      for (const auto& item : SplitList(list, ',')) {
         const auto colon = item.find(':');
         if (colon == std::string::npos) line.Fail("programs=part:program,...");
         bool found = false;
         for (StylePart p : kAllStyleParts) {
           if (item.substr(0, colon) == StylePartName(p)) {
-            r.programs[p] = ParseInt(line, item.substr(colon + 1));
+            programs[p] = ParseInt(line, item.substr(colon + 1));
             found = true;
           }
         }
         if (!found) line.Fail("unknown part in programs=");
       }
-    }
+      return programs;
+    };
+    if (options.count("programs")) r.programs = part_programs(options["programs"]);
+    if (options.count("darkprograms")) r.dark_programs = part_programs(options["darkprograms"]);
     groups.back().rhythms.push_back(r);
     if (groups.back().rhythms.size() > 255) line.Fail("at most 255 rhythms in a group");
   }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ struct RhythmSpec {
   // Part volumes: melody, drums, bass, accompaniment 1, 2, 3.
   int volumes[6] = {110, 100, 100, 90, 85, 80};
   std::map<StylePart, int> programs;  // voice overrides of the style's parts
+  // The dark mood's overrides; when given they replace `programs`.
+  std::optional<std::map<StylePart, int>> dark_programs;
 };
 
 struct RhythmGroup {

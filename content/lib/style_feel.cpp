@@ -84,9 +84,9 @@ void PlaySection(const StyleSource& style, const RhythmSpec& rhythm, BuiltSectio
   const bool even_grid = (style.steps / style.beats) % 2 == 0;
   const uint32_t section_end = static_cast<uint32_t>(section.measures) * measure_ticks;
   const SectionShape shape = ShapeOf(section.name);
-  const uint64_t seed =
-      Mix(Mix(SeedOf(style.name), static_cast<uint64_t>(rhythm.key_b * 1000 + rhythm.key_c)),
-          SeedOf(section.name));
+  const uint64_t seed = Mix(Mix(SeedOf(style.dark ? style.name + "/dark" : style.name),
+                                static_cast<uint64_t>(rhythm.key_b * 1000 + rhythm.key_c)),
+                            SeedOf(section.name));
   for (auto& [part, notes] : section.notes) {
     const bool drums = part == StylePart::kDrums;
     const auto push = feel.push.count(part) ? feel.push.at(part) : 0;
@@ -105,7 +105,7 @@ void PlaySection(const StyleSource& style, const RhythmSpec& rhythm, BuiltSectio
       velocity +=
           accent + SectionLevel(shape, measure, section.measures, in_measure, measure_ticks);
       if (drums && IsCymbal(note.key)) velocity -= 10;
-      velocity += Jitter(key_seed, feel.humanise_velocity);
+      velocity += feel.level + Jitter(key_seed, feel.humanise_velocity);
       note.velocity = std::clamp(velocity, ghost ? 20 : 36, ghost ? 72 : 127);
 
       int offset = push + Jitter(hit_seed >> 7, feel.humanise_ticks);

@@ -113,6 +113,8 @@ GrooveFeel ParseFeel(const SourceLine& line) {
       feel.offbeat = ParseInt(line, value);
     } else if (key == "between") {
       feel.between = ParseInt(line, value);
+    } else if (key == "level") {
+      feel.level = ParseInt(line, value);
     } else if (key == "push") {
       for (const auto& item : list) {
         const auto colon = item.find(':');
@@ -161,8 +163,23 @@ int DrumKeyByName(const std::string& name) {
   return it == DrumNames().end() ? -1 : it->second;
 }
 
-StyleSource ParseStyle(const std::vector<SourceLine>& lines) {
+StyleSource ParseStyle(const std::vector<SourceLine>& source, StyleMood mood) {
   StyleSource style;
+  style.dark = mood == StyleMood::kDark;
+  // The shared lines first, then (for the dark variant) the dark ones.
+  std::vector<SourceLine> lines;
+  std::vector<SourceLine> dark_lines;
+  for (const auto& line : source) {
+    if (line.tokens[0] != "dark") {
+      lines.push_back(line);
+      continue;
+    }
+    if (line.tokens.size() < 2) line.Fail("dark <line>");
+    SourceLine stripped = line;
+    stripped.tokens.erase(stripped.tokens.begin());
+    dark_lines.push_back(stripped);
+  }
+  if (style.dark) lines.insert(lines.end(), dark_lines.begin(), dark_lines.end());
   for (const auto& line : lines) {
     const auto& t = line.tokens;
     if (t[0] == "style" && t.size() == 2) {
@@ -186,9 +203,9 @@ StyleSource ParseStyle(const std::vector<SourceLine>& lines) {
       if (2 * style.feel.Reach() >= style.beats * kTicksPerBeat / style.steps)
         line.Fail("the feel moves notes half a grid step or more");
     } else if (t[0] == "part" && t.size() >= 2) {
-      PartSetup setup;
-      setup.defined = true;
       const StylePart part = ParsePart(line, t[1]);
+      PartSetup setup = style.parts.count(part) ? style.parts[part] : PartSetup{};
+      setup.defined = true;
       if (part == StylePart::kDrums) setup.rule = "fixed";
       for (const auto& [key, value] : OptionsOf(line, 2)) {
         if (key == "program")

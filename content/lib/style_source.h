@@ -65,6 +65,7 @@ struct GrooveFeel {
   int offbeat = 0;                // added halfway through a beat (the swung eighth on triplets)
   int between = 0;                // added on the remaining grid steps
   std::map<StylePart, int> push;  // ticks a part plays late (+) or early (-)
+  int level = 0;                  // velocity added to every note
   // The largest distance of any note from its grid step.
   int Reach() const;
 };
@@ -77,11 +78,17 @@ struct StyleSource {
   std::map<StylePart, PartSetup> parts;
   std::map<PatternKey, PatternRow> rows;
   GrooveFeel feel;
+  bool dark = false;  // the dark mood's variant
 };
+
+// Lines starting with `dark` apply only to the dark mood's variant, after all
+// the others: a part line there changes only the options it names, a pattern
+// row replaces the row of that section and instrument, a feel line the feel.
+enum class StyleMood { kBright, kDark };
 
 // General MIDI drum names accepted in drum rows ("kick", "snare", "hat", ...).
 int DrumKeyByName(const std::string& name);
 
-StyleSource ParseStyle(const std::vector<SourceLine>& lines);
+StyleSource ParseStyle(const std::vector<SourceLine>& lines, StyleMood mood = StyleMood::kBright);
 
 }  // namespace content

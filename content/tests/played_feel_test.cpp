@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "library_writer.h"
 #include "lint_style.h"
 #include "melody_composer.h"
 #include "style_builder.h"
@@ -27,6 +28,11 @@ main 2 drums kick  x-----x-x-------
 main 3 drums kick  x-----x-x-x-----
 main 4 drums kick  x-----x-x-x---x-
 fill 1 drums snare xxxxxxxxxxxxxxxx
+dark feel humanise=2,5 accents=6,-2,3,-2 offbeat=-6 between=-12 push=bass:1 level=-6
+dark part acc1 program=5 low=G3
+dark main 1 acc1  C4+E4+G4:8 C4+E4+G4:8
+dark main 1 drums hat ----------------
+dark main 1 drums ride x-x-x-x-x-x-x-x-
 )";
 
 RhythmSpec Rhythm() {
@@ -126,6 +132,61 @@ TEST(PlayedStyle, AccentsGhostsAndTheShapeOfSections) {
   // A fill-in builds up over its measure.
   const auto& fill = Named(sections, "Fill 1").notes.at(StylePart::kDrums);
   EXPECT_GT(MeanVelocity(fill, 288, 384), MeanVelocity(fill, 0, 96) + 8);
+}
+
+TEST(DarkMood, DarkLinesMakeAVariantAndTheBrightStyleIgnoresThem) {
+  const auto lines = SplitSourceText(kGroove, "groove.sty");
+  const StyleSource bright = ParseStyle(lines);
+  const StyleSource dark = ParseStyle(lines, StyleMood::kDark);
+  EXPECT_FALSE(bright.dark);
+  EXPECT_TRUE(dark.dark);
+  EXPECT_EQ(bright.parts.at(StylePart::kAcc1).program, 4);
+  // A dark part line changes only what it names.
+  const PartSetup& acc1 = dark.parts.at(StylePart::kAcc1);
+  EXPECT_EQ(acc1.program, 5);
+  EXPECT_EQ(acc1.low, 55);
+  EXPECT_EQ(acc1.high, 84);
+  EXPECT_EQ(acc1.rule, "chord");
+  EXPECT_EQ(dark.feel.level, -6);
+  EXPECT_EQ(dark.feel.swing, 0);
+  EXPECT_EQ(bright.feel.swing, 4);
+  EXPECT_EQ(bright.rows.count({SectionKind::kMain, 1, StylePart::kDrums, 51}), 0u);
+  EXPECT_EQ(dark.rows.count({SectionKind::kMain, 1, StylePart::kDrums, 51}), 1u);
+  EXPECT_TRUE(dark.rows.at({SectionKind::kMain, 1, StylePart::kDrums, 42}).notes.empty());
+
+  // The variant is told apart from the bright style; a copy is not.
+  const RhythmSpec r = Rhythm();
+  const auto b = *ReadSmf(StyleTrack(bright, r, BuildStyleSections(bright, r)).ToSmf()).track;
+  const auto d = *ReadSmf(StyleTrack(dark, r, BuildStyleSections(dark, r)).ToSmf()).track;
+  LintReport report;
+  LintMoodContrast("dark", b, d, report);
+  EXPECT_TRUE(report.ok()) << report.errors[0];
+  LintMoodContrast("copy", b, b, report);
+  ASSERT_EQ(report.errors.size(), 1u);
+  EXPECT_NE(report.errors[0].find("only 0 of"), std::string::npos);
+}
+
+TEST(DarkMood, PhraseAndSourceFilesCarryTheMoodOnTheChordChannel) {
+  auto mood_at_zero = [](const std::vector<uint8_t>& bytes) {
+    const ReadTrack track = *ReadSmf(bytes).track;
+    for (const auto& c : track.controls)
+      if (c.tick == 0 && c.channel == kChordChannel && c.kind == 0xB0 &&
+          c.number == kMoodController)
+        return c.value;
+    return -1;
+  };
+  const MelodyLibrary library = LoadMelodyLibrary(CONTENT_SOURCES_DIR);
+  const MelodySpec& melody = library.melodies.front();
+  EXPECT_EQ(mood_at_zero(ComposePhraseSet(library, melody, Mode::kMajor).ToSmf()), 0);
+  EXPECT_EQ(mood_at_zero(ComposePhraseSet(library, melody, Mode::kMinor).ToSmf()), 127);
+  for (const auto& [name, track] : FixedSourceFiles())
+    EXPECT_EQ(mood_at_zero(track.ToSmf()), name[0] == 'm' ? 127 : 0) << name;
+
+  RhythmSpec shared = Rhythm();
+  shared.programs[StylePart::kAcc1] = 25;
+  EXPECT_EQ(DarkRhythm(shared).programs, shared.programs);
+  shared.dark_programs = std::map<StylePart, int>{{StylePart::kAcc2, 49}};
+  EXPECT_EQ(DarkRhythm(shared).programs, (std::map<StylePart, int>{{StylePart::kAcc2, 49}}));
 }
 
 TEST(PlayedMelody, PhrasesRiseAndFallAndTheLastOneSingsOut) {

@@ -14,6 +14,7 @@ namespace {
 constexpr size_t kCommandCapacity = size_t{1} << 16;
 constexpr size_t kInCapacity = size_t{1} << 15;
 constexpr int kChordChannel = 10;                      // channel 11
+constexpr uint8_t kMoodController = 16;                // on the chord channel: 64+ dark
 constexpr int kCountInChannel = 9;                     // channel 10
 constexpr uint8_t kCountInNote = 47;                   // what a rendered song's count-in plays
 constexpr uint8_t kCountInClick = 76;                  // the kit's wood block: a clear click
@@ -155,7 +156,8 @@ void ModuleEngine::HandleSysEx(const uint8_t* bytes, size_t len) {
       break;
     }
     case CommandKind::kRhythmSelect:
-      style_ = bank_.Find(c.value, c.value2);
+      rhythm_keys_ = std::make_pair(c.value, c.value2);
+      style_ = bank_.Find(c.value, c.value2, dark_mood_);
       player_.SetStyle(style_, *this);
       break;
     case CommandKind::kVariation:
@@ -294,6 +296,12 @@ void ModuleEngine::HandleControl(int ch, uint8_t controller, uint8_t value) {
       // Every note off: the chord channel holds no keys any more.
       if (ch == kChordChannel) chord_keys_.fill(0);
       break;
+    case kMoodController:
+      if (ch == kChordChannel) SetMood(value >= 64);
+      break;
+    case 121:  // reset all controllers: the mood too
+      if (ch == kChordChannel) SetMood(false);
+      break;
     case 6:
     case 38:
       // Tuning does not move a drum kit's notes.
@@ -352,6 +360,8 @@ void ModuleEngine::Initialise() {
   clock_tempo_ = 0;
   play_mode_ = 2;
   style_ = nullptr;
+  rhythm_keys_.reset();
+  dark_mood_ = false;
   player_.SetStyle(nullptr, *this);
   player_.SetVariation(0);
   player_.RequestIntro(0);
@@ -359,6 +369,17 @@ void ModuleEngine::Initialise() {
   follow_period_us_ = 0;
   ResetChannels(SoundSet::kNative);
   Emit(SynthOp::kGain, 0, 127, 0);
+}
+
+void ModuleEngine::SetMood(bool dark) {
+  if (dark == dark_mood_) return;
+  dark_mood_ = dark;
+  if (!rhythm_keys_) return;
+  const Style* variant = bank_.Find(rhythm_keys_->first, rhythm_keys_->second, dark);
+  if (variant == style_) return;
+  // A running engine takes the variant up at the next bar line.
+  style_ = variant;
+  player_.SetStyle(style_, *this);
 }
 
 void ModuleEngine::ResetChannels(SoundSet set) {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "command_queue.h"
@@ -67,6 +68,7 @@ class ModuleEngine final : private MidiMessageSink, private StyleSink {
   void HandleStop();
 
   void Initialise();
+  void SetMood(bool dark);
   void ResetChannels(SoundSet set);
   void SetDrums(int ch, bool drums);
   bool SongMode() const { return sound_set_ == SoundSet::kNative && play_mode_ == 2; }
@@ -95,6 +97,10 @@ class ModuleEngine final : private MidiMessageSink, private StyleSink {
   bool clock_master_ = false;
   int clock_tempo_ = 0;  // 0: none given since initialisation
   const Style* style_ = nullptr;
+  std::optional<std::pair<int, int>> rhythm_keys_;  // the selected rhythm's keys 2 and 3
+  // The song's mood, from the chord channel's mood controller: the dark
+  // mood plays the style's dark variant.
+  bool dark_mood_ = false;
   std::array<ChannelState, 16> channels_{};
   std::array<uint8_t, 128> chord_keys_{};
 

@@ -15,9 +15,16 @@ constexpr int kMaxStyles = 4096;
 }  // namespace
 
 int StyleBank::Load(const std::string& data_dir) {
+  const int loaded = LoadFolder(data_dir + "/styles", styles_);
+  LoadFolder(data_dir + "/styles/dark", dark_styles_);
+  return loaded;
+}
+
+int StyleBank::LoadFolder(const std::string& folder_name,
+                          std::map<std::pair<int, int>, Style>& into) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  const fs::path folder = fs::path(data_dir) / "styles";
+  const fs::path folder(folder_name);
   int loaded = 0;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     if (loaded >= kMaxStyles) break;
@@ -36,14 +43,18 @@ int StyleBank::Load(const std::string& data_dir) {
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                std::istreambuf_iterator<char>());
     if (auto style = ParseStyle(bytes.data(), bytes.size())) {
-      styles_[{b, c}] = std::move(*style);
+      into[{b, c}] = std::move(*style);
       ++loaded;
     }
   }
   return loaded;
 }
 
-const Style* StyleBank::Find(int key_b, int key_c) const {
+const Style* StyleBank::Find(int key_b, int key_c, bool dark) const {
+  if (dark) {
+    const auto variant = dark_styles_.find({key_b, key_c});
+    if (variant != dark_styles_.end()) return &variant->second;
+  }
   const auto it = styles_.find({key_b, key_c});
   return it == styles_.end() ? nullptr : &it->second;
 }

@@ -84,12 +84,14 @@ std::vector<uint8_t> StyleWriter::Bytes() const {
   return file;
 }
 
-void StyleWriter::WriteTo(const std::filesystem::path& data_dir, int key_b, int key_c) const {
-  std::filesystem::create_directories(data_dir / "styles");
+void StyleWriter::WriteTo(const std::filesystem::path& data_dir, int key_b, int key_c,
+                          bool dark) const {
+  const auto folder = dark ? data_dir / "styles" / "dark" : data_dir / "styles";
+  std::filesystem::create_directories(folder);
   char name[32];
   std::snprintf(name, sizeof name, "style_%03d_%03d.mid", key_b, key_c);
   const auto bytes = Bytes();
-  std::ofstream(data_dir / "styles" / name, std::ios::binary)
+  std::ofstream(folder / name, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
 }
 
@@ -108,6 +110,7 @@ std::string TestSoundFont() {
 //   Main 2: one chord tone and hi-hats.
 //   Fill 1: snares on every eighth.
 //   Intro 1: two measures of side sticks.  Ending 1: two measures, a crash.
+// Its dark variant has a Main 1 with a ride on 1 and 3 and nothing else.
 void WriteTestStyle(const std::filesystem::path& dir) {
   StyleWriter w;
   w.Section("Intro 1", 2).Part(16, "fixed", 0, 127);
@@ -132,6 +135,12 @@ void WriteTestStyle(const std::filesystem::path& dir) {
   w.Section("Ending 1", 2).Part(15, "bass", 28, 55).Part(16, "fixed", 0, 127);
   w.Note(15, 0, 36, 100, 384).Note(16, 0, 49, 110, 96);
   w.WriteTo(dir, 1, 2);
+
+  // The dark mood's variant: Main 1 only, a ride instead of the kick.
+  StyleWriter dark;
+  dark.Section("Main 1", 1).Part(16, "fixed", 0, 127);
+  dark.Note(16, 0, 51, 70, 24).Note(16, 192, 51, 70, 24);
+  dark.WriteTo(dir, 1, 2, true);
 }
 
 ModuleRig::ModuleRig(const std::string& sound_font, bool with_style) {

@@ -23,7 +23,9 @@ class StyleWriter {
   StyleWriter& Note(int channel, uint32_t tick, int key, int velocity, uint32_t length);
   StyleWriter& Program(int channel, int program);
   std::vector<uint8_t> Bytes() const;
-  void WriteTo(const std::filesystem::path& data_dir, int key_b, int key_c) const;
+  // Into styles/, or styles/dark/ for the dark mood's variant.
+  void WriteTo(const std::filesystem::path& data_dir, int key_b, int key_c,
+               bool dark = false) const;
 
  private:
   struct Event {

@@ -136,6 +136,34 @@ TEST_F(ModuleWire, ChordChangeOnChannel11MovesBassAndChordsAndEndsTheirNotes) {
   ExpectNothingHangs(rig);
 }
 
+TEST_F(ModuleWire, TheMoodControllerOnTheChordChannelPlaysTheDarkVariant) {
+  ASSERT_TRUE(rig.started());
+  rig.SelectRhythm(1, 2);
+  rig.Short({0xBA, 16, 127});  // dark, before the start as a song sends it
+  rig.Parameter(kVariation, {0, 0});
+  rig.Short({0xFA});
+  t0 = rig.now();
+  rig.Clocks(96, kClock120);
+  EXPECT_EQ(OnTimes(rig.Notes(16), 51).size(), 2u);
+  EXPECT_TRUE(OnTimes(rig.Notes(16), 36).empty());
+  // Back to bright: the bright style from the next bar line; the same
+  // value again changes nothing.
+  rig.Short({0xBA, 16, 0});
+  rig.Short({0xBA, 16, 0});
+  rig.Clocks(96, kClock120);
+  EXPECT_EQ(OnTimes(rig.Notes(16), 36).size(), 2u);
+  EXPECT_EQ(OnTimes(rig.Notes(16), 36).front(), ClockTime(96));
+  // Dark again, then reset-all-controllers on the chord channel: bright.
+  rig.Short({0xBA, 16, 100});
+  rig.Short({0xBA, 121, 0});
+  rig.Clocks(96, kClock120);
+  EXPECT_EQ(OnTimes(rig.Notes(16), 51).size(), 2u);
+  EXPECT_EQ(OnTimes(rig.Notes(16), 36).size(), 4u);
+  rig.Short({0xFC});
+  rig.RunUntil(rig.now() + 1000);
+  ExpectNothingHangs(rig);
+}
+
 TEST_F(ModuleWire, AllNotesOffOnTheChordChannelReleasesItsKeys) {
   StartMain1();
   for (uint8_t key : {60, 64, 67}) rig.Short({0x9A, key, 100});
