@@ -15,6 +15,7 @@
 #include "platform/audio_source.h"
 #include "platform/clock.h"
 #include "platform/mmsystem.h"
+#include "platform/trace.h"
 
 namespace qm3 {
 namespace {
@@ -116,6 +117,12 @@ void PlaceCut(size_t total_frames, int64_t* first, uint64_t* frames) {
   int64_t length = c.frames;
   if (length == 0 || c.keep_tail) length = std::max(length, last_sound - *first);
   *frames = static_cast<uint64_t>(std::max<int64_t>(0, length));
+  // Where the file starts on the clock's frame count: with the module's
+  // block size this tells how far its first sound was moved.
+  platform::TraceLog("wav cut: %llu frames from frame %lld of the clock",
+                     static_cast<unsigned long long>(*frames),
+                     static_cast<long long>(*first) +
+                         static_cast<long long>((g.start_us * kWavRate + 500000) / 1000000));
 }
 
 // Writes the cut of the spool to the temporary target, in 256 KiB pieces:
