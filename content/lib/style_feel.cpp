@@ -106,6 +106,8 @@ void PlaySection(const StyleSource& style, const RhythmSpec& rhythm, BuiltSectio
           accent + SectionLevel(shape, measure, section.measures, in_measure, measure_ticks);
       if (drums && IsCymbal(note.key)) velocity -= 10;
       velocity += feel.level + Jitter(key_seed, feel.humanise_velocity);
+      // Loud hits bunch up below the top instead of all clipping at 127.
+      if (velocity > 110) velocity = 110 + (velocity - 110) / 2;
       note.velocity = std::clamp(velocity, ghost ? 20 : 36, ghost ? 72 : 127);
 
       int offset = push + Jitter(hit_seed >> 7, feel.humanise_ticks);

@@ -1,5 +1,5 @@
 // Draws piano-roll pictures of a generated library: a few melodies in both
-// moods and every style of the bank.
+// moods and every style of the bank with its dark variant.
 // Usage: content_pictures <data dir> <picture dir>
 #include <cstdio>
 #include <filesystem>
@@ -36,10 +36,13 @@ int main(int argc, char** argv) {
   for (const auto& r : content::ReadRhythmCatalog(rhythms.str(), report, &groups)) {
     char name[40];
     std::snprintf(name, sizeof name, "style_%03ld_%03ld", r.key_b(), r.key_c());
-    auto read = content::ReadSmfFile(data + "/styles/" + name + ".mid");
-    if (read.track)
-      content::WritePng(out + "/" + name + ".png",
-                        content::StyleRoll(*read.track, static_cast<int>(r.beats())));
+    for (const char* mood : {"", "dark"}) {
+      const std::string folder = std::string("/styles/") + mood + (*mood ? "/" : "");
+      auto read = content::ReadSmfFile(data + folder + name + ".mid");
+      if (read.track)
+        content::WritePng(out + "/" + name + (*mood ? "_dark" : "") + ".png",
+                          content::StyleRoll(*read.track, static_cast<int>(r.beats())));
+    }
   }
   return 0;
 }
