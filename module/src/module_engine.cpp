@@ -79,6 +79,22 @@ std::optional<uint64_t> ModuleEngine::NextWake() const {
   return wake;
 }
 
+std::optional<uint64_t> ModuleEngine::NextSend() const {
+  std::optional<uint64_t> wake;
+  auto consider = [&wake](uint64_t t) {
+    if (!wake || t < *wake) wake = t;
+  };
+  for (int j = sub_tick_next_; j < sub_tick_count_; ++j) {
+    if (player_.TickMaySend(static_cast<uint32_t>(j - sub_tick_next_))) {
+      consider(sub_ticks_[j]);
+      break;
+    }
+  }
+  if (master_running_) consider(MasterClockTime(segment_index_));
+  if (in_count_ > 0) consider(in_ring_[in_head_].us);
+  return wake;
+}
+
 void ModuleEngine::ClockTick(uint64_t period_us) {
   while (sub_tick_next_ < sub_tick_count_) RunSubTick();  // late ones play now
   player_.Tick(*this);

@@ -42,6 +42,9 @@ class ModuleEngine final : private MidiMessageSink, private StyleSink {
   size_t TakeInPackets(uint64_t us, uint8_t* out, size_t max);
   // Time of the next thing the engine will do or send (for waiting readers).
   std::optional<uint64_t> NextWake() const;
+  // Earliest time the engine may queue bulk IN packets unless bytes arrive
+  // first: like NextWake, but style ticks that play nothing are passed over.
+  std::optional<uint64_t> NextSend() const;
 
   CommandQueue& commands() { return commands_; }
 

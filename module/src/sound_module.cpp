@@ -72,7 +72,7 @@ int SoundModule::ReadIn(uint8_t* data, int capacity, unsigned timeout_ms) {
 uint64_t SoundModule::NextInMicroseconds() {
   std::lock_guard lock(engine_mu_);
   if (!engine_) return 0;  // gone: let the reader find out at once
-  return engine_->NextWake().value_or(~uint64_t{0});
+  return engine_->NextSend().value_or(~uint64_t{0});
 }
 
 void SoundModule::PullCommands(uint64_t now_us, std::vector<SynthCommand>& out) {

@@ -111,6 +111,22 @@ void StylePlayer::Tick(StyleSink& sink) {
   ++position_;
 }
 
+bool StylePlayer::TickMaySend(uint32_t ahead) const {
+  if (!running_) return false;
+  const uint32_t position = position_ + ahead;
+  if (position % MeasureTicks() == 0 || chord_ != sounding_chord_) return true;
+  for (size_t i = 0; i < sounding_count_; ++i) {
+    if (sounding_[i].end <= position) return true;
+  }
+  if (playing_.section == nullptr || playing_.offset >= playing_.end) return false;
+  const uint32_t offset = playing_.offset + ahead;
+  if (offset >= playing_.end) return false;  // the section ends quietly until the bar line
+  const Section& s = *playing_.section;
+  return (playing_.next_control < s.controls.size() &&
+          s.controls[playing_.next_control].tick <= offset) ||
+         (playing_.next_note < s.notes.size() && s.notes[playing_.next_note].tick <= offset);
+}
+
 void StylePlayer::OnBarLine(StyleSink& sink) {
   if (finished_) return;
   const bool done = playing_.section == nullptr || playing_.offset >= playing_.end;

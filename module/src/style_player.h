@@ -41,6 +41,11 @@ class StylePlayer {
   // Plays the tick at the current position and moves on by one tick.
   void Tick(StyleSink& sink);
 
+  // Whether the Tick `ahead` calls from now may send anything, when the
+  // ticks before it send nothing and no input comes meanwhile. Errs towards
+  // true; never false for a tick that sends.
+  bool TickMaySend(uint32_t ahead) const;
+
   bool running() const { return running_; }
   uint32_t position() const { return position_; }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "module_harness.h"
+#include "style_player.h"
 
 namespace corvane {
 namespace {
@@ -80,6 +81,46 @@ TEST(ParseStyle, RefusesFilesThatAreNoStyleAndSurvivesBrokenOnes) {
       }
     }
   }
+}
+
+struct CountingSink : StyleSink {
+  int sent = 0;
+  void OnStyleMessage(uint8_t, uint8_t, uint8_t) override { ++sent; }
+};
+
+// A reader that skips the ticks the player calls quiet misses nothing: every
+// tick that sends was announced, looking from any earlier quiet tick.
+TEST(StylePlayer, TicksCalledQuietSendNothing) {
+  StyleWriter w(3, 120);
+  w.Section("Main 1", 2, "C maj").Part(12, "chord", 40, 90);
+  w.Note(12, 5, 60, 80, 30).Note(16, 96, 38, 100, 7).Note(13, 200, 48, 90, 300).Program(12, 5);
+  w.Section("Ending 1", 1).Note(16, 10, 40, 90, 24);
+  const auto style = Parse(w.Bytes());
+  ASSERT_TRUE(style);
+  CountingSink sink;
+  StylePlayer player;
+  player.SetStyle(&*style, sink);
+  player.SetChord(Chord{0, ChordType::kMajor});
+  player.Start();
+  int quiet_runs = 0;
+  for (int tick = 0; tick < 2000; ++tick) {
+    if (tick == 1100) player.RequestEnding(1);
+    std::vector<bool> announced;
+    for (uint32_t ahead = 0; ahead < 40; ++ahead) announced.push_back(player.TickMaySend(ahead));
+    // Ticks are played one by one while the earlier ones stay quiet.
+    uint32_t ahead = 0;
+    for (; ahead < announced.size(); ++ahead, ++tick) {
+      const int before = sink.sent;
+      player.Tick(sink);
+      if (sink.sent != before) {
+        EXPECT_TRUE(announced[ahead]) << "tick " << tick;
+        break;
+      }
+    }
+    quiet_runs += ahead > 1;
+  }
+  EXPECT_GT(sink.sent, 20);
+  EXPECT_GT(quiet_runs, 10) << "most ticks are quiet and known to be";
 }
 
 }  // namespace
