@@ -18,9 +18,10 @@ extern "C" int DriverCallback(DWORD_PTR dwCallback, DWORD dwFlags, HDRVR hDevice
                  : 0;
     case DCB_FUNCTION: {
       if (dwCallback == 0) return 0;
-      auto fn =
-          reinterpret_cast<void (*)(HDRVR, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR)>(dwCallback);
-      fn(hDevice, dwMsg, dwUser, dwParam1, dwParam2);
+      // Drivers reach only MIDI clients through here (the wave input calls
+      // its own clients), so the function has the MIDI callback's type.
+      reinterpret_cast<MidiCallback>(dwCallback)(reinterpret_cast<HMIDI>(hDevice), dwMsg, dwUser,
+                                                 dwParam1, dwParam2);
       return 1;
     }
     case DCB_EVENT:

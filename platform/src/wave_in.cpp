@@ -44,6 +44,12 @@ struct WaveHandle {
   void Send(UINT msg, DWORD_PTR p1) const {
     const DWORD type = (flags & CALLBACK_TYPEMASK) >> 16;
     if (type == DCB_NULL) return;
+    if (type == DCB_FUNCTION) {
+      // A wave client's function takes the wave handle: called with its own
+      // type, not through the MIDI-typed DriverCallback.
+      reinterpret_cast<WaveCallback>(callback)(const_cast<WaveHandle*>(this), msg, instance, p1, 0);
+      return;
+    }
     DriverCallback(callback, type, reinterpret_cast<HDRVR>(const_cast<WaveHandle*>(this)), msg,
                    instance, p1, 0);
   }

@@ -26,12 +26,20 @@ struct Recorder {
   std::mutex mu;
   std::vector<Callback> calls;
 
-  static void Fn(void*, UINT msg, DWORD_PTR instance, DWORD_PTR p1, DWORD_PTR p2) {
+  static void Record(UINT msg, DWORD_PTR instance, DWORD_PTR p1, DWORD_PTR p2) {
     auto* r = reinterpret_cast<Recorder*>(instance);
     std::lock_guard lock(r->mu);
     r->calls.push_back({msg, p1, p2, GetMicroseconds()});
   }
+  // Callbacks are called with their device's own handle type.
+  static void Fn(HMIDI, UINT msg, DWORD_PTR instance, DWORD_PTR p1, DWORD_PTR p2) {
+    Record(msg, instance, p1, p2);
+  }
+  static void WaveFn(HWAVEIN, UINT msg, DWORD_PTR instance, DWORD_PTR p1, DWORD_PTR p2) {
+    Record(msg, instance, p1, p2);
+  }
   DWORD_PTR fn() const { return reinterpret_cast<DWORD_PTR>(&Fn); }
+  DWORD_PTR wave_fn() const { return reinterpret_cast<DWORD_PTR>(&WaveFn); }
   DWORD_PTR self() { return reinterpret_cast<DWORD_PTR>(this); }
   std::vector<Callback> Take() {
     std::lock_guard lock(mu);

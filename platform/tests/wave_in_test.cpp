@@ -84,7 +84,7 @@ TEST_F(WaveInTest, SourcesAreListedByNameAndFormatsChecked) {
 
 TEST_F(WaveInTest, BuffersFillOnceTheirIntervalHasPassed) {
   HWAVEIN h = nullptr;
-  ASSERT_EQ(waveInOpen(&h, id_, &kStereo16, rec_.fn(), rec_.self(), CALLBACK_FUNCTION), 0u);
+  ASSERT_EQ(waveInOpen(&h, id_, &kStereo16, rec_.wave_fn(), rec_.self(), CALLBACK_FUNCTION), 0u);
   WAVEHDR* a = Add(h, 100);
   WAVEHDR* b = Add(h, 50);
   Sleep(30);
@@ -109,7 +109,7 @@ TEST_F(WaveInTest, BuffersFillOnceTheirIntervalHasPassed) {
 
 TEST_F(WaveInTest, StopReturnsWhatWasRecordedAndResetReturnsTheRest) {
   HWAVEIN h = nullptr;
-  ASSERT_EQ(waveInOpen(&h, id_, &kStereo16, rec_.fn(), rec_.self(), CALLBACK_FUNCTION), 0u);
+  ASSERT_EQ(waveInOpen(&h, id_, &kStereo16, rec_.wave_fn(), rec_.self(), CALLBACK_FUNCTION), 0u);
   WAVEHDR* a = Add(h, 100);
   WAVEHDR* b = Add(h, 100);
   waveInStart(h);

@@ -27,7 +27,7 @@ struct Received {
 std::mutex g_mu;
 std::vector<Received> g_received;
 
-void InputCallback(void*, UINT message, DWORD_PTR, DWORD_PTR param1, DWORD_PTR param2) {
+void InputCallback(HMIDI, UINT message, DWORD_PTR, DWORD_PTR param1, DWORD_PTR param2) {
   std::lock_guard lock(g_mu);
   g_received.push_back({message, param1, param2});
 }
