@@ -57,6 +57,7 @@ int RunConvert(const ConvertOptions& o) {
       (!o.wav.empty() && !CheckOutputFile("--wav", o.wav))) {
     return kExitUsage;
   }
+  if (!CheckSongFile(o.song)) return kExitUsage;
   // An SMF alone is what the module plays, not how it sounds: no SoundFont
   // is loaded and nothing is synthesized.
   SessionOptions so;

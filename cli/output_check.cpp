@@ -35,4 +35,15 @@ bool CheckOutputFile(const std::string& option, const std::string& path) {
   return false;
 }
 
+bool CheckSongFile(const std::string& path) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);  // looks without opening
+  if (!fs::exists(status) || fs::is_regular_file(status)) return true;
+  std::fprintf(stderr, "error: %s: %s\n", path.c_str(),
+               fs::is_directory(status)
+                   ? "is a folder, not a song file"
+                   : "is not a regular file (a pipe or a device is no song file)");
+  return false;
+}
+
 }  // namespace sonavex::cli

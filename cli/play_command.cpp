@@ -2,6 +2,7 @@
 #include <filesystem>
 
 #include "commands.h"
+#include "output_check.h"
 #include "platform/system_audio.h"
 #include "progress.h"
 #include "qm3middle_ids.h"
@@ -41,6 +42,7 @@ int RunPlay(const PlayOptions& o) {
                  o.file.c_str());
     return kExitUsage;
   }
+  if (!CheckSongFile(o.file)) return kExitUsage;
   // Without a sound card the software module would play in silence: unless a
   // port is chosen, only a hardware module can play the song.
   const bool audio = platform::SystemAudioAvailable();

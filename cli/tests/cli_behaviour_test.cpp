@@ -2,6 +2,7 @@
 // user's language, file names in any script, refusals before work, progress
 // on a pipe, melody choice, and playing without a sound card.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -137,6 +138,26 @@ TEST_F(CliBehaviourTest, OutputFoldersAreRefusedBeforeWork) {
   EXPECT_NE(r.err.find("--out"), std::string::npos) << r.err;
   EXPECT_EQ(RunCli({"compose", "--duration", "12", "-o", "nodir/x.bgm"}, dir()).status, 2);
   EXPECT_FALSE(fs::exists(dir() / "nodir"));
+}
+
+TEST_F(CliBehaviourTest, SongFilesThatCannotBeSongsAreRefused) {
+  const fs::path pipe = dir() / "pipe.bgm";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  CliResult r = RunCli({"convert", "pipe.bgm", "--smf", "p.mid"}, dir());
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("pipe.bgm: is not a regular file"), std::string::npos) << r.err;
+  r = RunCli({"play", "pipe.bgm"}, dir());
+  EXPECT_EQ(r.status, 2) << r.err;
+  // A song length no song can have: refused as a broken song file.
+  std::stringstream song;
+  song << std::ifstream(dir() / "song.bgm", std::ios::binary).rdbuf();
+  std::ofstream(dir() / "long.bgm", std::ios::binary)
+      << std::regex_replace(song.str(), std::regex("\n4,3:[0-9]+"), "\n4,3:2147483647");
+  r = RunCli({"convert", "long.bgm", "--smf", "long.mid"}, dir());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("(code 17)"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir() / "long.mid"));
+  EXPECT_FALSE(fs::exists(dir() / "p.mid"));
 }
 
 TEST_F(CliBehaviourTest, ProgressOnAPipeIsShortAndQuietIsSilent) {

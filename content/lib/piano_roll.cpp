@@ -58,6 +58,15 @@ void MeasureLines(RgbImage& image, uint32_t end_tick, int beats) {
 
 }  // namespace
 
+std::string RollProblem(const ReadTrack& track, int beats) {
+  if (track.end_tick > kLongestRollTicks) {
+    return "lasts " + std::to_string(track.end_tick) + " ticks, longer than any song (" +
+           std::to_string(kLongestRollTicks) + ")";
+  }
+  if (beats <= 0 || beats > 16) return "has " + std::to_string(beats) + " beats to the measure";
+  return "";
+}
+
 RgbImage MelodyRoll(const ReadTrack& track, int beats) {
   constexpr int kLow = 45, kHigh = 86, kRow = 5;
   const int lane_top = (kHigh - kLow + 1) * kRow + 4;

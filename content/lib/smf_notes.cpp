@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "midibytes/file_bytes.h"
 #include "midibytes/number.h"
 #include "midibytes/smf_file.h"
 #include "midibytes/track_walker.h"
@@ -104,11 +105,17 @@ SmfReadResult ReadSmf(const std::vector<uint8_t>& bytes) {
 }
 
 SmfReadResult ReadSmfFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return Fail("cannot open " + path);
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
-                             std::istreambuf_iterator<char>());
-  return ReadSmf(bytes);
+  std::vector<uint8_t> bytes;
+  switch (midibytes::ReadFileBytes(path, kLargestContentFile, &bytes)) {
+    case midibytes::FileBytes::kRead:
+      return ReadSmf(bytes);
+    case midibytes::FileBytes::kNotRegular:
+      return Fail("not a regular file: " + path);
+    case midibytes::FileBytes::kTooLarge:
+      return Fail("larger than any phrase or style file: " + path);
+    default:
+      return Fail("cannot open " + path);
+  }
 }
 
 }  // namespace content

@@ -4,6 +4,7 @@
 // Plain functions; no locking, no threads.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -47,6 +48,9 @@ struct SmfReadResult {
   std::optional<ReadTrack> track;
   std::string error;
 };
+
+// Phrase and style files are a few kilobytes; a larger file is refused unread.
+inline constexpr size_t kLargestContentFile = 4 << 20;
 
 SmfReadResult ReadSmf(const std::vector<uint8_t>& bytes);
 SmfReadResult ReadSmfFile(const std::string& path);

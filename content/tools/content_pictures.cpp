@@ -15,6 +15,16 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string data = argv[1], out = argv[2];
+  int refused = 0;
+  // A file that cannot be drawn is named and skipped; the run then fails.
+  auto drawable = [&refused](const std::string& path, const content::SmfReadResult& read,
+                             int beats) {
+    std::string problem = read.track ? content::RollProblem(*read.track, beats) : read.error;
+    if (problem.empty()) return true;
+    std::fprintf(stderr, "error: %s: %s\n", path.c_str(), problem.c_str());
+    ++refused;
+    return false;
+  };
   std::filesystem::create_directories(out);
   content::LintReport report;
   std::stringstream text;
@@ -24,8 +34,9 @@ int main(int argc, char** argv) {
     for (const char* prefix : {"p", "mp"}) {
       char name[40];
       std::snprintf(name, sizeof name, "%s_%08ld", prefix, m.id);
-      auto read = content::ReadSmfFile(data + "/" + name + ".dat");
-      if (read.track)
+      const std::string path = data + "/" + name + ".dat";
+      auto read = content::ReadSmfFile(path);
+      if (drawable(path, read, static_cast<int>(m.beats)))
         content::WritePng(out + "/" + name + ".png",
                           content::MelodyRoll(*read.track, static_cast<int>(m.beats)));
     }
@@ -38,11 +49,12 @@ int main(int argc, char** argv) {
     std::snprintf(name, sizeof name, "style_%03ld_%03ld", r.key_b(), r.key_c());
     for (const char* mood : {"", "dark"}) {
       const std::string folder = std::string("/styles/") + mood + (*mood ? "/" : "");
-      auto read = content::ReadSmfFile(data + folder + name + ".mid");
-      if (read.track)
+      const std::string path = data + folder + name + ".mid";
+      auto read = content::ReadSmfFile(path);
+      if (drawable(path, read, static_cast<int>(r.beats())))
         content::WritePng(out + "/" + name + (*mood ? "_dark" : "") + ".png",
                           content::StyleRoll(*read.track, static_cast<int>(r.beats())));
     }
   }
-  return 0;
+  return refused == 0 ? 0 : 1;
 }

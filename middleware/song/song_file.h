@@ -20,14 +20,17 @@ int SaveSongFile(const std::string& path);
 
 // Reads song file bytes into the value table, the phrase list and the
 // catalog selections. Returns 0, 4 (no memory), 5 (empty), 16 (no known
-// version line) or 17 (a section header or end marker missing, too few
-// phrase lines, an old melody number out of range). Values set before a bad
+// version line) or 17 (a section header or end marker missing, a song
+// length out of range, a phrase count that is not a number or is zero for a
+// song of some length, too few phrase lines, an old melody number out of
+// range). Values set before a bad
 // line stay set.
 int ReadSongFile(std::string_view bytes);
 
 // Switches to song mode, reads the file at `path` and renders the song
-// (playback and conversions use the rendered data): 0, 4, 5, 16, 17, or the
-// render's 8 when its work files cannot be written.
+// (playback and conversions use the rendered data): 0, 4, 5 (also for what
+// is not a regular file), 16, 17 (also for a file larger than any song
+// file), or the render's 8 when its work files cannot be written.
 int OpenSongFile(const std::string& path);
 
 }  // namespace qm3

@@ -3,11 +3,16 @@
 //
 // Thread rules: constants only; usable anywhere.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "core/control_ids.h"
 
 namespace qm3 {
+
+// No song file comes near this: 999 measures of phrases and every parameter
+// fit in a few tens of kilobytes. Larger files are refused unread.
+inline constexpr size_t kSongFileLimit = 1 << 20;
 
 inline constexpr char kSongFileVersion1[] = "QM3SONG_0001";
 inline constexpr char kSongFileVersion2[] = "QM3SONG_0002";

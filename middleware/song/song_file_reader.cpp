@@ -10,6 +10,7 @@
 
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "midibytes/file_bytes.h"
 #include "song/builder_content.h"
 #include "song/builder_host.h"
 #include "song/builder_render.h"
@@ -67,6 +68,19 @@ int32_t Decimal(std::string_view text) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
+// The phrase count line: digits only (blanks around them allowed); -1 for
+// anything else, so that a missing count is not taken as an empty song.
+int32_t PhraseCount(std::string_view text) {
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+    text.remove_prefix(1);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+    text.remove_suffix(1);
+  if (text.empty() || text.size() > 9) return -1;
+  for (char c : text)
+    if (c < '0' || c > '9') return -1;
+  return Decimal(text);
+}
+
 // Splits off the text before `sep`; without `sep` the whole rest.
 std::string_view Field(std::string_view* text, char sep) {
   const size_t n = text->find(sep);
@@ -90,6 +104,7 @@ struct SeenDefaults {
   bool real_time_flag = false;
   bool start_phrase = false;
   bool tempo_slider = false;
+  bool song_has_length = false;  // the file gives a song length above zero
 };
 
 // One "%d,%d:%d" line of the parameter section. Returns a code to remember.
@@ -110,6 +125,15 @@ int ApplyParameter(std::string_view line, SeenDefaults* seen) {
     case kMainVolume:
     case kPlay:  // a handler, not a value
       return kRcOk;
+    case kSongLength: {
+      // Playback and conversions run on the length: one that cannot be
+      // stored leaves no song to play.
+      int32_t min = 0, max = 0;
+      ReadRange(kSongLength, &min, &max);
+      if (value < min || value > max) return kRcSongFileBroken;
+      seen->song_has_length = value > 0;
+      break;
+    }
     case kSongFileRealTimeFlag:
       seen->real_time_flag = true;
       WriteRealTimeSongFlag(value);
@@ -169,7 +193,12 @@ int ReadStructure(LineReader& in, SeenDefaults* seen) {
 
   if (!in.Next(&line) || line != kSectionPhrases) return kRcSongFileBroken;
   if (!in.Next(&line)) return kRcSongFileBroken;
-  const int32_t count = Decimal(line);
+  const int32_t count = PhraseCount(line);
+  // A song of some length is made of phrases; only an empty song has none.
+  if (count < 0 || (count == 0 && seen->song_has_length)) {
+    ClearSongPhrases();
+    return kRcSongFileBroken;
+  }
   std::vector<SongPhrase> phrases;
   int rc = kRcOk;
   try {
@@ -230,20 +259,15 @@ int ReadSongFile(std::string_view bytes) {
 
 int OpenSongFile(const std::string& path) {
   WriteValue(kEditingMode, 0);
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return kRcFileNotRead;
   std::string bytes;
-  char chunk[4096];
-  size_t n = 0;
-  bool failed = false;
-  try {
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
-  } catch (const std::bad_alloc&) {
-    failed = true;
+  switch (midibytes::ReadFileBytes(path, kSongFileLimit, &bytes)) {
+    case midibytes::FileBytes::kRead:
+      break;
+    case midibytes::FileBytes::kTooLarge:
+      return kRcSongFileBroken;
+    default:  // missing, a FIFO or a device, a read error
+      return kRcFileNotRead;
   }
-  failed = failed || std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) return kRcFileNotRead;
   const int rc = ReadSongFile(bytes);
   MarkSongDataStale();
   if (rc != kRcOk) return rc;

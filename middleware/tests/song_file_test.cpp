@@ -3,6 +3,7 @@
 #include "song/song_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -295,6 +296,49 @@ TEST_F(SongFileTest, EveryErrorReturnsItsCodeAndKeepsWhatWasRead) {
       EXPECT_EQ(ReadValue(kEndTime), 111) << c.file;
     }
   }
+}
+
+TEST_F(SongFileTest, WhatCannotBeASongIsRefusedAsBroken) {
+  const std::string head = "QM3SONG_0003\n%MIDDLE\n";
+  const std::string phrases = "%MIDDLE_END\n%PHRASES\n";
+  const std::string one = "A,4,2,0,0,63,\n%PHRASES_END\n";
+  const std::string cases[] = {
+      head + "4,3:2147483647\n" + phrases + "1\n" + one,  // no length can be stored
+      head + "4,3:-5\n" + phrases + "1\n" + one,
+      head + "4,3:1536\n" + phrases + "-1\n" + one,         // a count below zero
+      head + "4,3:1536\n" + phrases + "0\n%PHRASES_END\n",  // a length without phrases
+      head + "4,3:1536\n" + phrases + "\n" + one,           // no count
+      head + "4,3:1536\n" + phrases + "one\n" + one,
+      head + "4,3:1536\n" + phrases + "1x\n" + one,
+  };
+  for (const std::string& file : cases) {
+    WriteValue(kSongLength, 0, false);
+    ReplaceSongPhrases({Phrase("X", 4, kPhraseBody, 0, 0, 63)});
+    EXPECT_EQ(ReadSongFile(file), 17) << file;
+    EXPECT_TRUE(SongPhrases().empty() || SongPhrases()[0].length == 4) << file;
+  }
+  WriteValue(kSongLength, 0, false);
+  EXPECT_EQ(ReadSongFile(head + "4,3:1536\n" + phrases + " 1\r\n" + one), 0);
+  EXPECT_EQ(ReadValue(kSongLength), 1536);
+  WriteValue(kSongLength, 0, false);
+  EXPECT_EQ(ReadSongFile(head + "4,3:0\n" + phrases + "0\n%PHRASES_END\n"), 0)
+      << "an empty song as saved";
+}
+
+TEST_F(SongFileTest, OnlyRegularFilesOfASongFilesSizeAreOpened) {
+  const fs::path fifo = dir_ / "pipe.bgm";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(OpenSongFile(fifo.string()), 5) << "refused at once, not blocked on the open";
+  const fs::path zero = dir_ / "zero.bgm";
+  fs::create_symlink("/dev/zero", zero);
+  EXPECT_EQ(OpenSongFile(zero.string()), 5);
+  const fs::path large = dir_ / "large.bgm";
+  {
+    std::ofstream out(large, std::ios::binary);
+    out << ExpectedFile();
+    out << std::string(kSongFileLimit, ';');
+  }
+  EXPECT_EQ(OpenSongFile(large.string()), 17);
 }
 
 }  // namespace
