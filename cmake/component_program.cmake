@@ -6,6 +6,7 @@ set(SONAVEX_COMPONENT_LINK_midi midibytes)
 set(SONAVEX_COMPONENT_LINK_driver cvusb_obj platform)
 set(SONAVEX_COMPONENT_LINK_module corvane_module platform midibytes)
 set(SONAVEX_COMPONENT_LINK_cli cli_script)
+set(SONAVEX_COMPONENT_LINK_content content_core)
 set(SONAVEX_COMPONENT_LINK_tools install_tools platform)
 
 # Adds program `name` from `src` linked against its component; sets

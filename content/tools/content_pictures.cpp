@@ -16,9 +16,11 @@ int main(int argc, char** argv) {
   }
   const std::string data = argv[1], out = argv[2];
   int refused = 0;
-  // A file that cannot be drawn is named and skipped; the run then fails.
+  // A file that is there but cannot be drawn is named and skipped; the run
+  // then fails. A file that is not there has nothing to draw.
   auto drawable = [&refused](const std::string& path, const content::SmfReadResult& read,
                              int beats) {
+    if (!read.track && !std::filesystem::exists(path)) return false;
     std::string problem = read.track ? content::RollProblem(*read.track, beats) : read.error;
     if (problem.empty()) return true;
     std::fprintf(stderr, "error: %s: %s\n", path.c_str(), problem.c_str());
