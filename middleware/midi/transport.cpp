@@ -152,6 +152,9 @@ void PlayThread() {
   uint32_t previous = start;
   uint32_t pos_out = 0;
   bool over = false;
+  // A conversion shows no pointer: looking every 25 ms instead of 5 keeps
+  // its progress and end in time with a fifth of the wake-ups.
+  const uint32_t poll_ms = AudioCapture() || InputCapture() ? 25 : 5;
   while (g_playing.load() && !over) {
     uint32_t pos = seq->GetPosition();
     uint64_t beat_us = 0;
@@ -168,7 +171,7 @@ void PlayThread() {
     pos_out = pos > lead ? pos - lead : 0;
     if (screen == 5 || screen == 7) FollowPlaybackPosition(static_cast<int32_t>(pos_out));
     if (g_observer.position != nullptr) g_observer.position(pos_out);
-    if (!over) platform::Sleep(5);
+    if (!over) platform::Sleep(poll_ms);
   }
   EndPlay(seq.get(), screen, pos_out, over);
 }
