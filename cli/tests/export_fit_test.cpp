@@ -235,6 +235,31 @@ TEST_F(ExportFit, WavAndSmfFillTheSpanFromTheFirstBeat) {
   }
 }
 
+// Half an hour of the busiest style: the recording holds the whole song, so
+// its last five minutes carry as many notes, part by part, as its first.
+TEST_F(ExportFit, AHalfHourSmfHoldsEveryPartToTheEnd) {
+  ASSERT_EQ(RunCli("compose --rhythm \"Pop 16 Beat\" --duration 1800 -o " + P("long.bgm")), 0);
+  ASSERT_EQ(RunCli("convert " + P("long.bgm") + " --smf " + P("long.mid")), 0);
+  const Smf smf = ReadSmf(P("long.mid"));
+  ASSERT_TRUE(smf.valid);
+  const double tick_s = smf.usec_per_quarter / 96.0 / 1e6;
+  std::map<int, int> first, last;  // notes per channel in the first and last five minutes
+  for (const Note& n : smf.notes) {
+    const double at = (double(n.tick) - 384) * tick_s;
+    if (at < 300) ++first[n.channel];
+    if (at >= 1500) ++last[n.channel];
+  }
+  EXPECT_GE(first.size(), 5u);
+  for (const auto& [channel, count] : first) {
+    SCOPED_TRACE(channel + 1);
+    EXPECT_GT(count, 100);
+    EXPECT_NEAR(last[channel], count, count * 0.05);
+  }
+  EXPECT_GT((double(smf.notes.back().tick) - 384) * tick_s, 1790.0);
+  EXPECT_EQ(smf.zero_length, 0);
+  EXPECT_EQ(smf.doubled, 0);
+}
+
 TEST_F(ExportFit, ASongWithoutEndingSoundsToItsLastFramesThenFades) {
   ASSERT_EQ(RunCli("compose --duration 12 --ending none -o " + P("open.bgm")), 0);
   ASSERT_EQ(RunCli("convert " + P("open.bgm") + " --wav " + P("open.wav")), 0);
