@@ -3,6 +3,8 @@
 #include <utility>
 
 #include "commands.h"
+#include "exit_codes.h"
+#include "interrupt.h"
 #include "output_check.h"
 #include "progress.h"
 #include "qm3middle_ids.h"
@@ -11,9 +13,19 @@
 namespace sonavex::cli {
 namespace {
 
+// Cancels the conversion in progress after a signal: the middleware stops
+// the play and throws away what it had written beside the target.
+int Interrupted(HostSession& s, int signal, const char* what) {
+  s.Set(QM3_ID_CONVERT_CANCEL, 1);
+  s.Drain();
+  std::fprintf(stderr, "interrupted: the conversion to %s was cancelled; nothing was written\n",
+               what);
+  return ExitInterrupted(signal);
+}
+
 // Starts conversion process `number` and follows its progress to 100.
-int Convert(HostSession& s, int number, long flags, const std::string& out, const char* what,
-            bool quiet) {
+int Convert(HostSession& s, const InterruptWatch& interrupt, int number, long flags,
+            const std::string& out, const char* what, bool quiet) {
   if (int rc = s.FileProcess(number, out, flags); rc != 0) {
     return Report(s, rc, std::string("convert to ") + what);
   }
@@ -23,6 +35,10 @@ int Convert(HostSession& s, int number, long flags, const std::string& out, cons
   for (long waited = 0; waited < seconds * 1000; waited += 500) {
     s.Wait(500);
     s.Drain();
+    if (const int signal = interrupt.Requested()) {
+      progress.Finish();
+      return Interrupted(s, signal, what);
+    }
     int rc = 0;
     const long percent = s.Get(QM3_ID_CONVERT_PROGRESS, &rc);
     progress.Update(percent);
@@ -62,10 +78,17 @@ int RunConvert(const ConvertOptions& o) {
   // is loaded and nothing is synthesized.
   SessionOptions so;
   so.module_sound = !o.wav.empty();
+  // Declared before the session, so the session ends (and gives its work
+  // folder back) while a signal is still only recorded.
+  InterruptWatch interrupt;
   HostSession s(so);
   if (int rc = s.Open(); rc != 0) return Report(s, rc, "start");
   if (int rc = s.FileProcess(QM3_PROC_OPEN_FILE, o.song); rc != 0) {
     return Report(s, rc, "open " + o.song);
+  }
+  if (const int signal = interrupt.Requested()) {
+    std::fprintf(stderr, "interrupted: nothing was converted\n");
+    return ExitInterrupted(signal);
   }
   s.SetProcess(QM3_PROC_CHANGE_WINDOW, QM3_ID_SCREEN(QM3_SCREEN_SONG_EDIT), 0);
   const bool range = !o.range_from.empty() || !o.range_to.empty();
@@ -102,15 +125,15 @@ int RunConvert(const ConvertOptions& o) {
     s.Process(QM3_PROC_POINTER_POS, &x, &y);
   }
   if (!o.smf.empty()) {
-    if (int rc = Convert(s, range ? QM3_PROC_CONVERT_SMF_PART : QM3_PROC_CONVERT_SMF_ALL, 0, o.smf,
-                         "SMF", o.quiet)) {
+    if (int rc = Convert(s, interrupt, range ? QM3_PROC_CONVERT_SMF_PART : QM3_PROC_CONVERT_SMF_ALL,
+                         0, o.smf, "SMF", o.quiet)) {
       return rc;
     }
   }
   if (!o.wav.empty()) {
     const long flags = o.keep_tail ? QM3_WAV_KEEP_RELEASE_TAIL : 0;
-    if (int rc = Convert(s, range ? QM3_PROC_CONVERT_WAV_PART : QM3_PROC_CONVERT_WAV_ALL, flags,
-                         o.wav, "WAV", o.quiet)) {
+    if (int rc = Convert(s, interrupt, range ? QM3_PROC_CONVERT_WAV_PART : QM3_PROC_CONVERT_WAV_ALL,
+                         flags, o.wav, "WAV", o.quiet)) {
       return rc;
     }
   }

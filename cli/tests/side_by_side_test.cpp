@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -189,6 +190,46 @@ TEST_F(SideBySide, PlayOnTheRealClockBesideAConversionBothFinish) {
   EXPECT_EQ(codes[1], 0) << "convert";
   EXPECT_GE(Clock::now() - started, std::chrono::seconds(10));  // it really played
   EXPECT_TRUE(ReadBytes(dir_ / "alone.mid") == ReadBytes(dir_ / "together.mid"));
+}
+
+// Ctrl+C in the middle of a WAV export: exit 130, the earlier file at the
+// target as it was, no temporary or spool file anywhere, the work folder
+// given back empty.
+TEST_F(SideBySide, InterruptedConversionCancelsCleanly) {
+  const fs::path program = CopyHost("host");
+  const fs::path song = dir_ / "long.bgm";
+  ASSERT_NO_FATAL_FAILURE(Compose(song, {"--duration", "600"}));
+  const fs::path out = dir_ / "out.wav";
+  const std::string earlier = "the earlier export";
+  std::ofstream(out, std::ios::binary) << earlier;
+  const auto files = [this] {
+    std::set<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(dir_))
+      if (!e.is_directory()) names.insert(e.path().string());
+    return names;
+  };
+  std::set<std::string> before = files();
+  before.insert((dir_ / "convert.log").string());
+  std::vector<Job> jobs = {
+      Start(program, {"convert", song.string(), "--wav", out.string()}, dir_ / "convert.log")};
+  ASSERT_GT(jobs[0].pid, 0);
+  // Well into the export: the song is open and the capture is writing.
+  for (int i = 0; i < 200 && ReadBytes(dir_ / "convert.log").empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  kill(jobs[0].pid, SIGINT);
+  EXPECT_EQ(WaitAll(jobs)[0], 130);
+  const std::vector<char> log = ReadBytes(dir_ / "convert.log");
+  EXPECT_NE(std::string(log.begin(), log.end()).find("interrupted"), std::string::npos);
+  const std::vector<char> kept = ReadBytes(out);
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), earlier);
+  std::vector<std::string> left;
+  for (const std::string& name : files()) {
+    // Only the lock file of the work folder stays, for the next instance.
+    if (!before.count(name) && fs::path(name).filename() != ".instance-lock") left.push_back(name);
+  }
+  EXPECT_TRUE(left.empty()) << "left behind: " << ::testing::PrintToString(left);
 }
 
 }  // namespace
