@@ -16,6 +16,21 @@ uint8_t PartChannel(int part) {
   return static_cast<uint8_t>(kFirstPartChannel + part);
 }
 
+// Each pass of a looping pattern is played a little differently: up to 3
+// velocity steps either way, drawn from the measure count and the note, so
+// repeats are not identical and the same song still plays the same.
+int PassVariation(uint32_t measure_count, const PatternNote& n) {
+  uint32_t h =
+      measure_count * 0x9E3779B1u ^ (static_cast<uint32_t>(n.part) << 24 |
+                                     static_cast<uint32_t>(n.key) << 16 | (n.tick & 0xFFFF));
+  h ^= h >> 16;
+  h *= 0x85EBCA6Bu;
+  h ^= h >> 13;
+  h *= 0xC2B2AE35u;
+  h ^= h >> 16;
+  return static_cast<int>(h % 7) - 3;
+}
+
 }  // namespace
 
 uint32_t StylePlayer::MeasureTicks() const {
@@ -215,7 +230,10 @@ void StylePlayer::PlayNote(const PatternNote& n, StyleSink& sink) {
   // A fill-in entered late still ends at its section's end.
   const uint32_t left = playing_.end - playing_.offset;
   sounding_[sounding_count_++] = Sounding{n.part, key, position_ + std::min(n.length, left)};
-  sink.OnStyleMessage(static_cast<uint8_t>(0x90 | PartChannel(n.part)), key, n.velocity);
+  const int velocity =
+      std::clamp(n.velocity + PassVariation(position_ / MeasureTicks(), n), 1, 127);
+  sink.OnStyleMessage(static_cast<uint8_t>(0x90 | PartChannel(n.part)), key,
+                      static_cast<uint8_t>(velocity));
 }
 
 void StylePlayer::Release(size_t index, StyleSink& sink) {

@@ -2,7 +2,8 @@
 // channels 12-16, follows section requests at the bar lines the host expects
 // (intro to its end then the current main, a fill-in in its measure then
 // back, an ending to its end then silence), and moves pattern notes to the
-// recognised chord, releasing every sounding note it moves away from.
+// recognised chord, releasing every sounding note it moves away from. Each
+// pass of a looping pattern varies its velocities slightly (deterministic).
 //
 // Thread rules: a plain object; the owner serialises calls. Ticking never
 // allocates (sounding notes live in a fixed table).

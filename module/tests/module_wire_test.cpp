@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 #include "module_harness.h"
 
@@ -162,6 +163,22 @@ TEST_F(ModuleWire, TheMoodControllerOnTheChordChannelPlaysTheDarkVariant) {
   rig.Short({0xFC});
   rig.RunUntil(rig.now() + 1000);
   ExpectNothingHangs(rig);
+}
+
+TEST_F(ModuleWire, RepeatedPassesVaryTheirVelocitiesALittle) {
+  StartMain1();
+  rig.Clocks(8 * 96, kClock120);  // eight passes of Main 1
+  std::map<int, std::set<int>> by_key;
+  for (const auto& r : rig.Notes(16)) {
+    if ((r.status & 0xF0) != 0x90 || r.data2 == 0) continue;
+    by_key[r.data1].insert(r.data2);
+    const int written = r.data1 == 36 ? 110 : r.data1 == 38 ? 100 : 80;
+    EXPECT_LE(std::abs(r.data2 - written), 3) << "key " << int(r.data1);
+  }
+  EXPECT_GT(by_key[36].size(), 1u);
+  EXPECT_GT(by_key[38].size(), 1u);
+  rig.Short({0xFC});
+  rig.RunUntil(rig.now() + 1000);
 }
 
 TEST_F(ModuleWire, AllNotesOffOnTheChordChannelReleasesItsKeys) {
