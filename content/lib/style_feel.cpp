@@ -112,6 +112,8 @@ void PlaySection(const StyleSource& style, const RhythmSpec& rhythm, BuiltSectio
 
       int offset = push + Jitter(hit_seed >> 7, feel.humanise_ticks);
       if (even_grid && (note.tick / step_ticks) % 2 == 1) offset += feel.swing;
+      // A section starts with everyone together on its first beat.
+      if (note.tick == 0) offset = 0;
       const uint32_t end = std::min(note.tick + note.length, section_end);
       const int moved = std::max(0, static_cast<int>(note.tick) + offset);
       note.tick = std::min(static_cast<uint32_t>(moved), section_end - 4);
