@@ -1,16 +1,15 @@
 #include "host_session.h"
 
 #include <poll.h>
-#include <unistd.h>
 
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 #include "corvane/module.h"
 #include "messages.h"
 #include "platform/clock.h"
+#include "platform/drivers.h"
+#include "platform/program_folder.h"
 #include "platform/sjis.h"
 #include "qm3middle.h"
 #include "qm3middle_ids.h"
@@ -18,34 +17,18 @@
 namespace sonavex::cli {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string ExecutableDirectory() {
-  char path[PATH_MAX + 1];
-  const ssize_t n = readlink("/proc/self/exe", path, PATH_MAX);
-  if (n <= 0) return ".";
-  path[n] = '\0';
-  return fs::path(path).parent_path().string();
-}
-
-// The driver library the platform layer loads: beside the program, else
-// where the build put it. An explicit SONAVEX_DRIVERS wins.
-void PointAtDriver(const std::string& dir) {
-  if (std::getenv("SONAVEX_DRIVERS") != nullptr) return;
-  const fs::path beside = fs::path(dir) / "libcvusb.so";
-  if (fs::exists(beside)) {
-    setenv("SONAVEX_DRIVERS", beside.c_str(), 1);
-    return;
-  }
+// The driver the build made, for a program run from the build folder.
 #ifdef SONAVEX_CVUSB_PATH
-  if (fs::exists(SONAVEX_CVUSB_PATH)) setenv("SONAVEX_DRIVERS", SONAVEX_CVUSB_PATH, 1);
+constexpr const char* kBuildDriver = SONAVEX_CVUSB_PATH;
+#else
+constexpr const char* kBuildDriver = nullptr;
 #endif
-}
 
 }  // namespace
 
-HostSession::HostSession(const SessionOptions& options) : options_(options) {
-  directory_ = ExecutableDirectory();
+HostSession::HostSession(const SessionOptions& options)
+    : options_(options), directory_(platform::ProgramFolder()) {
+  if (directory_.empty()) directory_.push_back('.');
 }
 
 HostSession::~HostSession() {
@@ -59,7 +42,7 @@ HostSession::~HostSession() {
 
 int HostSession::Open() {
   if (options_.virtual_clock) platform::UseVirtualClock();
-  PointAtDriver(directory_);
+  platform::PointAtDriverBeside(directory_, kBuildDriver);
   if (options_.start_module) {
     CorvaneModuleOptions mo{};
     mo.data_dir = directory_.c_str();

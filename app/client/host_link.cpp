@@ -1,34 +1,23 @@
 #include "client/host_link.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
-#include <QTimer>
-#include <cstdlib>
+#include <QSocketNotifier>
 
 #include "corvane/module.h"
+#include "platform/drivers.h"
 #include "platform/host_window.h"
+#include "platform/program_folder.h"
 #include "shell/trace.h"
 
 namespace sonavex::app {
 namespace {
 
-// How often queued notifications are handed over while none wakes us.
-constexpr int kPollMs = 10;
-
-// The driver library the platform layer loads: beside the program, else where
-// the build put it. An explicit SONAVEX_DRIVERS wins.
-void PointAtDriver(const QString& folder) {
-  if (std::getenv("SONAVEX_DRIVERS") != nullptr) return;
-  const QString beside = folder + QStringLiteral("/libcvusb.so");
-  if (QFileInfo::exists(beside)) {
-    setenv("SONAVEX_DRIVERS", beside.toLocal8Bit().constData(), 1);
-    return;
-  }
+// The driver the build made, for a program run from the build folder.
 #ifdef SONAVEX_CVUSB_PATH
-  if (QFileInfo::exists(QStringLiteral(SONAVEX_CVUSB_PATH)))
-    setenv("SONAVEX_DRIVERS", SONAVEX_CVUSB_PATH, 1);
+constexpr const char* kBuildDriver = SONAVEX_CVUSB_PATH;
+#else
+constexpr const char* kBuildDriver = nullptr;
 #endif
-}
 
 }  // namespace
 
@@ -36,17 +25,18 @@ CHostLink::CHostLink(const HostLinkOptions& options, QObject* parent)
     : QObject(parent), options_(options) {}
 
 CHostLink::~CHostLink() {
+  delete ready_;  // before the window closes its descriptor
   if (window_ != 0) platform::DestroyHostWindow(window_);
   if (module_started_) CorvaneModuleStop();
 }
 
 QString CHostLink::ProgramFolder() {
-  return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+  return QString::fromStdString(platform::ProgramFolder());
 }
 
 void CHostLink::Open() {
   const QString folder = ProgramFolder();
-  PointAtDriver(folder);
+  platform::PointAtDriverBeside(folder.toStdString(), kBuildDriver);
   if (options_.start_module) {
     const QByteArray data = folder.toLocal8Bit();
     CorvaneModuleOptions mo{};
@@ -66,11 +56,12 @@ void CHostLink::Open() {
 
 void CHostLink::Listen(Handler handler) {
   handler_ = std::move(handler);
-  if (poll_ == nullptr) {
-    poll_ = new QTimer(this);
-    poll_->setInterval(kPollMs);
-    connect(poll_, &QTimer::timeout, this, [this] { Drain(); });
-    poll_->start();
+  const int descriptor = platform::HostWindowDescriptor(window_);
+  if (ready_ == nullptr && descriptor >= 0) {
+    // The descriptor stays readable while messages are queued; draining
+    // them is what clears it.
+    ready_ = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
+    connect(ready_, &QSocketNotifier::activated, this, [this] { Drain(); });
   }
 }
 
@@ -79,6 +70,9 @@ int CHostLink::Drain() {
   // messages stay queued in order until the outer drain continues.
   if (draining_ || window_ == 0) return 0;
   draining_ = true;
+  // Quiet while draining: a nested event loop would otherwise be woken again
+  // and again by the messages still waiting for this drain.
+  if (ready_ != nullptr) ready_->setEnabled(false);
   int count = 0;
   platform::Msg m;
   while (platform::PeekMessage(window_, &m)) {
@@ -86,6 +80,7 @@ int CHostLink::Drain() {
     if (handler_ && m.message == static_cast<uint32_t>(message_)) handler_(m.wParam, m.lParam);
   }
   draining_ = false;
+  if (ready_ != nullptr) ready_->setEnabled(true);
   return count;
 }
 

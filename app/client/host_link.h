@@ -1,7 +1,8 @@
 // CHostLink: what the application stands on below the middleware client: the
 // software sound module (in-process unless told otherwise), the driver that
 // reaches it, and the host window whose posted "QM3MIDDLE" messages are the
-// middleware's notifications. Notifications are delivered on the GUI thread.
+// middleware's notifications. Notifications are delivered on the GUI thread,
+// woken by the window's readiness descriptor (no polling).
 //
 // Thread rules: create, use and destroy on the GUI thread. The middleware
 // posts from its own threads; delivery happens only in this object's event
@@ -11,7 +12,7 @@
 #include <QString>
 #include <functional>
 
-class QTimer;
+class QSocketNotifier;
 
 namespace sonavex::app {
 
@@ -50,7 +51,7 @@ class CHostLink : public QObject {
   bool module_started_ = false;
   bool draining_ = false;
   Handler handler_;
-  QTimer* poll_ = nullptr;
+  QSocketNotifier* ready_ = nullptr;
 };
 
 }  // namespace sonavex::app

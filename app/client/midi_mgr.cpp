@@ -73,7 +73,7 @@ bool CMIDIMgr::GetMIDIMinMax(ControlId id, long* min, long* max) {
   }
   long a = 0, b = 0;
   if (!Checked("GetValue 値の取得に失敗しました[%d]\n",
-               [&] { return GetValue(id, kCmdMinMax, &a, &b); })) {
+               [&] { return GetValue(id, QM3_CMD_RANGE, &a, &b); })) {
     return false;
   }
   *min = a;
@@ -88,7 +88,7 @@ bool CMIDIMgr::GetMIDIValue(ControlId id, long* value) {
   }
   long a = 0, b = 0;
   if (!Checked("GetValue 値の取得に失敗しました[%d]\n",
-               [&] { return GetValue(id, kCmdValue, &a, &b); })) {
+               [&] { return GetValue(id, QM3_CMD_VALUE, &a, &b); })) {
     return false;
   }
   *value = a;
@@ -137,7 +137,7 @@ bool CMIDIMgr::GetMIDIAlive(ControlId id, bool* alive) {
   }
   long a = 0, b = 0;
   if (!Checked("GetValue 値の取得に失敗しました[%d]\n",
-               [&] { return GetValue(id, kCmdAlive, &a, &b); })) {
+               [&] { return GetValue(id, QM3_CMD_ALIVE, &a, &b); })) {
     return false;
   }
   *alive = a == 1;
@@ -151,7 +151,7 @@ bool CMIDIMgr::GetMIDIStrSize(ControlId id, long* width) {
   }
   long a = 0, b = 0;
   if (!Checked("GetValue 値の取得に失敗しました[%d]\n",
-               [&] { return GetValue(id, kCmdWidth, &a, &b); })) {
+               [&] { return GetValue(id, QM3_CMD_WIDTH, &a, &b); })) {
     return false;
   }
   *width = a;
@@ -166,7 +166,7 @@ bool CMIDIMgr::GetMIDIStr(ControlId id, QString* text) {
   char buffer[kTextBuffer] = {};
   if (!Checked("GetValue 値の取得に失敗しました[%d]\n", [&] {
         long a = reinterpret_cast<long>(buffer), b = 0;
-        return GetValue(id, kCmdText, &a, &b);
+        return GetValue(id, QM3_CMD_TEXT, &a, &b);
       })) {
     return false;
   }
@@ -177,7 +177,7 @@ bool CMIDIMgr::GetMIDIStr(ControlId id, QString* text) {
 
 bool CMIDIMgr::SetMIDIValue(ControlId id, long value) {
   return Checked("SetValue 値の取得に失敗しました[%d]\n",
-                 [&] { return SetValue(id, kCmdValue, value, 0); });
+                 [&] { return SetValue(id, QM3_CMD_VALUE, value, 0); });
 }
 
 // ---- processes -------------------------------------------------------------
@@ -187,19 +187,20 @@ bool CMIDIMgr::GetProcess(int number, long* a, long* b, const char* failure_trac
   return Checked(failure_trace ? failure_trace : "GetValue 値の取得に失敗しました[%d]\n", [&] {
     *a = in_a;
     *b = in_b;
-    return GetValue(GetProcID(number), kCmdValue, a, b);
+    return GetValue(GetProcID(number), QM3_CMD_VALUE, a, b);
   });
 }
 
 bool CMIDIMgr::SetProcess(int number, long a, long b, const char* failure_trace) {
   return Checked(failure_trace ? failure_trace : "SetValue 値の取得に失敗しました[%d]\n",
-                 [&] { return SetValue(GetProcID(number), kCmdValue, a, b); });
+                 [&] { return SetValue(GetProcID(number), QM3_CMD_VALUE, a, b); });
 }
 
 bool CMIDIMgr::SetProcessText(int number, long a, const QString& path, const char* failure_trace) {
   const QByteArray bytes = QFile::encodeName(path);
-  return Checked(failure_trace,
-                 [&] { return SetValueText(GetProcID(number), kCmdValue, a, bytes.constData()); });
+  return Checked(failure_trace, [&] {
+    return SetValueText(GetProcID(number), QM3_CMD_VALUE, a, bytes.constData());
+  });
 }
 
 bool CMIDIMgr::ReadList(int number, long* list, const char* failure_trace) {
@@ -211,7 +212,8 @@ bool CMIDIMgr::ReadList(int number, long* list, const char* failure_trace) {
 
 bool CMIDIMgr::GetSongTimeLineData(const QM3PhraseList** list) {
   long a = 0;
-  if (!ReadList(kProcSongTimeLine, &a, "GetValue ﾐﾄﾞﾙからのﾌﾚｰｽﾞﾃﾞｰﾀ取得に失敗しました[%d]\n"))
+  if (!ReadList(QM3_PROC_GET_SONG_TIME_LINE_DATA, &a,
+                "GetValue ﾐﾄﾞﾙからのﾌﾚｰｽﾞﾃﾞｰﾀ取得に失敗しました[%d]\n"))
     return false;
   *list = reinterpret_cast<const QM3PhraseList*>(a);
   return true;
@@ -219,25 +221,26 @@ bool CMIDIMgr::GetSongTimeLineData(const QM3PhraseList** list) {
 
 bool CMIDIMgr::GetSelectPhrase(int* index) {
   long a = 0, b = 0;
-  if (!GetProcess(kProcSelectPhrase, &a, &b)) return false;
+  if (!GetProcess(QM3_PROC_GET_SELECT_PHRASE, &a, &b)) return false;
   *index = static_cast<int>(a);
   return true;
 }
 
 bool CMIDIMgr::GetPointerPos(long* tick, long* second) {
   long a = 0, b = 0;
-  if (!GetProcess(kProcPointer, &a, &b)) return false;
+  if (!GetProcess(QM3_PROC_POINTER_POS, &a, &b)) return false;
   *tick = a;
   *second = b;
   return true;
 }
 
 bool CMIDIMgr::SetPointerPos(long tick) {
-  return SetProcess(kProcPointer, tick, 0, "GetValue ﾐﾄﾞﾙへのﾎﾟｲﾝﾀ位置の通知に失敗しました[%d]\n");
+  return SetProcess(QM3_PROC_POINTER_POS, tick, 0,
+                    "GetValue ﾐﾄﾞﾙへのﾎﾟｲﾝﾀ位置の通知に失敗しました[%d]\n");
 }
 
 bool CMIDIMgr::SetPointerRange(long from, long to) {
-  return SetProcess(kProcPointer, from, to);
+  return SetProcess(QM3_PROC_POINTER_POS, from, to);
 }
 
 namespace {
@@ -252,26 +255,26 @@ bool Convert(CMIDIMgr* mgr, int number, long in, long* out, const char* trace,
 }  // namespace
 
 bool CMIDIMgr::Tick2Meas(long ticks, long* measures) {
-  return Convert(this, kProcTick2Meas, ticks, measures, nullptr, &CMIDIMgr::GetProcess);
+  return Convert(this, QM3_PROC_TICK2MEAS, ticks, measures, nullptr, &CMIDIMgr::GetProcess);
 }
 bool CMIDIMgr::Meas2Tick(long measures, long* ticks) {
-  return Convert(this, kProcMeas2Tick, measures, ticks, nullptr, &CMIDIMgr::GetProcess);
+  return Convert(this, QM3_PROC_MEAS2TICK, measures, ticks, nullptr, &CMIDIMgr::GetProcess);
 }
 bool CMIDIMgr::Tick2Sec(long ticks, long* seconds) {
-  return Convert(this, kProcTick2Sec, ticks, seconds,
+  return Convert(this, QM3_PROC_TICK2SEC, ticks, seconds,
                  "GetValue tickから秒数への変換に失敗しました[%d]\n", &CMIDIMgr::GetProcess);
 }
 bool CMIDIMgr::Sec2Tick(long seconds, long* ticks) {
-  return Convert(this, kProcSec2Tick, seconds, ticks,
+  return Convert(this, QM3_PROC_SEC2TICK, seconds, ticks,
                  "GetValue 秒数からtick数への変換に失敗しました[%d]\n", &CMIDIMgr::GetProcess);
 }
 bool CMIDIMgr::TickInMeas(long ticks, long* within) {
-  return Convert(this, kProcTickInMeas, ticks, within, nullptr, &CMIDIMgr::GetProcess);
+  return Convert(this, QM3_PROC_TICK_IN_MEAS, ticks, within, nullptr, &CMIDIMgr::GetProcess);
 }
 
 bool CMIDIMgr::GetSMFTimeLineData(long* data, long* count) {
   long a = 0, b = 0;
-  if (!GetProcess(kProcSmfTimeLine, &a, &b)) return false;
+  if (!GetProcess(QM3_PROC_GET_SMF_TIME_LINE_DATA, &a, &b)) return false;
   *data = a;
   *count = b;
   return true;
@@ -279,7 +282,8 @@ bool CMIDIMgr::GetSMFTimeLineData(long* data, long* count) {
 
 bool CMIDIMgr::GetRhyGroupData(const QM3RhythmGroupList** list) {
   long a = 0;
-  if (!ReadList(kProcRhythmGroups, &a, "GetValue ﾐﾄﾞﾙからのﾘｽﾞﾑﾃﾞｰﾀ取得に失敗しました[%d]\n"))
+  if (!ReadList(QM3_PROC_GET_RHY_GROUP_DATA, &a,
+                "GetValue ﾐﾄﾞﾙからのﾘｽﾞﾑﾃﾞｰﾀ取得に失敗しました[%d]\n"))
     return false;
   *list = reinterpret_cast<const QM3RhythmGroupList*>(a);
   return true;
@@ -287,36 +291,39 @@ bool CMIDIMgr::GetRhyGroupData(const QM3RhythmGroupList** list) {
 
 bool CMIDIMgr::GetMelodyData(const QM3MelodyList** list) {
   long a = 0;
-  if (!ReadList(kProcMelodies, &a, "GetValue ﾐﾄﾞﾙからのﾒﾛﾃﾞｨﾃﾞｰﾀ取得に失敗しました[%d]\n"))
+  if (!ReadList(QM3_PROC_GET_MELODY_DATA, &a,
+                "GetValue ﾐﾄﾞﾙからのﾒﾛﾃﾞｨﾃﾞｰﾀ取得に失敗しました[%d]\n"))
     return false;
   *list = reinterpret_cast<const QM3MelodyList*>(a);
   return true;
 }
 
 bool CMIDIMgr::GetSoundGroupData(long* list) {
-  return ReadList(kProcSoundGroups, list, "GetValue ﾐﾄﾞﾙからのｻｳﾝﾄﾞﾃﾞｰﾀ取得に失敗しました[%d]\n");
+  return ReadList(QM3_PROC_GET_SOUND_GROUP_DATA, list,
+                  "GetValue ﾐﾄﾞﾙからのｻｳﾝﾄﾞﾃﾞｰﾀ取得に失敗しました[%d]\n");
 }
 
 bool CMIDIMgr::GetOutDevice(const QM3OutDeviceList** list) {
   long a = 0;
-  if (!ReadList(kProcOutDevices, &a, "GetValue ﾐﾄﾞﾙからのMIDI出力ﾃﾞｰﾀ取得に失敗しました[%d]\n"))
+  if (!ReadList(QM3_PROC_GET_OUT_DEVICE, &a,
+                "GetValue ﾐﾄﾞﾙからのMIDI出力ﾃﾞｰﾀ取得に失敗しました[%d]\n"))
     return false;
   *list = reinterpret_cast<const QM3OutDeviceList*>(a);
   return true;
 }
 
 bool CMIDIMgr::OpenFile(const QString& path) {
-  return SetProcessText(kProcOpenFile, 0, path, "SetValue ﾌｧｲﾙｵｰﾌﾟﾝに失敗しました[%d]\n");
+  return SetProcessText(QM3_PROC_OPEN_FILE, 0, path, "SetValue ﾌｧｲﾙｵｰﾌﾟﾝに失敗しました[%d]\n");
 }
 
 bool CMIDIMgr::End() {
-  return SetProcess(kProcEnd, 0, 0);
+  return SetProcess(QM3_PROC_END, 0, 0);
 }
 
 bool CMIDIMgr::GetEditFileName(QString* path) {
   char buffer[kTextBuffer] = {};
   long a = reinterpret_cast<long>(buffer), b = 0;
-  if (!GetProcess(kProcEditFileName, &a, &b)) return false;
+  if (!GetProcess(QM3_PROC_GET_EDIT_FILE_NAME, &a, &b)) return false;
   buffer[kTextBuffer - 1] = '\0';
   *path = QFile::decodeName(buffer);
   return true;
@@ -324,7 +331,7 @@ bool CMIDIMgr::GetEditFileName(QString* path) {
 
 bool CMIDIMgr::GetSaved(bool* saved) {
   long a = 0, b = 0;
-  if (!GetProcess(kProcSaved, &a, &b)) return false;
+  if (!GetProcess(QM3_PROC_GET_SAVED, &a, &b)) return false;
   *saved = a == 1;
   return true;
 }
@@ -339,21 +346,21 @@ bool CMIDIMgr::GetFileInfo(QString* path, bool* saved) {
 }
 
 bool CMIDIMgr::SaveFile() {
-  return SetProcess(kProcSaveFile, 0, 0);
+  return SetProcess(QM3_PROC_SAVE_FILE, 0, 0);
 }
 
 bool CMIDIMgr::SaveAsFile(const QString& path) {
-  return SetProcessText(kProcSaveAsFile, 0, path, "SetValue 値の取得に失敗しました[%d]\n");
+  return SetProcessText(QM3_PROC_SAVE_AS_FILE, 0, path, "SetValue 値の取得に失敗しました[%d]\n");
 }
 
 bool CMIDIMgr::AddRhyMel(int kind, const QString& path) {
-  return SetProcessText(kProcAddRhyMel, kind, path,
+  return SetProcessText(QM3_PROC_ADD_RHY_MEL, kind, path,
                         "SetValue ﾘｽﾞﾑ/ﾒﾛﾃﾞｨの追加に失敗しました[%d]\n");
 }
 
 bool CMIDIMgr::GetReturnCodeData() {
   long a = 0, b = 0;
-  const int rc = GetValue(GetProcID(kProcReturnCodes), kCmdValue, &a, &b);
+  const int rc = GetValue(GetProcID(QM3_PROC_GET_RETURN_CODE_DATA), QM3_CMD_VALUE, &a, &b);
   const auto* table = reinterpret_cast<const QM3ReturnCodeTable*>(a);
   if (rc != 0 || table == nullptr || table->nCount <= 0 || table->nCount > QM3_RETURN_CODE_COUNT) {
     TraceLog("CMIDIMgr::GetReturnCodeData() ﾘﾀｰﾝｺｰﾄﾞﾃﾞｰﾀの取得に失敗しました");
@@ -372,7 +379,7 @@ bool CMIDIMgr::ChangeWindow(int screen) {
   TraceLog("ChangeWindow %d\n", screen);
   const long id = GetScreenID(screen);
   return Checked("GetValue ﾐﾄﾞﾙへの通知に失敗しましたiRet[%d]\n",
-                 [&] { return SetValue(GetProcID(kProcChangeWindow), kCmdValue, id, 0); });
+                 [&] { return SetValue(GetProcID(QM3_PROC_CHANGE_WINDOW), QM3_CMD_VALUE, id, 0); });
 }
 
 bool CMIDIMgr::InitialMenu(int choice) {
@@ -380,7 +387,7 @@ bool CMIDIMgr::InitialMenu(int choice) {
     TraceLog("InitialMenu 不正な画面が指定されました [%d]\n", choice);
     return false;
   }
-  const int rc = SetValue(GetProcID(kProcInitialMenu), kCmdValue, choice, 0);
+  const int rc = SetValue(GetProcID(QM3_PROC_INITIAL_MENU), QM3_CMD_VALUE, choice, 0);
   if (rc == 0) return true;
   TraceLog("SetValue 値の取得に失敗しました[%d]\n", rc);
   DispMessage(rc);
@@ -388,32 +395,34 @@ bool CMIDIMgr::InitialMenu(int choice) {
 }
 
 bool CMIDIMgr::ConvertSMFAll(const QString& path) {
-  return SetProcessText(kProcConvertSmfAll, 0, path, "SetValue 値の取得に失敗しました[%d]\n");
+  return SetProcessText(QM3_PROC_CONVERT_SMF_ALL, 0, path, "SetValue 値の取得に失敗しました[%d]\n");
 }
 bool CMIDIMgr::ConvertSMFPart(const QString& path) {
-  return SetProcessText(kProcConvertSmfPart, 0, path, "SetValue 値の取得に失敗しました[%d]\n");
+  return SetProcessText(QM3_PROC_CONVERT_SMF_PART, 0, path,
+                        "SetValue 値の取得に失敗しました[%d]\n");
 }
 bool CMIDIMgr::ConvertWAVAll(const QString& path) {
-  return SetProcessText(kProcConvertWavAll, 0, path, "SetValue 値の取得に失敗しました[%d]\n");
+  return SetProcessText(QM3_PROC_CONVERT_WAV_ALL, 0, path, "SetValue 値の取得に失敗しました[%d]\n");
 }
 bool CMIDIMgr::ConvertWAVPart(const QString& path) {
-  return SetProcessText(kProcConvertWavPart, 0, path, "SetValue 値の取得に失敗しました[%d]\n");
+  return SetProcessText(QM3_PROC_CONVERT_WAV_PART, 0, path,
+                        "SetValue 値の取得に失敗しました[%d]\n");
 }
 
 bool CMIDIMgr::SetIniFileName(const QString& path) {
   const QByteArray bytes = QFile::encodeName(path);
   return Checked("SetValue 値の取得に失敗しました[%d]\n", [&] {
-    return SetValueText1(GetProcID(kProcSetIniFileName), kCmdValue, bytes.constData());
+    return SetValueText1(GetProcID(QM3_PROC_SET_INI_FILE_NAME), QM3_CMD_VALUE, bytes.constData());
   });
 }
 
 bool CMIDIMgr::SetKeyCode(int key, ControlId focused) {
-  return SetProcess(kProcSetKeyCode, key, focused);
+  return SetProcess(QM3_PROC_SET_KEY_CODE, key, focused);
 }
 
 bool CMIDIMgr::GetDllVersion(long* version) {
   long a = 0, b = 0;
-  if (!GetProcess(kProcDllVersion, &a, &b)) return false;
+  if (!GetProcess(QM3_PROC_GET_DLL_VERSION, &a, &b)) return false;
   *version = a;
   return true;
 }
@@ -430,45 +439,45 @@ bool ReadTypedList(CMIDIMgr* mgr, bool (CMIDIMgr::*get)(int, long*, long*, const
 }  // namespace
 
 bool CMIDIMgr::GetIntroData(const QM3ChoiceList** list) {
-  return ReadTypedList(this, &CMIDIMgr::GetProcess, kProcIntros, list);
+  return ReadTypedList(this, &CMIDIMgr::GetProcess, QM3_PROC_GET_INTRO_DATA, list);
 }
 bool CMIDIMgr::GetEndingData(const QM3ChoiceList** list) {
-  return ReadTypedList(this, &CMIDIMgr::GetProcess, kProcEndings, list);
+  return ReadTypedList(this, &CMIDIMgr::GetProcess, QM3_PROC_GET_ENDING_DATA, list);
 }
 bool CMIDIMgr::GetStartPhraseData(const QM3ChoiceList** list) {
-  return ReadTypedList(this, &CMIDIMgr::GetProcess, kProcStartPhrases, list);
+  return ReadTypedList(this, &CMIDIMgr::GetProcess, QM3_PROC_GET_START_PHRASE_DATA, list);
 }
 bool CMIDIMgr::GetDelMelodyData(const QM3MelodyList** list) {
-  return ReadTypedList(this, &CMIDIMgr::GetProcess, kProcUserMelodies, list);
+  return ReadTypedList(this, &CMIDIMgr::GetProcess, QM3_PROC_GET_DEL_MELODY_DATA, list);
 }
 bool CMIDIMgr::GetDelRhythmData(const QM3RhythmList** list) {
-  return ReadTypedList(this, &CMIDIMgr::GetProcess, kProcUserRhythms, list);
+  return ReadTypedList(this, &CMIDIMgr::GetProcess, QM3_PROC_GET_DEL_RHYTHM_DATA, list);
 }
 
 bool CMIDIMgr::RemoveMelody(int entry) {
-  return SetMIDIValue(GetProcID(kProcRemoveMelody), entry);
+  return SetMIDIValue(GetProcID(QM3_PROC_REMOVE_MELODY), entry);
 }
 bool CMIDIMgr::RemoveRhythm(int entry) {
-  return SetMIDIValue(GetProcID(kProcRemoveRhythm), entry);
+  return SetMIDIValue(GetProcID(QM3_PROC_REMOVE_RHYTHM), entry);
 }
 
 bool CMIDIMgr::GetMiddleMode(int* mode) {
   long value = 0;
-  if (!GetMIDIValue(kEditingMode, &value)) return false;
+  if (!GetMIDIValue(QM3_ID_EDITING_MODE, &value)) return false;
   *mode = static_cast<int>(value);
   return true;
 }
 
 bool CMIDIMgr::IsSongRealtime(bool* realtime) {
   long a = 0, b = 0;
-  if (!GetProcess(kProcRealTimeSong, &a, &b)) return false;
+  if (!GetProcess(QM3_PROC_REAL_TIME_SONG_FLAG, &a, &b)) return false;
   *realtime = a == 1;
   return true;
 }
 
 bool CMIDIMgr::IsPlayingNow(bool* playing) {
   long a = 0, b = 0;
-  if (!GetProcess(kProcPlayingNow, &a, &b)) return false;
+  if (!GetProcess(QM3_PROC_PLAYING_NOW, &a, &b)) return false;
   *playing = a == 1;
   return true;
 }
@@ -477,7 +486,7 @@ bool CMIDIMgr::TimeString(long seconds, ControlId pointer_time, QString* text) {
   long ticks = 0, frames = 0, unused = 0;
   if (!Sec2Tick(seconds, &ticks)) return false;
   long a = ticks;
-  if (!GetProcess(kProcTickToTime, &a, &unused)) return false;
+  if (!GetProcess(QM3_PROC_TICK_TO_TIME, &a, &unused)) return false;
   frames = unused;
   char buffer[kTextBuffer] = {};
   if (!Checked("GetValueStr 文字列の取得に失敗しました[%d]\n",
@@ -490,10 +499,10 @@ bool CMIDIMgr::TimeString(long seconds, ControlId pointer_time, QString* text) {
 }
 
 bool CMIDIMgr::GetSNGTimeString(long seconds, QString* text) {
-  return TimeString(seconds, kSongPointerTime, text);
+  return TimeString(seconds, QM3_ID_POINTER_TIME, text);
 }
 bool CMIDIMgr::GetSMFTimeString(long seconds, QString* text) {
-  return TimeString(seconds, kSmfPointerTime, text);
+  return TimeString(seconds, QM3_ID_PART_POINTER_TIME, text);
 }
 
 bool CMIDIMgr::InitManager(long window, long message) {
@@ -502,7 +511,7 @@ bool CMIDIMgr::InitManager(long window, long message) {
     return false;
   }
   if (!Checked("SetValue 値の取得に失敗しました[%d]\n", [&] {
-        return SetValueHandle(GetProcID(kProcSetHandle), kCmdValue, window, message);
+        return SetValueHandle(GetProcID(QM3_PROC_SET_HANDLE), QM3_CMD_VALUE, window, message);
       })) {
     TraceLog("InitManager SetHandle()に失敗\n");
     return false;

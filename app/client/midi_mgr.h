@@ -12,8 +12,8 @@
 #include <functional>
 #include <vector>
 
+#include "client/control_tables.h"
 #include "client/message_sink.h"
-#include "client/middle_ids.h"
 #include "qm3middle.h"
 
 namespace sonavex::app {

@@ -61,7 +61,7 @@ int CSongDialog::exec() {
 bool CSongDialog::UpdateControl() {
   QString start, end;
   long rhythm = 0;
-  const ControlId rhythm_id = screen_ == kScreenPlayTime ? kPlayTimeRhythm : kRealTimeRhythm;
+  const ControlId rhythm_id = screen_ == QM3_SCREEN_PLAY_TIME ? kPlayTimeRhythm : kRealTimeRhythm;
   if (!mgr_->GetMIDIValueStr(first_id_, &start) || !mgr_->GetMIDIValueStr(first_id_ + 1, &end) ||
       !mgr_->GetMIDIValue(rhythm_id, &rhythm)) {
     return false;
@@ -87,13 +87,14 @@ void CSongDialog::reject() {
 }
 
 CPlaytimeDlg::CPlaytimeDlg(CMIDIMgr* mgr, QWidget* parent)
-    : CSongDialog(mgr, kScreenPlayTime, QStringLiteral("演奏時間を指定してｿﾝｸﾞを作成"),
-                  QStringLiteral("ｿﾝｸﾞ作成"), kCreateSong, kPlayTimeCancel, parent) {
+    : CSongDialog(mgr, QM3_SCREEN_PLAY_TIME, QStringLiteral("演奏時間を指定してｿﾝｸﾞを作成"),
+                  QStringLiteral("ｿﾝｸﾞ作成"), QM3_ID_CREATE_SONG_BUTTON, QM3_ID_PLAY_TIME_CANCEL,
+                  parent) {
   setObjectName(QStringLiteral("CPlaytimeDlg"));
 }
 
 CRealtimeDlg::CRealtimeDlg(CMIDIMgr* mgr, QWidget* parent)
-    : CSongDialog(mgr, kScreenRealTime, QStringLiteral("ﾘｱﾙﾀｲﾑｿﾝｸﾞ作成"), QStringLiteral("OK"),
+    : CSongDialog(mgr, QM3_SCREEN_REAL_TIME, QStringLiteral("ﾘｱﾙﾀｲﾑｿﾝｸﾞ作成"), QStringLiteral("OK"),
                   kRealTimeOk, kRealTimeCancel, parent) {
   setObjectName(QStringLiteral("CRealtimeDlg"));
 }

@@ -26,11 +26,11 @@ CSngeditDlg::CSngeditDlg(CMIDIMgr* mgr, QWidget* parent) : CCenterScreen(mgr, pa
   layout->addWidget(Heading(QStringLiteral("ｿﾝｸﾞの構成"), this));
   pointer_ = new QLabel(this);
   pointer_->setObjectName(QStringLiteral("pointer"));
-  pointer_->setProperty("midiId", kSongPointerTime);
+  pointer_->setProperty("midiId", QM3_ID_POINTER_TIME);
   layout->addWidget(pointer_);
   phrases_ = new QListWidget(this);
   phrases_->setObjectName(QStringLiteral("phrases"));
-  phrases_->setProperty("midiId", GetMIDIID(kGroupSongTimeLine, 0x0B));
+  phrases_->setProperty("midiId", GetMIDIID(QM3_GROUP_TIME_LINE, 0x0B));
   layout->addWidget(phrases_, 1);
 }
 
@@ -39,7 +39,7 @@ bool CSngeditDlg::InitControl() {
 }
 
 bool CSngeditDlg::UpdateControl() {
-  return UpdateValue(kSongPointerTime);
+  return UpdateValue(QM3_ID_POINTER_TIME);
 }
 
 bool CSngeditDlg::MaskControl() {
@@ -47,13 +47,13 @@ bool CSngeditDlg::MaskControl() {
 }
 
 bool CSngeditDlg::UpdateValue(ControlId id) {
-  if (id == kSongPointerTime || id == kSongPointerTime + 1) {
+  if (id == QM3_ID_POINTER_TIME || id == QM3_ID_POINTER_TIME + 1) {
     QString text;
-    if (!mgr_->GetMIDIValueStr(kSongPointerTime, &text)) return false;
+    if (!mgr_->GetMIDIValueStr(QM3_ID_POINTER_TIME, &text)) return false;
     pointer_->setText(QStringLiteral("ﾎﾟｲﾝﾀ位置: ") + text);
     return true;
   }
-  if (id == GetMIDIID(kGroupSongTimeLine, 0x0B)) return UpdateTimeLine();
+  if (id == GetMIDIID(QM3_GROUP_TIME_LINE, 0x0B)) return UpdateTimeLine();
   TraceLog("指定されたMIDIIDはこの画面上のコントロールではありません ID:[%04x]\n", id);
   return false;
 }
@@ -75,7 +75,7 @@ bool CSngeditDlg::UpdateTimeLine() {
 }
 
 bool CSngeditDlg::UpdatePointer(long) {
-  return UpdateValue(kSongPointerTime);
+  return UpdateValue(QM3_ID_POINTER_TIME);
 }
 
 bool CSngeditDlg::SelectPhrase(int index) {
@@ -95,7 +95,7 @@ CSmfeditDlg::CSmfeditDlg(CMIDIMgr* mgr, QWidget* parent) : CCenterScreen(mgr, pa
   layout->addWidget(file_);
   pointer_ = new QLabel(this);
   pointer_->setObjectName(QStringLiteral("pointer"));
-  pointer_->setProperty("midiId", kSmfPointerTime);
+  pointer_->setProperty("midiId", QM3_ID_PART_POINTER_TIME);
   layout->addWidget(pointer_);
   layout->addStretch(1);
 }
@@ -107,7 +107,7 @@ bool CSmfeditDlg::InitControl() {
 bool CSmfeditDlg::UpdateControl() {
   QString name;
   if (mgr_->GetEditFileName(&name)) file_->setText(name);
-  return UpdateValue(kSmfPointerTime);
+  return UpdateValue(QM3_ID_PART_POINTER_TIME);
 }
 
 bool CSmfeditDlg::MaskControl() {
@@ -115,13 +115,13 @@ bool CSmfeditDlg::MaskControl() {
 }
 
 bool CSmfeditDlg::UpdateValue(ControlId id) {
-  if (id == kSmfPointerTime || id == kSmfPointerTime + 1) {
+  if (id == QM3_ID_PART_POINTER_TIME || id == QM3_ID_PART_POINTER_TIME + 1) {
     QString text;
-    if (!mgr_->GetMIDIValueStr(kSmfPointerTime, &text)) return false;
+    if (!mgr_->GetMIDIValueStr(QM3_ID_PART_POINTER_TIME, &text)) return false;
     pointer_->setText(QStringLiteral("ﾎﾟｲﾝﾀ位置: ") + text);
     return true;
   }
-  if (GroupOf(id) == kGroupSmfParts) return true;  // the part rows arrive with the part pane
+  if (GroupOf(id) == QM3_GROUP_PART_PANE) return true;  // the part rows arrive with the part pane
   TraceLog("指定されたMIDIIDはこの画面上のコントロールではありません ID:[%04x]\n", id);
   return false;
 }
@@ -131,7 +131,7 @@ bool CSmfeditDlg::UpdateTimeLine() {
 }
 
 bool CSmfeditDlg::UpdatePointer(long) {
-  return UpdateValue(kSmfPointerTime);
+  return UpdateValue(QM3_ID_PART_POINTER_TIME);
 }
 
 }  // namespace sonavex::app

@@ -9,11 +9,11 @@ namespace sonavex::app {
 
 CSonavexView::CSonavexView(CMIDIMgr* mgr, QWidget* parent) : QWidget(parent), mgr_(mgr) {
   setObjectName(QStringLiteral("CSonavexView"));
-  setProperty("screenNumber", kScreenSongEdit);
+  setProperty("screenNumber", QM3_SCREEN_SONG_EDIT);
   auto* layout = new QVBoxLayout(this);
   title_ = new QLabel(this);
   title_->setObjectName(QStringLiteral("modeTitle"));
-  title_->setProperty("midiId", kEditingMode);
+  title_->setProperty("midiId", QM3_ID_EDITING_MODE);
   title_->setWordWrap(true);
   layout->addWidget(title_);
   auto* frame = new QFrame(this);
@@ -26,7 +26,7 @@ CSonavexView::CSonavexView(CMIDIMgr* mgr, QWidget* parent) : QWidget(parent), mg
 }
 
 int CSonavexView::ScreenNumber() const {
-  return shown_mode_ == 0 || shown_mode_ == -1 ? kScreenSongEdit : kScreenSmfEdit;
+  return shown_mode_ == 0 || shown_mode_ == -1 ? QM3_SCREEN_SONG_EDIT : QM3_SCREEN_SMF_EDIT;
 }
 
 void CSonavexView::DestroyCenterDlg() {
@@ -62,7 +62,7 @@ bool CSonavexView::InitControl() {
 
 bool CSonavexView::UpdateControl() {
   QString title;
-  if (!mgr_->GetMIDIStr(kEditingMode, &title)) {
+  if (!mgr_->GetMIDIStr(QM3_ID_EDITING_MODE, &title)) {
     TraceLog("コントロールの現在値取得・更新に失敗\n");
     return false;
   }
@@ -91,8 +91,8 @@ bool CSonavexView::UpdateRedraw() {
 }
 
 bool CSonavexView::UpdateValue(ControlId id) {
-  if (id == kEditingMode || id == kEditingMode + 1) return UpdateControl();
-  if (GroupOf(id) == kGroupMainForm || GroupOf(id) == kGroupMainFormSecond) {
+  if (id == QM3_ID_EDITING_MODE || id == QM3_ID_EDITING_MODE + 1) return UpdateControl();
+  if (GroupOf(id) == QM3_GROUP_SONG_EDIT || GroupOf(id) == QM3_GROUP_SONG_EDIT_SECOND) {
     // The synchronisation panel's fields arrive with the panel itself.
     return true;
   }

@@ -4,7 +4,7 @@
 //
 // Thread rules: user-interface thread only.
 #pragma once
-#include "client/middle_ids.h"
+#include "client/control_tables.h"
 
 namespace sonavex::app {
 

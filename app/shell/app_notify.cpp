@@ -11,29 +11,29 @@ void CSonavexApp::OnMiddle(long wparam, long lparam) {
            ItemOf(id));
   bool ok = true;
   switch (lparam) {
-    case kCmdValue:
+    case QM3_NOTIFY_VALUE:
       ok = UpdateValue(id);
       break;
-    case kCmdMinMax:
+    case QM3_NOTIFY_RANGE:
       TraceLog("OnMiddle 最大値/最小値ｺﾏﾝﾄﾞが指定されました wParam[%04lx] lParam[%04lx]\n", wparam,
                lparam);
       ok = UpdateMinMax(id);
       break;
-    case kCmdAlive:
+    case QM3_NOTIFY_ALIVE:
       TraceLog("OnMiddle 状態ｺﾏﾝﾄﾞが指定されました wParam[%04lx] lParam[%04lx]\n", wparam, lparam);
       ok = UpdateAlive(id);
       break;
-    case kCmdRedraw:
+    case QM3_NOTIFY_REDRAW:
       TraceLog("OnMiddle 再描画ｺﾏﾝﾄﾞが指定されました wParam[%04lx] lParam[%04lx]\n", wparam,
                lparam);
       ok = UpdateRedraw(id);
       break;
-    case kCmdWidth:
+    case QM3_NOTIFY_WIDTH:
       TraceLog("OnMiddle 入力文字数ｺﾏﾝﾄﾞが指定されました wParam[%04lx] lParam[%04lx]\n", wparam,
                lparam);
       ok = UpdateWidth(id);
       break;
-    case kCmdText:
+    case QM3_NOTIFY_TEXT:
       TraceLog("OnMiddle 表示文字列ｺﾏﾝﾄﾞが指定されました wParam[%04lx] lParam[%04lx]\n", wparam,
                lparam);
       ok = UpdateString(id);
@@ -47,39 +47,39 @@ void CSonavexApp::OnMiddle(long wparam, long lparam) {
 
 bool CSonavexApp::UpdateValue(ControlId id) {
   switch (GroupOf(id)) {
-    case kGroupPlayTime:
+    case QM3_GROUP_PLAY_TIME:
       TraceLog("ソング作成(演奏時間)ﾀﾞｲｱﾛｸﾞは表示されていないので更新出来ません\n");
       return true;
-    case kGroupRealTime:
+    case QM3_GROUP_REAL_TIME:
       TraceLog("ソング作成(ﾘｱﾙﾀｲﾑ)ﾀﾞｲｱﾛｸﾞは表示されていないので更新出来ません\n");
       return true;
-    case kGroupTransport:
+    case QM3_GROUP_TRANSPORT:
       TraceLog("コントロール画面は表示されていないので更新できません\n");
       return true;
-    case kGroupSongTimeLine:
+    case QM3_GROUP_TIME_LINE:
       if (edit_mode_ != kSongEdit) {
         TraceLog("ソング編集モードではないので表示更新できません\n");
         return true;
       }
       return view_ != nullptr && view_->UpdateValue(id);
-    case kGroupSmfParts:
+    case QM3_GROUP_PART_PANE:
       if (edit_mode_ != kSmfEdit) {
         TraceLog("ＳＭＦ編集モードではないので表示更新できません\n");
         return true;
       }
       return view_ != nullptr && view_->UpdateValue(id);
-    case kGroupMainForm:
-    case kGroupMainFormSecond:
+    case QM3_GROUP_SONG_EDIT:
+    case QM3_GROUP_SONG_EDIT_SECOND:
       return view_ == nullptr || view_->UpdateValue(id);
-    case kGroupMenu:
+    case QM3_GROUP_MENU:
       TraceLog(
           "メニューは常に最新の値を表示しています。ﾐﾄﾞﾙからの通知では更新しません "
           "wParam[%04x]\n",
           id);
       return true;
-    case kGroupProcess: {
+    case QM3_GROUP_PROCESS: {
       if (view_ == nullptr) return true;
-      if (ItemOf(id) == kProcSelectPhrase) {
+      if (ItemOf(id) == QM3_PROC_GET_SELECT_PHRASE) {
         int phrase = -1;
         if (!mgr_.GetSelectPhrase(&phrase)) {
           TraceLog("UpdateValueに失敗\n");
@@ -90,7 +90,7 @@ bool CSonavexApp::UpdateValue(ControlId id) {
         if (edit_mode_ == kSongEdit) view_->UpdateTimeLine();
         return true;
       }
-      if (ItemOf(id) == kProcPointer) {
+      if (ItemOf(id) == QM3_PROC_POINTER_POS) {
         long tick = 0, second = 0;
         if (!mgr_.GetPointerPos(&tick, &second)) {
           TraceLog("UpdateValueに失敗\n");
@@ -110,7 +110,7 @@ bool CSonavexApp::UpdateValue(ControlId id) {
 
 bool CSonavexApp::UpdateString(ControlId id) {
   const int group = GroupOf(id);
-  if (group == kGroupMenu || group == kGroupProcess) {
+  if (group == QM3_GROUP_MENU || group == QM3_GROUP_PROCESS) {
     TraceLog("表示文字列更新が無効な部品IDが指定されました ID:[%04x]\n", id);
     return true;
   }
@@ -126,18 +126,18 @@ bool CSonavexApp::UpdateMinMax(ControlId) {
 }
 
 bool CSonavexApp::UpdateAlive(ControlId id) {
-  if (GroupOf(id) != kGroupScreen) return true;
+  if (GroupOf(id) != QM3_GROUP_SCREEN) return true;
   switch (ItemOf(id)) {
-    case kScreenPlayTime:
-    case kScreenRealTime:
-    case kScreenTransport:
+    case QM3_SCREEN_PLAY_TIME:
+    case QM3_SCREEN_REAL_TIME:
+    case QM3_SCREEN_TRANSPORT:
       // These screens read their states themselves while they are open.
       return true;
-    case kScreenSongEdit:
+    case QM3_SCREEN_SONG_EDIT:
     case kScreenSongPane:
       if (edit_mode_ != kSongEdit) return true;
       return view_ == nullptr || view_->UpdateAlive();
-    case kScreenSmfEdit:
+    case QM3_SCREEN_SMF_EDIT:
     case kScreenSmfPane:
       if (edit_mode_ != kSmfEdit) return true;
       return view_ == nullptr || view_->UpdateAlive();
@@ -148,21 +148,21 @@ bool CSonavexApp::UpdateAlive(ControlId id) {
 }
 
 bool CSonavexApp::UpdateRedraw(ControlId id) {
-  if (GroupOf(id) == kGroupSongTimeLine || GroupOf(id) == kGroupSmfParts)
+  if (GroupOf(id) == QM3_GROUP_TIME_LINE || GroupOf(id) == QM3_GROUP_PART_PANE)
     return view_ == nullptr || view_->UpdateTimeLine();
-  if (GroupOf(id) != kGroupScreen) {
+  if (GroupOf(id) != QM3_GROUP_SCREEN) {
     TraceLog("範囲更新が無効な部品IDが指定されました ID:[%04x]\n", id);
     return true;
   }
   switch (ItemOf(id)) {
-    case kScreenTransport:
+    case QM3_SCREEN_TRANSPORT:
       TraceLog("UpdateRedraw Control Dialog Is Hide Now OK.\n");
       return true;
-    case kScreenPlayTime:
-    case kScreenRealTime:
+    case QM3_SCREEN_PLAY_TIME:
+    case QM3_SCREEN_REAL_TIME:
       return true;
-    case kScreenSongEdit:
-    case kScreenSmfEdit:
+    case QM3_SCREEN_SONG_EDIT:
+    case QM3_SCREEN_SMF_EDIT:
       return view_ == nullptr || view_->UpdateRedraw();
     case kScreenSongPane:
       if (edit_mode_ != kSongEdit) return true;

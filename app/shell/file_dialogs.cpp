@@ -1,6 +1,5 @@
 #include "shell/file_dialogs.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 
 #include "shell/message_box.h"
@@ -84,23 +83,22 @@ bool OpenFileDlg(const FileDialogContext& ctx, FileType type, bool saving, QStri
   if (!initial.isEmpty() && !initial.startsWith(QLatin1Char('*')))
     start = start + QLatin1Char('/') + QFileInfo(initial).fileName();
   for (;;) {
-    QFileDialog dialog(ctx.owner, QString(), start, QString::fromUtf8(info.filter));
-    dialog.setObjectName(QStringLiteral("SonavexFileDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (info.extension[0] != '\0') dialog.setDefaultSuffix(QString::fromUtf8(info.extension));
-    dialog.setWindowTitle(saving ? QStringLiteral("名前を付けて保存") : QStringLiteral("開く"));
-    int result = 0;
+    FileRequest request;
+    request.owner = ctx.owner;
+    request.title = saving ? QStringLiteral("名前を付けて保存") : QStringLiteral("開く");
+    request.start = start;
+    request.filter = QString::fromUtf8(info.filter);
+    request.default_suffix = QString::fromUtf8(info.extension);
+    request.saving = saving;
+    QString chosen;
     {
       CModalCounter::Scope modal(ctx.modals);
-      result = dialog.exec();
+      chosen = ctx.chooser->Choose(request);
     }
-    if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    if (chosen.isEmpty()) {
       TraceLog("ﾌｧｲﾙ選択がｷｬﾝｾﾙされました");
       return false;
     }
-    const QString chosen = dialog.selectedFiles().first();
     if (!ExtensionFits(type, ExtensionOf(chosen))) {
       ctx.messages->ShowMessageOk(QStringLiteral("E\\不正なﾌｧｲﾙが指定されました"));
       start = chosen;

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "shell/app_settings.h"
+#include "shell/file_chooser.h"
 
 namespace sonavex::app {
 
@@ -30,6 +31,7 @@ struct FileDialogContext {
   CAppSettings* settings;
   CMessageBox* messages;
   CModalCounter* modals;
+  FileChooser* chooser;
 };
 
 // Runs the dialog; on OK `*file` is the chosen path and the folder setting

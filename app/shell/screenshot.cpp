@@ -36,13 +36,13 @@ int TakeScreenshots(CSonavexApp* app, const QString& folder) {
   // A one-minute song of the default choices, so the song-edit screen has
   // phrases (a fresh settings file has no playing time yet).
   app->mgr().SetMIDIValue(QM3_ID_MENU_NEW_PLAY_TIME_SONG, 1);
-  app->mgr().SetMIDIValue(kCreateSong, 1);
+  app->mgr().SetMIDIValue(QM3_ID_CREATE_SONG_BUTTON, 1);
   app->ChangeSngedit();
   written += Save(frame, folder, QStringLiteral("main_song_edit"));
-  app->mgr().SetMIDIValue(kEditingMode, 1);
+  app->mgr().SetMIDIValue(QM3_ID_EDITING_MODE, 1);
   app->ChangeSmfedit();
   written += Save(frame, folder, QStringLiteral("main_smf_edit"));
-  app->mgr().SetMIDIValue(kEditingMode, 0);
+  app->mgr().SetMIDIValue(QM3_ID_EDITING_MODE, 0);
   app->ChangeSngedit();
 
   // Every menu of the menu bar, opened.

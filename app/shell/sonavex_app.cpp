@@ -257,7 +257,7 @@ bool CSonavexApp::OnClose() {
 void CSonavexApp::OnActivate(bool active) {
   if (!started_) return;
   // The time line of the current edit screen is drawn again.
-  UpdateRedraw(GetMIDIID(edit_mode_ == kSongEdit ? kGroupSongTimeLine : kGroupSmfParts, 0));
+  UpdateRedraw(GetMIDIID(edit_mode_ == kSongEdit ? QM3_GROUP_TIME_LINE : QM3_GROUP_PART_PANE, 0));
 }
 
 void CSonavexApp::OnMinimize(bool) {
@@ -283,7 +283,7 @@ void CSonavexApp::AfterNotifications() {
 }
 
 FileDialogContext CSonavexApp::Files() {
-  return {frame_, settings_.get(), &messages_, &modals_};
+  return {frame_, settings_.get(), &messages_, &modals_, chooser_.get()};
 }
 
 }  // namespace sonavex::app

@@ -85,6 +85,8 @@ class CSonavexApp : public QObject, public CommandHost {
   CHostLink& link() { return link_; }
   CAppSettings& settings() { return *settings_; }
   CMessageBox& messages() { return messages_; }
+  // Every file name the application asks for goes through `chooser`.
+  void SetFileChooser(std::unique_ptr<FileChooser> chooser) { chooser_ = std::move(chooser); }
   CMainFrame* frame() const { return frame_; }
   CSonavexView* view() const { return view_; }
   int edit_mode() const { return edit_mode_; }
@@ -125,6 +127,7 @@ class CSonavexApp : public QObject, public CommandHost {
   CMIDIData data_{&mgr_};
   CHostLink link_;
   std::unique_ptr<CAppSettings> settings_;
+  std::unique_ptr<FileChooser> chooser_ = std::make_unique<QtFileChooser>();
   CSingleInstance instance_;
   CSleepInhibitor sleep_;
   CMainFrame* frame_ = nullptr;

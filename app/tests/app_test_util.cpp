@@ -2,9 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFileDialog>
 #include <QMessageBox>
-#include <QPointer>
 #include <QTimer>
 #include <cstdlib>
 #include <memory>
@@ -49,23 +47,16 @@ void AnswerMessage(bool first, QString* shown) {
   });
 }
 
-void AnswerFileDialog(const QString& path) {
-  AnswerModal("QFileDialog", [path](QWidget* w) {
-    QPointer<QFileDialog> dialog = static_cast<QFileDialog*>(w);
-    auto* retry = new QTimer;
-    auto attempt = [dialog, path, retry] {
-      if (dialog.isNull() || !dialog->isVisible()) {
-        retry->stop();
-        retry->deleteLater();
-        return;
-      }
-      dialog->selectFile(path);
-      static_cast<QDialog*>(dialog.data())->accept();
-    };
-    QObject::connect(retry, &QTimer::timeout, attempt);
-    retry->start(200);
-    attempt();
-  });
+QString ScriptedChooser::Choose(const FileRequest& request) {
+  requests_.append(request);
+  return answers_.isEmpty() ? QString() : answers_.takeFirst();
+}
+
+ScriptedChooser* AnswerFiles(CSonavexApp* app, const QStringList& answers) {
+  auto chooser = std::make_unique<ScriptedChooser>(answers);
+  ScriptedChooser* raw = chooser.get();
+  app->SetFileChooser(std::move(chooser));
+  return raw;
 }
 
 void ClickButton(QWidget* dialog, const char* name) {

@@ -1,12 +1,16 @@
 // Helpers of the application's Qt tests: a private configuration and runtime
 // folder per test, start options that keep the module silent, and answering
-// the modal dialog or message box that a flow is about to open.
+// the modal dialog, message box or file request that a flow is about to
+// open.
 #pragma once
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <functional>
 
+#include "shell/file_chooser.h"
 #include "shell/sonavex_app.h"
 
 namespace sonavex::app::testing {
@@ -33,9 +37,21 @@ void AnswerModal(const char* class_name, std::function<void(QWidget*)> answer,
 // and records the text shown.
 void AnswerMessage(bool first, QString* shown = nullptr);
 
-// Types `path` into the next file dialog and accepts it, again until the
-// dialog closes (a busy machine may still be listing the folder).
-void AnswerFileDialog(const QString& path);
+// Answers the application's file requests from a list, in order; an empty
+// answer, or none left, cancels. Keeps every request it was asked.
+class ScriptedChooser : public FileChooser {
+ public:
+  explicit ScriptedChooser(QStringList answers) : answers_(std::move(answers)) {}
+  QString Choose(const FileRequest& request) override;
+  const QList<FileRequest>& requests() const { return requests_; }
+
+ private:
+  QStringList answers_;
+  QList<FileRequest> requests_;
+};
+
+// Puts a ScriptedChooser of `answers` into `app`; the app owns it.
+ScriptedChooser* AnswerFiles(CSonavexApp* app, const QStringList& answers);
 
 // Clicks a dialog's button by object name.
 void ClickButton(QWidget* dialog, const char* name);

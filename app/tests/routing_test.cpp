@@ -4,7 +4,6 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QTest>
@@ -103,12 +102,12 @@ void RoutingTest::contentModeShowsTheSmfScreen() {
   PrivateFolders folders;
   CSonavexApp app(QuietOptions());
   QCOMPARE(StartWithSong(&app), CSonavexApp::Start::kRunning);
-  QVERIFY(app.mgr().SetMIDIValue(kEditingMode, 2));
+  QVERIFY(app.mgr().SetMIDIValue(QM3_ID_EDITING_MODE, 2));
   app.ChangeScreen();
   QCOMPARE(app.edit_mode(), 1);
   QCOMPARE(app.content_kind(), 2);
   QVERIFY(app.view()->center()->inherits("sonavex::app::CSmfeditDlg"));
-  QVERIFY(app.mgr().SetMIDIValue(kEditingMode, 0));
+  QVERIFY(app.mgr().SetMIDIValue(QM3_ID_EDITING_MODE, 0));
   app.ChangeScreen();
   QCOMPARE(app.edit_mode(), 0);
   QCOMPARE(app.content_kind(), 0);
@@ -146,14 +145,14 @@ void RoutingTest::openCommandRefusesWrongKindsThenOpens() {
   // A .wav is refused with the message and the dialog comes back; the song
   // chosen then opens.
   QString refused;
-  AnswerFileDialog(wav);
-  AnswerModal("QMessageBox", [&refused, song](QWidget* w) {
-    refused = static_cast<QMessageBox*>(w)->text();
-    ClickButton(w, "first");
-    AnswerFileDialog(song);
-  });
+  ScriptedChooser* files = AnswerFiles(&app, {wav, song});
+  AnswerMessage(true, &refused);
   app.OnCommand(ID_FILE_BGM_OPEN);
   QCOMPARE(refused, QStringLiteral("不正なﾌｧｲﾙが指定されました"));
+  // Asked twice, the second time starting at the refused file.
+  QCOMPARE(files->requests().size(), 2);
+  QVERIFY(!files->requests()[0].saving);
+  QCOMPARE(files->requests()[1].start, wav);
   QCOMPARE(app.frame()->windowTitle(), QStringLiteral("SONAVEX - kept.bgm"));
   QCOMPARE(app.edit_mode(), 0);
   QCOMPARE(app.settings().recent_files.value(0), song);

@@ -6,7 +6,6 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QProcess>
 #include <QSignalSpy>
@@ -123,11 +122,11 @@ void StartupTest::notificationSwitchesTheScreen() {
   QCOMPARE(app.edit_mode(), 0);
   // The editing mode changed behind the application's back: the middleware's
   // redraw notifications alone must bring the SMF-edit screen, and back.
-  QVERIFY(app.mgr().SetMIDIValue(kEditingMode, 1));
+  QVERIFY(app.mgr().SetMIDIValue(QM3_ID_EDITING_MODE, 1));
   QTRY_COMPARE_WITH_TIMEOUT(app.edit_mode(), 1, 5000);
   QVERIFY(app.view()->center()->inherits("sonavex::app::CSmfeditDlg"));
   QCOMPARE(app.content_kind(), 1);
-  QVERIFY(app.mgr().SetMIDIValue(kEditingMode, 0));
+  QVERIFY(app.mgr().SetMIDIValue(QM3_ID_EDITING_MODE, 0));
   QTRY_COMPARE_WITH_TIMEOUT(app.edit_mode(), 0, 5000);
   QVERIFY(app.view()->center()->inherits("sonavex::app::CSngeditDlg"));
   QCOMPARE(app.content_kind(), 0);
@@ -144,8 +143,10 @@ void StartupTest::saveChangesYesWithoutNameSavesAs() {
   const QString target = folders.path() + QStringLiteral("/first.bgm");
   QString question;
   AnswerMessage(true, &question);
-  AnswerFileDialog(target);
+  ScriptedChooser* files = AnswerFiles(&app, {target});
   QVERIFY(app.ChangeEditFile());
+  QCOMPARE(files->requests().size(), 1);
+  QVERIFY(files->requests()[0].saving);
   QCOMPARE(question, QStringLiteral("編集中のファイル[名称未設定]を保存しますか？"));
   QVERIFY(QFile::exists(target));
   QVERIFY(app.mgr().GetSaved(&saved));
@@ -193,7 +194,7 @@ void StartupTest::exitRefusedWhenSaveAsCancelled() {
   QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
   MakeSong(&app);
   AnswerMessage(true);
-  AnswerModal("QFileDialog", [](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+  AnswerFiles(&app, {});  // the save dialog is cancelled
   QVERIFY(!app.frame()->close());
   QVERIFY(app.frame()->isVisible());
   // Choosing No closes, and the settings are written.

@@ -30,4 +30,9 @@ std::vector<std::string> ConfiguredDriverPaths();
 // unloaded once no handle uses its ports any more.
 void ReloadDrivers();
 
+// For a front end: unless SONAVEX_DRIVERS is set, points it at the driver
+// library beside the program (`program_folder`/libcvusb.so), else at
+// `build_path` (where the build put it; null: none) when that exists.
+void PointAtDriverBeside(const std::string& program_folder, const char* build_path);
+
 }  // namespace platform
