@@ -3,6 +3,7 @@
 // Thread rules: main thread.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "exit_codes.h"
 #include "song_options.h"
@@ -31,6 +32,7 @@ struct ConvertOptions {
   std::string range_from;  // in the time format; both empty: the whole song
   std::string range_to;
   bool keep_tail = false;  // the WAV goes on while the last sounds ring
+  bool gm_voices = false;  // SMF: General MIDI programs as the module plays them
   TimeOptions time;
   bool quiet = false;
 };
@@ -43,5 +45,16 @@ struct PlayOptions {
   bool quiet = false;
 };
 int RunPlay(const PlayOptions& options);
+
+// Standard MIDI Files: the 16 parts, and part edits saved to a new file.
+int RunParts(const std::string& file);
+struct EditOptions {
+  std::string file;
+  std::string out;
+  // In order: "--part" N, then edits of that part ("--voice" ID|NAME,
+  // "--volume" V, "--pan" P, "--mute", "--unmute"), another "--part" ...
+  std::vector<std::string> steps;
+};
+int RunEdit(const EditOptions& options);
 
 }  // namespace sonavex::cli

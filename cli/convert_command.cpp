@@ -25,9 +25,13 @@ int Interrupted(HostSession& s, int signal, const char* what) {
 
 // Starts conversion process `number` and follows its progress to 100.
 int Convert(HostSession& s, const InterruptWatch& interrupt, int number, long flags,
-            const std::string& out, const char* what, bool quiet) {
+            const std::string& out, const char* what, bool quiet, bool cut = false) {
   if (int rc = s.FileProcess(number, out, flags); rc != 0) {
     return Report(s, rc, std::string("convert to ") + what);
+  }
+  if (cut) {  // a range of an opened MIDI file is cut from it at once
+    std::printf("wrote %s\n", out.c_str());
+    return 0;
   }
   // The song plays in full; allow its length plus a margin on the clock.
   const long seconds = s.Get(QM3_ID_SONG_LENGTH) / 96 + 120;
@@ -69,6 +73,13 @@ int RunConvert(const ConvertOptions& o) {
     std::fprintf(stderr, "error: give --smf FILE and/or --wav FILE\n");
     return kExitUsage;
   }
+  const std::string ext = std::filesystem::path(o.song).extension().string();
+  const bool midi = ext == ".mid" || ext == ".midi" || ext == ".rmi" || ext == ".smf";
+  if (midi && !o.smf.empty() && o.range_from.empty() && o.range_to.empty()) {
+    std::fprintf(stderr,
+                 "error: --smf of a MIDI file needs a --range (edit -o saves a whole file)\n");
+    return kExitUsage;
+  }
   if ((!o.smf.empty() && !CheckOutputFile("--smf", o.smf)) ||
       (!o.wav.empty() && !CheckOutputFile("--wav", o.wav))) {
     return kExitUsage;
@@ -90,8 +101,10 @@ int RunConvert(const ConvertOptions& o) {
     std::fprintf(stderr, "interrupted: nothing was converted\n");
     return ExitInterrupted(signal);
   }
-  s.SetProcess(QM3_PROC_CHANGE_WINDOW, QM3_ID_SCREEN(QM3_SCREEN_SONG_EDIT), 0);
+  s.SetProcess(QM3_PROC_CHANGE_WINDOW,
+               QM3_ID_SCREEN(midi ? QM3_SCREEN_SMF_EDIT : QM3_SCREEN_SONG_EDIT), 0);
   const bool range = !o.range_from.empty() || !o.range_to.empty();
+  if (o.gm_voices) s.Set(QM3_ID_CONVERT_GM_VOICES, 1);
   if (range) {
     if (!ApplyTimeOptions(s, o.time)) return 2;
     long from = 0, to = 0;
@@ -126,7 +139,7 @@ int RunConvert(const ConvertOptions& o) {
   }
   if (!o.smf.empty()) {
     if (int rc = Convert(s, interrupt, range ? QM3_PROC_CONVERT_SMF_PART : QM3_PROC_CONVERT_SMF_ALL,
-                         0, o.smf, "SMF", o.quiet)) {
+                         0, o.smf, "SMF", o.quiet, midi)) {
       return rc;
     }
   }

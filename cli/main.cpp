@@ -45,8 +45,9 @@ int main(int argc, char** argv) {
 
   std::string help_topic;
   auto* help = app.add_subcommand("help", "show the help of the program or of a command");
-  help->add_option("command", help_topic, "list, compose, convert, play or perform")
-      ->check(CLI::IsMember({"list", "compose", "convert", "play", "perform", "help"}));
+  help->add_option("command", help_topic, "list, compose, convert, play, perform, parts or edit")
+      ->check(CLI::IsMember(
+          {"list", "compose", "convert", "play", "perform", "parts", "edit", "help"}));
 
   std::string what;
   auto* list = app.add_subcommand("list", "list rhythms, melodies or MIDI output ports");
@@ -91,19 +92,28 @@ int main(int argc, char** argv) {
 
   ConvertOptions conv;
   auto* convert = app.add_subcommand("convert", "convert a song to a MIDI file and/or WAV");
-  convert->add_option("song", conv.song, "song file (.bgm)")->required()->check(CLI::ExistingFile);
+  convert
+      ->add_option("song", conv.song,
+                   "song file (.bgm), or a MIDI file (.mid) for --wav or a --range of it")
+      ->required()
+      ->check(CLI::ExistingFile);
   convert->add_option("--smf", conv.smf, "Standard MIDI File to write");
   convert->add_option("--wav", conv.wav, "WAV file to write");
   std::vector<std::string> range;
   convert->add_option("--range", range, "FROM TO: a part of the song")->expected(2);
   convert->add_flag("--keep-tail", conv.keep_tail,
                     "WAV: keep the sound ringing on after the end (else the last 10 ms fade)");
+  convert->add_flag("--gm", conv.gm_voices,
+                    "SMF: the General MIDI programs of the sounds the module plays, for other "
+                    "synthesizers");
   AddTimeOptions(convert, &conv.time);
   convert->add_flag("-q,--quiet", conv.quiet, "no progress display");
 
   PlayOptions play;
-  auto* player = app.add_subcommand("play", "play a song on the sound module");
-  player->add_option("file", play.file, "song file (.bgm)")->required()->check(CLI::ExistingFile);
+  auto* player = app.add_subcommand("play", "play a song or MIDI file on the sound module");
+  player->add_option("file", play.file, "song file (.bgm) or MIDI file (.mid)")
+      ->required()
+      ->check(CLI::ExistingFile);
   player->add_option("--port", play.port,
                      "MIDI output port number (see: list ports; default: the sound module)");
   AddTimeOptions(player, &play.time);
@@ -127,6 +137,39 @@ int main(int argc, char** argv) {
                         "ending1..4, fade, stop");
   performer->add_option("-o,--out", perform.out, "song file to write (.bgm)");
 
+  std::string parts_file;
+  auto* parts = app.add_subcommand("parts", "show the 16 parts of a MIDI file");
+  parts->add_option("file", parts_file, "MIDI file (.mid)")->required()->check(CLI::ExistingFile);
+
+  sonavex::cli::EditOptions edit;
+  auto* editor = app.add_subcommand("edit", "change parts of a MIDI file and save it");
+  editor->add_option("file", edit.file, "MIDI file (.mid)")->required()->check(CLI::ExistingFile);
+  editor->add_option("-o,--out", edit.out, "MIDI file to write")->required();
+  // Edits apply in the order given, each to the part named last.
+  auto step = [&edit](const char* flag) {
+    return [&edit, flag](const std::string& value) {
+      edit.steps.emplace_back(flag);
+      edit.steps.push_back(value);
+    };
+  };
+  auto flag_step = [&edit](const char* flag) {
+    return [&edit, flag]() { edit.steps.emplace_back(flag); };
+  };
+  editor->add_option_function<std::string>("--part", step("--part"), "the part 1..16 edited next")
+      ->trigger_on_parse();
+  editor
+      ->add_option_function<std::string>("--voice", step("--voice"),
+                                         "voice id (0x0305) or name, as parts shows them")
+      ->trigger_on_parse();
+  editor->add_option_function<std::string>("--volume", step("--volume"), "volume 0..127")
+      ->trigger_on_parse();
+  editor->add_option_function<std::string>("--pan", step("--pan"), "pan 0..127 (64 centre)")
+      ->trigger_on_parse();
+  editor->add_flag_callback("--mute", flag_step("--mute"), "silence the part while it plays here")
+      ->trigger_on_parse();
+  editor->add_flag_callback("--unmute", flag_step("--unmute"), "let the part play again")
+      ->trigger_on_parse();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -142,6 +185,8 @@ int main(int argc, char** argv) {
     return sonavex::cli::kExitOk;
   }
   if (performer->parsed()) return sonavex::cli::RunPerform(perform);
+  if (parts->parsed()) return sonavex::cli::RunParts(parts_file);
+  if (editor->parsed()) return sonavex::cli::RunEdit(edit);
   if (list->parsed()) return sonavex::cli::RunList(what);
   if (compose->parsed()) {
     song.intro_given = compose->count("--intro") > 0;

@@ -17,6 +17,7 @@ std::string PointerText(HostSession& s, long* ticks) {
   long b = 0;
   s.Process(QM3_PROC_POINTER_POS, ticks, &b);
   s.Get(QM3_ID_POINTER_TICKS);
+  s.Get(QM3_ID_PART_POINTER_TICKS);
   long t = *ticks, frames = 0;
   s.Process(QM3_PROC_TICK_TO_TIME, &t, &frames);
   long m = *ticks, measure = 0;
@@ -37,8 +38,10 @@ bool SilentPort(const HostSession& s, const std::string& name) {
 }  // namespace
 
 int RunPlay(const PlayOptions& o) {
-  if (std::filesystem::path(o.file).extension() != ".bgm") {
-    std::fprintf(stderr, "error: %s: only song files (.bgm) play from the command line\n",
+  const std::string ext = std::filesystem::path(o.file).extension().string();
+  const bool midi = ext == ".mid" || ext == ".midi" || ext == ".rmi" || ext == ".smf";
+  if (ext != ".bgm" && !midi) {
+    std::fprintf(stderr, "error: %s: give a song file (.bgm) or a MIDI file (.mid)\n",
                  o.file.c_str());
     return kExitUsage;
   }
@@ -76,7 +79,8 @@ int RunPlay(const PlayOptions& o) {
   if (int rc = s.FileProcess(QM3_PROC_OPEN_FILE, o.file); rc != 0) {
     return Report(s, rc, "open " + o.file);
   }
-  s.SetProcess(QM3_PROC_CHANGE_WINDOW, QM3_ID_SCREEN(QM3_SCREEN_SONG_EDIT), 0);
+  s.SetProcess(QM3_PROC_CHANGE_WINDOW,
+               QM3_ID_SCREEN(midi ? QM3_SCREEN_SMF_EDIT : QM3_SCREEN_SONG_EDIT), 0);
   if (SilentPort(s, port_name)) {
     std::fprintf(stderr,
                  "note: port %ld (%s) makes no sound here: the software sound module found no "

@@ -116,6 +116,7 @@ constexpr ControlId kReturnToTopSecond = QM3_ID_RETURN_TO_TOP_SECOND;
 constexpr ControlId kConvertProgress = QM3_ID_CONVERT_PROGRESS;
 constexpr ControlId kConvertRemaining = QM3_ID_CONVERT_REMAINING;
 constexpr ControlId kConvertCancel = QM3_ID_CONVERT_CANCEL;
+constexpr ControlId kConvertGmVoices = QM3_ID_CONVERT_GM_VOICES;
 constexpr ControlId kTimeBase = QM3_ID_TIME_BASE;
 constexpr ControlId kTimeDisplayMode = QM3_ID_TIME_DISPLAY_MODE;
 constexpr ControlId kTimeBaseOk = QM3_ID_TIME_BASE_OK;

@@ -22,7 +22,7 @@ struct DirectorySize {
   int group, size;
 };
 constexpr DirectorySize kDirectorySizes[] = {
-    {0x03, 17}, {0x04, 36}, {0x05, 14}, {0x06, 8},  {0x08, 4},
+    {0x03, 17}, {0x04, 36}, {0x05, 14}, {0x06, 8},  {0x08, 5},
     {0x09, 5},  {0x0A, 5},  {0x40, 12}, {0x41, 68}, {0x43, 60},
 };
 
@@ -119,6 +119,7 @@ constexpr Row kRows[] = {
     {kConvertProgress, 0, 0, 1, 1, 0},
     {kConvertRemaining, 0, 0, 1, 1, 4},
     {kConvertCancel, 1, 0, 1, 1, 0},
+    {kConvertGmVoices, 0, 0, 1, 1, 0},
     // time base
     {kTimeBase, 3, 0, 3, 1, 0},
     {kTimeDisplayMode, 3, 0, 6, 1, 0},

@@ -114,6 +114,7 @@
 #define QM3_ID_CONVERT_PROGRESS 0x0801
 #define QM3_ID_CONVERT_REMAINING 0x0802
 #define QM3_ID_CONVERT_CANCEL 0x0803
+#define QM3_ID_CONVERT_GM_VOICES 0x0804 /* 1: SMF export writes General MIDI programs */
 
 /* ---- group 0x09: time base */
 #define QM3_ID_TIME_BASE 0x0901 /* 0 = 24, 1 = 25, 2 = 29.97, 3 = 30 fps */

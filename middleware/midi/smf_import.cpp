@@ -75,6 +75,23 @@ TrackWalker FirstTrack(const uint8_t* image, size_t size) {
   return TrackWalker(image, n);
 }
 
+// Where a part lookup ends: at the first sounding note at or after a tick,
+// taking in whatever else happens at that note's tick (merged tracks put a
+// later track's settings after an earlier track's note at the same tick).
+class StopAtNote {
+ public:
+  explicit StopAtNote(int64_t from) : from_(from) {}
+  bool Reached(const SmfEvent& e, const uint8_t* bytes) {
+    if (note_tick_ >= 0) return e.time > note_tick_;
+    if (IsSoundingNote(e, bytes) && e.time >= from_) note_tick_ = e.time;
+    return false;
+  }
+
+ private:
+  int64_t from_;
+  int64_t note_tick_ = -1;
+};
+
 int64_t RoundHalfUp(double x) {
   if (!(x > -9.0e18)) return std::numeric_limits<int64_t>::min();
   if (!(x < 9.0e18)) return std::numeric_limits<int64_t>::max();
@@ -295,8 +312,8 @@ std::array<PartSettings, 16> PartSettingsAt(const uint8_t* image, size_t size, i
   std::array<PartSettings, 16> parts{};
   TrackWalker walker = FirstTrack(image, size);
   SmfEvent e;
-  while (walker.Valid() && walker.Next(&e) == SmfStep::kEvent) {
-    if (IsSoundingNote(e, image) && e.time >= file_tick) break;
+  StopAtNote stop(file_tick);
+  while (walker.Valid() && walker.Next(&e) == SmfStep::kEvent && !stop.Reached(e, image)) {
     if (!e.IsChannel()) continue;
     PartSettings& p = parts[e.Channel()];
     const uint8_t d1 = image[e.data];
@@ -318,8 +335,8 @@ bool RewritePartEvent(std::vector<uint8_t>* image, int channel, uint8_t kind, in
   int32_t at = -1;
   TrackWalker walker = FirstTrack(b, image->size());
   SmfEvent e;
-  while (walker.Valid() && walker.Next(&e) == SmfStep::kEvent) {
-    if (IsSoundingNote(e, b) && e.time >= file_tick) break;
+  StopAtNote stop(file_tick);
+  while (walker.Valid() && walker.Next(&e) == SmfStep::kEvent && !stop.Reached(e, b)) {
     if (e.status != status) continue;
     if (kind == 0xB0 && b[e.data] == controller) at = e.data + 1;
     if (kind == 0xC0) at = e.data;

@@ -74,7 +74,8 @@ struct DrumScan {
 DrumScan ScanDrumParts(const uint8_t* image, size_t size);
 
 // A part's selection at a position: the last bank selects, program, volume
-// and pan met before the first sounding note at or after the position.
+// and pan met up to the first sounding note at or after the position (with
+// the rest of that note's tick).
 struct PartSettings {
   uint8_t bank = 0;
   uint8_t fine = 0;
@@ -85,8 +86,9 @@ struct PartSettings {
 std::array<PartSettings, 16> PartSettingsAt(const uint8_t* image, size_t size, int64_t file_tick);
 
 // Rewrites the data byte of the last event of `kind` (0xB0 with
-// `controller`, or 0xC0) on `channel` met before the first sounding note at
-// or after `file_tick`. False, image unchanged, when there is none.
+// `controller`, or 0xC0) on `channel` met up to the first sounding note at or
+// after `file_tick` (with the rest of that note's tick). False, image unchanged, when there is
+// none.
 bool RewritePartEvent(std::vector<uint8_t>* image, int channel, uint8_t kind, int controller,
                       int64_t file_tick, uint8_t value);
 

@@ -10,9 +10,11 @@
 #include "midi/input_capture.h"
 #include "midi/module_messages.h"
 #include "midi/module_sender.h"
+#include "midi/smf_document.h"
 #include "midi/transport.h"
 #include "midibytes/status.h"
 #include "midibytes/track_walker.h"
+#include "midibytes/voices.h"
 #include "platform/clock.h"
 #include "song/conversion.h"
 #include "song/track_buffer.h"
@@ -226,6 +228,38 @@ int SaveRangeOfBuffer0(int32_t from, int32_t to, int32_t lead_in, const std::str
 
 }  // namespace
 
+namespace {
+
+// For General MIDI players: every program change becomes the General MIDI
+// program the module plays for it (bank selects to 0), and the file says
+// General MIDI System On instead of Off. Sizes stay, so offsets hold.
+void ToGeneralMidiVoices(TrackBuffer* track) {
+  struct Bank {
+    uint8_t coarse = 0;
+    uint8_t fine = 0;
+  };
+  Bank banks[16];
+  midibytes::TrackWalker walker(track->bytes, track->size);
+  midibytes::SmfEvent e;
+  while (walker.Valid() && walker.Next(&e) == midibytes::SmfStep::kEvent) {
+    uint8_t* data = track->bytes + e.data;
+    if (e.status == 0xF0 && e.length == static_cast<int32_t>(midi::kGmSystemOff.size()) - 1 &&
+        std::memcmp(data, midi::kGmSystemOff.data() + 1, e.length) == 0) {
+      data[3] = 0x01;  // F0 7E 7F 09 01 F7
+    }
+    if (!e.IsChannel()) continue;
+    Bank& bank = banks[e.Channel()];
+    if (e.Kind() == 0xB0 && (data[0] == 0 || data[0] == 32)) {
+      (data[0] == 0 ? bank.coarse : bank.fine) = data[1];
+      data[1] = 0;
+    } else if (e.Kind() == 0xC0) {
+      data[0] = midibytes::NativeSound(data[0], bank.coarse, bank.fine).program;
+    }
+  }
+}
+
+}  // namespace
+
 int WriteCapturedSmf(const uint32_t* words, size_t count, const std::string& path, uint64_t range) {
   const uint32_t usec = SongTempoMicroseconds();
   const int beats = std::max(1, RhythmFieldQuery(ReadValue(kRhythm), 12, 0));
@@ -261,6 +295,7 @@ int WriteCapturedSmf(const uint32_t* words, size_t count, const std::string& pat
   for (int ch = 11; ch <= 15; ++ch) MergeSongChannel(body, ch, ch == 15);
   SelectTrackBuffer(0);
   CutTrack(ReadValue(kSongLength) + kLeadIn);
+  if (ReadValue(kConvertGmVoices) != 0) ToGeneralMidiVoices(&TrackBufferAt(0));
   const auto from = static_cast<int32_t>(range >> 32);
   const auto to = static_cast<int32_t>(range & 0xFFFFFFFF);
   if (to > from) return SaveRangeOfBuffer0(from + kLeadIn, to + kLeadIn, kLeadIn, path);
@@ -336,15 +371,18 @@ int ConvertSmfPart(const char* path) {
     return ConvertSmfPlayed(path, PackSongRange(static_cast<uint32_t>(from),
                                                 static_cast<uint32_t>(std::min(to, length))));
   }
-  // An opened file is its own whole: the range is cut from it. A file made
-  // by this system carries the lead-in measure too.
+  // An opened file is its own whole: the range is cut from it as edited, in
+  // its own ticks. A file made by this system carries the lead-in measure.
   if (!CanWriteBeside(path)) return 11;
-  const std::string image = CurrentFileName();
+  midi::OpenSmfView view;
+  if (!midi::OpenSmf(&view)) return 1;
+  const double k = view.tempo_ratio;
+  const int32_t shift = view.own_marker ? kLeadIn : 0;
+  auto file_ticks = [k](int32_t ticks) { return static_cast<int32_t>(ticks / k + 0.5); };
   SelectTrackBuffer(0);
-  if (!LoadTrack(image)) return 4;
-  const bool identified = HasIdentificationText(CurrentTrack().bytes, CurrentTrack().size);
-  const int32_t shift = identified ? kLeadIn : 0;
-  return ExportImageRange(image, from + shift, to + shift, kLeadIn, path);
+  if (!LoadTrackBytes(view.image->data(), static_cast<int64_t>(view.image->size()))) return 4;
+  return SaveRangeOfBuffer0(file_ticks(from + shift), file_ticks(to + shift), file_ticks(kLeadIn),
+                            path);
 }
 
 }  // namespace qm3
