@@ -3,13 +3,18 @@
 // the time line and sound lists, refusals that leave the open song alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 
 #include "../../midi/tests/smf_bytes.h"
 #include "core_test_host.h"
+#include "midibytes/merged_reader.h"
+#include "midibytes/smf_file.h"
 #include "midibytes/track_writer.h"
 
 namespace qm3 {
@@ -171,6 +176,147 @@ TEST_F(SmfDocumentTest, SoundListFollowsTheVoiceMapOfTheFile) {
   ASSERT_EQ(own->cCount, 11);
   EXPECT_STREQ(own->pGroup[0].pSound[8].pszName, "Rock Piano      ");  // 16 wide
   EXPECT_EQ(Get(PartSound(1)), 0x0008);                                // bank 0/32, program 3
+}
+
+// Hand-made files, ordinary and hostile: each gets its code, and a refusal
+// leaves the open file as it was and no working file behind.
+TEST_F(SmfDocumentTest, CorpusFilesGetTheirCodes) {
+  const std::map<std::string, int> expected = {
+      {"division0.mid", kRcFileNotRead},
+      {"format0.mid", 0},
+      {"format1_three.mid", 0},
+      {"gs_sysex.mid", 0},
+      {"meta_past_end.mid", kRcFileNotRead},
+      {"no_eot.mid", 0},
+      {"prefixed.mid", 0},
+      {"rmid.rmi", 0},
+      {"running_start.mid", kRcFileNotRead},
+      {"smpte.mid", kRcUnsupportedFile},
+      {"track_past_end.mid", kRcFileNotRead},
+      {"vlq5.mid", kRcFileNotRead},
+      {"zero_tracks.mid", kRcUnsupportedFile},
+  };
+  const fs::path corpus = fs::path(SONAVEX_SOURCE_DIR) / "fuzz/corpus/middleware_smf_import_fuzz";
+  ASSERT_EQ(Open(Write("a.mid", GmFile())), 0);
+  ASSERT_EQ(Set(PartVolume(2), 33), 0);
+  int seen = 0;
+  for (const auto& entry : fs::directory_iterator(corpus)) {
+    const std::string name = entry.path().filename().string();
+    const std::string copy = Write(name, Read(entry.path().string()));
+    const int rc = Open(copy);
+    EXPECT_FALSE(WorkingFileLeft()) << name;
+    auto it = expected.find(name);
+    if (it != expected.end()) {
+      ++seen;
+      EXPECT_EQ(rc, it->second) << name;
+    }
+    if (rc == 0) {
+      ASSERT_EQ(Open(Write("a.mid", GmFile())), 0);  // back to the edited file's start
+      ASSERT_EQ(Set(PartVolume(2), 33), 0);
+    } else {
+      EXPECT_EQ(Get(PartVolume(2)), 33) << name;
+      EXPECT_EQ(Get(kSongLength), 192) << name;
+    }
+  }
+  EXPECT_EQ(seen, static_cast<int>(expected.size()));
+}
+
+// What a file sets before its first note, read straight from its tracks.
+struct FileParts {
+  int program[16];
+  int volume[16];
+  int pan[16];
+};
+FileParts ReadFileParts(const std::vector<uint8_t>& file) {
+  FileParts p;
+  std::fill(std::begin(p.program), std::end(p.program), 0);
+  std::fill(std::begin(p.volume), std::end(p.volume), 100);
+  std::fill(std::begin(p.pan), std::end(p.pan), 64);
+  midibytes::SmfHeader h;
+  std::vector<midibytes::TrackChunk> tracks;
+  const auto n = static_cast<int64_t>(file.size());
+  if (!midibytes::ReadHeader(file.data(), n, &h) ||
+      !midibytes::ListTracks(file.data(), n, h, midibytes::ChunkPolicy::kStrict, 64, &tracks)) {
+    return p;
+  }
+  midibytes::MergedReader r;
+  r.Open(file.data(), tracks);
+  midibytes::MergedEvent m;
+  int64_t first_note = -1;
+  while (r.Next(&m) == midibytes::MergedStep::kEvent) {
+    const midibytes::SmfEvent& e = m.event;
+    if (first_note >= 0 && e.time > first_note) break;
+    if (!e.IsChannel()) continue;
+    const uint8_t* d = file.data() + e.data;
+    if (e.Kind() == 0x90 && d[1] != 0 && first_note < 0) first_note = e.time;
+    if (e.Kind() == 0xC0) p.program[e.Channel()] = d[0];
+    if (e.Kind() == 0xB0 && d[0] == 7) p.volume[e.Channel()] = d[1];
+    if (e.Kind() == 0xB0 && d[0] == 10) p.pan[e.Channel()] = d[1];
+  }
+  return p;
+}
+
+// A file another program wrote (the accompaniment generator mma): the parts
+// shown are the file's, and edits of voice, volume and pan survive save and
+// re-open.
+TEST_F(SmfDocumentTest, FileFromAnotherProgramShowsItsPartsAndTakesEdits) {
+  if (!fs::exists("/usr/bin/mma")) GTEST_SKIP() << "mma is not installed";
+  std::ofstream(dir_ / "song.mma") << "Tempo 100\nGroove Swing\n1 C\n2 F\n3 G7\n4 C\n";
+  const std::string midi = (dir_ / "song.mid").string();
+  const std::string command =
+      "cd '" + dir_.string() + "' && mma song.mma -f song.mid > /dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const FileParts expected = ReadFileParts(Read(midi));
+  ASSERT_EQ(Open(midi), 0);
+  EXPECT_EQ(Get(kTempo), 100);
+  for (int p = 1; p <= kPartCount; ++p) {
+    const int program = expected.program[p - 1];
+    if (p != 10) EXPECT_EQ(Get(PartSound(p)), (program & 7) + (program / 8) * 256) << p;
+    EXPECT_EQ(Get(PartVolume(p)), expected.volume[p - 1]) << p;
+    EXPECT_EQ(Get(PartPan(p)), expected.pan[p - 1]) << p;
+  }
+  ASSERT_EQ(Set(PartSound(14), 0x0B01), 0);  // Warm Pad
+  ASSERT_EQ(Set(PartVolume(16), 70), 0);
+  ASSERT_EQ(Set(PartPan(15), 10), 0);
+  const std::string out = (dir_ / "edited.mid").string();
+  long a = 0;
+  long b = reinterpret_cast<long>(out.c_str());
+  ASSERT_EQ(QM3SetValue(ProcessId(kProcSaveAsFile), 0, a, b), 0);
+  const FileParts saved = ReadFileParts(Read(out));
+  EXPECT_EQ(saved.program[13], 89);
+  EXPECT_EQ(saved.volume[15], 70);
+  EXPECT_EQ(saved.pan[14], 10);
+  ASSERT_EQ(Open(out), 0);
+  EXPECT_EQ(Get(PartSound(14)), 0x0B01);
+  EXPECT_EQ(Get(PartVolume(16)), 70);
+  EXPECT_EQ(Get(PartPan(15)), 10);
+}
+
+// A range cut from an opened file carries the system's marker; opened again,
+// its lead-in measure lies before the start.
+TEST_F(SmfDocumentTest, RangeOfAnOpenedFileIsRecognisedAsTheSystemsOwn) {
+  auto f = Header(0, 1, 480);
+  midibytes::TrackWriter w;
+  for (int beat = 0; beat < 16; ++beat) {
+    w.Channel(beat * 480, 0x90, 60, 100);
+    w.Channel(beat * 480 + 240, 0x80, 60, 0);
+  }
+  w.End(16 * 480);
+  const std::string path = Write("long.mid", midibytes::AssembleFile(0, 480, {w.bytes()}));
+  ASSERT_EQ(Set(ProcessId(kProcChangeWindow), ScreenId(kScreenSmfEdit)), 0);
+  ASSERT_EQ(Open(path), 0);
+  ASSERT_EQ(Get(kSongLength), 16 * 96);
+  ASSERT_EQ(QM3SetValue(ProcessId(kProcPointerPos), 0, 4 * 96, 8 * 96), 0);
+  const std::string out = (dir_ / "cut.mid").string();
+  long a = 0;
+  long b = reinterpret_cast<long>(out.c_str());
+  ASSERT_EQ(QM3SetValue(ProcessId(kProcConvertSMFPart), 0, a, b), 0);
+  ASSERT_EQ(Open(out), 0);
+  EXPECT_EQ(Get(kSongLength), 4 * 96);  // the four beats of the range, lead-in before 0
+  long data = 0;
+  long size = 0;
+  QM3GetValueFunc(kProcGetSMFTimeLineData, &data, &size);
+  EXPECT_EQ(size, 4 * 3);
 }
 
 }  // namespace
