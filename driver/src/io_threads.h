@@ -2,6 +2,10 @@
 // per write, every 10 ms) and the reader thread (32-byte reads from the input
 // pipe, each packet's bytes handed to the input port of its cable), one of
 // each per process, reference-counted by the open ports of their direction.
+// The reader looks every 2 ms; on the virtual clock, when the device can tell
+// when it next has data, it sleeps through the looks that would find nothing
+// (a write to the device wakes it), landing on the same 2 ms grid so time
+// stamps are unchanged.
 //
 // Thread rules: StartThread/StopThread are called by client threads under
 // the driver's global lock; StopThread waits up to 500 ms on the platform
