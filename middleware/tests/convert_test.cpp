@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -165,6 +166,43 @@ TEST_F(ConvertTest, RecordingBecomesAGeneralMidiFileAnchoredOnTheFirstChord) {
       EXPECT_NE(e.status & 0x0F, 10);  // no channel 11 notes
     }
   }
+}
+
+// With the General MIDI option, the module's own programs become the General
+// MIDI programs it plays for them: the melody's Pop E.P. (bank 0/0, program
+// 4) is a General MIDI electric piano (4), the recorded Slow Strings (101) a
+// General MIDI slow strings (49), bank selects 0; without it the bytes stay.
+TEST_F(ConvertTest, GeneralMidiOptionWritesTheProgramsTheModulePlays) {
+  WriteValue(kTempo, 1200000, false);
+  WriteValue(kSongLength, 96 * 4 * 8, false);
+  WriteFile(WorkDirectory() + "body_mid.dat",
+            Smf({{0, {0xC0, 4}}, {0x60, {0x90, 72, 90}}, {0x60, {0x80, 72, 0}}}));
+  const std::vector<uint32_t> words = {
+      1000, 0x643C9A,  // the anchor
+      1000, 0x0020BC,  // bank select fine 0 on channel 13
+      1000, 0x65CC,    // program 101 on channel 13
+  };
+  auto program_of = [&](const fs::path& file, uint8_t status) {
+    int texts = 0;
+    for (const Seen& e : ChannelEvents(ReadFile(file), &texts)) {
+      if (e.status == status) return static_cast<int>(e.d1);
+    }
+    return -1;
+  };
+  const auto plain = dir_ / "plain.mid";
+  ASSERT_EQ(WriteCapturedSmf(words.data(), words.size(), plain.string(), 0), 0);
+  EXPECT_EQ(program_of(plain, 0xCC), 101);
+  WriteValue(kConvertGmVoices, 1, false);
+  const auto gm = dir_ / "gm.mid";
+  ASSERT_EQ(WriteCapturedSmf(words.data(), words.size(), gm.string(), 0), 0);
+  WriteValue(kConvertGmVoices, 0, false);
+  EXPECT_EQ(program_of(gm, 0xCC), 49);
+  EXPECT_EQ(program_of(gm, 0xC0), 4);
+  const std::vector<uint8_t> bytes = ReadFile(gm);
+  const uint8_t gm_on[] = {0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+  EXPECT_NE(std::search(bytes.begin(), bytes.end(), std::begin(gm_on), std::end(gm_on)),
+            bytes.end());
+  EXPECT_EQ(ReadFile(plain).size(), bytes.size());
 }
 
 // A full disk, as a child process with a file-size limit sees it: the write
