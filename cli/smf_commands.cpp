@@ -66,6 +66,13 @@ bool IsMidiFile(const std::string& path) {
 }
 
 int OpenMidi(HostSession& s, const std::string& file) {
+  if (std::filesystem::path(file).extension() == ".mof") {
+    std::fprintf(stderr,
+                 "error: %s: SINGLANE content needs the maker's closed conversion libraries, "
+                 "which do not exist on this platform\n",
+                 file.c_str());
+    return kExitFailure;
+  }
   if (!IsMidiFile(file)) {
     std::fprintf(stderr, "error: %s: give a Standard MIDI File (.mid, .midi, .rmi)\n",
                  file.c_str());
