@@ -23,6 +23,10 @@ constexpr uint32_t kWriterCycleMs = 10;
 // still reads on that 2 ms grid so the time stamps stay what they were.
 constexpr uint64_t kReadStepUs = 2000;
 constexpr uint64_t kMaxReaderIdleUs = 50 * kReadStepUs;
+// On the virtual clock an idle writer of the in-process module (which takes
+// every byte as it is sent) waits this long between cycles.
+constexpr uint64_t kIdleWriterWaitUs = 1000000;
+constexpr uint64_t kNotWaiting = ~uint64_t{0};
 constexpr uint32_t kStopWaitMs = 500;
 constexpr uint32_t kClosedPipeRestMs = 1000;
 constexpr uint32_t kInputStartSettleMs = 100;
@@ -38,6 +42,9 @@ struct ThreadControl {
   // Set when bytes went to the device or the thread should stop: a reader
   // waiting for input looks again.
   platform::Event wake{platform::EventReset::kAutomatic};
+  // The reader's look it waits for (kNotWaiting: none): a write wakes it
+  // only when the device now has data before then.
+  std::atomic<uint64_t> waiting_until{kNotWaiting};
 };
 
 void StopControl(ThreadControl& control, bool force);
@@ -89,8 +96,15 @@ void WriterMain(ThreadControl* control) {
     DrainOutputRing();
     transport.ServiceOutputPipe();
     // One wait to the end of the cycle (a tick count 11 ms on), where the
-    // millisecond steps it replaces ended too.
-    platform::SleepUntilMicroseconds(noted + (kWriterCycleMs + 1) * 1000);
+    // millisecond steps it replaces ended too. On the virtual clock with the
+    // in-process module nothing waits in the ring: the writer rests until
+    // it is stopped.
+    if (platform::CurrentClock() == platform::ClockKind::kVirtual &&
+        transport.route() == DeviceRoute::kInProcess && transport.PendingOutput() == 0) {
+      control->wake.WaitUntilMicroseconds(noted + kIdleWriterWaitUs);
+    } else {
+      platform::SleepUntilMicroseconds(noted + (kWriterCycleMs + 1) * 1000);
+    }
     YieldAfterPass();
   }
   control->alive = false;
@@ -117,7 +131,10 @@ void WaitForNextLook(ThreadControl* control, uint64_t next_us) {
     const uint64_t steps =
         std::min(kMaxReaderIdleUs, due - next_us + kReadStepUs - 1) / kReadStepUs;
     const uint64_t target = next_us + steps * kReadStepUs;
-    if (!control->wake.WaitUntilMicroseconds(target - 1000)) {
+    control->waiting_until.store(target);
+    const bool woken = control->wake.WaitUntilMicroseconds(target - 1000);
+    control->waiting_until.store(kNotWaiting);
+    if (!woken) {
       next_us = target;
       break;
     }
@@ -168,7 +185,14 @@ void ReaderMain(ThreadControl* control) {
 }  // namespace
 
 void WakeReader() {
-  AllThreads().reader.wake.Set();
+  ThreadControl& reader = AllThreads().reader;
+  const uint64_t until = reader.waiting_until.load();
+  // Data due within the look it waits for is read then anyway.
+  if (until != kNotWaiting) {
+    const uint64_t due = Transport().NextInputMicroseconds();
+    if (due >= until || until - due < kReadStepUs) return;
+  }
+  reader.wake.Set();
 }
 
 void DrainOutputRing() {
