@@ -8,6 +8,7 @@
 
 #include "core/control_ids.h"
 #include "core/core_state.h"
+#include "core/device_handover.h"
 #include "core/pointer.h"
 #include "core/value_table.h"
 #include "qm3middle.h"
@@ -203,7 +204,12 @@ template <typename Fn>
 int Guarded(Fn fn) {
   if (HasEnded()) return kRcNotInitialised;
   try {
-    return fn();
+    RunPostedWork();
+    const int rc = fn();
+    // What the device threads handed over during the call (a play's start
+    // position) is in the table when the call returns.
+    if (!HasEnded()) RunPostedWork();
+    return rc;
   } catch (const std::bad_alloc&) {
     return kRcNoMemory;
   } catch (...) {

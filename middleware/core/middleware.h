@@ -29,13 +29,14 @@ PartState<T> MakePartState() {
 }
 
 // The parts' states (each defined in the file named beside it).
-struct CoreState;     // core_state.cpp
-struct InitState;     // middle_init.cpp
-struct ValueStore;    // value_table.cpp
-struct UndoStore;     // undo.cpp
-struct PointerState;  // pointer.cpp
-struct FileTiming;    // time_base.cpp
-struct KeyRepeat;     // processes.cpp
+struct CoreState;       // core_state.cpp
+struct InitState;       // middle_init.cpp
+struct ValueStore;      // value_table.cpp
+struct UndoStore;       // undo.cpp
+struct PointerState;    // pointer.cpp
+struct FileTiming;      // time_base.cpp
+struct KeyRepeat;       // processes.cpp
+struct DeviceHandOver;  // device_handover.cpp
 
 PartState<CoreState> MakeCoreState();
 PartState<InitState> MakeInitState();
@@ -44,6 +45,7 @@ PartState<UndoStore> MakeUndoStore();
 PartState<PointerState> MakePointerState();
 PartState<FileTiming> MakeFileTiming();
 PartState<KeyRepeat> MakeKeyRepeat();
+PartState<DeviceHandOver> MakeDeviceHandOver();
 
 class Middleware {
  public:
@@ -60,6 +62,7 @@ class Middleware {
   PartState<PointerState> pointer = MakePointerState();
   PartState<FileTiming> timing = MakeFileTiming();
   PartState<KeyRepeat> keys = MakeKeyRepeat();
+  PartState<DeviceHandOver> handover = MakeDeviceHandOver();
 };
 
 // The current instance (made when there is none).

@@ -6,6 +6,7 @@
 
 #include "core/control_ids.h"
 #include "core/core_state.h"
+#include "core/device_handover.h"
 #include "core/middleware.h"
 #include "core/value_table.h"
 #include "song/phrase_list.h"
@@ -201,8 +202,9 @@ void BeginPointerFlow(int32_t start_ticks) {
   p.acknowledged = 0;
   p.pending_set = false;
   p.last_step = step;
-  MovePointer(step, PointerPosts::kNone);
   p.last_posted = step;
+  // The owner moves the pointer at its next call; the host hears now.
+  PostToOwner([step] { MovePointer(step, PointerPosts::kNone); });
   Notify(ProcessId(kProcPointerPos), kNotifyValue);
 }
 
@@ -212,11 +214,10 @@ void FollowPlaybackPosition(int32_t ticks) {
   const int32_t step = ticks / kFlowStep * kFlowStep;
   if (step < p.last_step + kFlowStep) return;
   p.last_step = step;
-  MovePointer(step, PointerPosts::kNone);
-  if (p.acknowledged.load() >= p.last_posted.load()) {
-    p.last_posted = step;
-    Notify(ProcessId(kProcPointerPos), kNotifyValue);
-  }
+  const bool notify = p.acknowledged.load() >= p.last_posted.load();
+  if (notify) p.last_posted = step;
+  PostToOwner([step] { MovePointer(step, PointerPosts::kNone); });
+  if (notify) Notify(ProcessId(kProcPointerPos), kNotifyValue);
 }
 
 void RegisterPartFollower(PartFollowerFn fn) {

@@ -2,8 +2,10 @@
 // them: process 3 in both directions, the range handshake and the pointer
 // acknowledgement that paces playback notifications.
 //
-// Thread rules: host thread, except FollowPlaybackPosition (playback thread);
-// the flow-control counters are atomic.
+// Thread rules: host thread, except BeginPointerFlow and
+// FollowPlaybackPosition (playback thread), which hand the pointer move to
+// the host thread (device_handover.h) and notify; the flow-control counters
+// are atomic.
 #pragma once
 #include <cstdint>
 

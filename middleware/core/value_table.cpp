@@ -3,8 +3,10 @@
 #include "core/value_table.h"
 
 #include <array>
+#include <cassert>
 
 #include "core/control_ids.h"
+#include "core/device_handover.h"
 #include "core/middleware.h"
 #include "core/value_table_layout.h"
 
@@ -137,6 +139,8 @@ int ReadCommand(ControlId id, int cmd, int32_t* a, int32_t* b) {
 }
 
 WriteOutcome WriteCommand(ControlId id, int cmd, int32_t* a, int32_t b, int32_t* old_value) {
+  // The host thread owns the table; device threads post (device_handover.h).
+  assert(!OnDeviceThread());
   const ResolvedControl rc = Resolve(id);
   if (rc.kind == ResolvedControl::kHandler && cmd == kCmdValue)
     return PlayHandlerWrite(rc.slot, cmd, a, b, old_value);

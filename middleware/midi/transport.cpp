@@ -6,6 +6,7 @@
 
 #include "core/catalog.h"
 #include "core/control_ids.h"
+#include "core/device_handover.h"
 #include "core/middle_internal.h"
 #include "midi/module_sender.h"
 #include "midi/sequencer.h"
@@ -50,9 +51,12 @@ int32_t PointerTicks() {
   return static_cast<int32_t>(a);
 }
 
-// The play button's record toggles on every write; this puts it back to 0.
+// The play button's record toggles on every write; this puts it back to 0
+// (on the host thread: the play thread hands it over).
 void ReleasePlayButton() {
-  if (ReadValue(kPlay) != 0) WriteValue(kPlay, 0, false);
+  PostToOwner([] {
+    if (ReadValue(kPlay) != 0) WriteValue(kPlay, 0, false);
+  });
 }
 
 void EndPlay(Sequencer* seq, int screen, uint32_t final_pos, bool reached_end) {
@@ -61,7 +65,7 @@ void EndPlay(Sequencer* seq, int screen, uint32_t final_pos, bool reached_end) {
   SendStop();
   ResetAllChannels();
   if (screen == 5 || screen == 7) {
-    SetPointerPosition(static_cast<int32_t>(final_pos));
+    PostToOwner([final_pos] { SetPointerPosition(static_cast<int32_t>(final_pos)); });
     Notify(0x8003, kNotifyValue);
   }
   SetStreamPlaying(false);
@@ -73,6 +77,7 @@ void EndPlay(Sequencer* seq, int screen, uint32_t final_pos, bool reached_end) {
 }
 
 void PlayThread() {
+  const DeviceThreadScope device;
   g_running.store(true);
   SetPlaying(true);
   const int screen = CurrentScreen();

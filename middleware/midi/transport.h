@@ -4,7 +4,9 @@
 //
 // Thread rules: PressPlay/PressStop/Move* run on the host thread; PressPlay
 // blocks until the play thread has published its start result. The play
-// thread polls the stream position every 5 ms on the platform clock.
+// thread polls the stream position every 5 ms on the platform clock; it is a
+// device thread: what it changes in the value table (pointer, progress, the
+// play button) it hands to the host thread (core/device_handover.h).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -42,7 +44,8 @@ void SetCaptureHooks(const CaptureHooks& hooks);
 
 // Told of every new play position (song ticks, after the lead-in) and of the
 // end of the play: reached_end when the song played through, false when it
-// was stopped or failed first. Runs on the play thread.
+// was stopped or failed first. Runs on the play thread: value-table changes
+// go through PostToOwner.
 struct PlayObserver {
   void (*position)(uint32_t pos) = nullptr;
   void (*ended)(bool reached_end) = nullptr;

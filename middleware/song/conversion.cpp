@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "core/control_ids.h"
+#include "core/device_handover.h"
 #include "core/middle_internal.h"
 #include "core/time_base.h"
 #include "midi/input_capture.h"
@@ -60,7 +61,7 @@ void OnPosition(uint32_t pos) {
   const uint32_t p = std::clamp(pos, s.start, s.end);
   const int32_t percent = static_cast<int32_t>((p - s.start) * 90 / (s.end - s.start));
   const int32_t r = SecondsOfTicks(s.end - p);
-  SetProgress(percent, 5 * (r / 5 + 1));
+  PostToOwner([percent, r] { SetProgress(percent, 5 * (r / 5 + 1)); });
 }
 
 void OnPlayEnded(bool reached_end) {
@@ -69,7 +70,7 @@ void OnPlayEnded(bool reached_end) {
   if (s.kind == kConversionNone) return;
   if (reached_end) {
     s.played_through = true;
-    SetProgress(90, 5);
+    PostToOwner([] { SetProgress(90, 5); });
     return;
   }
   FinishCapture(s.kind, false, s.cut);

@@ -2,6 +2,7 @@
 // flow control that paces pointer notifications during playback.
 #include <algorithm>
 
+#include "core/device_handover.h"
 #include "core/pointer.h"
 #include "core_test_host.h"
 
@@ -157,33 +158,41 @@ TEST_F(NotifyTest, RangeArrivesByHandshake) {
   EXPECT_EQ(b, 96);
 }
 
+// The play thread's pointer step, and the host's next call that moves the
+// pointer it handed over.
+void Follow(int32_t ticks) {
+  FollowPlaybackPosition(ticks);
+  RunPostedWork();
+}
+
 TEST_F(NotifyTest, PlaybackPointerWaitsForTheHostsAcknowledgement) {
   WriteValue(kEditingMode, 1, false);
   SetPlaying(true);
-  BeginPointerFlow(100);  // starts on the 12-tick grid: 96
+  BeginPointerFlow(100);
+  RunPostedWork();  // starts on the 12-tick grid: 96
   EXPECT_EQ(ReadValue(kPointerTicks), 96);
   EXPECT_EQ(Drain(), (std::vector<Posted>{{0x8003, kNotifyValue}}));
 
-  FollowPlaybackPosition(107);  // less than a step
+  Follow(107);  // less than a step
   EXPECT_EQ(ReadValue(kPointerTicks), 96);
-  FollowPlaybackPosition(110);
-  FollowPlaybackPosition(125);
+  Follow(110);
+  Follow(125);
   EXPECT_EQ(ReadValue(kPointerTicks), 120);  // moves, but not acknowledged
   EXPECT_TRUE(Drain().empty());
 
   Acknowledge(kPartPointerTicks);
-  FollowPlaybackPosition(133);
+  Follow(133);
   EXPECT_EQ(ReadValue(kPointerTicks), 132);
   EXPECT_EQ(Drain(), (std::vector<Posted>{{0x8003, kNotifyValue}}));
-  FollowPlaybackPosition(150);
+  Follow(150);
   EXPECT_TRUE(Drain().empty());
   // Reading the display value without reading the pointer first is no ack.
   long a = 0;
   QM3GetValue(kPartPointerTicks, 0, &a, nullptr);
-  FollowPlaybackPosition(170);
+  Follow(170);
   EXPECT_TRUE(Drain().empty());
   Acknowledge();
-  FollowPlaybackPosition(190);
+  Follow(190);
   EXPECT_EQ(Drain(), (std::vector<Posted>{{0x8003, kNotifyValue}}));
   SetPlaying(false);
 }
@@ -201,7 +210,8 @@ TEST_F(NotifyTest, PlayingSmfLooksUpPartsOnlyEvery48Ticks) {
   WriteValue(kEditingMode, 1, false);
   SetPlaying(true);
   BeginPointerFlow(0);
-  for (int32_t t = 12; t <= 96; t += 12) FollowPlaybackPosition(t);
+  RunPostedWork();
+  for (int32_t t = 12; t <= 96; t += 12) Follow(t);
   SetPlaying(false);
   RegisterPartFollower(nullptr);
   ASSERT_EQ(g_follow_count, 3);
