@@ -271,7 +271,9 @@ TEST_F(SmfDocumentTest, FileFromAnotherProgramShowsItsPartsAndTakesEdits) {
   EXPECT_EQ(Get(kTempo), 100);
   for (int p = 1; p <= kPartCount; ++p) {
     const int program = expected.program[p - 1];
-    if (p != 10) EXPECT_EQ(Get(PartSound(p)), (program & 7) + (program / 8) * 256) << p;
+    if (p != 10) {
+      EXPECT_EQ(Get(PartSound(p)), (program & 7) + (program / 8) * 256) << p;
+    }
     EXPECT_EQ(Get(PartVolume(p)), expected.volume[p - 1]) << p;
     EXPECT_EQ(Get(PartPan(p)), expected.pan[p - 1]) << p;
   }
