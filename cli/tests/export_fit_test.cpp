@@ -16,6 +16,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -155,11 +156,26 @@ class ExportFit : public ::testing::Test {
     // never hold the module's ports.
     const fs::path runtime = dir_ / "run";
     fs::create_directories(runtime);
+    KeepEnvironment("XDG_RUNTIME_DIR");
+    KeepEnvironment("XDG_CACHE_HOME");
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
   }
   void TearDown() override {
+    // The other suites of this binary run after this one with what they had.
+    for (const auto& [name, value] : kept_) {
+      if (value) {
+        setenv(name.c_str(), value->c_str(), 1);
+      } else {
+        unsetenv(name.c_str());
+      }
+    }
     if (!dir_.empty()) fs::remove_all(dir_);
   }
+  void KeepEnvironment(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    kept_[name] = value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+  }
+  std::map<std::string, std::optional<std::string>> kept_;
   std::string P(const std::string& name) const { return (dir_ / name).string(); }
   fs::path dir_;
 };
@@ -407,7 +423,6 @@ TEST_F(ExportFit, AFullDiskFailsTheExportAndLeavesNothing) {
   setenv("XDG_CACHE_HOME", work.c_str(), 1);
   EXPECT_NE(RunCliOnAFullDisk("convert " + P("s.bgm") + " --wav " + P("full.wav"), 64 * 1024), 0);
   EXPECT_NE(RunCliOnAFullDisk("convert " + P("s.bgm") + " --smf " + P("full.mid"), 2 * 1024), 0);
-  unsetenv("XDG_CACHE_HOME");
   for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
     const std::string name = entry.path().filename().string();
     EXPECT_TRUE(name.find("full") == std::string::npos &&
