@@ -4,11 +4,13 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <new>
 
 #include "core/control_ids.h"
 #include "core/core_state.h"
 #include "core/device_handover.h"
+#include "core/middleware.h"
 #include "core/pointer.h"
 #include "core/value_table.h"
 #include "qm3middle.h"
@@ -202,6 +204,7 @@ int GetStrValueImpl(long lID, const char* text, long* plValue) {
 
 template <typename Fn>
 int Guarded(Fn fn) {
+  const std::lock_guard one_call_at_a_time(Anchor().calls);
   if (HasEnded()) return kRcNotInitialised;
   try {
     RunPostedWork();

@@ -275,6 +275,7 @@ void WaitHardwareReady() {
 }  // namespace qm3
 
 extern "C" int QM3MiddleInit(long hWnd, long uMsg) {
+  const std::lock_guard one_call_at_a_time(qm3::Anchor().calls);
   try {
     return qm3::Init(hWnd, uMsg);
   } catch (...) {

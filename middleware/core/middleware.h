@@ -78,6 +78,12 @@ void DestroyMiddleware();
 // leaving while End runs and calls after End must be refused.
 struct MiddlewareAnchor {
   std::mutex lock;
+  // Serialises the exported calls: a host may call from any thread, one call
+  // runs at a time. Recursive, since a call may reach another through a
+  // host callback. Device threads never take it (they post, see
+  // device_handover.h), so a call that waits for the play thread cannot
+  // deadlock on it.
+  std::recursive_mutex calls;
   std::atomic<bool> lock_exists{false};
   std::atomic<bool> ended{false};
 };

@@ -8,8 +8,11 @@
  * Lists handed out by pointer stay owned by the middleware and are valid until
  * the next call that changes them.
  *
- * Thread rules: call from one host thread (the host's user-interface thread).
- * Notifications are posted to the host window given to QM3MiddleInit, never
+ * Thread rules: the calls may come from any thread; they run one at a time.
+ * The host's user-interface thread is the usual caller. Under the virtual
+ * clock only one thread may call (a call waiting on that clock must not hold
+ * back another of the clock's threads). Lists handed out stay valid only
+ * until the next call from any thread. Notifications are posted to the host window given to QM3MiddleInit, never
  * sent; the host reads state back when it handles them. */
 #ifndef QM3MIDDLE_H
 #define QM3MIDDLE_H

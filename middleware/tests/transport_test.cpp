@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core_test_host.h"
@@ -170,6 +171,32 @@ TEST_F(TransportTest, HostBlockedInPollWakesForThePlayThreadsPointerPost) {
   EXPECT_EQ(poll(&drained, 1, 0), 0) << "drained: the descriptor is quiet";
   ASSERT_EQ(QM3SetValue(kStop, 0, 0, 0), 0);
   midi::StopAndWait();
+}
+
+// A host with two threads calls while the song plays on the real clock: the
+// calls run one at a time, the play thread's pointer steps arrive through
+// the host thread's calls, and the song ends as it would with one caller.
+TEST_F(TransportTest, CallsFromTwoHostThreadsDuringAPlay) {
+  platform::UseRealClock();
+  ASSERT_EQ(QM3SetValue(kPlay, 0, 1, 0), 0);
+  const auto caller = [](int seed) {
+    char text[256];
+    for (int i = 0; i < 400; ++i) {
+      long a = 0, b = 0;
+      QM3GetValue(ProcessId(kProcPointerPos), 0, &a, &b);
+      QM3GetValueStr(kPointerTime, (seed + i) % 1800, text);
+      QM3GetValue(ProcessId(kProcPlayingNow), 0, &a, &b);
+      QM3GetValue(kStartPhrase, 0, &a, &b);
+    }
+  };
+  std::thread first(caller, 0), second(caller, 7);
+  first.join();
+  second.join();
+  EXPECT_TRUE(Playing());
+  ASSERT_EQ(QM3SetValue(kStop, 0, 0, 0), 0);
+  midi::StopAndWait();
+  EXPECT_FALSE(Playing());
+  EXPECT_EQ(Get(kPlay), 0);
 }
 
 // A stand-in for the module's audio: a quiet hum with a loud tone.
