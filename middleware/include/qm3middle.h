@@ -12,8 +12,8 @@
  * The host's user-interface thread is the usual caller. Under the virtual
  * clock only one thread may call (a call waiting on that clock must not hold
  * back another of the clock's threads). Lists handed out stay valid only
- * until the next call from any thread. Notifications are posted to the host window given to QM3MiddleInit, never
- * sent; the host reads state back when it handles them. */
+ * until the next call from any thread. Notifications are posted to the host window given to
+ * QM3MiddleInit, never sent; the host reads state back when it handles them. */
 #ifndef QM3MIDDLE_H
 #define QM3MIDDLE_H
 

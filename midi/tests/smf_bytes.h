@@ -1,6 +1,8 @@
 // Small builders for test files: a header chunk and track chunks from raw
 // event bytes, so each test shows exactly the bytes it feeds the reader.
 #pragma once
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
@@ -26,9 +28,13 @@ inline void AddTrack(std::vector<uint8_t>& file, std::initializer_list<uint8_t> 
   file.insert(file.end(), events);
 }
 
-inline std::vector<uint8_t> Cat(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
+// Built in a fresh vector: GCC 12 at -O2 misreads a growing insert into a
+// small vector as out of bounds.
+inline std::vector<uint8_t> Cat(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  std::vector<uint8_t> joined(a.size() + b.size());
+  std::copy(a.begin(), a.end(), joined.begin());
+  std::copy(b.begin(), b.end(), joined.begin() + static_cast<std::ptrdiff_t>(a.size()));
+  return joined;
 }
 
 }  // namespace midibytes::testing
