@@ -107,6 +107,8 @@ bool CSmfeditDlg::InitControl() {
 bool CSmfeditDlg::UpdateControl() {
   QString name;
   if (mgr_->GetEditFileName(&name)) file_->setText(name);
+  // No line left blank above the pointer while no file is open.
+  file_->setVisible(!file_->text().isEmpty());
   return UpdateValue(QM3_ID_PART_POINTER_TIME);
 }
 

@@ -1,5 +1,6 @@
 #include "shell/main_frame.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -50,8 +51,11 @@ CMainFrame::CMainFrame(CommandHost* host, long dll_version) : host_(host) {
   edit->addSeparator();
   edit->addAction(action(ID_EDIT_REEDIT));
   QMenu* sync = bar->addMenu(QStringLiteral("同期調整(&S)"));
-  sync->addAction(action(ID_SYNCHRO_POINT));
-  sync->addAction(action(ID_SYNCHRO_TEMPO));
+  // One method of the two: shown as radio items.
+  auto* methods = new QActionGroup(this);
+  methods->addAction(action(ID_SYNCHRO_POINT));
+  methods->addAction(action(ID_SYNCHRO_TEMPO));
+  sync->addActions(methods->actions());
   QMenu* setup = bar->addMenu(QStringLiteral("設定(&O)"));
   setup->addAction(action(ID_SETUP_TIME));
   setup->addAction(action(ID_SETUP_DEVICE));

@@ -46,6 +46,7 @@ class StartupTest : public QObject {
   void saveChangesYesWithoutNameSavesAs();
   void saveChangesYesWithNameOverwrites();
   void saveChangesNoDiscards();
+  void newSongLeavesThePreviousFile();
   void exitRefusedWhenSaveAsCancelled();
   void secondStartHandsItsFileOver();
   void damagedSettingsGiveDefaultsAndOneMessage();
@@ -186,6 +187,31 @@ void StartupTest::saveChangesNoDiscards() {
   QVERIFY(app.mgr().GetSaved(&saved));
   QVERIFY(!saved);
   QVERIFY(QDir(folders.path()).entryList({QStringLiteral("*.bgm")}).isEmpty());
+}
+
+void StartupTest::newSongLeavesThePreviousFile() {
+  PrivateFolders folders;
+  CSonavexApp app(QuietOptions());
+  QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
+  MakeSong(&app);
+  const QString first = folders.path() + QStringLiteral("/first.bgm");
+  QVERIFY(app.mgr().SaveAsFile(first));
+  QFile before(first);
+  QVERIFY(before.open(QIODevice::ReadOnly));
+  const QByteArray first_bytes = before.readAll();
+  before.close();
+  // A new song is nobody's file yet: the title says so, and saving asks for
+  // a name instead of overwriting the file of the song before.
+  MakeSong(&app);
+  QCOMPARE(app.frame()->windowTitle(), QStringLiteral("SONAVEX - 名称未設定"));
+  const QString second = folders.path() + QStringLiteral("/second.bgm");
+  ScriptedChooser* files = AnswerFiles(&app, {second});
+  app.OnCommand(ID_FILE_BGM_SAVE);
+  QCOMPARE(files->requests().size(), 1);
+  QVERIFY(QFile::exists(second));
+  QCOMPARE(app.frame()->windowTitle(), QStringLiteral("SONAVEX - second.bgm"));
+  QVERIFY(before.open(QIODevice::ReadOnly));
+  QCOMPARE(before.readAll(), first_bytes);
 }
 
 void StartupTest::exitRefusedWhenSaveAsCancelled() {

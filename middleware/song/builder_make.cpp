@@ -34,8 +34,11 @@ int OnCreateSong(ControlId, int32_t) {
 }
 QM3_REACTION(kCreateSongButton, OnCreateSong, kStageSong);
 
-// New song by playing time: one minute from time 0.
+// New song by playing time: one minute from time 0. The song that follows
+// belongs to no file, so saving it cannot overwrite the previous song's file
+// (the host asked about that song's changes before this command).
 int OnNewPlayTimeSong(ControlId, int32_t) {
+  SetCurrentFileName("");
   SetAndNotify(kStartTime, 0);
   SetAndNotify(kEndTime, static_cast<int32_t>(std::floor(CurrentFramesPerSecond() * 60 + 0.5)));
   return kRcOk;
