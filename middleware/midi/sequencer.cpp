@@ -69,7 +69,11 @@ uint32_t Sequencer::CountInBeat() const {
 }
 
 bool Sequencer::PartMuted(int channel) const {
-  return options_.edit_mode != 0 && !options_.part_playing[channel];
+  if (options_.edit_mode == 0) return false;
+  if (options_.muted_parts != nullptr) {
+    return ((options_.muted_parts->load(std::memory_order_relaxed) >> channel) & 1) != 0;
+  }
+  return !options_.part_playing[channel];
 }
 
 int Sequencer::OpenFile(const std::string& path, double scale) {

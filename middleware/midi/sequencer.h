@@ -40,6 +40,8 @@ struct SequencerOptions {
   int32_t tempo_control = 1200000;  // 0x0409, 1/10000 BPM
   // Part play flags (0x4103 + 4n); a muted part's notes are dropped in SMF modes.
   std::array<bool, 16> part_playing{};
+  // When set, the parts muted now (bit n: part n + 1), instead of the flags.
+  const std::atomic<uint16_t>* muted_parts = nullptr;
   SequencerOptions() { part_playing.fill(true); }
 };
 

@@ -1,6 +1,7 @@
 #include "midi/smf_document.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -33,6 +34,7 @@ struct SmfDocument {
   int sound_set = kSoundSetNative;
   bool gm_voices = true;
   bool open = false;
+  std::atomic<uint16_t> muted{0};  // the parts' play switches, for the play thread
 };
 std::unique_ptr<SmfDocument> doc;
 
@@ -145,6 +147,7 @@ void RefreshPlayImage() {
   source.tempo_ratio = doc->converted.tempo_ratio;
   source.own_marker = doc->converted.own_marker;
   source.gm_voices = doc->gm_voices;
+  source.muted_parts = &doc->muted;
   SetSmfPlaySource(source);
 }
 
@@ -165,6 +168,15 @@ void LoadParts(int32_t ticks, bool notify_all) {
       Notify(ids[k], kNotifyValue);
     }
   }
+}
+
+// The play switches as the play thread reads them.
+void ReadMutes() {
+  uint16_t mask = 0;
+  for (int p = 1; p <= kPartCount; ++p) {
+    if (ReadValue(PartPlay(p)) == 0) mask = static_cast<uint16_t>(mask | (1u << (p - 1)));
+  }
+  doc->muted.store(mask, std::memory_order_relaxed);
 }
 
 // Frames of each tempo change, as the time base counts them.
@@ -204,6 +216,7 @@ void ApplyToTable() {
   WriteValue(kSync2Time, end_time, false);
   WriteValue(kSync2Measure, length, false);
   for (int p = 1; p <= kPartCount; ++p) WriteAlive(PartPan(p), !doc->drums.drums[p - 1]);
+  ReadMutes();
   RefreshPlayImage();
   WriteRange(kPointerTicks, 0, length);
   SetPointerPosition(0);
@@ -293,12 +306,22 @@ int OnPartValue(ControlId id, int32_t old_value) {
   return kRcOk;
 }
 
+int OnPartPlay(ControlId, int32_t) {
+  if (DocumentOpen()) ReadMutes();
+  return kRcOk;
+}
+
 // A song replaces the file: its image goes.
 int OnEditingMode(ControlId, int32_t) {
   if (doc == nullptr || ReadValue(kEditingMode) != 0 || !doc->open) return kRcOk;
   StopAndWait();
   SetSmfPlaySource(SmfPlaySource{});
-  *doc = SmfDocument{};
+  doc->image.clear();
+  doc->play_image.clear();
+  doc->undo_image.clear();
+  doc->converted = ConvertedSmf{};
+  doc->open = false;
+  doc->muted.store(0);
   return kRcOk;
 }
 
@@ -376,6 +399,7 @@ int MakeDocument() {
 }
 
 int FreeDocument() {
+  StopAndWait();
   SetSmfPlaySource(SmfPlaySource{});
   doc.reset();
   return 0;
@@ -397,6 +421,7 @@ struct Registration {
       RegisterReaction(PartPan(p), OnPartValue, kStageDevice);
     }
     RegisterReaction(kPlay, OnPlayPressed, kStageValues);
+    for (int p = 1; p <= kPartCount; ++p) RegisterReaction(PartPlay(p), OnPartPlay, kStageDevice);
     RegisterReaction(kEditingMode, OnEditingMode, kStageDevice);
     RegisterPartFollower(FollowParts);
     RegisterUndoParticipant({TakeImage, SwapImage, ReleaseImage});

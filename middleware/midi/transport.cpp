@@ -118,6 +118,7 @@ void PlayThread() {
       rc = seq->OpenImage(g_smf.image, g_smf.size, g_smf.tempo_ratio);
       opt.tempo_ratio = g_smf.tempo_ratio;
       opt.gm_voices = g_smf.gm_voices;
+      opt.muted_parts = g_smf.muted_parts;
       lead = g_smf.own_marker ? kSongLeadIn : 0;
       const uint32_t range_end = AudioCapture() ? CaptureRangeEnd() : 0;
       if (pointer == 0) {

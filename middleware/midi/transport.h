@@ -8,6 +8,7 @@
 // device thread: what it changes in the value table (pointer, progress, the
 // play button) it hands to the host thread (core/device_handover.h).
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -30,6 +31,9 @@ struct SmfPlaySource {
   double tempo_ratio = 1.0;
   bool own_marker = false;  // the file carries the system's own marker: L = 384
   bool gm_voices = false;
+  // Bit n set: part n + 1 is muted now; read by the play thread as it fills
+  // each buffer, so a mute takes effect while playing. Owned by the model.
+  const std::atomic<uint16_t>* muted_parts = nullptr;
 };
 void SetSmfPlaySource(const SmfPlaySource& source);
 
