@@ -29,14 +29,19 @@ PartState<T> MakePartState() {
 }
 
 // The parts' states (each defined in the file named beside it).
-struct CoreState;       // core_state.cpp
-struct InitState;       // middle_init.cpp
-struct ValueStore;      // value_table.cpp
-struct UndoStore;       // undo.cpp
-struct PointerState;    // pointer.cpp
-struct FileTiming;      // time_base.cpp
-struct KeyRepeat;       // processes.cpp
-struct DeviceHandOver;  // device_handover.cpp
+struct CoreState;        // core_state.cpp
+struct InitState;        // middle_init.cpp
+struct ValueStore;       // value_table.cpp
+struct UndoStore;        // undo.cpp
+struct PointerState;     // pointer.cpp
+struct FileTiming;       // time_base.cpp
+struct KeyRepeat;        // processes.cpp
+struct TrackBuffers;     // song/track_buffer.cpp
+struct FetchState;       // song/track_fetch.cpp
+struct PhraseListStore;  // song/phrase_list.cpp
+struct ConversionState;  // song/conversion.cpp
+struct RenderFlags;      // song/builder_render.cpp
+struct DeviceHandOver;   // device_handover.cpp
 
 PartState<CoreState> MakeCoreState();
 PartState<InitState> MakeInitState();
@@ -45,6 +50,11 @@ PartState<UndoStore> MakeUndoStore();
 PartState<PointerState> MakePointerState();
 PartState<FileTiming> MakeFileTiming();
 PartState<KeyRepeat> MakeKeyRepeat();
+PartState<TrackBuffers> MakeTrackBuffers();
+PartState<FetchState> MakeFetchState();
+PartState<PhraseListStore> MakePhraseListStore();
+PartState<ConversionState> MakeConversionState();
+PartState<RenderFlags> MakeRenderFlags();
 PartState<DeviceHandOver> MakeDeviceHandOver();
 
 class Middleware {
@@ -62,6 +72,14 @@ class Middleware {
   PartState<PointerState> pointer = MakePointerState();
   PartState<FileTiming> timing = MakeFileTiming();
   PartState<KeyRepeat> keys = MakeKeyRepeat();
+  // The three track work buffers (3 MiB) and the real-time fetch over them.
+  PartState<TrackBuffers> tracks = MakeTrackBuffers();
+  PartState<FetchState> fetch = MakeFetchState();
+  // The song: its phrase list.
+  PartState<PhraseListStore> phrases = MakePhraseListStore();
+  // A conversion to a file in progress (read by the play thread).
+  PartState<ConversionState> conversion = MakeConversionState();
+  PartState<RenderFlags> render = MakeRenderFlags();
   PartState<DeviceHandOver> handover = MakeDeviceHandOver();
 };
 

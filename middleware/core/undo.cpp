@@ -16,6 +16,11 @@ struct UndoStore {
   // Set by "re-edit the song structure" until the play-time window closes;
   // only then does its cancel button exchange back.
   bool re_edit_pending = false;
+  // A fresh instance's table is the defaults: so is its snapshot.
+  UndoStore() {
+    LoadTableDefaults(snapshot);
+    LoadTableDefaults(scratch);
+  }
 };
 
 PartState<UndoStore> MakeUndoStore() {

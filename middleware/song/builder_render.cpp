@@ -1,14 +1,23 @@
 // Bridge from the builder and the song file to the render.
 #include "song/builder_render.h"
 
+#include "core/middleware.h"
 #include "song/render.h"
 
 namespace qm3 {
+
+struct RenderFlags {
+  bool stale = false;  // the song changed since its last render
+};
+
+PartState<RenderFlags> MakeRenderFlags() {
+  return MakePartState<RenderFlags>();
+}
+
 namespace {
 
 bool& Stale() {
-  static bool stale = false;
-  return stale;
+  return TheMiddleware().render->stale;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "core/control_ids.h"
 #include "core/device_handover.h"
 #include "core/middle_internal.h"
+#include "core/middleware.h"
 #include "core/time_base.h"
 #include "midi/input_capture.h"
 #include "midi/transport.h"
@@ -13,9 +14,8 @@
 #include "song/wav_capture.h"
 
 namespace qm3 {
-namespace {
 
-struct State {
+struct ConversionState {
   std::mutex mu;
   ConversionKind kind = kConversionNone;
   std::string path;
@@ -25,9 +25,14 @@ struct State {
   bool played_through = false;
 };
 
-State& S() {
-  static State s;
-  return s;
+PartState<ConversionState> MakeConversionState() {
+  return MakePartState<ConversionState>();
+}
+
+namespace {
+
+ConversionState& S() {
+  return *TheMiddleware().conversion;
 }
 
 void SetProgress(int32_t percent, int32_t remaining_seconds) {
@@ -55,7 +60,7 @@ int FinishCapture(ConversionKind kind, bool complete, const ConversionCut& cut) 
 }
 
 void OnPosition(uint32_t pos) {
-  State& s = S();
+  ConversionState& s = S();
   std::lock_guard lock(s.mu);
   if (s.kind == kConversionNone || s.end <= s.start) return;
   const uint32_t p = std::clamp(pos, s.start, s.end);
@@ -65,7 +70,7 @@ void OnPosition(uint32_t pos) {
 }
 
 void OnPlayEnded(bool reached_end) {
-  State& s = S();
+  ConversionState& s = S();
   std::lock_guard lock(s.mu);
   if (s.kind == kConversionNone) return;
   if (reached_end) {
@@ -80,7 +85,7 @@ void OnPlayEnded(bool reached_end) {
 // Reading the progress after the song has played through completes the
 // conversion; the read returns its result.
 int OnProgressRead(ControlId) {
-  State& s = S();
+  ConversionState& s = S();
   std::lock_guard lock(s.mu);
   if (s.kind == kConversionNone || !s.played_through) return 0;
   if (s.kind == kConversionSmf) platform::Sleep(1000);
@@ -122,7 +127,7 @@ QM3_REACTION(kConvertCancel, OnCancel, kStageDevice);
 }  // namespace
 
 void BeginConversion(ConversionKind kind, const std::string& path, const ConversionCut& cut) {
-  State& s = S();
+  ConversionState& s = S();
   std::lock_guard lock(s.mu);
   s.kind = kind;
   s.path = path;
@@ -136,13 +141,13 @@ void BeginConversion(ConversionKind kind, const std::string& path, const Convers
 }
 
 void EndConversion() {
-  State& s = S();
+  ConversionState& s = S();
   std::lock_guard lock(s.mu);
   s.kind = kConversionNone;
 }
 
 ConversionKind CurrentConversion() {
-  State& s = S();
+  ConversionState& s = S();
   std::lock_guard lock(s.mu);
   return s.kind;
 }

@@ -7,19 +7,26 @@
 
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/middleware.h"
 
 namespace qm3 {
-namespace {
 
 struct PhraseListStore {
   PhraseListState state;
   std::vector<QM3SongPhrase> published;
   QM3PhraseList view{};
+  // The list's part of the undo snapshot.
+  PhraseListState undo_copy;
 };
 
+PartState<PhraseListStore> MakePhraseListStore() {
+  return MakePartState<PhraseListStore>();
+}
+
+namespace {
+
 PhraseListStore& Store() {
-  static PhraseListStore store;
-  return store;
+  return *TheMiddleware().phrases;
 }
 
 bool IsSjisLeadByte(unsigned char c) {
@@ -112,8 +119,7 @@ namespace {
 // The phrase list joins the undo snapshot: an edit of a phrase's variation,
 // fill-in or parts is undone together with the values.
 PhraseListState& UndoCopy() {
-  static PhraseListState copy;
-  return copy;
+  return Store().undo_copy;
 }
 
 bool TakePhraseSnapshot() {

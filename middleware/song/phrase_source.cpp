@@ -1,6 +1,7 @@
 #include "song/phrase_source.h"
 
 #include "song/track_buffer.h"
+#include "song/track_writer.h"
 
 namespace qm3 {
 
@@ -55,7 +56,7 @@ FixedSource ChordSource(double tempo_bpm) {
 }
 
 bool LoadSource(const std::string& path, int buffer) {
-  SelectTrackBuffer(buffer);
+  if (SelectTrackBuffer(buffer) != kTrackOk) return false;
   if (LoadTrack(path) && FirstEvent() >= 0) return true;
   // A missing or unreadable source is silence, never what the buffer held.
   EmptyTrack();
@@ -77,6 +78,7 @@ int64_t CycleMeasures(const std::vector<int>& phrases) {
 }
 
 void BuildMelodyCycle(const MelodyCycleRequest& request, int out) {
+  if (!IsTrackNumber(out)) return;
   const int a = (out + 1) % kTrackBufferCount;
   const int b = (out + 2) % kTrackBufferCount;
   const int64_t q = CycleMeasures(request.phrases);

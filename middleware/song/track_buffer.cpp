@@ -1,8 +1,11 @@
 // The three work buffers and the byte-level writing of the current one.
 #include "song/track_buffer.h"
 
+#include <array>
 #include <cstring>
+#include <stdexcept>
 
+#include "core/middleware.h"
 #include "midibytes/number.h"
 #include "midibytes/track_walker.h"
 #include "midibytes/track_writer.h"
@@ -10,33 +13,52 @@
 
 namespace qm3 {
 
-namespace {
-
-TrackBuffer g_buffers[kTrackBufferCount];
-int g_current = 0;
-
 // One system-exclusive message gathered byte by byte, F0 excluded.
 constexpr int32_t kGatherSize = 4096;
-uint8_t g_gather[kGatherSize];
-int32_t g_gathered = 0;
-bool g_gathering = false;
+
+struct TrackBuffers {
+  std::array<TrackBuffer, kTrackBufferCount> buffers;
+  int current = 0;
+  uint8_t gather[kGatherSize];
+  int32_t gathered = 0;
+  bool gathering = false;
+  TrackScratch scratch;
+};
+
+PartState<TrackBuffers> MakeTrackBuffers() {
+  return MakePartState<TrackBuffers>();
+}
+
+namespace {
+
+TrackBuffers& T() {
+  return *TheMiddleware().tracks;
+}
 
 TrackBuffer& Current() {
-  return g_buffers[g_current];
+  TrackBuffers& t = T();
+  return t.buffers[t.current];
 }
 
 }  // namespace
 
-void SelectTrackBuffer(int number) {
-  if (IsTrackNumber(number)) g_current = number;
+int SelectTrackBuffer(int number) {
+  if (!IsTrackNumber(number)) return kTrackBadArgument;
+  T().current = number;
+  return kTrackOk;
 }
 
 int CurrentTrackBuffer() {
-  return g_current;
+  return T().current;
 }
 
 TrackBuffer& TrackBufferAt(int number) {
-  return g_buffers[IsTrackNumber(number) ? number : g_current];
+  if (!IsTrackNumber(number)) throw std::out_of_range("no such track buffer");
+  return T().buffers[number];
+}
+
+TrackScratch& TrackScratchSpace() {
+  return T().scratch;
 }
 
 const TrackBuffer& CurrentTrack() {
@@ -66,19 +88,20 @@ void PutDelta(int64_t ticks) {
 }
 
 void PutSysExByte(uint8_t byte) {
+  TrackBuffers& t = T();
   if (byte == 0xF0) {
-    g_gathering = true;
-    g_gathered = 0;
+    t.gathering = true;
+    t.gathered = 0;
     return;
   }
-  if (!g_gathering) return;
+  if (!t.gathering) return;
   // The last place is kept for F7, so an over-long message still ends.
-  if (byte == 0xF7 || g_gathered < kGatherSize - 1) g_gather[g_gathered++] = byte;
+  if (byte == 0xF7 || t.gathered < kGatherSize - 1) t.gather[t.gathered++] = byte;
   if (byte != 0xF7) return;
-  g_gathering = false;
+  t.gathering = false;
   PutByte(0xF0);
-  PutDelta(g_gathered);
-  PutBytes(g_gather, g_gathered);
+  PutDelta(t.gathered);
+  PutBytes(t.gather, t.gathered);
 }
 
 void PutSystemExclusive(const uint8_t* message, int32_t count) {
@@ -104,10 +127,13 @@ void FinishTrack() {
   FinishTrackIn(Current());
 }
 
-void CopyTrack(int from, int to) {
-  if (!IsTrackNumber(from) || !IsTrackNumber(to) || from == to) return;
-  std::memcpy(g_buffers[to].bytes, g_buffers[from].bytes, g_buffers[from].size);
-  g_buffers[to].size = g_buffers[from].size;
+int CopyTrack(int from, int to) {
+  if (!IsTrackNumber(from) || !IsTrackNumber(to)) return kTrackBadArgument;
+  if (from == to) return kTrackOk;
+  TrackBuffers& t = T();
+  std::memcpy(t.buffers[to].bytes, t.buffers[from].bytes, t.buffers[from].size);
+  t.buffers[to].size = t.buffers[from].size;
+  return kTrackOk;
 }
 
 int GetTrackByte(int32_t offset) {

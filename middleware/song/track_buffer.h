@@ -2,7 +2,9 @@
 // single-track Standard MIDI File image (format 0, division 96), and the track
 // operations every song, conversion and recording is built with.
 //
-// Thread rules: the buffers are process-wide and unlocked; every operation
+// The buffers belong to the middleware instance (core/middleware.h).
+//
+// Thread rules: the buffers are unlocked; every operation
 // runs on the host thread (or with the middleware lock held), except Fetch,
 // which the real-time run drives from the MIDI input callback while no other
 // operation runs. Nothing allocates or blocks, except LoadTrack/SaveTrack,
@@ -33,9 +35,12 @@ struct TrackBuffer {
 };
 
 // ---- buffers ----------------------------------------------------------------
-void SelectTrackBuffer(int number);  // numbers outside 0..2 are ignored
+// kTrackBadArgument for a number outside 0..2; the current buffer stays.
+int SelectTrackBuffer(int number);
 int CurrentTrackBuffer();
 // Direct access for readers that walk an image themselves (playback, export).
+// Callers check the number first: an unknown one throws std::out_of_range
+// (a fault of the caller, which the C boundary turns into the error code).
 TrackBuffer& TrackBufferAt(int number);
 const TrackBuffer& CurrentTrack();
 
@@ -69,7 +74,8 @@ void FinishTrack();
 // `other` has no track; nothing changes then. The length field is left for
 // FinishTrack.
 int JoinTrack(int other);
-void CopyTrack(int from, int to);
+// kTrackBadArgument for an unknown buffer.
+int CopyTrack(int from, int to);
 // Cuts the current track at `tick`: events at or after it are dropped, notes
 // still sounding get note offs at `tick`, and the track ends exactly there
 // (also when it ended earlier). Finished.

@@ -58,10 +58,7 @@ int CutTrack(int32_t tick) {
   int32_t first = 0;
   int32_t limit = 0;
   if (!TrackSpan(b, &first, &limit)) return kTrackNotSmf;
-  NoteCounters& counters = *[] {
-    static NoteCounters c;
-    return &c;
-  }();
+  NoteCounters& counters = TrackScratchSpace().counters;
   counters.Clear();
   // The last few kept events, so that room for the end of track can be made
   // in a full buffer by dropping them.

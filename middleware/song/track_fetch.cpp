@@ -2,6 +2,7 @@
 // reads its material this way from the MIDI input callback).
 #include <cstring>
 
+#include "core/middleware.h"
 #include "midibytes/track_walker.h"
 #include "song/track_buffer.h"
 #include "song/track_writer.h"
@@ -13,6 +14,8 @@ namespace {
 constexpr int32_t kMessageSize = 1024;
 constexpr int32_t kLongestFetched = 1022;
 
+}  // namespace
+
 struct FetchState {
   int buffer = -1;
   int32_t first = -1;
@@ -23,10 +26,18 @@ struct FetchState {
   int32_t loops = 0;
 };
 
-FetchState g_fetch;
+PartState<FetchState> MakeFetchState() {
+  return MakePartState<FetchState>();
+}
+
+namespace {
+
+FetchState& Fetch() {
+  return *TheMiddleware().fetch;
+}
 
 void Rewind() {
-  FetchState& f = g_fetch;
+  FetchState& f = Fetch();
   f.buffer = CurrentTrackBuffer();
   const TrackBuffer& b = TrackBufferAt(f.buffer);
   f.first = midibytes::FirstTrackEvent(b.bytes, b.size);
@@ -39,7 +50,7 @@ void Rewind() {
 uint32_t NoteOff() {
   for (int channel = 0; channel < 16; ++channel) {
     for (int note = 0; note < 128; ++note) {
-      uint32_t& c = g_fetch.counters.count[channel][note];
+      uint32_t& c = Fetch().counters.count[channel][note];
       if (c == 0) continue;
       --c;
       return static_cast<uint32_t>(0x80 | channel) | (static_cast<uint32_t>(note) << 8);
@@ -49,7 +60,7 @@ uint32_t NoteOff() {
 }
 
 uint32_t Next(int64_t limit, bool with_long) {
-  FetchState& f = g_fetch;
+  FetchState& f = Fetch();
   if (f.first < 0) return 0;
   const uint8_t* bytes = TrackBufferAt(f.buffer).bytes;
   int wraps = 0;
@@ -101,18 +112,18 @@ uint32_t FetchEvent(int64_t limit, int mode) {
 }
 
 const uint8_t* FetchMessage() {
-  return g_fetch.message;
+  return Fetch().message;
 }
 
 int64_t FetchTime() {
-  midibytes::TrackWalker ahead = g_fetch.reader;
+  midibytes::TrackWalker ahead = Fetch().reader;
   midibytes::SmfEvent e;
   ahead.Next(&e);
   return e.time;
 }
 
 int32_t FetchLoops() {
-  return g_fetch.loops;
+  return Fetch().loops;
 }
 
 }  // namespace qm3

@@ -151,9 +151,8 @@ int RangeTrack(int source, int32_t from, int32_t to, int32_t offset, uint16_t dr
                 : midibytes::TrackWalker(
                       src.bytes, midibytes::FirstTrackLimit(src.bytes, src.size, first), first);
 
-  static ChaseState state;
-  static NoteCounters counters;
-  state = ChaseState();
+  ChaseState state;
+  NoteCounters& counters = TrackScratchSpace().counters;
   counters.Clear();
 
   TrackWriter out(dst);

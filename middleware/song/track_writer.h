@@ -66,4 +66,10 @@ struct NoteCounters {
 
 bool IsTrackNumber(int number);
 
+// Working space of the whole-track operations (one operation at a time).
+struct TrackScratch {
+  NoteCounters counters;
+};
+TrackScratch& TrackScratchSpace();
+
 }  // namespace qm3

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <random>
+#include <stdexcept>
 #include <vector>
 
+#include "core/middleware.h"
 #include "track_test_util.h"
 
 namespace qm3 {
@@ -21,6 +23,24 @@ using testing::WellFormed;
 std::vector<uint8_t> Events() {
   const TrackBuffer& b = CurrentTrack();
   return {b.bytes + kTrackHeaderSize, b.bytes + b.size};
+}
+
+// An unknown buffer number is refused, never quietly taken as the current one.
+TEST(TrackBuffers, UnknownNumbersAreErrors) {
+  StartMiddleware();
+  ASSERT_EQ(SelectTrackBuffer(1), kTrackOk);
+  EXPECT_EQ(SelectTrackBuffer(3), kTrackBadArgument);
+  EXPECT_EQ(SelectTrackBuffer(-1), kTrackBadArgument);
+  EXPECT_EQ(CurrentTrackBuffer(), 1);
+  EXPECT_THROW(TrackBufferAt(kTrackBufferCount), std::out_of_range);
+  EXPECT_EQ(CopyTrack(0, 5), kTrackBadArgument);
+  // Each instance has buffers of its own.
+  NewTrack();
+  PutEndOfTrack();
+  FinishTrack();
+  StartMiddleware();
+  EXPECT_EQ(CurrentTrackBuffer(), 0);
+  EXPECT_EQ(TrackBufferAt(1).size, 0);
 }
 
 TEST(TrackWrite, HeaderDeltasTempoAndSystemExclusiveBytes) {
