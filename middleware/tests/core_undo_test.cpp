@@ -36,6 +36,12 @@ class UndoTest : public CoreTest {
     WriteValue(kSongLength, 3840, false);
     SetCurrentScreen(kScreenSmfEdit);
   }
+  // The participant stays registered for the whole run: a refusing one left
+  // behind would turn off undo in every later test.
+  void TearDown() override {
+    g_participant_can_take = true;
+    CoreTest::TearDown();
+  }
 };
 
 TEST_F(UndoTest, FirstWriteOfAnEditRunTakesTheSnapshot) {
