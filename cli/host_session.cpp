@@ -15,16 +15,6 @@
 #include "qm3middle_ids.h"
 
 namespace sonavex::cli {
-namespace {
-
-// The driver the build made, for a program run from the build folder.
-#ifdef SONAVEX_CVUSB_PATH
-constexpr const char* kBuildDriver = SONAVEX_CVUSB_PATH;
-#else
-constexpr const char* kBuildDriver = nullptr;
-#endif
-
-}  // namespace
 
 HostSession::HostSession(const SessionOptions& options)
     : options_(options), directory_(platform::ProgramFolder()) {
@@ -42,7 +32,7 @@ HostSession::~HostSession() {
 
 int HostSession::Open() {
   if (options_.virtual_clock) platform::UseVirtualClock();
-  platform::PointAtDriverBeside(directory_, kBuildDriver);
+  platform::PointAtDriverBeside(directory_);
   if (options_.start_module) {
     CorvaneModuleOptions mo{};
     mo.data_dir = directory_.c_str();

@@ -10,16 +10,6 @@
 #include "shell/trace.h"
 
 namespace sonavex::app {
-namespace {
-
-// The driver the build made, for a program run from the build folder.
-#ifdef SONAVEX_CVUSB_PATH
-constexpr const char* kBuildDriver = SONAVEX_CVUSB_PATH;
-#else
-constexpr const char* kBuildDriver = nullptr;
-#endif
-
-}  // namespace
 
 CHostLink::CHostLink(const HostLinkOptions& options, QObject* parent)
     : QObject(parent), options_(options) {}
@@ -36,7 +26,7 @@ QString CHostLink::ProgramFolder() {
 
 void CHostLink::Open() {
   const QString folder = ProgramFolder();
-  platform::PointAtDriverBeside(folder.toStdString(), kBuildDriver);
+  platform::PointAtDriverBeside(folder.toStdString());
   if (options_.start_module) {
     const QByteArray data = folder.toLocal8Bit();
     CorvaneModuleOptions mo{};

@@ -4,8 +4,19 @@
 #include "platform/drivers.h"
 
 namespace platform {
+namespace {
 
-void PointAtDriverBeside(const std::string& program_folder, const char* build_path) {
+// Where this build put the driver library (empty: no driver in this build),
+// for programs run from the build folder.
+#ifdef SONAVEX_BUILD_DRIVER
+constexpr const char* kBuildDriver = SONAVEX_BUILD_DRIVER;
+#else
+constexpr const char* kBuildDriver = "";
+#endif
+
+}  // namespace
+
+void PointAtDriverBeside(const std::string& program_folder) {
   if (std::getenv("SONAVEX_DRIVERS") != nullptr) return;
   const std::filesystem::path beside = std::filesystem::path(program_folder) / "libcvusb.so";
   std::error_code ec;
@@ -13,8 +24,8 @@ void PointAtDriverBeside(const std::string& program_folder, const char* build_pa
     setenv("SONAVEX_DRIVERS", beside.c_str(), 1);
     return;
   }
-  if (build_path != nullptr && std::filesystem::exists(build_path, ec))
-    setenv("SONAVEX_DRIVERS", build_path, 1);
+  if (kBuildDriver[0] != '\0' && std::filesystem::exists(kBuildDriver, ec))
+    setenv("SONAVEX_DRIVERS", kBuildDriver, 1);
 }
 
 }  // namespace platform

@@ -31,8 +31,8 @@ std::vector<std::string> ConfiguredDriverPaths();
 void ReloadDrivers();
 
 // For a front end: unless SONAVEX_DRIVERS is set, points it at the driver
-// library beside the program (`program_folder`/libcvusb.so), else at
-// `build_path` (where the build put it; null: none) when that exists.
-void PointAtDriverBeside(const std::string& program_folder, const char* build_path);
+// library beside the program (`program_folder`/libcvusb.so), else at the one
+// this build made, when that exists (a program run from the build folder).
+void PointAtDriverBeside(const std::string& program_folder);
 
 }  // namespace platform
