@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "sound_font_file.h"
+
 namespace corvane {
 namespace {
 
@@ -43,6 +45,7 @@ bool Synth::Open(const std::string& sound_font) {
     Close();
     return false;
   }
+  InstallSoundFontReader(synth_, settings_);
   sfont_id_ = fluid_synth_sfload(synth_, sound_font.c_str(), 1);
   if (sfont_id_ == FLUID_FAILED) {
     Close();
