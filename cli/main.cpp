@@ -1,6 +1,8 @@
 // sonavex-cli: compose, play and convert songs from the command line, as a
 // host of the middleware (its six exported calls and the notification window).
 #include <CLI/CLI.hpp>
+#include <cmath>
+#include <cstdlib>
 #include <iostream>
 
 #include "commands.h"
@@ -24,6 +26,23 @@ void AddTimeOptions(CLI::App* cmd, TimeOptions* t) {
   cmd->add_option("--time-format", t->format, "how times are written")
       ->check(CLI::IsMember({"timecode", "frames", "feet16", "feet35"}))
       ->capture_default_str();
+}
+
+// A number the option accepts, the refusal naming what it takes (the
+// parser's own conversion message names neither).
+// `whole`: digits only, within an int.
+CLI::Validator NumberAbove(double floor, const std::string& accepted, bool whole = false) {
+  return CLI::Validator(
+      [floor, accepted, whole](std::string& value) -> std::string {
+        char* end = nullptr;
+        const double number = std::strtod(value.c_str(), &end);
+        const bool ok = !value.empty() && end != nullptr && *end == '\0' && std::isfinite(number) &&
+                        number > floor &&
+                        (!whole || (value.size() <= 9 &&
+                                    value.find_first_not_of("0123456789") == std::string::npos));
+        return ok ? std::string() : "\"" + value + "\" is not " + accepted;
+      },
+      "", "");
 }
 
 // Every refusal of the parser (unknown option, missing or wrong value) is
@@ -86,7 +105,8 @@ int main(int argc, char** argv) {
       ->capture_default_str();
   compose->add_option("--start", song.start, "start time in the time format (default 0)");
   compose->add_option("--end", song.end, "end time in the time format");
-  compose->add_option("--duration", song.duration, "playing time in seconds, instead of --end");
+  compose->add_option("--duration", song.duration, "playing time in seconds, instead of --end")
+      ->check(NumberAbove(0, "a playing time in seconds above 0"));
   AddTimeOptions(compose, &song.time);
   compose->add_option("-o,--out", out, "song file to write (.bgm)")->required();
 
@@ -114,8 +134,10 @@ int main(int argc, char** argv) {
   player->add_option("file", play.file, "song file (.bgm) or MIDI file (.mid)")
       ->required()
       ->check(CLI::ExistingFile);
-  player->add_option("--port", play.port,
-                     "MIDI output port number (see: list ports; default: the sound module)");
+  player
+      ->add_option("--port", play.port,
+                   "MIDI output port number (see: list ports; default: the sound module)")
+      ->check(NumberAbove(-1, "a port number from 'sonavex-cli list ports'", true));
   AddTimeOptions(player, &play.time);
   player->add_flag("-q,--quiet", play.quiet, "no position display");
 

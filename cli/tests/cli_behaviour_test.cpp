@@ -74,6 +74,22 @@ TEST_F(CliBehaviourTest, HelpVersionAndExitCodes) {
   r = RunCli({"compose", "--duration", "12", "--rhythm", "no-such-rhythm", "-o", "x.bgm"}, dir());
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("--rhythm"), std::string::npos);
+  // Numbers: the refusal names the option and what it takes.
+  for (const char* duration : {"abc", "0", "-5", "inf"}) {
+    r = RunCli({"compose", "--duration", duration, "-o", "x.bgm"}, dir());
+    EXPECT_EQ(r.status, 2) << duration;
+    EXPECT_NE(r.err.find("--duration: \"" + std::string(duration) +
+                         "\" is not a playing time in seconds above 0"),
+              std::string::npos)
+        << r.err;
+  }
+  for (const char* port : {"abc", "1.5", "99999999999"}) {
+    r = RunCli({"play", "--port", port, "song.bgm"}, dir());
+    EXPECT_EQ(r.status, 2) << port;
+    EXPECT_NE(r.err.find("--port: \"" + std::string(port) + "\" is not a port number"),
+              std::string::npos)
+        << r.err;
+  }
   EXPECT_EQ(RunCli({"convert", "missing.bgm", "--smf", "x.mid"}, dir()).status, 2);
   EXPECT_EQ(RunCli({"convert", "song.bgm"}, dir()).status, 2);
   EXPECT_FALSE(fs::exists(dir() / "x.bgm"));

@@ -28,10 +28,13 @@ class PerformTest : public ::testing::Test {
     return p.string();
   }
   // The module's ports in a runtime folder of this test alone.
-  CliResult Perform(std::vector<std::string> args) {
-    args.insert(args.begin(), "perform");
+  CliResult Cli(const std::vector<std::string>& args) {
     fs::create_directories(folder_.path() / "run");
     return RunCli(args, folder_.path(), {"XDG_RUNTIME_DIR=" + (folder_.path() / "run").string()});
+  }
+  CliResult Perform(std::vector<std::string> args) {
+    args.insert(args.begin(), "perform");
+    return Cli(args);
   }
 
   ScratchFolder folder_{"perform"};
@@ -58,7 +61,10 @@ TEST_F(PerformTest, ScriptedRunPrintsItsMeasuresAndWritesTheSong) {
   EXPECT_NE(r.out.find("ﾌﾚｰｽﾞ1         5        1         1"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("ﾌﾚｰｽﾞ2         4        2         -"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("ｴﾝﾃﾞｨﾝｸﾞ2      2"), std::string::npos) << r.out;
-  EXPECT_TRUE(fs::exists(song));
+  // The song it made is a song like any other: it exports.
+  const CliResult exported = Cli({"convert", song.string(), "--quiet", "--smf", "live.mid"});
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  EXPECT_GT(fs::file_size(folder_.path() / "live.mid"), 100u);
 }
 
 TEST_F(PerformTest, BadScriptsAreRefusedBeforeTheRunNamingTheLine) {
