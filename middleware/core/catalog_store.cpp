@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/catalog.h"
+#include "core/middleware.h"
 
 namespace qm3 {
 namespace {
@@ -47,24 +48,33 @@ void AddedRhythmStore::RebuildView() {
   list.pRhythm = rhythms.empty() ? nullptr : rhythms.data();
 }
 
+// The four stores live in the middleware instance: a fresh instance starts
+// with empty catalogs, and the C views die with it.
+struct CatalogStores {
+  RhythmCatalogStore rhythms;
+  MelodyCatalogStore melodies;
+  MelodyCatalogStore added_melodies;
+  AddedRhythmStore added_rhythms;
+};
+
+PartState<CatalogStores> MakeCatalogStores() {
+  return MakePartState<CatalogStores>();
+}
+
 RhythmCatalogStore& RhythmCatalog() {
-  static RhythmCatalogStore store;
-  return store;
+  return TheMiddleware().catalogs->rhythms;
 }
 
 MelodyCatalogStore& MelodyCatalog() {
-  static MelodyCatalogStore store;
-  return store;
+  return TheMiddleware().catalogs->melodies;
 }
 
 MelodyCatalogStore& AddedMelodyStore() {
-  static MelodyCatalogStore store;
-  return store;
+  return TheMiddleware().catalogs->added_melodies;
 }
 
 AddedRhythmStore& AddedRhythmEntries() {
-  static AddedRhythmStore store;
-  return store;
+  return TheMiddleware().catalogs->added_rhythms;
 }
 
 }  // namespace qm3

@@ -1,12 +1,29 @@
 // The current middleware instance.
 #include "core/middleware.h"
 
+#include "midi/transport.h"
+
 namespace qm3 {
 namespace {
 
 // The one process-wide anchor: the C interface has no handle to carry it.
 MiddlewareAnchor anchor;
-std::unique_ptr<Middleware> current;
+// A plain pointer: it stays set while the instance is destroyed, so a device
+// thread a part stops in its destructor still finds the parts declared
+// before it (see the order in middleware.h).
+Middleware* current = nullptr;
+
+void Replace(Middleware* next) {
+  delete current;
+  current = next;
+}
+
+// The play thread reads the instance until it ends: it is stopped and joined
+// while the instance is still current (End has stopped it already; a test
+// may not have).
+void StopPlayThread() {
+  if (current != nullptr) midi::StopAndWait();
+}
 
 }  // namespace
 
@@ -14,18 +31,19 @@ Middleware::Middleware() = default;
 Middleware::~Middleware() = default;
 
 Middleware& TheMiddleware() {
-  if (!current) current = std::make_unique<Middleware>();
+  if (current == nullptr) current = new Middleware();
   return *current;
 }
 
 void StartMiddleware() {
-  current.reset();
-  current = std::make_unique<Middleware>();
+  StopPlayThread();
+  Replace(new Middleware());
   anchor.ended = false;
 }
 
 void DestroyMiddleware() {
-  current.reset();
+  StopPlayThread();
+  Replace(nullptr);
 }
 
 MiddlewareAnchor& Anchor() {

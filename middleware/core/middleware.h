@@ -42,6 +42,20 @@ struct PhraseListStore;  // song/phrase_list.cpp
 struct ConversionState;  // song/conversion.cpp
 struct RenderFlags;      // song/builder_render.cpp
 struct DeviceHandOver;   // device_handover.cpp
+struct CatalogStores;    // catalog_store.cpp
+struct WavCaptureState;  // song/wav_capture.cpp
+namespace midi {
+struct SenderState;        // midi/module_sender.cpp
+struct TransportState;     // midi/transport.cpp
+struct InputCaptureState;  // midi/input_capture.cpp
+struct LiveWindowSlot;     // midi/live_controls.cpp
+struct SmfDocumentSlot;    // midi/smf_document.cpp
+PartState<SenderState> MakeSenderState();
+PartState<TransportState> MakeTransportState();
+PartState<InputCaptureState> MakeInputCaptureState();
+PartState<LiveWindowSlot> MakeLiveWindowSlot();
+PartState<SmfDocumentSlot> MakeSmfDocumentSlot();
+}  // namespace midi
 
 PartState<CoreState> MakeCoreState();
 PartState<InitState> MakeInitState();
@@ -56,6 +70,8 @@ PartState<PhraseListStore> MakePhraseListStore();
 PartState<ConversionState> MakeConversionState();
 PartState<RenderFlags> MakeRenderFlags();
 PartState<DeviceHandOver> MakeDeviceHandOver();
+PartState<CatalogStores> MakeCatalogStores();
+PartState<WavCaptureState> MakeWavCaptureState();
 
 class Middleware {
  public:
@@ -81,6 +97,15 @@ class Middleware {
   PartState<ConversionState> conversion = MakeConversionState();
   PartState<RenderFlags> render = MakeRenderFlags();
   PartState<DeviceHandOver> handover = MakeDeviceHandOver();
+  PartState<CatalogStores> catalogs = MakeCatalogStores();
+  PartState<midi::SenderState> sender = midi::MakeSenderState();
+  PartState<midi::SmfDocumentSlot> smf = midi::MakeSmfDocumentSlot();
+  // Parts that own device threads come last, so they are destroyed first,
+  // while everything their threads read still stands.
+  PartState<midi::InputCaptureState> input_capture = midi::MakeInputCaptureState();
+  PartState<WavCaptureState> wav_capture = MakeWavCaptureState();
+  PartState<midi::LiveWindowSlot> live = midi::MakeLiveWindowSlot();
+  PartState<midi::TransportState> transport = midi::MakeTransportState();
 };
 
 // The current instance (made when there is none).

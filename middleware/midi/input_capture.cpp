@@ -8,16 +8,18 @@
 #include <memory>
 #include <new>
 
+#include "core/middleware.h"
 #include "midi/module_sender.h"
 #include "platform/clock.h"
 #include "platform/mmsystem.h"
 
 namespace qm3::midi {
-namespace {
 
-using namespace platform;
+using platform::HMIDIIN;
 
-struct Capture {
+// The capture of the module's input; owned by the middleware instance. The
+// input callback (a device thread) fills the words and moves `used`.
+struct InputCaptureState {
   HMIDIIN port = nullptr;
   std::unique_ptr<uint32_t[]> words;
   size_t capacity = 0;
@@ -30,28 +32,38 @@ struct Capture {
   CaptureWriter writer = nullptr;
 };
 
-Capture g_capture;
+PartState<InputCaptureState> MakeInputCaptureState() {
+  return MakePartState<InputCaptureState>();
+}
+
+namespace {
+
+using namespace platform;
+
+InputCaptureState& C() {
+  return *TheMiddleware().input_capture;
+}
 
 void OnInput(HMIDI, UINT msg, DWORD_PTR, DWORD_PTR message, DWORD_PTR time_ms) {
-  if (msg != MIM_DATA || !g_capture.active.load(std::memory_order_acquire)) return;
+  if (msg != MIM_DATA || !C().active.load(std::memory_order_acquire)) return;
   // Only channel messages make the file; real-time and system bytes take no room.
   const uint32_t status = static_cast<uint32_t>(message) & 0xFF;
   if (status < 0x80 || status >= 0xF0) return;
-  const size_t used = g_capture.used.load(std::memory_order_relaxed);
-  if (used + 2 > g_capture.capacity) {
-    g_capture.overflowed.store(true, std::memory_order_relaxed);
+  const size_t used = C().used.load(std::memory_order_relaxed);
+  if (used + 2 > C().capacity) {
+    C().overflowed.store(true, std::memory_order_relaxed);
     return;
   }
-  uint32_t* words = g_capture.words.get();
+  uint32_t* words = C().words.get();
   words[used] = static_cast<uint32_t>(time_ms);
   words[used + 1] = static_cast<uint32_t>(message);
-  g_capture.used.store(used + 2, std::memory_order_release);
+  C().used.store(used + 2, std::memory_order_release);
 }
 
 void StopAndResetPort() {
-  midiInStop(g_capture.port);
+  midiInStop(C().port);
   platform::Sleep(50);
-  midiInReset(g_capture.port);
+  midiInReset(C().port);
   platform::Sleep(50);
 }
 
@@ -64,7 +76,7 @@ size_t CaptureWordsFor(double seconds) {
 }
 
 void LimitCaptureWords(size_t words) {
-  g_capture.limit = words;
+  C().limit = words;
 }
 
 uint32_t FindModuleInput() {
@@ -79,62 +91,61 @@ uint32_t FindModuleInput() {
 }
 
 int OpenCapture(size_t words) {
-  if (g_capture.port != nullptr) return 0;
-  if (g_capture.limit != 0) words = std::min(words, g_capture.limit);
-  if (midiInOpen(&g_capture.port, FindModuleInput(), reinterpret_cast<DWORD_PTR>(&OnInput), 0,
+  if (C().port != nullptr) return 0;
+  if (C().limit != 0) words = std::min(words, C().limit);
+  if (midiInOpen(&C().port, FindModuleInput(), reinterpret_cast<DWORD_PTR>(&OnInput), 0,
                  CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
-    g_capture.port = nullptr;
+    C().port = nullptr;
     return kResultMidiOpen;
   }
-  g_capture.words.reset(new (std::nothrow) uint32_t[words]);
-  g_capture.capacity = g_capture.words ? words : 0;
-  if (!g_capture.words) {
-    midiInClose(g_capture.port);
-    g_capture.port = nullptr;
+  C().words.reset(new (std::nothrow) uint32_t[words]);
+  C().capacity = C().words ? words : 0;
+  if (!C().words) {
+    midiInClose(C().port);
+    C().port = nullptr;
     return kResultNoMemory;
   }
   return 0;
 }
 
 int StartCapture(const std::string& path, uint64_t parameter, CaptureWriter writer) {
-  if (g_capture.port == nullptr) return kResultMidiOpen;
-  g_capture.path = path;
-  g_capture.parameter = parameter;
-  g_capture.writer = writer;
-  g_capture.used.store(0);
-  g_capture.overflowed.store(false);
-  g_capture.active.store(true, std::memory_order_release);
-  return midiInStart(g_capture.port) == MMSYSERR_NOERROR ? 0 : kResultMidiOpen;
+  if (C().port == nullptr) return kResultMidiOpen;
+  C().path = path;
+  C().parameter = parameter;
+  C().writer = writer;
+  C().used.store(0);
+  C().overflowed.store(false);
+  C().active.store(true, std::memory_order_release);
+  return midiInStart(C().port) == MMSYSERR_NOERROR ? 0 : kResultMidiOpen;
 }
 
 int StopCapture(bool keep) {
-  if (!g_capture.active.load()) return 11;
-  g_capture.active.store(false, std::memory_order_release);
+  if (!C().active.load()) return 11;
+  C().active.store(false, std::memory_order_release);
   StopAndResetPort();
   // Nothing is at the path before the writer runs: a file the user had
   // there stays untouched when the capture is dropped.
   if (!keep) return 0;
-  if (g_capture.overflowed.load()) return kResultNoMemory;
-  if (g_capture.writer == nullptr) return 11;
-  return g_capture.writer(g_capture.words.get(), g_capture.used.load(), g_capture.path,
-                          g_capture.parameter);
+  if (C().overflowed.load()) return kResultNoMemory;
+  if (C().writer == nullptr) return 11;
+  return C().writer(C().words.get(), C().used.load(), C().path, C().parameter);
 }
 
 void CloseCapture() {
-  if (g_capture.port == nullptr) return;
-  g_capture.active.store(false);
+  if (C().port == nullptr) return;
+  C().active.store(false);
   StopAndResetPort();
-  midiInClose(g_capture.port);
-  g_capture.port = nullptr;
-  g_capture.words.reset();
-  g_capture.capacity = 0;
+  midiInClose(C().port);
+  C().port = nullptr;
+  C().words.reset();
+  C().capacity = 0;
 }
 
 bool CaptureActive() {
-  return g_capture.active.load();
+  return C().active.load();
 }
 size_t CapturedWords() {
-  return g_capture.used.load();
+  return C().used.load();
 }
 
 }  // namespace qm3::midi

@@ -12,6 +12,7 @@
 #include "core/control_ids.h"
 #include "core/core_state.h"
 #include "core/middle_internal.h"
+#include "core/middleware.h"
 #include "midi/input_capture.h"
 #include "midi/live_run.h"
 #include "midi/module_sender.h"
@@ -32,7 +33,25 @@ struct LiveWindow {
   QM3LiveRecording published{};
 };
 
-std::unique_ptr<LiveWindow> live_window;
+}  // namespace
+
+// The window's slot in the middleware instance.
+struct LiveWindowSlot {
+  std::unique_ptr<LiveWindow> window;
+  ~LiveWindowSlot() {
+    if (window != nullptr) window->run.Stop();
+  }
+};
+
+PartState<LiveWindowSlot> MakeLiveWindowSlot() {
+  return MakePartState<LiveWindowSlot>();
+}
+
+namespace {
+
+std::unique_ptr<LiveWindow>& Window() {
+  return TheMiddleware().live->window;
+}
 
 // Controls the record switch disables while it records.
 constexpr ControlId kLockedWhileRecording[] = {kRealTimeStartTime,   kRealTimeRhythm,
@@ -42,7 +61,7 @@ constexpr ControlId kLockedWhileRecording[] = {kRealTimeStartTime,   kRealTimeRh
                                                kRealTimeCancel,      kRealTimeStartPhrase};
 
 bool OnWindow() {
-  return CurrentScreen() == kScreenRealTime && live_window != nullptr;
+  return CurrentScreen() == kScreenRealTime && Window() != nullptr;
 }
 
 LiveRhythm CurrentLiveRhythm() {
@@ -72,7 +91,7 @@ LiveRhythm CurrentLiveRhythm() {
 }
 
 void SyncPlayedValues() {
-  const LiveRun& run = live_window->run;
+  const LiveRun& run = Window()->run;
   const uint32_t lamps = run.lamps();
   for (int i = 0; i < 10; ++i) WriteValue(kFirstLamp + 2 * i, (lamps >> i) & 1u, false);
   if (run.active()) {
@@ -84,13 +103,13 @@ void SyncPlayedValues() {
 // The window's controls back to usable, OK only with something recorded.
 void RestoreControls() {
   for (ControlId id : kLockedWhileRecording) WriteAlive(id, true);
-  WriteAlive(kRealTimeOk, live_window->run.recorded().count > 0);
+  WriteAlive(kRealTimeOk, Window()->run.recorded().count > 0);
   RedrawScreen();
 }
 
 // Recording off: the fade-out of the run becomes the song's.
 void EndRecording() {
-  LiveRun& run = live_window->run;
+  LiveRun& run = Window()->run;
   if (!run.recording()) return;
   run.SetRecording(false);
   if (ReadValue(kRecordButton) != 0) {
@@ -115,11 +134,11 @@ void EndRecording() {
 // Stops the run (if any) and settles what its end leaves: the song length of
 // the recording, the recording switch, the lamps.
 void StopRun() {
-  LiveRun& run = live_window->run;
+  LiveRun& run = Window()->run;
   if (!run.active()) return;
   const bool lost = run.end_reason() == LiveEnd::kInputLost;
   run.Stop();
-  live_window->input_lost = lost;
+  Window()->input_lost = lost;
   SyncPlayedValues();
   if (run.recording()) {
     const int32_t length = run.beats() * run.recorded().count * 96;
@@ -132,7 +151,7 @@ void StopRun() {
 }
 
 int StartRun() {
-  LiveWindow& w = *live_window;
+  LiveWindow& w = *Window();
   LiveRun::Ports ports;
   ports.output_device = CurrentOutputDevice();
   ports.input_device = w.input_device;
@@ -145,8 +164,8 @@ int StartRun() {
 // ---- reactions -------------------------------------------------------------
 
 int EnterWindow(int) {
-  if (live_window == nullptr) return kResultMidiOpen;
-  LiveWindow& w = *live_window;
+  if (Window() == nullptr) return kResultMidiOpen;
+  LiveWindow& w = *Window();
   w.run.Stop();
   w.run.Reset();
   w.accepted = false;
@@ -156,8 +175,8 @@ int EnterWindow(int) {
 }
 
 int LeaveWindow(int) {
-  if (live_window == nullptr) return 0;
-  LiveWindow& w = *live_window;
+  if (Window() == nullptr) return 0;
+  LiveWindow& w = *Window();
   StopRun();
   EndRecording();
   for (ControlId id : kLockedWhileRecording) WriteAlive(id, true);
@@ -172,7 +191,7 @@ int LeaveWindow(int) {
 int OnSectionButton(ControlId id, int32_t) {
   if (!OnWindow()) return 0;
   if (CurrentOutputDevice() != ModulePort()) return kResultForeignPort;
-  LiveRun& run = live_window->run;
+  LiveRun& run = Window()->run;
   // A run that ended by itself is closed before anything else happens.
   if (run.active() && run.ended()) StopRun();
   const int index = ((id & 0xFFFF) - IntroButton(1)) / 2;  // 0..9
@@ -191,13 +210,13 @@ int OnSectionButton(ControlId id, int32_t) {
 }
 
 int OnFadeButton(ControlId, int32_t) {
-  if (OnWindow() && live_window->run.active()) live_window->run.RequestFade();
+  if (OnWindow() && Window()->run.active()) Window()->run.RequestFade();
   return 0;
 }
 
 int OnRecordSwitch(ControlId, int32_t) {
   if (!OnWindow()) return 0;
-  LiveRun& run = live_window->run;
+  LiveRun& run = Window()->run;
   if (ReadValue(kRecordButton) != 0) {
     for (ControlId id : kLockedWhileRecording) WriteAlive(id, false);
     WriteAlive(kPlay, false);
@@ -218,13 +237,13 @@ int OnRecordSwitch(ControlId, int32_t) {
 int OnStopButton(ControlId, int32_t) {
   if (!OnWindow() || ReadValue(kStop) != 0) return 0;
   StopRun();
-  return live_window->input_lost ? kResultMidiOpen : 0;
+  return Window()->input_lost ? kResultMidiOpen : 0;
 }
 
 int OnOk(ControlId, int32_t) {
   if (!OnWindow()) return 0;
   StopRun();
-  LiveWindow& w = *live_window;
+  LiveWindow& w = *Window();
   const LiveRecording& rec = w.run.recorded();
   if (rec.count == 0) return 0;
   const int rc = MakeSongFromRecording(rec.sections.data(), rec.variations.data(), rec.count);
@@ -235,8 +254,8 @@ int OnOk(ControlId, int32_t) {
 int OnCancel(ControlId, int32_t) {
   if (!OnWindow()) return 0;
   StopRun();
-  live_window->run.ClearRecorded();
-  live_window->accepted = false;
+  Window()->run.ClearRecorded();
+  Window()->accepted = false;
   return 0;
 }
 
@@ -248,8 +267,8 @@ int SyncOnRead(ControlId) {
 // Process 47: a = the recording of the last run.
 int GetLiveRecording(long* a, long*) {
   *a = 0;
-  if (live_window == nullptr) return 0;
-  LiveWindow& w = *live_window;
+  if (Window() == nullptr) return 0;
+  LiveWindow& w = *Window();
   if (w.run.active()) {
     w.published = QM3LiveRecording{};
   } else {
@@ -262,21 +281,21 @@ int GetLiveRecording(long* a, long*) {
 
 // The main volume goes through the run's port while a run holds it.
 bool RouteVolumeThroughRun(uint8_t volume) {
-  if (live_window == nullptr || !live_window->run.active() || live_window->run.ended()) {
+  if (Window() == nullptr || !Window()->run.active() || Window()->run.ended()) {
     return false;
   }
-  live_window->run.SendMainVolume(volume);
+  Window()->run.SendMainVolume(volume);
   return true;
 }
 
 int MakeLiveWindow() {
-  if (live_window == nullptr) live_window = std::make_unique<LiveWindow>();
+  if (Window() == nullptr) Window() = std::make_unique<LiveWindow>();
   return 0;
 }
 
 int FreeLiveWindow() {
-  if (live_window != nullptr) live_window->run.Stop();
-  live_window.reset();
+  if (Window() != nullptr) Window()->run.Stop();
+  Window().reset();
   return 0;
 }
 
@@ -311,7 +330,7 @@ struct Registration {
 }  // namespace
 
 void SetLiveRunObserver(const LiveObserver& observer) {
-  if (live_window != nullptr) live_window->run.SetObserver(observer);
+  if (Window() != nullptr) Window()->run.SetObserver(observer);
 }
 
 }  // namespace qm3::midi

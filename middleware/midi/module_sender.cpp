@@ -5,24 +5,40 @@
 #include <cstring>
 #include <memory>
 
+#include "core/middleware.h"
 #include "midi/module_messages.h"
 #include "midi/sequence_file.h"
 #include "platform/clock.h"
 #include "platform/mmsystem.h"
 
 namespace qm3::midi {
+
+// The module's port and what the sender knows of it; owned by the middleware
+// instance. Atomic: the play thread reads and extends them.
+struct SenderState {
+  std::atomic<uint32_t> current_device{0};
+  std::atomic<uint32_t> module_port{kNoModulePort};
+  std::atomic<bool> module_present{false};
+  std::atomic<uint32_t> settle_deadline{0};
+  std::atomic<uint32_t> busy_until{0};
+  std::atomic<bool> volume_pending{false};
+  std::atomic<uint8_t> volume{127};
+  std::atomic<bool> stream_playing{false};
+};
+
+PartState<SenderState> MakeSenderState() {
+  return MakePartState<SenderState>();
+}
+
 namespace {
+
+SenderState& S() {
+  return *TheMiddleware().sender;
+}
 
 using namespace platform;
 
-std::atomic<uint32_t> g_current_device{0};
-std::atomic<uint32_t> g_module_port{kNoModulePort};
-std::atomic<bool> g_module_present{false};
-std::atomic<uint32_t> g_settle_deadline{0};
-std::atomic<uint32_t> g_busy_until{0};
-std::atomic<bool> g_volume_pending{false};
-std::atomic<uint8_t> g_volume{127};
-std::atomic<bool> g_stream_playing{false};
+// Set once by registration; not part of a run's state.
 std::atomic<RunVolumeRoute> g_run_volume_route{nullptr};
 
 // Waits for the device to hand a header back. Polls in 1 ms steps so that the
@@ -33,7 +49,7 @@ void WaitDone(const MIDIHDR& hdr) {
 
 // Opens the current output port; 13 on failure.
 int OpenCurrent(HMIDIOUT* out) {
-  if (midiOutOpen(out, g_current_device.load(), 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
+  if (midiOutOpen(out, S().current_device.load(), 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
     return kResultMidiOpen;
   }
   return 0;
@@ -87,37 +103,37 @@ int SendOneByte(uint8_t status) {
 }  // namespace
 
 uint32_t CurrentOutputDevice() {
-  return g_current_device.load();
+  return S().current_device.load();
 }
 void SetCurrentOutputDevice(uint32_t device) {
-  g_current_device.store(device);
+  S().current_device.store(device);
 }
 uint32_t ModulePort() {
-  return g_module_port.load();
+  return S().module_port.load();
 }
 bool ModulePresent() {
-  return g_module_present.load();
+  return S().module_present.load();
 }
 uint32_t SettleDeadline() {
-  return g_settle_deadline.load();
+  return S().settle_deadline.load();
 }
 void ClearSettleDeadline() {
-  g_settle_deadline.store(0);
+  S().settle_deadline.store(0);
 }
 
 void ForgetModulePort() {
-  g_module_port.store(kNoModulePort);
-  g_module_present.store(false);
+  S().module_port.store(kNoModulePort);
+  S().module_present.store(false);
 }
 
 void OnModulePortFound(uint32_t device) {
-  g_current_device.store(device);
-  g_module_port.store(device);
+  S().current_device.store(device);
+  S().module_port.store(device);
   if (SendModuleInit() == 0) {
-    g_module_present.store(true);
+    S().module_present.store(true);
     // 0 means "no deadline"; a deadline that lands on 0 moves by a tick.
     const uint32_t deadline = platform::GetTickCount() + 2500;
-    g_settle_deadline.store(deadline == 0 ? 1 : deadline);
+    S().settle_deadline.store(deadline == 0 ? 1 : deadline);
   }
 }
 
@@ -196,14 +212,14 @@ int SendStop() {
 }
 
 void SetStreamPlaying(bool playing) {
-  g_stream_playing.store(playing);
+  S().stream_playing.store(playing);
 }
 
 void RouteMainVolume(int32_t control_value) {
   const uint8_t v = MainVolumeFromControl(control_value);
-  g_volume.store(v);
-  if (g_stream_playing.load()) {
-    g_volume_pending.store(true);
+  S().volume.store(v);
+  if (S().stream_playing.load()) {
+    S().volume_pending.store(true);
     return;
   }
   const RunVolumeRoute run = g_run_volume_route.load();
@@ -216,23 +232,23 @@ void SetRunVolumeRoute(RunVolumeRoute route) {
 }
 
 bool TakeMainVolumePending(uint8_t* volume) {
-  if (!g_volume_pending.exchange(false)) return false;
-  *volume = g_volume.load();
+  if (!S().volume_pending.exchange(false)) return false;
+  *volume = S().volume.load();
   return true;
 }
 
 uint32_t BusyUntil() {
-  return g_busy_until.load();
+  return S().busy_until.load();
 }
 
 void ExtendBusyUntil(uint32_t tick) {
-  uint32_t cur = g_busy_until.load();
-  while (static_cast<int32_t>(tick - cur) > 0 && !g_busy_until.compare_exchange_weak(cur, tick)) {
+  uint32_t cur = S().busy_until.load();
+  while (static_cast<int32_t>(tick - cur) > 0 && !S().busy_until.compare_exchange_weak(cur, tick)) {
   }
 }
 
 void WaitUntilNotBusy() {
-  while (static_cast<int32_t>(g_busy_until.load() - platform::GetTickCount()) > 0) {
+  while (static_cast<int32_t>(S().busy_until.load() - platform::GetTickCount()) > 0) {
     platform::Sleep(1);
   }
 }
@@ -273,8 +289,8 @@ int SendSongSetup(const uint8_t* image, size_t size) {
 }
 
 void ShutDownModule() {
-  if (!g_module_present.load() && g_module_port.load() == kNoModulePort) return;
-  g_current_device.store(g_module_port.load());
+  if (!S().module_present.load() && S().module_port.load() == kNoModulePort) return;
+  S().current_device.store(S().module_port.load());
   SendModuleInit();
   platform::Sleep(2500);
 }

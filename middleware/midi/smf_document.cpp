@@ -8,6 +8,7 @@
 
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/middleware.h"
 #include "core/time_base.h"
 #include "midi/module_sender.h"
 #include "midi/smf_import.h"
@@ -36,10 +37,25 @@ struct SmfDocument {
   bool open = false;
   std::atomic<uint16_t> muted{0};  // the parts' play switches, for the play thread
 };
-std::unique_ptr<SmfDocument> doc;
+}  // namespace
+
+// The open document's slot in the middleware instance.
+struct SmfDocumentSlot {
+  std::unique_ptr<SmfDocument> doc;
+};
+
+PartState<SmfDocumentSlot> MakeSmfDocumentSlot() {
+  return MakePartState<SmfDocumentSlot>();
+}
+
+namespace {
+
+std::unique_ptr<SmfDocument>& Doc() {
+  return TheMiddleware().smf->doc;
+}
 
 bool DocumentOpen() {
-  return doc != nullptr && doc->open && EditingMode() != 0;
+  return Doc() != nullptr && Doc()->open && EditingMode() != 0;
 }
 
 // ---- the working file --------------------------------------------------------------
@@ -126,40 +142,40 @@ int ReadFileImage(const std::vector<uint8_t>& image, ReadImage* out) {
 }
 
 midibytes::VoiceMap Map() {
-  return doc->gm_voices ? midibytes::VoiceMap::kGeneralMidi : midibytes::VoiceMap::kNative;
+  return Doc()->gm_voices ? midibytes::VoiceMap::kGeneralMidi : midibytes::VoiceMap::kNative;
 }
 
 int64_t FileTickOf(int32_t ticks) {
-  const double t = ticks + (doc->converted.own_marker ? kLeadIn : 0);
-  return static_cast<int64_t>(t / doc->converted.tempo_ratio + 0.5);
+  const double t = ticks + (Doc()->converted.own_marker ? kLeadIn : 0);
+  return static_cast<int64_t>(t / Doc()->converted.tempo_ratio + 0.5);
 }
 
 void RefreshPlayImage() {
   if (IsPlaying()) {
-    doc->play_stale = true;
+    Doc()->play_stale = true;
     return;
   }
-  doc->play_image = doc->image;
-  doc->play_stale = false;
+  Doc()->play_image = Doc()->image;
+  Doc()->play_stale = false;
   SmfPlaySource source;
-  source.image = doc->play_image.data();
-  source.size = doc->play_image.size();
-  source.tempo_ratio = doc->converted.tempo_ratio;
-  source.own_marker = doc->converted.own_marker;
-  source.gm_voices = doc->gm_voices;
-  source.muted_parts = &doc->muted;
+  source.image = Doc()->play_image.data();
+  source.size = Doc()->play_image.size();
+  source.tempo_ratio = Doc()->converted.tempo_ratio;
+  source.own_marker = Doc()->converted.own_marker;
+  source.gm_voices = Doc()->gm_voices;
+  source.muted_parts = &Doc()->muted;
   SetSmfPlaySource(source);
 }
 
 // Writes each part's sound, volume and pan as the file sets them at `ticks`;
 // notifies those that changed (all of them with `notify_all`).
 void LoadParts(int32_t ticks, bool notify_all) {
-  const std::vector<uint8_t>& image = doc->play_stale ? doc->image : doc->play_image;
+  const std::vector<uint8_t>& image = Doc()->play_stale ? Doc()->image : Doc()->play_image;
   const auto parts = PartSettingsAt(image.data(), image.size(), FileTickOf(ticks));
   for (int p = 1; p <= kPartCount; ++p) {
     const PartSettings& s = parts[p - 1];
     const int32_t values[3] = {
-        midibytes::MessagesToVoice(Map(), doc->drums.drums[p - 1], s.bank, s.fine, s.program),
+        midibytes::MessagesToVoice(Map(), Doc()->drums.drums[p - 1], s.bank, s.fine, s.program),
         s.volume, s.pan};
     const ControlId ids[3] = {PartSound(p), PartVolume(p), PartPan(p)};
     for (int k = 0; k < 3; ++k) {
@@ -176,7 +192,7 @@ void ReadMutes() {
   for (int p = 1; p <= kPartCount; ++p) {
     if (ReadValue(PartPlay(p)) == 0) mask = static_cast<uint16_t>(mask | (1u << (p - 1)));
   }
-  doc->muted.store(mask, std::memory_order_relaxed);
+  Doc()->muted.store(mask, std::memory_order_relaxed);
 }
 
 // Frames of each tempo change, as the time base counts them.
@@ -202,7 +218,7 @@ void ApplyTempoMap(const std::vector<TempoPoint>& tempos) {
 // The value table after an import or a re-read: times, tempo, metre, the
 // parts at the start, which pans a drum part disables, and the pointer.
 void ApplyToTable() {
-  const ConvertedSmf& c = doc->converted;
+  const ConvertedSmf& c = Doc()->converted;
   const auto length = static_cast<int32_t>(c.length_ticks);
   ApplyTempoMap(c.tempos);
   SetFileBeatsPerMeasure(c.beats_per_measure);
@@ -215,7 +231,7 @@ void ApplyToTable() {
   WriteValue(kSync1Measure, 0, false);
   WriteValue(kSync2Time, end_time, false);
   WriteValue(kSync2Measure, length, false);
-  for (int p = 1; p <= kPartCount; ++p) WriteAlive(PartPan(p), !doc->drums.drums[p - 1]);
+  for (int p = 1; p <= kPartCount; ++p) WriteAlive(PartPan(p), !Doc()->drums.drums[p - 1]);
   ReadMutes();
   RefreshPlayImage();
   WriteRange(kPointerTicks, 0, length);
@@ -254,9 +270,10 @@ int OpenContentFile(const std::string& path) {
 
 // Process 21 in modes 1 and 2: the image, written beside and renamed.
 int SaveSmfFile(const std::string& path) {
-  if (doc == nullptr || !doc->open) return kRcError;
+  if (Doc() == nullptr || !Doc()->open) return kRcError;
   const std::string temporary = path + ".tmp";
-  if (!WriteWholeFile(temporary, doc->image) || std::rename(temporary.c_str(), path.c_str()) != 0) {
+  if (!WriteWholeFile(temporary, Doc()->image) ||
+      std::rename(temporary.c_str(), path.c_str()) != 0) {
     std::remove(temporary.c_str());
     return kRcFileNotWritten;
   }
@@ -280,13 +297,13 @@ int OnPartValue(ControlId id, int32_t old_value) {
   const int64_t tick = FileTickOf(ReadValue(kPointerTicks));
   std::vector<uint32_t> messages;
   auto rewrite = [&](uint8_t kind, int controller, uint8_t v) {
-    if (!RewritePartEvent(&doc->image, channel, kind, controller, tick, v)) return;
+    if (!RewritePartEvent(&Doc()->image, channel, kind, controller, tick, v)) return;
     const auto status = static_cast<uint32_t>(kind | channel);
     messages.push_back(kind == 0xC0 ? status | (uint32_t{v} << 8)
                                     : status | (uint32_t(controller) << 8) | (uint32_t{v} << 16));
   };
   if (field == 1) {
-    const bool drum = doc->drums.drums[channel];
+    const bool drum = Doc()->drums.drums[channel];
     if (!midibytes::IsVoice(Map(), value)) return Refuse(id, old_value, kRcError);
     const bool drum_sound = midibytes::VoiceCategory(value) == midibytes::DrumCategory(Map());
     if (drum && !drum_sound) return Refuse(id, old_value, kRcPart10IsDrums);
@@ -313,28 +330,28 @@ int OnPartPlay(ControlId, int32_t) {
 
 // A song replaces the file: its image goes.
 int OnEditingMode(ControlId, int32_t) {
-  if (doc == nullptr || ReadValue(kEditingMode) != 0 || !doc->open) return kRcOk;
+  if (Doc() == nullptr || ReadValue(kEditingMode) != 0 || !Doc()->open) return kRcOk;
   StopAndWait();
   SetSmfPlaySource(SmfPlaySource{});
-  doc->image.clear();
-  doc->play_image.clear();
-  doc->undo_image.clear();
-  doc->converted = ConvertedSmf{};
-  doc->open = false;
-  doc->muted.store(0);
+  Doc()->image.clear();
+  Doc()->play_image.clear();
+  Doc()->undo_image.clear();
+  Doc()->converted = ConvertedSmf{};
+  Doc()->open = false;
+  Doc()->muted.store(0);
   return kRcOk;
 }
 
 // Playback reads the image as it was when it started; edits made meanwhile
 // reach it at the next start.
 int OnPlayPressed(ControlId, int32_t) {
-  if (DocumentOpen() && doc->play_stale) RefreshPlayImage();
+  if (DocumentOpen() && Doc()->play_stale) RefreshPlayImage();
   return kRcOk;
 }
 
 void FollowParts(int32_t ticks) {
   if (!DocumentOpen()) return;
-  if (doc->play_stale && !IsPlaying()) RefreshPlayImage();
+  if (Doc()->play_stale && !IsPlaying()) RefreshPlayImage();
   LoadParts(ticks, false);
 }
 
@@ -343,7 +360,7 @@ void FollowParts(int32_t ticks) {
 bool TakeImage() {
   if (!DocumentOpen()) return true;
   try {
-    doc->undo_image = doc->image;
+    Doc()->undo_image = Doc()->image;
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -351,20 +368,20 @@ bool TakeImage() {
 }
 
 void SwapImage() {
-  if (!DocumentOpen() || doc->undo_image.empty()) return;
-  doc->image.swap(doc->undo_image);
+  if (!DocumentOpen() || Doc()->undo_image.empty()) return;
+  Doc()->image.swap(Doc()->undo_image);
   ReadImage read;
-  if (ReadFileImage(doc->image, &read) != kRcOk) {
-    doc->image.swap(doc->undo_image);  // the other one read before: keep it
+  if (ReadFileImage(Doc()->image, &read) != kRcOk) {
+    Doc()->image.swap(Doc()->undo_image);  // the other one read before: keep it
     return;
   }
-  doc->converted = std::move(read.converted);
-  doc->drums = read.drums;
-  doc->gm_voices = !read.drums.gm_system_off;
+  Doc()->converted = std::move(read.converted);
+  Doc()->drums = read.drums;
+  Doc()->gm_voices = !read.drums.gm_system_off;
   const int32_t pointer = ReadValue(kPointerTicks);
   ApplyToTable();
-  if (pointer <= doc->converted.length_ticks) SetPointerPosition(pointer);
-  if (doc->gm_voices) {
+  if (pointer <= Doc()->converted.length_ticks) SetPointerPosition(pointer);
+  if (Doc()->gm_voices) {
     SendGmOn();
   } else {
     SendGmOff();
@@ -372,7 +389,7 @@ void SwapImage() {
 }
 
 void ReleaseImage() {
-  if (doc != nullptr) std::vector<uint8_t>().swap(doc->undo_image);
+  if (Doc() != nullptr) std::vector<uint8_t>().swap(Doc()->undo_image);
 }
 
 // ---- processes and life cycle ---------------------------------------------------------
@@ -384,8 +401,8 @@ int GetSmfTimeLineData(long* a, long* b) {
     *b = 0;
     return kRcOk;
   }
-  *a = reinterpret_cast<long>(doc->converted.time_line.data());
-  *b = static_cast<long>(doc->converted.time_line.size());
+  *a = reinterpret_cast<long>(Doc()->converted.time_line.data());
+  *b = static_cast<long>(Doc()->converted.time_line.size());
   return kRcOk;
 }
 
@@ -394,14 +411,14 @@ bool GmVoicesQuery() {
 }
 
 int MakeDocument() {
-  if (doc == nullptr) doc = std::make_unique<SmfDocument>();
+  if (Doc() == nullptr) Doc() = std::make_unique<SmfDocument>();
   return 0;
 }
 
 int FreeDocument() {
   StopAndWait();
   SetSmfPlaySource(SmfPlaySource{});
-  doc.reset();
+  Doc().reset();
   return 0;
 }
 
@@ -433,7 +450,7 @@ struct Registration {
 }  // namespace
 
 int ImportSmf(const std::string& path) {
-  if (doc == nullptr) return kRcError;
+  if (Doc() == nullptr) return kRcError;
   std::vector<uint8_t> image;
   ReadImage read;
   int sound_set = kSoundSetNative;
@@ -453,13 +470,13 @@ int ImportSmf(const std::string& path) {
   }
   // Everything read: only now does the open song or file give way.
   StopAndWait();
-  doc->image = std::move(image);
-  std::vector<uint8_t>().swap(doc->undo_image);
-  doc->converted = std::move(read.converted);
-  doc->drums = read.drums;
-  doc->gm_voices = !read.drums.gm_system_off;
-  doc->sound_set = sound_set;
-  doc->open = true;
+  Doc()->image = std::move(image);
+  std::vector<uint8_t>().swap(Doc()->undo_image);
+  Doc()->converted = std::move(read.converted);
+  Doc()->drums = read.drums;
+  Doc()->gm_voices = !read.drums.gm_system_off;
+  Doc()->sound_set = sound_set;
+  Doc()->open = true;
   DisableUndo();
   SendSoundSet(sound_set);
   WriteValue(kEditingMode, 1);
@@ -468,14 +485,14 @@ int ImportSmf(const std::string& path) {
 }
 
 bool OpenFileUsesGmVoices() {
-  return doc == nullptr || !doc->open || doc->gm_voices;
+  return Doc() == nullptr || !Doc()->open || Doc()->gm_voices;
 }
 
 bool OpenSmf(OpenSmfView* view) {
   if (!DocumentOpen()) return false;
-  view->image = &doc->image;
-  view->tempo_ratio = doc->converted.tempo_ratio;
-  view->own_marker = doc->converted.own_marker;
+  view->image = &Doc()->image;
+  view->tempo_ratio = Doc()->converted.tempo_ratio;
+  view->own_marker = Doc()->converted.own_marker;
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include "core/control_ids.h"
 #include "core/device_handover.h"
 #include "core/middle_internal.h"
+#include "core/middleware.h"
 #include "midi/module_sender.h"
 #include "midi/sequencer.h"
 #include "platform/clock.h"
@@ -18,18 +19,42 @@ namespace {
 constexpr uint32_t kSongLeadIn = 384;  // the count-in measure of a generated song
 constexpr uint32_t kSongPlayNoCount = 336;
 
-std::atomic<bool> g_playing{false};  // the request
-std::atomic<bool> g_running{false};  // the fact
-std::atomic<int> g_play_result{0};
-std::unique_ptr<platform::Thread> g_thread;
-SmfPlaySource g_smf;
-CaptureHooks g_hooks;
-PlayObserver g_observer;
 // When the current play's first beat is due; written by the play thread.
 struct FirstBeat {
   std::atomic<bool> known{false};
   std::atomic<uint64_t> us{0};
-} g_first_beat;
+};
+
+// Set once by the conversion's wiring, not part of a run's state.
+CaptureHooks g_hooks;
+PlayObserver g_observer;
+
+}  // namespace
+
+// The play thread and what it shares with the host thread; owned by the
+// middleware instance (End joins the thread before the instance goes).
+struct TransportState {
+  std::atomic<bool> playing{false};  // the request
+  std::atomic<bool> running{false};  // the fact
+  std::atomic<int> play_result{0};
+  std::unique_ptr<platform::Thread> thread;
+  SmfPlaySource smf;
+  FirstBeat first_beat;
+  ~TransportState() {
+    playing.store(false);
+    if (thread) thread->Join();
+  }
+};
+
+PartState<TransportState> MakeTransportState() {
+  return MakePartState<TransportState>();
+}
+
+namespace {
+
+TransportState& T() {
+  return *TheMiddleware().transport;
+}
 
 bool AudioCapture() {
   return g_hooks.audio_capture_running && g_hooks.audio_capture_running();
@@ -69,16 +94,16 @@ void EndPlay(Sequencer* seq, int screen, uint32_t final_pos, bool reached_end) {
     Notify(0x8003, kNotifyValue);
   }
   SetStreamPlaying(false);
-  g_running.store(false);
+  T().running.store(false);
   SetPlaying(false);
-  g_playing.store(false);
+  T().playing.store(false);
   ReleasePlayButton();
   Notify(kStop, kNotifyValue);
 }
 
 void PlayThread() {
   const DeviceThreadScope device;
-  g_running.store(true);
+  T().running.store(true);
   SetPlaying(true);
   const int screen = CurrentScreen();
   const bool song = SongScreen(screen);
@@ -112,14 +137,14 @@ void PlayThread() {
       }
     }
   } else {
-    if (g_smf.image == nullptr) {
+    if (T().smf.image == nullptr) {
       rc = kResultMidiOpen;
     } else {
-      rc = seq->OpenImage(g_smf.image, g_smf.size, g_smf.tempo_ratio);
-      opt.tempo_ratio = g_smf.tempo_ratio;
-      opt.gm_voices = g_smf.gm_voices;
-      opt.muted_parts = g_smf.muted_parts;
-      lead = g_smf.own_marker ? kSongLeadIn : 0;
+      rc = seq->OpenImage(T().smf.image, T().smf.size, T().smf.tempo_ratio);
+      opt.tempo_ratio = T().smf.tempo_ratio;
+      opt.gm_voices = T().smf.gm_voices;
+      opt.muted_parts = T().smf.muted_parts;
+      lead = T().smf.own_marker ? kSongLeadIn : 0;
       const uint32_t range_end = AudioCapture() ? CaptureRangeEnd() : 0;
       if (pointer == 0) {
         opt.count_in = AudioCapture() || precount_checked;
@@ -141,16 +166,16 @@ void PlayThread() {
     SendStop();
     ResetAllChannels();
     SetStreamPlaying(false);
-    g_running.store(false);
+    T().running.store(false);
     SetPlaying(false);
-    g_playing.store(false);
+    T().playing.store(false);
     ReleasePlayButton();
     if (g_observer.ended != nullptr) g_observer.ended(false);
-    g_play_result.store(rc);
+    T().play_result.store(rc);
     return;
   }
   BeginPointerFlow(static_cast<int32_t>(start > lead ? start - lead : 0));
-  g_play_result.store(0);
+  T().play_result.store(0);
 
   uint32_t song_end = static_cast<uint32_t>(std::max(0, ReadValue(kSongLength)));
   if (CaptureRangeEnd() != 0 && AudioCapture()) song_end = CaptureRangeEnd();
@@ -161,12 +186,12 @@ void PlayThread() {
   // A conversion shows no pointer: looking every 25 ms instead of 5 keeps
   // its progress and end in time with a fifth of the wake-ups.
   const uint32_t poll_ms = AudioCapture() || InputCapture() ? 25 : 5;
-  while (g_playing.load() && !over) {
+  while (T().playing.load() && !over) {
     uint32_t pos = seq->GetPosition();
     uint64_t beat_us = 0;
-    if (!g_first_beat.known.load() && pos >= lead && seq->ClockOfPosition(lead, &beat_us)) {
-      g_first_beat.us.store(beat_us);
-      g_first_beat.known.store(true);
+    if (!T().first_beat.known.load() && pos >= lead && seq->ClockOfPosition(lead, &beat_us)) {
+      T().first_beat.us.store(beat_us);
+      T().first_beat.known.store(true);
     }
     if (pos < previous || pos >= song_end) {
       pos = std::max(previous, std::min(pos, song_end));
@@ -193,7 +218,7 @@ std::string SongFilePath() {
 }
 
 void SetSmfPlaySource(const SmfPlaySource& source) {
-  g_smf = source;
+  T().smf = source;
 }
 void SetCaptureHooks(const CaptureHooks& hooks) {
   g_hooks = hooks;
@@ -202,49 +227,49 @@ void SetPlayObserver(const PlayObserver& observer) {
   g_observer = observer;
 }
 bool PlaybackRunning() {
-  return g_running.load();
+  return T().running.load();
 }
 bool PlayRequested() {
-  return g_playing.load();
+  return T().playing.load();
 }
 bool FirstBeatClock(uint64_t* us) {
-  if (!g_first_beat.known.load()) return false;
-  *us = g_first_beat.us.load();
+  if (!T().first_beat.known.load()) return false;
+  *us = T().first_beat.us.load();
   return true;
 }
 
 int PressPlay() {
-  if (g_running.load()) return 0;
+  if (T().running.load()) return 0;
   if (ReadValue(kEditingMode) == 0 && CurrentOutputDevice() != ModulePort()) {
     ReleasePlayButton();
     return kResultForeignPort;
   }
-  if (g_thread) {
-    g_thread->Join();
-    g_thread.reset();
+  if (T().thread) {
+    T().thread->Join();
+    T().thread.reset();
   }
-  g_playing.store(true);
-  g_first_beat.known.store(false);
-  g_play_result.store(-1);
-  g_thread = std::make_unique<platform::Thread>(PlayThread);
-  while (g_play_result.load() == -1) platform::Sleep(1);
-  const int rc = g_play_result.load();
+  T().playing.store(true);
+  T().first_beat.known.store(false);
+  T().play_result.store(-1);
+  T().thread = std::make_unique<platform::Thread>(PlayThread);
+  while (T().play_result.load() == -1) platform::Sleep(1);
+  const int rc = T().play_result.load();
   if (rc != 0) {
-    g_thread->Join();
-    g_thread.reset();
+    T().thread->Join();
+    T().thread.reset();
   }
   return rc;
 }
 
 void PressStop() {
-  g_playing.store(false);
+  T().playing.store(false);
 }
 
 void StopAndWait() {
-  g_playing.store(false);
-  if (g_thread) {
-    g_thread->Join();
-    g_thread.reset();
+  T().playing.store(false);
+  if (T().thread) {
+    T().thread->Join();
+    T().thread.reset();
   }
 }
 

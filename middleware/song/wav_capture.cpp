@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/middle_internal.h"
+#include "core/middleware.h"
 #include "platform/audio_source.h"
 #include "platform/clock.h"
 #include "platform/mmsystem.h"
@@ -30,7 +31,11 @@ constexpr uint32_t kWaitLimitMs = 10000;
 const char* const kDeviceNames[] = {"Corvane USB Audio", "USB オーディオ デバイス",
                                     "Corvane Musical Instrument"};
 
-struct Capture {
+}  // namespace
+
+// A recording from the wave input; owned by the middleware instance. The
+// device callback advances `ring`; the capture thread spools.
+struct WavCaptureState {
   HWAVEIN device = nullptr;
   bool clock_exact = false;
   std::unique_ptr<uint8_t[]> memory;
@@ -50,39 +55,47 @@ struct Capture {
   std::unique_ptr<platform::Thread> thread;
 };
 
-Capture g;
+PartState<WavCaptureState> MakeWavCaptureState() {
+  return MakePartState<WavCaptureState>();
+}
+
+namespace {
+
+WavCaptureState& G() {
+  return *TheMiddleware().wav_capture;
+}
 
 void PutLe(uint8_t* p, uint32_t v, int n) {
   for (int i = 0; i < n; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 void OnWaveIn(HWAVEIN, UINT msg, DWORD_PTR, DWORD_PTR header, DWORD_PTR) {
-  if (msg != WIM_DATA || !g.running.load()) return;
+  if (msg != WIM_DATA || !G().running.load()) return;
   // A reset hands back every queued buffer; the empty ones would carry the
   // ring round past the last recorded one.
   const auto* h = reinterpret_cast<const WAVEHDR*>(header);
   if (h == nullptr || h->dwBytesRecorded == 0) return;
-  g.ring.store((g.ring.load() + 1) % kBuffers);
+  G().ring.store((G().ring.load() + 1) % kBuffers);
 }
 
 void Requeue(WAVEHDR& h) {
-  waveInUnprepareHeader(g.device, &h, sizeof h);
+  waveInUnprepareHeader(G().device, &h, sizeof h);
   h.dwFlags = 0;
   h.dwBytesRecorded = 0;
-  waveInPrepareHeader(g.device, &h, sizeof h);
-  waveInAddBuffer(g.device, &h, sizeof h);
+  waveInPrepareHeader(G().device, &h, sizeof h);
+  waveInAddBuffer(G().device, &h, sizeof h);
 }
 
 void SpoolCompleted() {
-  const int upto = g.ring.load();
-  while (g.writer != upto) {
-    WAVEHDR& h = g.headers[g.writer];
+  const int upto = G().ring.load();
+  while (G().writer != upto) {
+    WAVEHDR& h = G().headers[G().writer];
     if (h.dwBytesRecorded > 0 &&
-        std::fwrite(h.lpData, 1, h.dwBytesRecorded, g.spool) != h.dwBytesRecorded) {
-      g.error.store(8);
+        std::fwrite(h.lpData, 1, h.dwBytesRecorded, G().spool) != h.dwBytesRecorded) {
+      G().error.store(8);
     }
-    if (g.running.load()) Requeue(h);
-    g.writer = (g.writer + 1) % kBuffers;
+    if (G().running.load()) Requeue(h);
+    G().writer = (G().writer + 1) % kBuffers;
   }
 }
 
@@ -92,20 +105,20 @@ int64_t FrameOfClock(uint64_t us) {
   const auto frame = [](uint64_t t, uint64_t round) {
     return static_cast<int64_t>((t * kWavRate + round) / 1000000);
   };
-  return frame(us, 999999) - frame(g.start_us, 500000);
+  return frame(us, 999999) - frame(G().start_us, 500000);
 }
 
 // The first frame of the file in the recording and its length, from the cut;
 // the trimmed route reads the spool once to find its sound.
 void PlaceCut(size_t total_frames, int64_t* first, uint64_t* frames) {
-  const WavCut& c = g.cut;
+  const WavCut& c = G().cut;
   std::vector<uint8_t> piece(kCopyPiece);
   SoundSpan span{0, total_frames * 4};
   if (!c.clock_exact || c.keep_tail || c.frames == 0) {
     SoundSpanScanner scanner(32);
-    std::rewind(g.spool);
+    std::rewind(G().spool);
     for (;;) {
-      const size_t n = std::fread(piece.data(), 1, piece.size(), g.spool) & ~size_t{3};
+      const size_t n = std::fread(piece.data(), 1, piece.size(), G().spool) & ~size_t{3};
       if (n == 0) break;
       scanner.Feed(reinterpret_cast<const int16_t*>(piece.data()), n / 4);
     }
@@ -122,26 +135,26 @@ void PlaceCut(size_t total_frames, int64_t* first, uint64_t* frames) {
   platform::TraceLog("wav cut: %llu frames from frame %lld of the clock",
                      static_cast<unsigned long long>(*frames),
                      static_cast<long long>(*first) +
-                         static_cast<long long>((g.start_us * kWavRate + 500000) / 1000000));
+                         static_cast<long long>((G().start_us * kWavRate + 500000) / 1000000));
 }
 
 // Writes the cut of the spool to the temporary target, in 256 KiB pieces:
 // frames before or after the recording are silence; a file that ends while
 // the music sounds on fades over its last 10 ms.
 void WriteTarget() {
-  std::fseek(g.spool, 0, SEEK_END);
-  const size_t total_frames = static_cast<size_t>(std::max(0L, std::ftell(g.spool))) / 4;
+  std::fseek(G().spool, 0, SEEK_END);
+  const size_t total_frames = static_cast<size_t>(std::max(0L, std::ftell(G().spool))) / 4;
   int64_t first = 0;
   uint64_t frames = 0;
   PlaceCut(total_frames, &first, &frames);
   if (frames * 4 > 0xFFFFFFFFull - 64) {
-    g.error.store(8);
+    G().error.store(8);
     return;
   }
   uint8_t header[kWavHeaderSize];
   MakeWavHeader(static_cast<uint32_t>(frames * 4), header);
-  bool ok = std::fwrite(header, 1, sizeof header, g.target) == sizeof header;
-  const uint32_t fade = g.cut.keep_tail ? 0 : kWavEndFadeFrames;
+  bool ok = std::fwrite(header, 1, sizeof header, G().target) == sizeof header;
+  const uint32_t fade = G().cut.keep_tail ? 0 : kWavEndFadeFrames;
   std::vector<int16_t> in(kCopyPiece / 2), out(kCopyPiece / 2);
   const size_t piece_frames = kCopyPiece / 4;
   for (uint64_t at = 0; ok && at < frames;) {
@@ -152,47 +165,48 @@ void WriteTarget() {
     const int64_t hi =
         std::min<int64_t>(from + static_cast<int64_t>(count), static_cast<int64_t>(total_frames));
     if (lo < hi) {
-      ok = std::fseek(g.spool, static_cast<long>(lo * 4), SEEK_SET) == 0 &&
+      ok = std::fseek(G().spool, static_cast<long>(lo * 4), SEEK_SET) == 0 &&
            std::fread(&in[static_cast<size_t>(lo - from) * 2], 4, static_cast<size_t>(hi - lo),
-                      g.spool) == static_cast<size_t>(hi - lo);
+                      G().spool) == static_cast<size_t>(hi - lo);
     }
     FadeOutFrames(in.data(), out.data(), count, at, frames, fade);
-    ok = ok && std::fwrite(out.data(), 4, count, g.target) == count;
+    ok = ok && std::fwrite(out.data(), 4, count, G().target) == count;
     at += count;
   }
-  if (!ok) g.error.store(8);
+  if (!ok) G().error.store(8);
 }
 
 // Puts the finished file in place of the target, or removes it.
 void SettleTarget() {
-  const bool failed = g.error.load() != 0;
-  if (std::fclose(g.target) != 0 && !failed) g.error.store(8);
-  g.target = nullptr;
-  if (g.error.load() == 0 && std::rename(g.temporary_path.c_str(), g.target_path.c_str()) != 0) {
-    g.error.store(11);
+  const bool failed = G().error.load() != 0;
+  if (std::fclose(G().target) != 0 && !failed) G().error.store(8);
+  G().target = nullptr;
+  if (G().error.load() == 0 &&
+      std::rename(G().temporary_path.c_str(), G().target_path.c_str()) != 0) {
+    G().error.store(11);
   }
-  if (g.error.load() != 0) std::remove(g.temporary_path.c_str());
+  if (G().error.load() != 0) std::remove(G().temporary_path.c_str());
 }
 
 void CaptureThread() {
-  if (waveInStart(g.device) == MMSYSERR_NOERROR) {
-    g.start_us = platform::GetMicroseconds();  // the device's frame 0 (same clock instant)
-    g.state.store(kStateRunning);
+  if (waveInStart(G().device) == MMSYSERR_NOERROR) {
+    G().start_us = platform::GetMicroseconds();  // the device's frame 0 (same clock instant)
+    G().state.store(kStateRunning);
     for (;;) {
       SpoolCompleted();
-      if (!g.running.load()) break;
+      if (!G().running.load()) break;
       platform::Sleep(500);
     }
     SpoolCompleted();
-    if (g.error.load() == 0) WriteTarget();
+    if (G().error.load() == 0) WriteTarget();
   } else {
-    g.error.store(12);
+    G().error.store(12);
   }
   SettleTarget();
-  std::fclose(g.spool);
-  g.spool = nullptr;
-  std::remove(g.spool_path.c_str());
-  g.state.store(kStateFinished);
+  std::fclose(G().spool);
+  G().spool = nullptr;
+  std::remove(G().spool_path.c_str());
+  G().state.store(kStateFinished);
 }
 
 bool WaitState(bool (*done)()) {
@@ -284,85 +298,86 @@ uint32_t FindModuleAudioDevice() {
 }
 
 int OpenWavCapture() {
-  if (g.device != nullptr) return 0;
-  g.memory.reset(new (std::nothrow) uint8_t[size_t{kWavBytesPerSecond} * kBuffers]);
-  if (!g.memory) return 4;
+  if (G().device != nullptr) return 0;
+  G().memory.reset(new (std::nothrow) uint8_t[size_t{kWavBytesPerSecond} * kBuffers]);
+  if (!G().memory) return 4;
   WAVEFORMATEX format{WAVE_FORMAT_PCM, 2, kWavRate, kWavBytesPerSecond, 4, 16, 0};
   const uint32_t id = FindModuleAudioDevice();
-  g.clock_exact = IsInProcessAudioSource(id);
-  if (waveInOpen(&g.device, id, &format, reinterpret_cast<DWORD_PTR>(&OnWaveIn), 0,
+  G().clock_exact = IsInProcessAudioSource(id);
+  if (waveInOpen(&G().device, id, &format, reinterpret_cast<DWORD_PTR>(&OnWaveIn), 0,
                  CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
-    g.device = nullptr;
-    g.memory.reset();
+    G().device = nullptr;
+    G().memory.reset();
     return 12;
   }
   for (int i = 0; i < kBuffers; ++i) {
-    g.headers[i] = WAVEHDR{};
-    g.headers[i].lpData = reinterpret_cast<char*>(g.memory.get() + i * size_t{kWavBytesPerSecond});
-    g.headers[i].dwBufferLength = kWavBytesPerSecond;
+    G().headers[i] = WAVEHDR{};
+    G().headers[i].lpData =
+        reinterpret_cast<char*>(G().memory.get() + i * size_t{kWavBytesPerSecond});
+    G().headers[i].dwBufferLength = kWavBytesPerSecond;
   }
   return 0;
 }
 
 bool WavCaptureClockExact() {
-  return g.device != nullptr && g.clock_exact;
+  return G().device != nullptr && G().clock_exact;
 }
 
 void SetWavCut(const WavCut& cut) {
-  g.cut = cut;
+  G().cut = cut;
 }
 
 int StartWavCapture(const std::string& target) {
-  if (g.device == nullptr) return 12;
-  g.spool_path = WorkDirectory() + "wavetemp.dat";
-  g.target_path = target;
-  g.temporary_path = target + ".part" + std::to_string(::getpid());
-  g.cut = WavCut{};
-  g.spool = std::fopen(g.spool_path.c_str(), "w+b");
-  if (g.spool == nullptr) return 11;
-  g.target = std::fopen(g.temporary_path.c_str(), "wb");
-  if (g.target == nullptr) {
-    std::fclose(g.spool);
-    g.spool = nullptr;
-    std::remove(g.spool_path.c_str());
+  if (G().device == nullptr) return 12;
+  G().spool_path = WorkDirectory() + "wavetemp.dat";
+  G().target_path = target;
+  G().temporary_path = target + ".part" + std::to_string(::getpid());
+  G().cut = WavCut{};
+  G().spool = std::fopen(G().spool_path.c_str(), "w+b");
+  if (G().spool == nullptr) return 11;
+  G().target = std::fopen(G().temporary_path.c_str(), "wb");
+  if (G().target == nullptr) {
+    std::fclose(G().spool);
+    G().spool = nullptr;
+    std::remove(G().spool_path.c_str());
     return 11;
   }
-  for (WAVEHDR& h : g.headers) {
-    waveInPrepareHeader(g.device, &h, sizeof h);
-    waveInAddBuffer(g.device, &h, sizeof h);
+  for (WAVEHDR& h : G().headers) {
+    waveInPrepareHeader(G().device, &h, sizeof h);
+    waveInAddBuffer(G().device, &h, sizeof h);
   }
-  g.ring.store(0);
-  g.writer = 0;
-  g.error.store(0);
-  g.state.store(kStateStarting);
-  g.running.store(true);
-  g.thread = std::make_unique<platform::Thread>(CaptureThread);
-  if (!WaitState([] { return g.state.load() != kStateStarting; })) return 12;
+  G().ring.store(0);
+  G().writer = 0;
+  G().error.store(0);
+  G().state.store(kStateStarting);
+  G().running.store(true);
+  G().thread = std::make_unique<platform::Thread>(CaptureThread);
+  if (!WaitState([] { return G().state.load() != kStateStarting; })) return 12;
   return 0;
 }
 
 int StopWavCapture(bool complete) {
-  if (!g.thread) return 11;
-  if (!complete) g.error.store(-1);
-  waveInReset(g.device);
-  g.running.store(false);
-  const bool finished = WaitState([] { return g.state.load() == kStateFinished; });
-  if (finished) g.thread->Join();
-  g.thread.reset();
+  if (!G().thread) return 11;
+  if (!complete) G().error.store(-1);
+  waveInReset(G().device);
+  G().running.store(false);
+  const bool finished = WaitState([] { return G().state.load() == kStateFinished; });
+  if (finished) G().thread->Join();
+  G().thread.reset();
   platform::Sleep(50);
-  return finished ? g.error.load() : 12;
+  return finished ? G().error.load() : 12;
 }
 
 void CloseWavCapture() {
-  if (g.device == nullptr) return;
-  for (WAVEHDR& h : g.headers) waveInUnprepareHeader(g.device, &h, sizeof h);
-  waveInClose(g.device);
-  g.device = nullptr;
-  g.memory.reset();
+  if (G().device == nullptr) return;
+  for (WAVEHDR& h : G().headers) waveInUnprepareHeader(G().device, &h, sizeof h);
+  waveInClose(G().device);
+  G().device = nullptr;
+  G().memory.reset();
 }
 
 bool WavCaptureRunning() {
-  return g.running.load();
+  return G().running.load();
 }
 
 }  // namespace qm3
