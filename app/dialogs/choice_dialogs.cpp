@@ -1,5 +1,6 @@
 #include "dialogs/choice_dialogs.h"
 
+#include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,33 +9,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "dialogs/dialog_parts.h"
 #include "shell/window_util.h"
 
 namespace sonavex::app {
-namespace {
-
-QDialogButtonBox* OkCancel(QDialog* dialog) {
-  auto* buttons = new QDialogButtonBox(dialog);
-  buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)
-      ->setObjectName(QStringLiteral("ok"));
-  buttons->addButton(QStringLiteral("ｷｬﾝｾﾙ"), QDialogButtonBox::RejectRole)
-      ->setObjectName(QStringLiteral("cancel"));
-  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-  return buttons;
-}
-
-QRadioButton* Radio(const char* text, const char* name, const char* icon, QWidget* parent) {
-  auto* radio = new QRadioButton(QString::fromUtf8(text), parent);
-  radio->setObjectName(QString::fromUtf8(name));
-  if (icon != nullptr) {
-    radio->setIcon(QIcon(QString::fromUtf8(icon)));
-    radio->setIconSize(QSize(24, 24));
-  }
-  return radio;
-}
-
-}  // namespace
 
 CWelcomeDlg::CWelcomeDlg(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("CWelcomeDlg"));
@@ -42,19 +20,22 @@ CWelcomeDlg::CWelcomeDlg(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   auto* create = new QGroupBox(QStringLiteral("新規作成"), this);
   auto* create_layout = new QVBoxLayout(create);
-  radios_[0] = Radio("演奏時間を指定してｿﾝｸﾞを作成(&E)", "mode0", ":/icons/new.svg", create);
-  radios_[1] = Radio("ﾘｱﾙﾀｲﾑｿﾝｸﾞ作成(&R)", "mode1", ":/icons/realtime.svg", create);
+  radios_[0] = IconRadio("演奏時間を指定してｿﾝｸﾞを作成(&E)", "mode0", ":/icons/new.svg", create);
+  radios_[1] = IconRadio("ﾘｱﾙﾀｲﾑｿﾝｸﾞ作成(&R)", "mode1", ":/icons/realtime.svg", create);
   create_layout->addWidget(radios_[0]);
   create_layout->addWidget(radios_[1]);
   auto* open = new QGroupBox(QStringLiteral("ﾌｧｲﾙを開く"), this);
   auto* open_layout = new QVBoxLayout(open);
-  radios_[2] = Radio("ｿﾝｸﾞ(&S)", "mode2", ":/icons/song_file.svg", open);
-  radios_[3] = Radio("SMF(&M)", "mode3", ":/icons/smf_file.svg", open);
-  radios_[4] = Radio("SINGLANE(&Y)", "mode4", ":/icons/content_file.svg", open);
+  radios_[2] = IconRadio("ｿﾝｸﾞ(&S)", "mode2", ":/icons/song_file.svg", open);
+  radios_[3] = IconRadio("SMF(&M)", "mode3", ":/icons/smf_file.svg", open);
+  radios_[4] = IconRadio("SINGLANE(&Y)", "mode4", ":/icons/content_file.svg", open);
   for (int i = 2; i < 5; ++i) open_layout->addWidget(radios_[i]);
+  // One choice across both groups.
+  auto* choice = new QButtonGroup(this);
+  for (QRadioButton* radio : radios_) choice->addButton(radio);
   layout->addWidget(create);
   layout->addWidget(open);
-  layout->addWidget(OkCancel(this));
+  layout->addWidget(OkCancelButtons(this));
   SetOpenMode(0);
 }
 
@@ -75,16 +56,25 @@ CFileNewDlg::CFileNewDlg(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("CFileNewDlg"));
   setWindowTitle(QStringLiteral("新規作成"));
   auto* layout = new QVBoxLayout(this);
-  play_ = Radio("演奏時間を指定してｿﾝｸﾞを作成(&E)", "playTime", ":/icons/new.svg", this);
-  real_ = Radio("ﾘｱﾙﾀｲﾑｿﾝｸﾞ作成(&R)", "realTime", ":/icons/realtime.svg", this);
+  play_ = IconRadio("演奏時間を指定してｿﾝｸﾞを作成(&E)", "playTime", ":/icons/new.svg", this);
+  real_ = IconRadio("ﾘｱﾙﾀｲﾑｿﾝｸﾞ作成(&R)", "realTime", ":/icons/realtime.svg", this);
   layout->addWidget(play_);
   layout->addWidget(real_);
-  layout->addWidget(OkCancel(this));
+  layout->addWidget(OkCancelButtons(this));
+  ShowFlags();
+}
+
+void CFileNewDlg::ShowFlags() {
+  // The radios are exclusive: the one whose flag is set is checked.
+  if (play_time) {
+    play_->setChecked(true);
+  } else if (real_time) {
+    real_->setChecked(true);
+  }
 }
 
 int CFileNewDlg::exec() {
-  play_->setChecked(play_time);
-  real_->setChecked(real_time);
+  ShowFlags();
   MoveWindowCenter(this);
   return QDialog::exec();
 }

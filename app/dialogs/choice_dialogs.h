@@ -34,6 +34,9 @@ class CFileNewDlg : public QDialog {
   void accept() override;
 
  private:
+  // Checks the radio of the flags (the constructor's defaults or the caller's).
+  void ShowFlags();
+
   QRadioButton* play_ = nullptr;
   QRadioButton* real_ = nullptr;
 };

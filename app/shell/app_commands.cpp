@@ -1,12 +1,14 @@
 // CSonavexApp: the menu commands, the file commands and the save flows.
 #include <QApplication>
 #include <QFileInfo>
-#include <QProgressDialog>
-#include <QTimer>
 
 #include "client/control_tables.h"
 #include "dialogs/choice_dialogs.h"
+#include "dialogs/convert_dialog.h"
+#include "dialogs/device_dialog.h"
 #include "dialogs/song_dialogs.h"
+#include "dialogs/time_dialog.h"
+#include "dialogs/tree_dialog.h"
 #include "shell/command_table.h"
 #include "shell/help.h"
 #include "shell/sonavex_app.h"
@@ -14,10 +16,6 @@
 
 namespace sonavex::app {
 namespace {
-
-constexpr ControlId kConvertProgress = 0x0801;
-constexpr ControlId kConvertCancel = 0x0803;
-constexpr int kProgressPollMs = 500;
 
 // The wait cursor for the length of a middleware call.
 class WaitCursor {
@@ -77,8 +75,22 @@ void CSonavexApp::OnCommand(int id) {
       frame_->close();
       return;
     case ID_FILE_RMV_RHYTHM:
+      return OnFileRmvLibrary(CTreeDlg::kRhythms);
     case ID_FILE_RMV_MELODY:
-      TraceLog("ﾗｲﾌﾞﾗﾘの削除画面はまだありません");
+      return OnFileRmvLibrary(CTreeDlg::kMelodies);
+    case ID_SETUP_TIME:
+      if (WriteCommand(id)) {
+        CTimeDlg dialog(&mgr_, &data_, &messages_, frame_);
+        CModalCounter::Scope modal(&modals_);
+        dialog.exec();
+      }
+      return;
+    case ID_SETUP_DEVICE:
+      if (WriteCommand(id)) {
+        CDeviceDlg dialog(&mgr_, &data_, frame_);
+        CModalCounter::Scope modal(&modals_);
+        dialog.exec();
+      }
       return;
     case ID_EDIT_REEDIT:
       return OnEditReedit();
@@ -101,8 +113,8 @@ void CSonavexApp::OnCommand(int id) {
       }
       return;
     default:
-      // Undo, redo, the synchronisation methods, the time base, the output
-      // device and the precount are the middleware's own work.
+      // Undo, redo, the synchronisation methods and the precount are the
+      // middleware's own work.
       WriteCommand(id);
       return;
   }
@@ -254,33 +266,17 @@ void CSonavexApp::OnConvert(int id) {
     TraceLog("変換の開始に失敗しました");
     return;
   }
-  // Progress until the middleware reports 100; Cancel stops the conversion.
-  QProgressDialog progress(QString(), QStringLiteral("ｷｬﾝｾﾙ"), 0, 100, frame_);
-  progress.setObjectName(QStringLiteral("CConvertDlg"));
-  progress.setWindowTitle(smf ? QStringLiteral("SMFに変換中") : QStringLiteral("ｵｰﾃﾞｨｵに変換中"));
-  progress.setWindowModality(Qt::WindowModal);
-  progress.setMinimumDuration(0);
-  QTimer poll;
-  connect(&poll, &QTimer::timeout, &progress, [&] {
-    long value = 0;
-    QString text;
-    if (mgr_.GetMIDIValue(kConvertProgress, &value)) progress.setValue(static_cast<int>(value));
-    if (mgr_.GetMIDIStr(kConvertProgress + 1, &text)) progress.setLabelText(text);
-    if (value >= 100) progress.accept();
-  });
-  poll.start(kProgressPollMs);
   int result = 0;
   {
+    CConvertDlg progress(&mgr_, smf ? CConvertDlg::kSmf : CConvertDlg::kAudio, frame_);
     CModalCounter::Scope modal(&modals_);
     result = progress.exec();
   }
-  poll.stop();
-  if (progress.wasCanceled()) {
-    mgr_.SetMIDIValue(kConvertCancel, 1);
+  if (result == CConvertDlg::kFailed) return;  // the middleware has said why
+  if (result != QDialog::Accepted) {
     messages_.ShowMessageOk(QStringLiteral("I\\変換を中断しました"));
     return;
   }
-  (void)result;
   messages_.ShowMessageOk(QStringLiteral("I\\変換が終了しました"));
   if (smf) ChangeScreen();
 }
@@ -298,6 +294,13 @@ void CSonavexApp::OnFileAddLibrary(bool rhythm) {
     TraceLog(rhythm ? "OnFileAddRhythm リズムツリーの構築に失敗\n"
                     : "OnFileAddMelody メロディリストの構築に失敗\n");
   }
+}
+
+void CSonavexApp::OnFileRmvLibrary(int mode) {
+  CTreeDlg dialog(&mgr_, &data_, &messages_, mode, frame_);
+  dialog.SetAddCommand([this](int add) { OnFileAddLibrary(add == CTreeDlg::kRhythms); });
+  CModalCounter::Scope modal(&modals_);
+  dialog.exec();
 }
 
 }  // namespace sonavex::app

@@ -2,13 +2,20 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include "dialogs/choice_dialogs.h"
+#include "dialogs/convert_dialog.h"
+#include "dialogs/device_dialog.h"
 #include "dialogs/song_dialogs.h"
+#include "dialogs/time_dialog.h"
+#include "dialogs/tree_dialog.h"
 #include "qm3middle_ids.h"
 #include "shell/sonavex_app.h"
 #include "shell/splash.h"
@@ -23,6 +30,43 @@ bool Save(QWidget* widget, const QString& folder, const QString& name) {
   const bool ok = widget->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
   if (!ok) TraceLog("画像を書き込めませんでした: %s", name.toUtf8().constData());
   return ok;
+}
+
+// Lets the middleware work for `ms` of real time with the events handled.
+void Run(int ms) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < ms) {
+    QApplication::processEvents();
+    QThread::msleep(20);
+  }
+}
+
+// The conversion dialog over a real SMF conversion of the song, a little way
+// in; the conversion is then cancelled and leaves nothing behind.
+int SaveConversion(CSonavexApp* app, const QString& folder) {
+  QTemporaryDir target;
+  if (!target.isValid() || !app->mgr().ConvertSMFAll(target.filePath(QStringLiteral("tour.mid"))))
+    return 0;
+  CConvertDlg convert(&app->mgr(), CConvertDlg::kSmf, app->frame());
+  convert.show();
+  Run(6 * CConvertDlg::kPollMs);
+  const int written = Save(&convert, folder, QStringLiteral("convert"));
+  convert.reject();
+  return written;
+}
+
+// The library window with one added entry.
+int SaveLibrary(CSonavexApp* app, const QString& folder, bool rhythm) {
+  const QString name = rhythm ? QStringLiteral("tour.rhy") : QStringLiteral("tour.mel");
+  if (!app->mgr().AddRhyMel(rhythm ? 0 : 1, QDir::temp().filePath(name))) return 0;
+  CTreeDlg tree(&app->mgr(), &app->data(), &app->messages(),
+                rhythm ? CTreeDlg::kRhythms : CTreeDlg::kMelodies, app->frame());
+  tree.tree()->setCurrentItem(tree.tree()->topLevelItem(0));
+  const int written = Save(
+      &tree, folder, rhythm ? QStringLiteral("library_rhythm") : QStringLiteral("library_melody"));
+  rhythm ? app->mgr().RemoveRhythm(0) : app->mgr().RemoveMelody(0);
+  return written;
 }
 
 }  // namespace
@@ -67,6 +111,17 @@ int TakeScreenshots(CSonavexApp* app, const QString& folder) {
   CFileNewDlg file_new(frame);
   written += Save(&file_new, folder, QStringLiteral("file_new"));
   file_new.hide();
+  CTimeDlg time(&app->mgr(), &app->data(), &app->messages(), frame);
+  time.InitControl();
+  written += Save(&time, folder, QStringLiteral("time_base"));
+  time.hide();
+  CDeviceDlg device(&app->mgr(), &app->data(), frame);
+  device.InitControl();
+  written += Save(&device, folder, QStringLiteral("midi_output"));
+  device.hide();
+  written += SaveLibrary(app, folder, true);
+  written += SaveLibrary(app, folder, false);
+  written += SaveConversion(app, folder);
   CAboutDlg about(frame);
   written += Save(&about, folder, QStringLiteral("about"));
   about.hide();

@@ -117,6 +117,7 @@ class CSonavexApp : public QObject, public CommandHost {
   void OnFileBgmSave();
   void OnConvert(int id);
   void OnFileAddLibrary(bool rhythm);
+  void OnFileRmvLibrary(int mode);
   void OnEditReedit();
   void OnFileNewFile();
 
