@@ -56,7 +56,8 @@ install(FILES ${CMAKE_BINARY_DIR}/qm3middle.pc DESTINATION lib/pkgconfig)
 # files a run may have left in the same folder).
 install(DIRECTORY ${SONAVEX_DATA_DIR}/ DESTINATION ${SONAVEX_HOME}
         FILES_MATCHING PATTERN "QM3*.toc" PATTERN "*src*_mid.dat" PATTERN "*chord*_mid.dat"
-                       PATTERN "p_*.dat" PATTERN "mp_*.dat" PATTERN "style_*.mid")
+                       PATTERN "p_*.dat" PATTERN "mp_*.dat" PATTERN "style_*.mid"
+                       PATTERN "work" EXCLUDE)
 if(EXISTS ${CMAKE_SOURCE_DIR}/app/resources/help)
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/app/resources/help DESTINATION ${SONAVEX_HOME})
 endif()

@@ -93,9 +93,12 @@ bool MakeDirectories(const std::string& dir) {
 }
 
 // The folder below which instances take their work folders: the host folder
-// when it is writable, else the user's cache folder.
+// when it is writable, else the user's cache folder. An installed copy (its
+// install manifest lies in the host folder) belongs to the package manager,
+// even for the administrator: its work goes to the cache too.
 std::string WorkBaseDirectory(const std::string& host_dir) {
-  if (!host_dir.empty() && access(host_dir.c_str(), W_OK) == 0) return host_dir;
+  const bool installed = access((host_dir + "/install-manifest.txt").c_str(), F_OK) == 0;
+  if (!host_dir.empty() && !installed && access(host_dir.c_str(), W_OK) == 0) return host_dir;
   std::string base;
   if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && xdg[0] == '/') {
     base = xdg;

@@ -161,6 +161,12 @@ TEST_F(InitTest, HostAndWorkDirectories) {
   // This instance's own folder below the host folder.
   EXPECT_EQ(WorkDirectory().rfind(dir + "work/", 0), 0u);
   EXPECT_EQ(access(WorkDirectory().c_str(), W_OK), 0);
+  // An installed copy's folder is left as the package laid it out.
+  std::ofstream(dir_ / "install-manifest.txt") << "sonavex-install-manifest 1\n";
+  SetHostDirectory(dir_.string());
+  EXPECT_EQ(WorkDirectory().find(dir_.string()), std::string::npos) << WorkDirectory();
+  EXPECT_NE(WorkDirectory().find("/sonavex/work/"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "work"));
 }
 
 TEST_F(InitTest, LockGuardWorksWithAndWithoutTheLock) {

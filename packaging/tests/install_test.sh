@@ -78,6 +78,9 @@ fi
 expect "the exported MIDI file and recording are real" \
   sh -c "head -c 4 song.mid | grep -q MThd && head -c 4 song.wav | grep -q RIFF && [ \$(stat -c %s song.wav) -gt 100000 ]"
 
+expect "the installed folder is left as installed: work files go to the cache" \
+  sh -c "! [ -e '$HOME_DIR/work' ] && [ -d '$XDG_CACHE_HOME/sonavex/work' ]"
+
 echo "== a C host builds against the installed middleware through pkg-config"
 # (In a sanitizer build the library brings its runtime along.)
 if cc -o abi_check "$SOURCE/middleware/tests/abi/abi_check.c" \
