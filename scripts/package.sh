@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds the Debian package from an existing build folder (CPack over the
 # install rules), lists its contents, and runs the command line's main job
-# from the unpacked package, which is relocatable.
+# from the unpacked package, which is relocatable; then installs and removes it
+# with dpkg in a throw-away copy of the system where the machine allows it.
 #   ./scripts/package.sh [build folder]     (default: build)
 set -eu
 cd "$(dirname "$0")/.."
@@ -22,3 +23,4 @@ chmod 700 "$T/run"
   "$T/root/usr/bin/sonavex-cli" convert song.bgm --smf song.mid >/dev/null 2>&1)
 head -c 4 "$T/song.mid" | grep -q MThd
 echo "package: $DEB runs from its unpacked files"
+./scripts/package-install-check.sh "$DEB"
