@@ -137,18 +137,24 @@ int RunConvert(const ConvertOptions& o) {
     s.Process(QM3_PROC_POINTER_POS, &x, &y);  // the range handshake
     s.Process(QM3_PROC_POINTER_POS, &x, &y);
   }
-  if (!o.smf.empty()) {
-    if (int rc = Convert(s, interrupt, range ? QM3_PROC_CONVERT_SMF_PART : QM3_PROC_CONVERT_SMF_ALL,
-                         0, o.smf, "SMF", o.quiet, midi)) {
-      return rc;
+  // A song's SMF and WAV come from one play: the SMF conversion only names
+  // its file, and the WAV conversion records both.
+  const bool together = !o.smf.empty() && !o.wav.empty() && !midi;
+  const int smf_process = range ? QM3_PROC_CONVERT_SMF_PART : QM3_PROC_CONVERT_SMF_ALL;
+  if (together) {
+    if (int rc = s.FileProcess(smf_process, o.smf, QM3_SMF_WITH_NEXT_WAV); rc != 0) {
+      return Report(s, rc, "convert to SMF");
     }
+  } else if (!o.smf.empty()) {
+    if (int rc = Convert(s, interrupt, smf_process, 0, o.smf, "SMF", o.quiet, midi)) return rc;
   }
   if (!o.wav.empty()) {
     const long flags = o.keep_tail ? QM3_WAV_KEEP_RELEASE_TAIL : 0;
     if (int rc = Convert(s, interrupt, range ? QM3_PROC_CONVERT_WAV_PART : QM3_PROC_CONVERT_WAV_ALL,
-                         flags, o.wav, "WAV", o.quiet)) {
+                         flags, o.wav, together ? "SMF and WAV" : "WAV", o.quiet)) {
       return rc;
     }
+    if (together) std::printf("wrote %s\n", o.smf.c_str());
   }
   return 0;
 }

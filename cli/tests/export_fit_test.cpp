@@ -301,9 +301,22 @@ TEST_F(ExportFit, RangesAreSlicesOfTheWholeSong) {
   ASSERT_EQ(RunCli("convert " + P("s.bgm") + " --range 0:00:08:00 0:00:20:00 --smf " +
                    P("part.mid") + " --wav " + P("part.wav")),
             0);
-  // An SMF alone runs the module without its sounds: the same bytes.
+  // An SMF alone runs the module without its sounds; with a WAV it comes
+  // from the WAV's play: the same bytes either way, range or not.
   ASSERT_EQ(RunCli("convert " + P("s.bgm") + " --smf " + P("alone.mid")), 0);
   EXPECT_EQ(ReadFile(P("alone.mid")), ReadFile(P("whole.mid")));
+  ASSERT_EQ(RunCli("convert " + P("s.bgm") + " --range 0:00:08:00 0:00:20:00 --smf " +
+                   P("part_alone.mid")),
+            0);
+  EXPECT_EQ(ReadFile(P("part_alone.mid")), ReadFile(P("part.mid")));
+  // A WAV alone has the same span and first sound as the one made beside
+  // the SMF (reading the module's MIDI at the same time changes the order
+  // of its work at some instants, so the samples themselves differ).
+  ASSERT_EQ(RunCli("convert " + P("s.bgm") + " --wav " + P("alone.wav")), 0);
+  const Wav alone = ReadWav(P("alone.wav"));
+  const Wav with_smf = ReadWav(P("whole.wav"));
+  EXPECT_EQ(alone.frames(), with_smf.frames());
+  EXPECT_NEAR(alone.Onset() / 44.1, with_smf.Onset() / 44.1, 1.5);
 
   const Smf whole = ReadSmf(P("whole.mid"));
   const Smf part = ReadSmf(P("part.mid"));

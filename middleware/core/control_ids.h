@@ -236,6 +236,7 @@ constexpr int kProcConvertSMFPart = QM3_PROC_CONVERT_SMF_PART;
 constexpr int kProcConvertWAVAll = QM3_PROC_CONVERT_WAV_ALL;
 constexpr int kProcConvertWAVPart = QM3_PROC_CONVERT_WAV_PART;
 constexpr long kWavKeepReleaseTail = QM3_WAV_KEEP_RELEASE_TAIL;
+constexpr long kSmfWithNextWav = QM3_SMF_WITH_NEXT_WAV;
 constexpr int kProcSplit31 = QM3_PROC_SPLIT_31;
 constexpr int kProcSplit32 = QM3_PROC_SPLIT_32;
 constexpr int kProcSetIniFileName = QM3_PROC_SET_INI_FILE_NAME;

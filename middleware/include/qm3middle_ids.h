@@ -231,6 +231,10 @@
 /* Flag in the first argument of processes 29 and 30: keep the sound that
  * rings on after the song's end instead of fading the file's last 10 ms. */
 #define QM3_WAV_KEEP_RELEASE_TAIL 1L
+/* Flag in the first argument of processes 27 and 28: record the SMF during
+ * the next conversion to WAV (one play for both files) instead of playing
+ * the song now; the process returns at once. */
+#define QM3_SMF_WITH_NEXT_WAV 1L
 #define QM3_PROC_SPLIT_31 31
 #define QM3_PROC_SPLIT_32 32
 #define QM3_PROC_SET_INI_FILE_NAME 33

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <utility>
 
 #include "core/control_ids.h"
 #include "core/device_handover.h"
@@ -23,6 +24,8 @@ struct ConversionState {
   uint32_t end = 0;
   ConversionCut cut;
   bool played_through = false;
+  bool smf_pending = false;
+  PendingSmf pending;
 };
 
 PartState<ConversionState> MakeConversionState() {
@@ -48,13 +51,15 @@ int32_t SecondsOfTicks(uint32_t ticks) {
 // Finishes the capture: keep the result (complete) or throw it away.
 int FinishCapture(ConversionKind kind, bool complete, const ConversionCut& cut) {
   int rc = 0;
-  if (kind == kConversionSmf) {
-    rc = midi::StopCapture(complete);
-    midi::CloseCapture();
-  } else if (kind == kConversionWav) {
+  if (kind == kConversionWav || kind == kConversionSmfWav) {
     if (complete) SetWavCut(WavCutOf(cut));
     rc = StopWavCapture(complete);
     CloseWavCapture();
+  }
+  if (kind == kConversionSmf || kind == kConversionSmfWav) {
+    const int smf_rc = midi::StopCapture(complete);
+    midi::CloseCapture();
+    if (rc <= 0) rc = smf_rc;
   }
   return rc < 0 ? 0 : rc;  // a cancel is not an error
 }
@@ -88,12 +93,26 @@ int OnProgressRead(ControlId) {
   ConversionState& s = S();
   std::lock_guard lock(s.mu);
   if (s.kind == kConversionNone || !s.played_through) return 0;
-  if (s.kind == kConversionSmf) platform::Sleep(1000);
-  // The audio device hands over frames a little behind the clock: a margin
-  // past the song's end (or the whole release tail) is recorded before the
-  // capture stops.
-  if (s.kind == kConversionWav) platform::Sleep(s.cut.keep_tail ? kReleaseTailMs : kEndMarginMs);
-  const int rc = FinishCapture(s.kind, true, s.cut);
+  // The module's last messages arrive within a second of the end. The audio
+  // device hands over frames a little behind the clock: a margin past the
+  // song's end (or the whole release tail) is recorded before the capture
+  // stops. Together, each capture stops when it would alone.
+  const uint32_t audio_ms = s.cut.keep_tail ? kReleaseTailMs : kEndMarginMs;
+  int rc = 0;
+  if (s.kind == kConversionSmf) {
+    platform::Sleep(kMidiEndMarginMs);
+    rc = FinishCapture(kConversionSmf, true, s.cut);
+  } else if (s.kind == kConversionWav) {
+    platform::Sleep(audio_ms);
+    rc = FinishCapture(kConversionWav, true, s.cut);
+  } else if (s.kind == kConversionSmfWav) {
+    const bool audio_first = audio_ms <= kMidiEndMarginMs;
+    platform::Sleep(std::min(audio_ms, kMidiEndMarginMs));
+    rc = FinishCapture(audio_first ? kConversionWav : kConversionSmf, true, s.cut);
+    platform::Sleep(std::max(audio_ms, kMidiEndMarginMs) - std::min(audio_ms, kMidiEndMarginMs));
+    const int rest = FinishCapture(audio_first ? kConversionSmf : kConversionWav, true, s.cut);
+    if (rc == 0) rc = rest;
+  }
   s.kind = kConversionNone;
   SetProgress(100, 0);
   return rc;
@@ -125,6 +144,22 @@ struct Links {
 QM3_REACTION(kConvertCancel, OnCancel, kStageDevice);
 
 }  // namespace
+
+void SetPendingSmf(const PendingSmf& smf) {
+  ConversionState& s = S();
+  std::lock_guard lock(s.mu);
+  s.pending = smf;
+  s.smf_pending = true;
+}
+
+bool TakePendingSmf(PendingSmf* smf) {
+  ConversionState& s = S();
+  std::lock_guard lock(s.mu);
+  if (!s.smf_pending) return false;
+  s.smf_pending = false;
+  *smf = std::move(s.pending);
+  return true;
+}
 
 void BeginConversion(ConversionKind kind, const std::string& path, const ConversionCut& cut) {
   ConversionState& s = S();

@@ -11,7 +11,14 @@
 
 namespace qm3 {
 
-enum ConversionKind : int { kConversionNone = 0, kConversionSmf = 1, kConversionWav = 2 };
+// kConversionSmfWav: one play records the module's MIDI for an SMF and its
+// audio for a WAV at once.
+enum ConversionKind : int {
+  kConversionNone = 0,
+  kConversionSmf = 1,
+  kConversionWav = 2,
+  kConversionSmfWav = 3,
+};
 
 // Returned when playback did not start and reported nothing itself.
 inline constexpr int kResultPlayFailed = 13;
@@ -28,11 +35,24 @@ struct ConversionCut {
 // otherwise, so that the song's last frames are in the recording.
 inline constexpr uint32_t kReleaseTailMs = 4000;
 inline constexpr uint32_t kEndMarginMs = 200;
+// How long an SMF capture goes on after the song.
+inline constexpr uint32_t kMidiEndMarginMs = 1000;
 
 // The part of the recording of a whole-song play that becomes the WAV file
 // for `cut` (convert_wav.cpp); read when the song has played through.
 struct WavCut;
 WavCut WavCutOf(const ConversionCut& cut);
+
+// An SMF conversion asked to ride along with the next WAV conversion: its
+// target and the song range packed for the capture (PackSongRange).
+struct PendingSmf {
+  std::string path;
+  uint64_t range = 0;
+};
+// Kept until the next conversion starts, which takes it (or drops it when it
+// is an SMF conversion of its own).
+void SetPendingSmf(const PendingSmf& smf);
+bool TakePendingSmf(PendingSmf* smf);
 
 // Resets the progress values; the whole song plays, `cut` is what is kept.
 void BeginConversion(ConversionKind kind, const std::string& path, const ConversionCut& cut = {});

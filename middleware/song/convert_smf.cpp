@@ -324,8 +324,14 @@ namespace {
 
 // Plays the song and records what the module plays; the file (the whole
 // song or the range packed in `range`) is written when the song has played.
-int ConvertSmfPlayed(const char* path, uint64_t range) {
+int ConvertSmfPlayed(const char* path, uint64_t range, bool with_wav) {
   if (!CanWriteBeside(path)) return 11;
+  if (with_wav) {  // the WAV conversion that follows plays the song for both
+    SetPendingSmf({path, range});
+    return 0;
+  }
+  PendingSmf dropped;
+  TakePendingSmf(&dropped);
   midi::StopAndWait();
   SetPointerPosition(0);
   BeginConversion(kConversionSmf, path);
@@ -350,13 +356,13 @@ int ConvertSmfPlayed(const char* path, uint64_t range) {
 
 }  // namespace
 
-int ConvertSmfAll(const char* path) {
+int ConvertSmfAll(const char* path, long flags) {
   if (path == nullptr) return 1;
   if (ReadValue(kSongLength) == 0) return 1;
-  return ConvertSmfPlayed(path, 0);
+  return ConvertSmfPlayed(path, 0, (flags & kSmfWithNextWav) != 0);
 }
 
-int ConvertSmfPart(const char* path) {
+int ConvertSmfPart(const char* path, long flags) {
   if (path == nullptr) return 1;
   const int32_t length = ReadValue(kSongLength);
   if (length == 0) return 1;
@@ -368,8 +374,10 @@ int ConvertSmfPart(const char* path) {
   // A song's accompaniment exists only as the module plays it: the range is
   // cut from the recording of the whole song, every part with its state.
   if (EditingMode() == 0) {
-    return ConvertSmfPlayed(path, PackSongRange(static_cast<uint32_t>(from),
-                                                static_cast<uint32_t>(std::min(to, length))));
+    return ConvertSmfPlayed(
+        path,
+        PackSongRange(static_cast<uint32_t>(from), static_cast<uint32_t>(std::min(to, length))),
+        (flags & kSmfWithNextWav) != 0);
   }
   // An opened file is its own whole: the range is cut from it as edited, in
   // its own ticks. A file made by this system carries the lead-in measure.

@@ -6,6 +6,8 @@
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
 #include "core/time_base.h"
+#include "midi/input_capture.h"
+#include "midi/module_sender.h"
 #include "midi/transport.h"
 #include "platform/clock.h"
 #include "song/conversion.h"
@@ -33,11 +35,19 @@ int ConvertWav(const char* path, bool range, long flags) {
     cut.from = static_cast<uint32_t>(from);
     cut.to = static_cast<uint32_t>(std::min(to, ReadValue(kSongLength)));
   }
+  PendingSmf smf;
+  const bool with_smf = TakePendingSmf(&smf);
   midi::StopAndWait();
   SetPointerPosition(0);
   const uint64_t now = platform::GetMicroseconds();
   platform::SleepUntilMicroseconds((now / kStartGridUs + 1) * kStartGridUs);
-  BeginConversion(kConversionWav, path, cut);
+  BeginConversion(with_smf ? kConversionSmfWav : kConversionWav, path, cut);
+  // The SMF's start settings go out as a conversion to SMF alone sends them;
+  // the song's own settings follow before its first note sounds.
+  if (with_smf) {
+    midi::SendGmOff();
+    midi::SendPlayMode(2);
+  }
   platform::Sleep(1000);
   if (int rc = OpenWavCapture(); rc != 0) {
     EndConversion();
@@ -49,8 +59,24 @@ int ConvertWav(const char* path, bool range, long flags) {
     return rc;
   }
   platform::Sleep(1000);
+  if (with_smf) {
+    const double seconds = ReadValue(kSongLength) * (SongTempoMicroseconds() / 96.0) / 1e6;
+    int rc = midi::OpenCapture(midi::CaptureWordsFor(seconds));
+    if (rc == 0) rc = midi::StartCapture(smf.path, smf.range, WriteCapturedSmf);
+    if (rc != 0) {
+      midi::CloseCapture();
+      StopWavCapture(false);
+      CloseWavCapture();
+      EndConversion();
+      return rc;
+    }
+  }
   const int rc = WriteValue(kPlay, 1);
   if (rc != 0 || !midi::PlayRequested()) {
+    if (with_smf) {
+      midi::StopCapture(false);
+      midi::CloseCapture();
+    }
     StopWavCapture(false);
     CloseWavCapture();
     EndConversion();
@@ -95,11 +121,11 @@ int ConvertWavAll(long* a, long* b) {
 int ConvertWavPart(long* a, long* b) {
   return ConvertWav(reinterpret_cast<const char*>(*b), true, *a);
 }
-int ConvertSmfAllProcess(long*, long* b) {
-  return ConvertSmfAll(reinterpret_cast<const char*>(*b));
+int ConvertSmfAllProcess(long* a, long* b) {
+  return ConvertSmfAll(reinterpret_cast<const char*>(*b), *a);
 }
-int ConvertSmfPartProcess(long*, long* b) {
-  return ConvertSmfPart(reinterpret_cast<const char*>(*b));
+int ConvertSmfPartProcess(long* a, long* b) {
+  return ConvertSmfPart(reinterpret_cast<const char*>(*b), *a);
 }
 
 QM3_PROCESS(kProcConvertSMFAll, ConvertSmfAllProcess);
