@@ -24,6 +24,17 @@ struct SenderState {
   std::atomic<bool> volume_pending{false};
   std::atomic<uint8_t> volume{127};
   std::atomic<bool> stream_playing{false};
+  // Per channel: bank MSB, bank LSB, program, volume, pan; -1 nothing pending.
+  std::atomic<int16_t> part_setting[16][5];
+  std::atomic<bool> part_settings_pending{false};
+
+  SenderState() { ClearPartSettings(); }
+  void ClearPartSettings() {
+    part_settings_pending.store(false);
+    for (auto& channel : part_setting) {
+      for (auto& slot : channel) slot.store(-1);
+    }
+  }
 };
 
 PartState<SenderState> MakeSenderState() {
@@ -213,6 +224,76 @@ int SendStop() {
 
 void SetStreamPlaying(bool playing) {
   S().stream_playing.store(playing);
+  // A new stream starts from the image, which holds every edit already.
+  S().ClearPartSettings();
+}
+
+namespace {
+
+// The slot of a part setting message; -1 for any other message.
+int PartSettingSlot(uint32_t message) {
+  const uint32_t kind = message & 0xF0;
+  const uint32_t controller = (message >> 8) & 0x7F;
+  if (kind == 0xC0) return 2;
+  if (kind != 0xB0) return -1;
+  switch (controller) {
+    case 0:
+      return 0;
+    case 32:
+      return 1;
+    case 7:
+      return 3;
+    case 10:
+      return 4;
+    default:
+      return -1;
+  }
+}
+
+uint32_t PartSettingMessage(int channel, int slot, int16_t value) {
+  constexpr uint32_t kControllers[5] = {0, 32, 0, 7, 10};
+  const auto v = static_cast<uint32_t>(value);
+  if (slot == 2) return 0xC0u | static_cast<uint32_t>(channel) | (v << 8);
+  return 0xB0u | static_cast<uint32_t>(channel) | (kControllers[slot] << 8) | (v << 16);
+}
+
+}  // namespace
+
+bool QueuePartSettings(const uint32_t* messages, size_t count) {
+  if (!S().stream_playing.load()) return false;
+  for (size_t i = 0; i < count; ++i) {
+    const int slot = PartSettingSlot(messages[i]);
+    if (slot < 0) continue;
+    const auto value =
+        static_cast<int16_t>(slot == 2 ? (messages[i] >> 8) & 0x7F : (messages[i] >> 16) & 0x7F);
+    // In the order given: a bank select is stored before its program change.
+    S().part_setting[messages[i] & 0x0F][slot].store(value);
+  }
+  S().part_settings_pending.store(true);
+  return true;
+}
+
+size_t TakePartSettings(uint32_t* out, size_t capacity) {
+  if (!S().part_settings_pending.exchange(false)) return 0;
+  size_t n = 0;
+  bool left = false;
+  for (int channel = 0; channel < 16; ++channel) {
+    auto& slots = S().part_setting[channel];
+    if (n + 5 > capacity) {
+      for (auto& slot : slots) left = left || slot.load() >= 0;
+      continue;
+    }
+    // The program first: a program change seen means its bank select, stored
+    // before it, is seen too; both go out, the bank select first.
+    int16_t taken[5];
+    taken[2] = slots[2].exchange(-1);
+    for (int slot : {0, 1, 3, 4}) taken[slot] = slots[slot].exchange(-1);
+    for (int slot = 0; slot < 5; ++slot) {
+      if (taken[slot] >= 0) out[n++] = PartSettingMessage(channel, slot, taken[slot]);
+    }
+  }
+  if (left) S().part_settings_pending.store(true);
+  return n;
 }
 
 void RouteMainVolume(int32_t control_value) {

@@ -6,8 +6,9 @@
 //
 // Thread rules: call from the host thread (or the play thread for Start/Stop,
 // reset and transpose). Senders block for the transfer plus their settle
-// sleeps on the platform clock. The main-volume pending flag is atomic and is
-// cleared by whichever thread next fills a stream buffer.
+// sleeps on the platform clock. The main-volume pending flag and the pending
+// part settings are atomic and are taken by whichever thread next fills a
+// stream buffer.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -60,6 +61,16 @@ void SetRunVolumeRoute(RunVolumeRoute route);
 // Set while a stream plays: the next buffer carries the main volume message.
 bool TakeMainVolumePending(uint8_t* volume);
 void SetStreamPlaying(bool playing);
+
+// Part settings (bank select 0 and 32, program change, volume 7, pan 10)
+// edited while a stream plays: the newest value of each, per channel, waits
+// for the play thread's next buffer. False when no stream plays (send them
+// one-shot then). Other messages are ignored.
+bool QueuePartSettings(const uint32_t* messages, size_t count);
+// The play thread: at most `capacity` pending messages in sending order (a
+// bank select before its program change); what does not fit stays pending.
+inline constexpr size_t kPartSettingMessagesMax = 16 * 5;
+size_t TakePartSettings(uint32_t* out, size_t capacity);
 
 // The set-up busy-until tick count; only grows.
 uint32_t BusyUntil();

@@ -271,6 +271,13 @@ int Sequencer::ReadIntoBuffer(StreamWriter& w) {
     const ParameterMessage m = MakeMainVolume(volume);
     w.Long(0, m.bytes.data(), m.size);
   }
+  // Part settings edited while playing go out at once, ahead of the file's
+  // events (which were read from the image as it was at the start).
+  uint32_t settings[kPartSettingMessagesMax];
+  const size_t fit = w.room() / StreamWriter::kEventHead;
+  const size_t taken =
+      TakePartSettings(settings, fit > 4 ? std::min(fit - 4, kPartSettingMessagesMax) : 0);
+  for (size_t i = 0; i < taken; ++i) w.Short(0, settings[i]);
   const uint32_t enough = file_.division() / 4;
   SeqEvent e;
   while (w.room() >= 16) {

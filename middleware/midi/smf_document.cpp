@@ -317,7 +317,11 @@ int OnPartValue(ControlId id, int32_t old_value) {
   } else {
     rewrite(0xB0, field == 2 ? 7 : 10, static_cast<uint8_t>(value));
   }
-  if (!IsPlaying() && !messages.empty()) SendShortOneShot(messages.data(), messages.size());
+  // Heard at once, as the module hears a part's change: into the playing
+  // stream, else straight to the port.
+  if (!messages.empty() && !QueuePartSettings(messages.data(), messages.size()) && !IsPlaying()) {
+    SendShortOneShot(messages.data(), messages.size());
+  }
   RefreshPlayImage();
   SetPointerPosition(ReadValue(kPointerTicks));
   return kRcOk;
@@ -343,7 +347,8 @@ int OnEditingMode(ControlId, int32_t) {
 }
 
 // Playback reads the image as it was when it started; edits made meanwhile
-// reach it at the next start.
+// are sent into the playing stream at once and reach its image at the next
+// start.
 int OnPlayPressed(ControlId, int32_t) {
   if (DocumentOpen() && Doc()->play_stale) RefreshPlayImage();
   return kRcOk;

@@ -165,6 +165,51 @@ TEST_F(PlaybackTest, MutedPartsAreSilentInSmfModeOnly) {
   EXPECT_EQ(count(Play(smf, 0, opt), 0), 32);
 }
 
+TEST_F(PlaybackTest, PartSettingsEditedWhilePlayingGoOutAtOnceBankBeforeProgram) {
+  EXPECT_FALSE(QueuePartSettings(nullptr, 0)) << "no stream plays: the caller sends them";
+  std::vector<Ev> ev;
+  for (uint32_t t = 0; t < 96 * 8; t += 48) {  // 8 beats at 120 BPM: 4 s
+    ev.push_back({t, {0x93, 60, 100}});
+    ev.push_back({t + 24, {0x83, 60, 0}});
+  }
+  const auto smf = MakeSmf(ev);
+  SequencerOptions opt;
+  opt.tempo_control = 1200000;
+  opt.edit_mode = 1;
+  Sequencer seq;
+  seq.set_output_device(device_);
+  seq.set_options(opt);
+  ASSERT_EQ(seq.OpenImage(smf.data(), smf.size(), 1.0), 0);
+  platform::TakeLoopbackOutput(kPort);
+  SetStreamPlaying(true);
+  ASSERT_EQ(seq.StartPlay(0, 0), 0);
+  platform::Sleep(1500);
+  // Channel 4: a voice (bank select, then program), its volume and pan; the
+  // newest volume wins; a message that is no part setting is left out.
+  const uint32_t edits[] = {0x0000B3, 0x0120B3, 0x05C3, 0x2807B3, 0x5A07B3, 0x7F40B3, 0x300AB3};
+  const uint64_t queued_us = platform::GetMicroseconds();
+  ASSERT_TRUE(QueuePartSettings(edits, std::size(edits)));
+  for (int i = 0; i < 200000 && seq.state() == SeqState::kPlaying; ++i) platform::Sleep(5);
+  seq.StopPlay();
+  SetStreamPlaying(false);
+  std::vector<std::vector<uint8_t>> settings;
+  uint64_t first_us = 0;
+  for (const auto& m : platform::TakeLoopbackOutput(kPort)) {
+    if (m.bytes.empty() || (m.bytes[0] & 0xF0) == 0x90 || (m.bytes[0] & 0xF0) == 0x80) continue;
+    if ((m.bytes[0] & 0x0F) != 3) continue;
+    if (settings.empty()) first_us = m.time_us;
+    settings.push_back(m.bytes);
+  }
+  const std::vector<std::vector<uint8_t>> expected = {
+      {0xB3, 0, 0}, {0xB3, 32, 1}, {0xC3, 5}, {0xB3, 7, 90}, {0xB3, 10, 48}};
+  // After the end of playback the channels are reset; only the edits count.
+  ASSERT_GE(settings.size(), expected.size());
+  EXPECT_EQ(std::vector(settings.begin(), settings.begin() + 5), expected);
+  EXPECT_GE(first_us, queued_us);
+  // Within the stream's lead (two buffers of a sixteenth each), long before the end.
+  EXPECT_LT(first_us - queued_us, 400000u);
+}
+
 TEST_F(PlaybackTest, StartBeyondTheLastEventFails) {
   const auto smf = MakeSmf({{0, {0x90, 60, 100}}, {96, {0x80, 60, 0}}});
   Sequencer seq;
