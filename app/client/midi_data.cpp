@@ -24,35 +24,27 @@ bool FillChoices(CBgmList* list, const QM3ChoiceList* source) {
 }  // namespace
 
 bool CMIDIData::BuildRhythmTree() {
-  rhythm_tree_.clear();
   const QM3RhythmGroupList* groups = nullptr;
-  if (!mgr_->GetRhyGroupData(&groups) || groups == nullptr) {
+  if (!mgr_->GetRhyGroupData(&groups) || !rhythm_tree_.Create(groups)) {
+    rhythm_tree_.Clear();
     TraceLog("InitListInfo ミドルウェアからのリズム階層データの取得に失敗\n");
     return false;
   }
-  if (groups->cCount > 0 && groups->pGroup == nullptr) return false;
-  for (int g = 0; g < groups->cCount; ++g) {
-    const QM3RhythmGroup& group = groups->pGroup[g];
-    RhythmGroup node{NameOf(group.pszName), {}};
-    if (group.cCount > 0 && group.pRhythm == nullptr) {
-      rhythm_tree_.clear();
-      return false;
-    }
-    for (int r = 0; r < group.cCount; ++r) {
-      node.rhythms.emplace_back(NameOf(group.pRhythm[r].pszName), group.pRhythm[r].lID);
-    }
-    rhythm_tree_.push_back(std::move(node));
+  return true;
+}
+
+bool CMIDIData::BuildSoundTree() {
+  const QM3SoundGroupList* groups = nullptr;
+  if (!mgr_->GetSoundGroupData(&groups) || !sound_tree_.Create(groups)) {
+    sound_tree_.Clear();
+    TraceLog("InitListInfo ミドルウェアからのサウンド階層データの取得に失敗\n");
+    return false;
   }
   return true;
 }
 
 QString CMIDIData::RhythmName(long value) const {
-  for (const RhythmGroup& group : rhythm_tree_) {
-    for (const auto& [name, id] : group.rhythms) {
-      if (id == value) return name;
-    }
-  }
-  return {};
+  return rhythm_tree_.GetRhythmName(value);
 }
 
 bool CMIDIData::BuildOutDevices() {
@@ -82,10 +74,7 @@ void CMIDIData::BuildTimeLists() {
 
 bool CMIDIData::InitListInfo() {
   if (!BuildRhythmTree()) return false;
-  if (!mgr_->GetSoundGroupData(&sound_groups_)) {
-    TraceLog("InitListInfo ミドルウェアからのサウンド階層データの取得に失敗\n");
-    return false;
-  }
+  if (!BuildSoundTree()) return false;
   if (!BuildOutDevices()) {
     TraceLog("InitListInfo MIDI出力リストの構築に失敗\n");
     return false;

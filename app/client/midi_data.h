@@ -8,6 +8,8 @@
 
 #include "client/midi_mgr.h"
 #include "controls/bgm_list.h"
+#include "controls/rhythm_tree.h"
+#include "controls/sound_tree.h"
 
 namespace sonavex::app {
 
@@ -23,6 +25,8 @@ class CMIDIData {
   // first failure.
   bool UpdateListInfo(int flags);
   bool BuildRhythmTree();
+  // The sound tree of the open file's sound list.
+  bool BuildSoundTree();
 
   // A list copied from a middleware list of `count` records: a count with no
   // records fails and leaves the list empty; count 0 is an empty list.
@@ -36,7 +40,8 @@ class CMIDIData {
   const CBgmList& time_bases() const { return time_bases_; }
   const CBgmList& time_displays() const { return time_displays_; }
   const CBgmList& out_devices() const { return out_devices_; }
-  const std::vector<RhythmGroup>& rhythm_tree() const { return rhythm_tree_; }
+  const CRhythmTree& rhythm_tree() const { return rhythm_tree_; }
+  const CSoundTree& sound_tree() const { return sound_tree_; }
   // The name of the rhythm whose value is `value`; empty when none.
   QString RhythmName(long value) const;
 
@@ -47,8 +52,8 @@ class CMIDIData {
   CMIDIMgr* mgr_;
   CBgmList melodies_, start_phrases_, intros_, endings_, time_bases_, time_displays_, out_devices_,
       spare_;
-  std::vector<RhythmGroup> rhythm_tree_;
-  long sound_groups_ = 0;  // the middleware's sound group list, read at start-up
+  CRhythmTree rhythm_tree_;
+  CSoundTree sound_tree_;
 };
 
 template <typename Record, typename Name, typename Data>

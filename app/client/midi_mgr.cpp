@@ -303,6 +303,13 @@ bool CMIDIMgr::GetSoundGroupData(long* list) {
                   "GetValue ﾐﾄﾞﾙからのｻｳﾝﾄﾞﾃﾞｰﾀ取得に失敗しました[%d]\n");
 }
 
+bool CMIDIMgr::GetSoundGroupData(const QM3SoundGroupList** list) {
+  long a = 0;
+  if (!GetSoundGroupData(&a)) return false;
+  *list = reinterpret_cast<const QM3SoundGroupList*>(a);
+  return true;
+}
+
 bool CMIDIMgr::GetOutDevice(const QM3OutDeviceList** list) {
   long a = 0;
   if (!ReadList(QM3_PROC_GET_OUT_DEVICE, &a,

@@ -57,6 +57,7 @@ class CMIDIMgr {
   bool GetRhyGroupData(const QM3RhythmGroupList** list);
   bool GetMelodyData(const QM3MelodyList** list);
   bool GetSoundGroupData(long* list);
+  bool GetSoundGroupData(const QM3SoundGroupList** list);
   bool GetOutDevice(const QM3OutDeviceList** list);
   bool OpenFile(const QString& path);
   bool End();

@@ -1,11 +1,15 @@
 // CBgmList: one plain choice list of the application, a sequence of (display
-// name, item data) pairs that list boxes and combo boxes are filled from.
+// name, item data) pairs that list boxes and combo boxes are filled from,
+// and the lookups the dialogs make on such boxes.
 //
 // Thread rules: user-interface thread only.
 #pragma once
 #include <QString>
 #include <utility>
 #include <vector>
+
+class QComboBox;
+class QListWidget;
 
 namespace sonavex::app {
 
@@ -18,15 +22,26 @@ class CBgmList {
   const std::vector<Entry>& entries() const { return entries_; }
   int size() const { return static_cast<int>(entries_.size()); }
 
- private:
-  std::vector<Entry> entries_;
-};
+  // Empties `box`, appends every entry in order with its item data
+  // (Qt::UserRole) and selects the entry whose data is `key` (none when no
+  // entry has it). Signals of the box are blocked meanwhile.
+  void AddControl(QComboBox* box, long key) const;
+  void AddControl(QListWidget* box, long key) const;
 
-// CRhythmTree's data: the rhythm groups, each with its rhythms and their
-// values (the value of the rhythm control).
-struct RhythmGroup {
-  QString name;
-  std::vector<std::pair<QString, long>> rhythms;
+  // Selects the box entry of the first list entry whose data is `key`, by
+  // that entry's name as the box's own search finds it (the first box
+  // entry, from the top, that begins with the name, regardless of case).
+  // False when no list entry has the key. Signals are not blocked.
+  bool Select(QComboBox* box, long key) const;
+  bool Select(QListWidget* box, long key) const;
+
+  // The selected entry's item data; -1 when nothing is selected.
+  static long GetSelectComboData(const QComboBox* box);
+
+ private:
+  const Entry* Find(long key) const;
+
+  std::vector<Entry> entries_;
 };
 
 }  // namespace sonavex::app

@@ -208,15 +208,12 @@ bool CSonavexApp::SetupMIDIData() {
     }
     return true;
   }
-  long data = 0, count = 0, sounds = 0;
+  long data = 0, count = 0;
   if (!mgr_.GetSMFTimeLineData(&data, &count)) {
     TraceLog("CreateTimeLine ﾀｲﾑﾗｲﾝの取得に失敗\n");
     return false;
   }
-  if (!mgr_.GetSoundGroupData(&sounds)) {
-    TraceLog("InitListInfo ミドルウェアからのサウンド階層データの取得に失敗\n");
-    return false;
-  }
+  if (!data_.BuildSoundTree()) return false;
   return true;
 }
 
