@@ -16,8 +16,7 @@ const CBgmList::Entry* CBgmList::Find(long key) const {
 void CBgmList::AddControl(QComboBox* box, long key) const {
   const QSignalBlocker quiet(box);
   box->clear();
-  for (const auto& [name, data] : entries_)
-    box->addItem(name, QVariant::fromValue<qlonglong>(data));
+  for (const auto& [name, data] : entries_) box->addItem(name, QVariant::fromValue(data));
   box->setCurrentIndex(-1);
   Select(box, key);
 }
@@ -27,7 +26,7 @@ void CBgmList::AddControl(QListWidget* box, long key) const {
   box->clear();
   for (const auto& [name, data] : entries_) {
     auto* item = new QListWidgetItem(name, box);
-    item->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(data));
+    item->setData(Qt::UserRole, QVariant::fromValue(data));
   }
   box->setCurrentRow(-1);
   Select(box, key);

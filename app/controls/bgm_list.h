@@ -23,7 +23,7 @@ class CBgmList {
   int size() const { return static_cast<int>(entries_.size()); }
 
   // Empties `box`, appends every entry in order with its item data
-  // (Qt::UserRole) and selects the entry whose data is `key` (none when no
+  // (a long under Qt::UserRole) and selects the entry whose data is `key` (none when no
   // entry has it). Signals of the box are blocked meanwhile.
   void AddControl(QComboBox* box, long key) const;
   void AddControl(QListWidget* box, long key) const;

@@ -100,9 +100,9 @@ bool CTreeDlg::ReadEntries(std::vector<Entry>* entries) {
 }
 
 QString CTreeDlg::GroupOf(const Entry& entry) const {
-  for (const RhythmGroup& group : data_->rhythm_tree()) {
-    for (const auto& [name, value] : group.rhythms) {
-      if (value == entry.number && name == entry.name) return group.name;
+  for (const CRhythmGroup& group : data_->rhythm_tree().groups()) {
+    for (const CRhythm& rhythm : group.entries()) {
+      if (rhythm.number == entry.number && rhythm.name == entry.name) return group.name();
     }
   }
   return {};
