@@ -102,6 +102,27 @@ expect "the setup information is registered for the user" cmp -s "$P/lib/sonavex
 expect "the udev rule is installed once, asked only the first time" \
   sh -c "cmp -s '$P/lib/udev/rules.d/70-sonavex-cvusb.rules' '$T/udev/70-sonavex-cvusb.rules' && grep -q 'udev rule' drv1.log && ! grep -q 'udev rule' drv2.log"
 
+echo "== drvsetup as a user: the udev rule through pkexec"
+# A user who may not write the rules folder: drvsetup asks pkexec to run its
+# own rule step with administrator rights. The stand-in pkexec records how it
+# was called and runs the command, writing where the administrator's rules go.
+U="$T/user"
+mkdir -p "$U/home" "$U/bin" "$U/rules" "$U/admin-rules"
+printf '#!/bin/sh\necho "$*" >"%s/pkexec.args"\nexec env SONAVEX_UDEV_RULES_DIR="%s/admin-rules" "$@"\n' \
+  "$U" "$U" >"$U/bin/pkexec"
+chmod 755 "$U/bin/pkexec"
+chmod 777 "$U" "$U/home" "$U/admin-rules"
+chmod 555 "$U/rules"
+if [ "$(id -u)" = 0 ]; then as_user="setpriv --reuid=65534 --regid=65534 --clear-groups"; else as_user=""; fi
+(cd "$U/home" && $as_user env HOME="$U/home" XDG_CONFIG_HOME="$U/home/.config" \
+  XDG_DATA_HOME="$U/home/.local/share" PATH="$U/bin:$PATH" SONAVEX_UDEV_RULES_DIR="$U/rules" \
+  "$P/bin/sonavex-drvsetup" --yes >"$T/drv-user.log" 2>&1) || true
+expect "drvsetup as a user reports success" contains "$T/drv-user.log" "SETUP Completed."
+expect "pkexec ran drvsetup's own rule step" \
+  contains "$U/pkexec.args" "$(realpath "$HOME_DIR/drvsetup") --install-udev-rule"
+expect "and the rule it wrote is the installed one" \
+  cmp -s "$P/lib/udev/rules.d/70-sonavex-cvusb.rules" "$U/admin-rules/70-sonavex-cvusb.rules"
+
 # An update folder as the media carry it: every replaceable file, flat, each
 # a newer build (here: the installed file with a marker appended).
 make_media() { # make_media FOLDER MARKER
