@@ -173,6 +173,7 @@ int Sequencer::Preroll(uint32_t start, uint32_t end) {
   eof_.store(false);
   stop_pending_.store(false);
   cut_left_ = 0;
+  has_held_ = false;
   for (;;) {
     Buffer* b = nullptr;
     {
@@ -278,13 +279,27 @@ int Sequencer::ReadIntoBuffer(StreamWriter& w) {
   const size_t taken =
       TakePartSettings(settings, fit > 4 ? std::min(fit - 4, kPartSettingMessagesMax) : 0);
   for (size_t i = 0; i < taken; ++i) w.Short(0, settings[i]);
-  const uint32_t enough = file_.division() / 4;
-  SeqEvent e;
+  // A buffer spans a sixteenth or so: what is handed to the stream between
+  // buffers (part settings, main volume) waits about that long, whatever the
+  // gaps between the file's events.
+  const uint32_t enough = std::max<uint32_t>(1, file_.division() / 4);
   while (w.room() >= 16) {
-    const ReadResult r = file_.Next(&e, end_tick_, true);
-    if (r == ReadResult::kInvalid) return kSeqInvalidFile;
-    if (r != ReadResult::kEvent) {
-      eof_.store(true);
+    if (!has_held_) {
+      const ReadResult r = file_.Next(&held_, end_tick_, true);
+      if (r == ReadResult::kInvalid) return kSeqInvalidFile;
+      if (r != ReadResult::kEvent) {
+        eof_.store(true);
+        break;
+      }
+    }
+    has_held_ = false;
+    SeqEvent& e = held_;
+    const uint32_t span_left = enough - std::min(enough, w.deltas());
+    if (e.delta > span_left) {
+      // A long wait: this buffer waits out its span, the event goes in a later one.
+      w.Nop(span_left);
+      e.delta -= span_left;
+      has_held_ = true;
       break;
     }
     if (e.status < 0xF0) {

@@ -124,6 +124,9 @@ class Sequencer {
   // A long message cut at the end of a buffer, continued in the next.
   const uint8_t* cut_bytes_ = nullptr;
   uint32_t cut_left_ = 0;
+  // The next event when a long wait before it was cut at a buffer's end.
+  SeqEvent held_;
+  bool has_held_ = false;
 };
 
 }  // namespace qm3::midi

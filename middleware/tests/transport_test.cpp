@@ -11,10 +11,12 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "../../midi/tests/smf_bytes.h"
 #include "core_test_host.h"
 #include "midi/input_capture.h"
 #include "midi/module_sender.h"
@@ -135,6 +137,45 @@ TEST_F(TransportTest, SongRefusesAnotherPort) {
   EXPECT_EQ(QM3SetValue(kPlay, 0, 1, 0), 26);
   EXPECT_EQ(Get(kPlay), 0);
   EXPECT_FALSE(Playing());
+}
+
+// A MIDI file plays; a part's volume changed meanwhile is heard at once, not
+// at the next play.
+TEST_F(TransportTest, PartEditDuringAMidiFilesPlayReachesTheModuleAtOnce) {
+  using midibytes::testing::AddTrack;
+  using midibytes::testing::Header;
+  auto smf = Header(0, 1, 480);  // 120 BPM: a note of 8 beats (4 s), then 8 beats more
+  AddTrack(smf, {0x00, 0xC1, 48,   0x00, 0xB1, 7,    90, 0x00, 0x91, 60,   100,  0x9E, 0x00,
+                 0x81, 60,   0x00, 0x9E, 0x00, 0x81, 60, 0x00, 0x00, 0xFF, 0x2F, 0x00});
+  const std::string path = (dir_ / "part edit.mid").string();
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(smf.data()), static_cast<std::streamsize>(smf.size()));
+  ASSERT_EQ(QM3SetValue(ProcessId(kProcOpenFile), 0, 0, reinterpret_cast<long>(path.c_str())), 0);
+  ASSERT_EQ(QM3SetValue(ProcessId(kProcChangeWindow), 0, 0x4207, 0), 0);
+  Drain();
+  platform::TakeLoopbackOutput(kModulePort);
+  ASSERT_EQ(QM3SetValue(kPlay, 0, 1, 0), 0);
+  platform::Sleep(1500);
+  ASSERT_TRUE(Playing());
+  const uint64_t edited_us = platform::GetMicroseconds();
+  ASSERT_EQ(QM3SetValue(QM3_ID_PART_VOLUME(2), 0, 33, 0), 0);
+  while (Playing()) {
+    platform::Sleep(5);
+    Drain();
+  }
+  const uint64_t ended_us = platform::GetMicroseconds();
+  uint64_t heard_us = 0, on_us = 0, off_us = 0;
+  for (const auto& m : platform::TakeLoopbackOutput(kModulePort)) {
+    if (m.bytes == std::vector<uint8_t>{0xB1, 7, 33} && heard_us == 0) heard_us = m.time_us;
+    if (m.bytes == std::vector<uint8_t>{0x91, 60, 100}) on_us = m.time_us;
+    if (m.bytes == std::vector<uint8_t>{0x81, 60, 0} && off_us == 0) off_us = m.time_us;
+  }
+  // The long wait, sent in pieces, still lasts exactly its 8 beats.
+  EXPECT_NEAR(static_cast<double>(off_us - on_us), 4e6, 2000.0);
+  ASSERT_NE(heard_us, 0u) << "the new volume never reached the module";
+  EXPECT_GE(heard_us, edited_us);
+  EXPECT_LT(heard_us - edited_us, 400000u);
+  EXPECT_LT(heard_us, ended_us - 1000000u) << "heard only at the end";
 }
 
 TEST_F(TransportTest, TopRewindAndFastForwardMoveThePointerByMeasures) {
