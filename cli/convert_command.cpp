@@ -152,6 +152,11 @@ int RunConvert(const ConvertOptions& o) {
     const long flags = o.keep_tail ? QM3_WAV_KEEP_RELEASE_TAIL : 0;
     if (int rc = Convert(s, interrupt, range ? QM3_PROC_CONVERT_WAV_PART : QM3_PROC_CONVERT_WAV_ALL,
                          flags, o.wav, together ? "SMF and WAV" : "WAV", o.quiet)) {
+      // The SMF need not share the WAV's failure (no audio from a hardware
+      // module, a full disk): it is made in a play of its own.
+      if (together && interrupt.Requested() == 0) {
+        Convert(s, interrupt, smf_process, 0, o.smf, "SMF", o.quiet);
+      }
       return rc;
     }
     if (together) std::printf("wrote %s\n", o.smf.c_str());
