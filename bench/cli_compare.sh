@@ -84,6 +84,7 @@ print(f"ratio ours / reference          {ours / theirs:8.2f}")
 print("peak resident set (MiB)          total   beyond the SoundFont")
 for name, k in zip(names, kib):
     m = k / 1024
-    beyond = m if name.startswith("mma") else m - sf2_mib  # the rest load the SoundFont
-    print(f"  {name:30s} {m:7.1f}   {beyond:7.1f}")
+    # Only the WAV export and fluidsynth load the SoundFont.
+    beyond = f"{m - sf2_mib:7.1f}" if m > sf2_mib else "      -"
+    print(f"  {name:30s} {m:7.1f}   {beyond}")
 EOF
