@@ -5,6 +5,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -214,6 +215,16 @@ bool ReadScript(const std::string& path, std::vector<ScriptPress>* presses) {
     return false;
   }
   *presses = std::move(parsed.presses);
+  // The run goes on until something ends it, as on the module.
+  const bool ends = std::any_of(presses->begin(), presses->end(), [](const ScriptPress& p) {
+    return p.button >= LiveButton::kEnding1;  // the endings, fade and stop
+  });
+  if (!ends) {
+    std::fprintf(stderr,
+                 "note: %s presses no ending, fade or stop: the run goes on to its limit of "
+                 "997 measures\n",
+                 path.c_str());
+  }
   return true;
 }
 

@@ -67,6 +67,15 @@ TEST_F(PerformTest, ScriptedRunPrintsItsMeasuresAndWritesTheSong) {
   EXPECT_GT(fs::file_size(folder_.path() / "live.mid"), 100u);
 }
 
+TEST_F(PerformTest, AScriptThatNeverEndsTheRunReachesTheMeasureLimitAndSaysSo) {
+  const CliResult r = Perform({"--script", Script("1 main1\n2 main2\n"), "-o", "long.bgm"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("presses no ending, fade or stop"), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("\n997 12 1\n"), std::string::npos);
+  EXPECT_EQ(r.out.find("\n998 "), std::string::npos);
+  EXPECT_NE(r.out.find("length: 382848 ticks"), std::string::npos) << "997 measures of 384";
+}
+
 TEST_F(PerformTest, BadScriptsAreRefusedBeforeTheRunNamingTheLine) {
   struct Case {
     const char* script;
