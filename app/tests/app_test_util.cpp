@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/clock.h"
+
 namespace sonavex::app::testing {
 
 PrivateFolders::PrivateFolders() {
@@ -20,6 +22,19 @@ StartOptions QuietOptions() {
   o.link.module_sound = false;
   o.link.live_audio = false;
   return o;
+}
+
+VirtualClockPump::VirtualClockPump(unsigned step_ms) {
+  platform::UseVirtualClock();
+  // The GUI thread is one of the clock's participants: virtual time moves
+  // only while it waits on the clock, which it does here between events.
+  QObject::connect(&timer_, &QTimer::timeout, [step_ms] { platform::Sleep(step_ms); });
+  timer_.start(0);
+}
+
+VirtualClockPump::~VirtualClockPump() {
+  timer_.stop();
+  platform::UseRealClock();
 }
 
 void AnswerModal(const char* class_name, std::function<void(QWidget*)> answer, int timeout_ms) {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
@@ -27,6 +28,19 @@ class PrivateFolders {
 };
 
 StartOptions QuietOptions();
+
+// The middleware's clock as virtual time for the life of this object, moved
+// on by `step_ms` each time the GUI thread's event loop comes round, so a
+// song plays (and converts) far faster than real time. Make it before the
+// application and let it end after it.
+class VirtualClockPump {
+ public:
+  explicit VirtualClockPump(unsigned step_ms = 50);
+  ~VirtualClockPump();
+
+ private:
+  QTimer timer_;
+};
 
 // Runs `answer` on the next modal widget whose class is `class_name` (any
 // when empty), once it is shown; gives up after `timeout_ms`.
