@@ -9,6 +9,17 @@
 #include "shell/window_util.h"
 
 namespace sonavex::app {
+namespace {
+
+// The selected entry's item data; -1 when nothing is selected.
+long SelectedData(const QListWidget* box) {
+  const QListWidgetItem* item = box->currentItem();
+  return item == nullptr || !item->isSelected()
+             ? -1
+             : static_cast<long>(item->data(Qt::UserRole).toLongLong());
+}
+
+}  // namespace
 
 CDeviceDlg::CDeviceDlg(CMIDIMgr* mgr, const CMIDIData* data, QWidget* parent)
     : QDialog(parent), mgr_(mgr), data_(data) {
@@ -37,7 +48,7 @@ int CDeviceDlg::exec() {
 }
 
 bool CDeviceDlg::InitControl() {
-  FillBox(list_, data_->out_devices(), -1);
+  data_->out_devices().AddControl(list_, -1);
   // Tall enough for every port without scrolling, up to eight.
   const int rows = std::clamp(list_->count(), 3, 8);
   list_->setMinimumHeight(rows * list_->sizeHintForRow(0) + 2 * list_->frameWidth() + 4);
@@ -47,7 +58,7 @@ bool CDeviceDlg::InitControl() {
 bool CDeviceDlg::UpdateListOutput() {
   long value = 0;
   if (!mgr_->GetMIDIValue(QM3_ID_MIDI_OUT_DEVICE, &value)) return false;
-  if (!SelectData(list_, value))
+  if (!data_->out_devices().Select(list_, value))
     TraceLog("UpdateListOutput 出力ﾃﾞﾊﾞｲｽ[%ld]がﾘｽﾄにありません\n", value);
   return true;
 }

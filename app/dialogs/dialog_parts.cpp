@@ -26,47 +26,4 @@ QRadioButton* IconRadio(const char* text, const char* name, const char* icon, QW
   return radio;
 }
 
-void FillBox(QComboBox* box, const CBgmList& list, long key) {
-  box->clear();
-  for (const auto& [name, data] : list.entries()) box->addItem(name, QVariant::fromValue(data));
-  SelectData(box, key);
-}
-
-void FillBox(QListWidget* box, const CBgmList& list, long key) {
-  box->clear();
-  for (const auto& [name, data] : list.entries()) {
-    auto* item = new QListWidgetItem(name, box);
-    item->setData(Qt::UserRole, QVariant::fromValue(data));
-  }
-  SelectData(box, key);
-}
-
-bool SelectData(QComboBox* box, long key) {
-  const int at = box->findData(QVariant::fromValue(key));
-  box->setCurrentIndex(at);
-  return at >= 0;
-}
-
-bool SelectData(QListWidget* box, long key) {
-  for (int i = 0; i < box->count(); ++i) {
-    if (box->item(i)->data(Qt::UserRole).toLongLong() == key) {
-      box->setCurrentRow(i);
-      return true;
-    }
-  }
-  box->setCurrentRow(-1);
-  return false;
-}
-
-long SelectedData(const QComboBox* box) {
-  return box->currentIndex() < 0 ? -1 : static_cast<long>(box->currentData().toLongLong());
-}
-
-long SelectedData(const QListWidget* box) {
-  const QListWidgetItem* item = box->currentItem();
-  return item == nullptr || !item->isSelected()
-             ? -1
-             : static_cast<long>(item->data(Qt::UserRole).toLongLong());
-}
-
 }  // namespace sonavex::app

@@ -10,11 +10,12 @@
 namespace sonavex::app {
 namespace {
 
-// Selects the middleware's value of `id` in `box`.
-bool SelectCurrent(CMIDIMgr* mgr, ControlId id, QComboBox* box, const char* missing) {
+// Selects the middleware's value of `id` in `box`, filled from `list`.
+bool SelectCurrent(CMIDIMgr* mgr, ControlId id, const CBgmList& list, QComboBox* box,
+                   const char* missing) {
   long value = 0;
   if (!mgr->GetMIDIValue(id, &value)) return false;
-  if (!SelectData(box, value)) TraceLog(missing, value);
+  if (!list.Select(box, value)) TraceLog(missing, value);
   return true;
 }
 
@@ -47,18 +48,18 @@ int CTimeDlg::exec() {
 }
 
 bool CTimeDlg::InitControl() {
-  FillBox(base_, data_->time_bases(), -1);
-  FillBox(format_, data_->time_displays(), -1);
+  data_->time_bases().AddControl(base_, -1);
+  data_->time_displays().AddControl(format_, -1);
   return UpdateControl() && MaskControl();
 }
 
 bool CTimeDlg::UpdateComboTimebase() {
-  return SelectCurrent(mgr_, QM3_ID_TIME_BASE, base_,
+  return SelectCurrent(mgr_, QM3_ID_TIME_BASE, data_->time_bases(), base_,
                        "UpdateComboTimebase ﾀｲﾑﾍﾞｰｽ[%ld]がﾘｽﾄにありません\n");
 }
 
 bool CTimeDlg::UpdateComboFormat() {
-  return SelectCurrent(mgr_, QM3_ID_TIME_DISPLAY_MODE, format_,
+  return SelectCurrent(mgr_, QM3_ID_TIME_DISPLAY_MODE, data_->time_displays(), format_,
                        "UpdateComboFormat 時間表示[%ld]がﾘｽﾄにありません\n");
 }
 
@@ -77,8 +78,8 @@ bool CTimeDlg::MaskControl() {
 
 void CTimeDlg::accept() {
   if (!mgr_->SetMIDIValue(QM3_ID_TIME_BASE_OK, 1)) TraceLog("ﾀｲﾑﾍﾞｰｽ画面のOK通知に失敗しました\n");
-  const long base = SelectedData(base_);
-  const long format = SelectedData(format_);
+  const long base = CBgmList::GetSelectComboData(base_);
+  const long format = CBgmList::GetSelectComboData(format_);
   if (base < 0 || format < 0) {
     messages_->ShowMessage(QStringLiteral("E\\ﾃﾞｰﾀの選択が不正です"), MessageButtons::kOk);
     TraceLog("CTimeDlg::OnOK エラー発生！\n");
