@@ -5,7 +5,6 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMenuBar>
-#include <QStyle>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -113,8 +112,8 @@ bool CTreeDlg::RefreshTree() {
   tree_->clear();
   std::vector<Entry> entries;
   const bool read = ReadEntries(&entries);
-  const QIcon group_icon = style()->standardIcon(QStyle::SP_DirIcon);
-  const QIcon entry_icon = style()->standardIcon(QStyle::SP_FileIcon);
+  const QIcon group_icon = QIcon(QStringLiteral(":/icons/group.svg"));
+  const QIcon entry_icon = QIcon(QStringLiteral(":/icons/entry.svg"));
   for (size_t i = 0; i < entries.size(); ++i) {
     QTreeWidgetItem* parent = nullptr;
     if (mode_ == kRhythms) {

@@ -50,7 +50,15 @@ int SaveConversion(CSonavexApp* app, const QString& folder) {
     return 0;
   CConvertDlg convert(&app->mgr(), CConvertDlg::kSmf, app->frame());
   convert.show();
-  Run(6 * CConvertDlg::kPollMs);
+  // Until the bar has moved (the song starts after the module's count-in).
+  QElapsedTimer waited;
+  waited.start();
+  long progress = 0;
+  while (waited.elapsed() < 12000 && progress < 5) {
+    Run(CConvertDlg::kPollMs);
+    app->mgr().GetMIDIValue(QM3_ID_CONVERT_PROGRESS, &progress);
+  }
+  Run(CConvertDlg::kPollMs + 100);
   const int written = Save(&convert, folder, QStringLiteral("convert"));
   convert.reject();
   return written;
