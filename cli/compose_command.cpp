@@ -67,6 +67,7 @@ int RunCompose(const SongOptions& options, const std::string& out) {
   }
   if (int rc = ApplySongOptions(s, options); rc != 0) return rc;
   if (int rc = s.Set(QM3_ID_CREATE_SONG_BUTTON, 1); rc != 0) return Report(s, rc, "compose");
+  s.NoteSkippedFiles();
   s.SetProcess(QM3_PROC_CHANGE_WINDOW, QM3_ID_SCREEN(QM3_SCREEN_SONG_EDIT), 0);
   PrintSongTable(s);
   if (int rc = s.FileProcess(QM3_PROC_SAVE_AS_FILE, out); rc != 0) {

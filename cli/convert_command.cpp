@@ -97,6 +97,7 @@ int RunConvert(const ConvertOptions& o) {
   if (int rc = s.FileProcess(QM3_PROC_OPEN_FILE, o.song); rc != 0) {
     return Report(s, rc, "open " + o.song);
   }
+  s.NoteSkippedFiles();
   if (const int signal = interrupt.Requested()) {
     std::fprintf(stderr, "interrupted: nothing was converted\n");
     return ExitInterrupted(signal);

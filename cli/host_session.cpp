@@ -2,6 +2,7 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -81,6 +82,21 @@ long HostSession::Get(long id, int* rc) {
 
 int HostSession::Process(int number, long* a, long* b) {
   return QM3GetValue(QM3_ID_PROCESS(number), 0, a, b);
+}
+
+void HostSession::NoteSkippedFiles() {
+  long a = 0, b = 0;
+  if (Process(QM3_PROC_GET_SKIPPED_FILES, &a, &b) != 0 || a == 0) return;
+  const auto* files = reinterpret_cast<const QM3SkippedFiles*>(a);
+  for (int i = 0; i < files->nCount; ++i) {
+    const std::string path = files->ppszPath[i];
+    if (std::find(skipped_noted_.begin(), skipped_noted_.end(), path) != skipped_noted_.end()) {
+      continue;
+    }
+    skipped_noted_.push_back(path);
+    std::fprintf(stderr, "note: %s could not be read; the song is silent where it plays\n",
+                 path.c_str());
+  }
 }
 
 int HostSession::SetProcess(int number, long a, long b) {

@@ -52,6 +52,10 @@ class HostSession {
   // Waits on the session's clock.
   void Wait(unsigned ms);
 
+  // Prints a "note:" line (stderr) for each content file the last song render
+  // could not read and this session has not named yet.
+  void NoteSkippedFiles();
+
   // The MIDI output ports the middleware found (UTF-8 names), in the order
   // of the output device value.
   std::vector<std::string> Ports();
@@ -72,6 +76,7 @@ class HostSession {
   bool module_audible_ = false;
   bool module_found_ = false;
   std::string directory_;
+  std::vector<std::string> skipped_noted_;
 };
 
 // Prints "error: <text>" for a non-zero code and returns the exit status.

@@ -274,6 +274,7 @@ int RunPerform(const PerformOptions& o) {
   }
   if (int rc = s.Set(QM3_ID_REAL_TIME_OK, 1); rc != 0)
     return Report(s, rc, "song from the recording");
+  s.NoteSkippedFiles();
   s.SetProcess(QM3_PROC_CHANGE_WINDOW, QM3_ID_SCREEN(QM3_SCREEN_SONG_EDIT), 0);
   PrintSongTable(s);
   if (!o.out.empty()) {

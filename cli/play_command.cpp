@@ -79,6 +79,7 @@ int RunPlay(const PlayOptions& o) {
   if (int rc = s.FileProcess(QM3_PROC_OPEN_FILE, o.file); rc != 0) {
     return Report(s, rc, "open " + o.file);
   }
+  s.NoteSkippedFiles();
   s.SetProcess(QM3_PROC_CHANGE_WINDOW,
                QM3_ID_SCREEN(midi ? QM3_SCREEN_SMF_EDIT : QM3_SCREEN_SONG_EDIT), 0);
   if (SilentPort(s, port_name)) {

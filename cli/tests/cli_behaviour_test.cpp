@@ -176,6 +176,27 @@ TEST_F(CliBehaviourTest, SongFilesThatCannotBeSongsAreRefused) {
   EXPECT_FALSE(fs::exists(dir() / "p.mid"));
 }
 
+TEST_F(CliBehaviourTest, ADamagedContentFileIsNamedAndTheSongKept) {
+  const fs::path program = CopyHostFolder(dir() / "damaged-host");
+  const fs::path ending = dir() / "damaged-host" / "E_src_mid.dat";
+  std::ofstream(ending, std::ios::binary | std::ios::trunc) << "MThd cut short";
+  const std::string note = "note: " + ending.string() + " could not be read";
+  CliResult r = RunProgram(
+      program, {"compose", "--duration", "30", "--mood", "bright", "--ending", "1", "-o", "e.bgm"},
+      dir());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(CountLines(r.err, "note: "), 1) << r.err;
+  EXPECT_NE(r.err.find(note), std::string::npos) << r.err;
+  r = RunProgram(program, {"convert", "e.bgm", "--quiet", "--smf", "e.mid"}, dir());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, note + "; the song is silent where it plays\n");
+  EXPECT_GT(fs::file_size(dir() / "e.mid"), 1000u);
+  // The intact library names nothing.
+  r = RunCli({"convert", "e.bgm", "--quiet", "--smf", "f.mid"}, dir());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+}
+
 TEST_F(CliBehaviourTest, ProgressOnAPipeIsShortAndQuietIsSilent) {
   CliResult r = RunCli({"convert", "song.bgm", "--wav", "p.wav"}, dir());
   ASSERT_EQ(r.status, 0) << r.err;

@@ -25,10 +25,8 @@ fs::path UniqueFile() {
   return name;
 }
 
-}  // namespace
-
-CliResult RunCli(const std::vector<std::string>& args, const fs::path& cwd,
-                 const std::vector<std::string>& env) {
+CliResult RunWith(const fs::path& program_path, const std::vector<std::string>& args,
+                  const fs::path& cwd, const std::vector<std::string>& env) {
   // Captured outside the working folder, which tests inspect.
   const fs::path out = UniqueFile();
   const fs::path err = UniqueFile();
@@ -49,7 +47,7 @@ CliResult RunCli(const std::vector<std::string>& args, const fs::path& cwd,
       ::_exit(127);
     }
     std::vector<char*> argv;
-    std::string program = SONAVEX_CLI;
+    std::string program = program_path.string();
     argv.push_back(program.data());
     std::vector<std::string> copy = args;
     for (std::string& a : copy) argv.push_back(a.data());
@@ -67,6 +65,32 @@ CliResult RunCli(const std::vector<std::string>& args, const fs::path& cwd,
   fs::remove(out);
   fs::remove(err);
   return r;
+}
+
+}  // namespace
+
+CliResult RunCli(const std::vector<std::string>& args, const fs::path& cwd,
+                 const std::vector<std::string>& env) {
+  return RunWith(SONAVEX_CLI, args, cwd, env);
+}
+
+CliResult RunProgram(const fs::path& program, const std::vector<std::string>& args,
+                     const fs::path& cwd) {
+  return RunWith(program, args, cwd, {});
+}
+
+fs::path CopyHostFolder(const fs::path& to) {
+  const fs::path from = fs::path(SONAVEX_CLI).parent_path();
+  fs::create_directories(to);
+  for (const auto& entry : fs::directory_iterator(from)) {
+    const fs::path name = entry.path().filename();
+    if (entry.is_regular_file()) {
+      fs::copy_file(entry.path(), to / name);
+    } else if (entry.is_directory() && name.string().rfind("work", 0) != 0) {
+      fs::copy(entry.path(), to / name, fs::copy_options::recursive);
+    }
+  }
+  return to / fs::path(SONAVEX_CLI).filename();
 }
 
 ScratchFolder::ScratchFolder(const std::string& tag)

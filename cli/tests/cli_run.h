@@ -19,6 +19,14 @@ struct CliResult {
 // "NAME=" with nothing after it removes the variable.
 CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
                  const std::vector<std::string>& env = {});
+// The same with another copy of the program (see CopyHostFolder).
+CliResult RunProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                     const std::filesystem::path& cwd);
+
+// Another host folder at `to`: the program beside its content library and
+// its sound module's styles, copied (not the work folders). Returns the
+// copied program.
+std::filesystem::path CopyHostFolder(const std::filesystem::path& to);
 
 // A fresh folder under the temporary folder, removed on destruction.
 class ScratchFolder {

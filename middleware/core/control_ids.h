@@ -253,6 +253,7 @@ constexpr int kProcRemoveMelody = QM3_PROC_REMOVE_MELODY;
 constexpr int kProcRemoveRhythm = QM3_PROC_REMOVE_RHYTHM;
 constexpr int kProcGetStartPhraseData = QM3_PROC_GET_START_PHRASE_DATA;
 constexpr int kProcGetLiveRecording = QM3_PROC_GET_LIVE_RECORDING;
+constexpr int kProcGetSkippedFiles = QM3_PROC_GET_SKIPPED_FILES;
 constexpr int kProcLast = QM3_PROC_LAST;
 constexpr int kRcOk = QM3_RC_OK;
 constexpr int kRcError = QM3_RC_ERROR;

@@ -207,6 +207,16 @@ typedef struct QM3LiveRecording {
   const unsigned char* pVariations;
 } QM3LiveRecording;
 
+/* ---- Skipped content files (process 48) ------------------------------- */
+/* The phrase and section source files the last song render needed but could
+ * not read (missing, unreadable or no Standard MIDI File): their part of the
+ * song is silent. Paths are the file system's bytes. Owned by the middleware;
+ * valid until the next render. */
+typedef struct QM3SkippedFiles {
+  int nCount;
+  const char* const* ppszPath;
+} QM3SkippedFiles;
+
 #ifdef __cplusplus
 }
 #endif

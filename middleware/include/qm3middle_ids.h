@@ -252,7 +252,10 @@
 #define QM3_PROC_GET_START_PHRASE_DATA 46
 /* The measures of the last live run's recording (QM3LiveRecording). */
 #define QM3_PROC_GET_LIVE_RECORDING 47
-#define QM3_PROC_LAST 47
+/* The content files the last song render could not read (QM3SkippedFiles);
+ * notified with QM3_NOTIFY_VALUE when a render skipped any. */
+#define QM3_PROC_GET_SKIPPED_FILES 48
+#define QM3_PROC_LAST 48
 
 /* ---- return codes (index into the return-code table) */
 #define QM3_RC_OK 0

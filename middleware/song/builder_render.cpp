@@ -1,13 +1,24 @@
 // Bridge from the builder and the song file to the render.
 #include "song/builder_render.h"
 
+#include <string>
+#include <vector>
+
+#include "core/control_ids.h"
+#include "core/middle_internal.h"
 #include "core/middleware.h"
+#include "qm3middle.h"
 #include "song/render.h"
 
 namespace qm3 {
 
 struct RenderFlags {
   bool stale = false;  // the song changed since its last render
+  // The source files the last render could not read, and their list as
+  // process 48 hands it out.
+  std::vector<std::string> skipped;
+  std::vector<const char*> skipped_paths;
+  QM3SkippedFiles published{};
 };
 
 PartState<RenderFlags> MakeRenderFlags() {
@@ -16,24 +27,42 @@ PartState<RenderFlags> MakeRenderFlags() {
 
 namespace {
 
-bool& Stale() {
-  return TheMiddleware().render->stale;
+RenderFlags& Flags() {
+  return *TheMiddleware().render;
+}
+
+// Process 48: a = the skipped files of the last render, b = their count.
+int GetSkippedFiles(long* a, long* b) {
+  RenderFlags& f = Flags();
+  f.skipped_paths.clear();
+  for (const std::string& path : f.skipped) f.skipped_paths.push_back(path.c_str());
+  f.published = QM3SkippedFiles{static_cast<int>(f.skipped_paths.size()), f.skipped_paths.data()};
+  *a = reinterpret_cast<long>(&f.published);
+  *b = f.published.nCount;
+  return kRcOk;
 }
 
 }  // namespace
 
+QM3_PROCESS(kProcGetSkippedFiles, GetSkippedFiles);
+
 int RenderSongNow() {
-  const int rc = RenderCurrentSong();
-  Stale() = rc != 0;
+  RenderFlags& f = Flags();
+  f.skipped.clear();
+  const int rc = RenderCurrentSong(&f.skipped);
+  f.stale = rc != 0;
+  // The song plays with silence in place of what was skipped; the host
+  // learns which files to look at.
+  if (!f.skipped.empty()) Notify(ProcessId(kProcGetSkippedFiles), kNotifyValue);
   return rc;
 }
 
 void MarkSongDataStale() {
-  Stale() = true;
+  Flags().stale = true;
 }
 
 int EnsureSongRendered() {
-  return Stale() ? RenderSongNow() : 0;
+  return Flags().stale ? RenderSongNow() : 0;
 }
 
 }  // namespace qm3

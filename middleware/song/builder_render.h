@@ -7,7 +7,9 @@
 namespace qm3 {
 
 // Renders the current phrase list and song values now. Returns 0 or the
-// render's code (8 when a work file cannot be created).
+// render's code (8 when a work file cannot be created). The source files it
+// could not read are listed by process 48 until the next render (and
+// notified when there are any).
 int RenderSongNow();
 
 // The rendered data no longer matches the song.

@@ -63,12 +63,13 @@ bool LoadSource(const std::string& path, int buffer) {
   return false;
 }
 
-void LoadFirstMeasure(const std::string& path, int beats, int buffer) {
-  LoadSource(path, buffer);
+bool LoadFirstMeasure(const std::string& path, int beats, int buffer) {
+  const bool loaded = LoadSource(path, buffer);
   CutTrack(Ticks(1, beats));
   // The song's tempo is set once at its start; a tempo the intro, ending or
   // cadence source carries would change it in the middle of the song.
   StripTempo();
+  return loaded;
 }
 
 int64_t CycleMeasures(const std::vector<int>& phrases) {
@@ -77,15 +78,15 @@ int64_t CycleMeasures(const std::vector<int>& phrases) {
   return q;
 }
 
-void BuildMelodyCycle(const MelodyCycleRequest& request, int out) {
-  if (!IsTrackNumber(out)) return;
+bool BuildMelodyCycle(const MelodyCycleRequest& request, int out) {
+  if (!IsTrackNumber(out)) return true;
   const int a = (out + 1) % kTrackBufferCount;
   const int b = (out + 2) % kTrackBufferCount;
   const int64_t q = CycleMeasures(request.phrases);
   if (q <= 0 || request.beats < 1) {
     SelectTrackBuffer(out);
     EmptyTrack();
-    return;
+    return true;
   }
   int64_t o = 0;  // measures before the start phrase
   const int count = static_cast<int>(request.phrases.size());
@@ -96,7 +97,7 @@ void BuildMelodyCycle(const MelodyCycleRequest& request, int out) {
   const int32_t rotation = Ticks(o, request.beats);
 
   // The melody file in `a`, in the song's meter.
-  LoadSource(request.path, a);
+  const bool loaded = LoadSource(request.path, a);
   if (request.melody_beats >= 1 && request.melody_beats != request.beats) {
     SelectTrackBuffer(b);
     MeterTrack(a, request.melody_beats, request.beats);
@@ -124,6 +125,7 @@ void BuildMelodyCycle(const MelodyCycleRequest& request, int out) {
   SelectTrackBuffer(out);
   CutTrack(cycle_end);
   StripTempo();
+  return loaded;
 }
 
 }  // namespace qm3

@@ -3,7 +3,8 @@
 // bright and a dark ("m"-prefixed) form, read into the track buffers.
 //
 // Thread rules: host thread only; uses the track buffers (see track_buffer.h)
-// and reads files. A file that cannot be read counts as silence.
+// and reads files. A file that cannot be read counts as silence; the loads
+// say so, so that the render can name the file.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -31,8 +32,9 @@ FixedSource ChordSource(double tempo_bpm);
 // `buffer` afterwards.
 bool LoadSource(const std::string& path, int buffer);
 // Loads `path` into buffer `buffer` and keeps its first measure of `beats`
-// beats (cut at beats * 96). The current buffer is `buffer` afterwards.
-void LoadFirstMeasure(const std::string& path, int beats, int buffer);
+// beats (cut at beats * 96). False when the file gave silence (see
+// LoadSource). The current buffer is `buffer` afterwards.
+bool LoadFirstMeasure(const std::string& path, int beats, int buffer);
 
 // One melody cycle for a song, as the render uses it.
 struct MelodyCycleRequest {
@@ -51,7 +53,8 @@ int64_t CycleMeasures(const std::vector<int>& phrases);
 // the melody file read and converted to the song's meter, rotated so that
 // `start_phrase` comes first, channel 1 moved `melody_delay` ticks later, channel 11 at
 // its own times, no tempo events, cut at the cycle's end. A cycle of no
-// measures gives an empty track. The current buffer is `out` afterwards.
-void BuildMelodyCycle(const MelodyCycleRequest& request, int out);
+// measures gives an empty track. False when the cycle needed the melody file
+// and it gave silence. The current buffer is `out` afterwards.
+bool BuildMelodyCycle(const MelodyCycleRequest& request, int out);
 
 }  // namespace qm3

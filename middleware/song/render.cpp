@@ -32,6 +32,11 @@ void EmptyTrack() {
   FinishTrack();
 }
 
+// Names a source the song needed and did not get (its part is silence).
+void NoteSkipped(bool loaded, const std::string& path, std::vector<std::string>* skipped) {
+  if (!loaded && skipped != nullptr) skipped->push_back(path);
+}
+
 // Step 1: tempo, the module set-up at 336 and the count-in, cut at 378.
 void BuildPre(const SongPlan& plan, const RenderSettings& s) {
   RenderEvents setup;
@@ -67,8 +72,9 @@ void BuildPre(const SongPlan& plan, const RenderSettings& s) {
 }
 
 // Step 2: the intro source's first measure, I times.
-void BuildIntro(const RenderSettings& s, int intro_measures) {
-  LoadFirstMeasure(s.source_dir + FixedSourceName(IntroSource(s.intro), s.mood), s.beats, 1);
+void BuildIntro(const RenderSettings& s, int intro_measures, std::vector<std::string>* skipped) {
+  const std::string path = s.source_dir + FixedSourceName(IntroSource(s.intro), s.mood);
+  NoteSkipped(LoadFirstMeasure(path, s.beats, 1) || intro_measures < 1, path, skipped);
   SelectTrackBuffer(0);
   EmptyTrack();
   for (int i = 0; i < intro_measures; ++i) JoinTrack(1);
@@ -76,14 +82,14 @@ void BuildIntro(const RenderSettings& s, int intro_measures) {
 }
 
 // Step 3: melody cycles for the body, with the chord cadence.
-void BuildBody(const SongPlan& plan, const RenderSettings& s) {
+void BuildBody(const SongPlan& plan, const RenderSettings& s, std::vector<std::string>* skipped) {
   MelodyCycleRequest request;
   request.path = s.source_dir + s.melody_file;
   request.melody_beats = s.melody_beats;
   request.beats = s.beats;
   request.phrases = s.melody_phrases;
   request.start_phrase = s.start_phrase;
-  BuildMelodyCycle(request, 1);
+  NoteSkipped(BuildMelodyCycle(request, 1) || plan.body_measures < 1, request.path, skipped);
 
   SelectTrackBuffer(0);
   EmptyTrack();
@@ -97,8 +103,8 @@ void BuildBody(const SongPlan& plan, const RenderSettings& s) {
     CutTrack(static_cast<int32_t>(plan.body_measures * measure));
   } else {
     CutTrack(static_cast<int32_t>((plan.body_measures - 1) * measure));
-    LoadFirstMeasure(s.source_dir + FixedSourceName(ChordSource(plan.tempo_bpm), s.mood), s.beats,
-                     1);
+    const std::string path = s.source_dir + FixedSourceName(ChordSource(plan.tempo_bpm), s.mood);
+    NoteSkipped(LoadFirstMeasure(path, s.beats, 1), path, skipped);
     SelectTrackBuffer(0);
     JoinTrack(1);
   }
@@ -106,13 +112,14 @@ void BuildBody(const SongPlan& plan, const RenderSettings& s) {
 }
 
 // Step 4: the ending source's first measure, then silence to E measures.
-void BuildEnding(const RenderSettings& s, int ending_measures) {
+void BuildEnding(const RenderSettings& s, int ending_measures, std::vector<std::string>* skipped) {
   if (ending_measures < 1) {
     SelectTrackBuffer(0);
     EmptyTrack();
     return;
   }
-  LoadFirstMeasure(s.source_dir + FixedSourceName(FixedSource::kEnding, s.mood), s.beats, 0);
+  const std::string path = s.source_dir + FixedSourceName(FixedSource::kEnding, s.mood);
+  NoteSkipped(LoadFirstMeasure(path, s.beats, 0), path, skipped);
   CutTrack(ending_measures * s.beats * kTicksPerBeat);
 }
 
@@ -131,16 +138,17 @@ void JoinSections(const RenderSettings& s) {
 
 }  // namespace
 
-int RenderSong(const SongPhrase* phrases, int count, const RenderSettings& s) {
+int RenderSong(const SongPhrase* phrases, int count, const RenderSettings& s,
+               std::vector<std::string>* skipped) {
   const SongPlan plan = PlanSong(phrases, count, s);
 
   BuildPre(plan, s);
   if (!Save(s, kPreWorkFile)) return kRenderDiskFull;
-  BuildIntro(s, plan.intro_measures);
+  BuildIntro(s, plan.intro_measures, skipped);
   if (!Save(s, kIntroWorkFile)) return kRenderDiskFull;
-  BuildBody(plan, s);
+  BuildBody(plan, s, skipped);
   if (!Save(s, kBodyWorkFile)) return kRenderDiskFull;
-  BuildEnding(s, plan.ending_measures);
+  BuildEnding(s, plan.ending_measures, skipped);
   if (!Save(s, kEndingWorkFile)) return kRenderDiskFull;
   JoinSections(s);
   // Song in buffer 0; each command track is merged in turn.
@@ -150,9 +158,10 @@ int RenderSong(const SongPhrase* phrases, int count, const RenderSettings& s) {
   return 0;
 }
 
-int RenderCurrentSong() {
+int RenderCurrentSong(std::vector<std::string>* skipped) {
   const std::vector<SongPhrase>& phrases = SongPhrases();
-  return RenderSong(phrases.data(), static_cast<int>(phrases.size()), CurrentRenderSettings());
+  return RenderSong(phrases.data(), static_cast<int>(phrases.size()), CurrentRenderSettings(),
+                    skipped);
 }
 
 }  // namespace qm3

@@ -69,9 +69,12 @@ RenderSettings CurrentRenderSettings();
 
 // Renders `count` phrases with `settings`. Returns 0, or 8 when a work file
 // cannot be written (the render stops there; files already written stay).
-int RenderSong(const SongPhrase* phrases, int count, const RenderSettings& settings);
+// A source file the song needs that cannot be read gives silence in its
+// place; its path is added to `skipped` (when given).
+int RenderSong(const SongPhrase* phrases, int count, const RenderSettings& settings,
+               std::vector<std::string>* skipped = nullptr);
 
 // Renders the process's phrase list with the current settings.
-int RenderCurrentSong();
+int RenderCurrentSong(std::vector<std::string>* skipped = nullptr);
 
 }  // namespace qm3

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "song/phrase_list.h"
@@ -110,7 +111,8 @@ class Render : public ::testing::Test {
     int64_t beats = 0;
     for (const SongPhrase& p : phrases) beats += p.length;
     s_.song_length = static_cast<int32_t>(beats * 96);
-    EXPECT_EQ(RenderSong(phrases.data(), static_cast<int>(phrases.size()), s_), 0);
+    skipped_.clear();
+    EXPECT_EQ(RenderSong(phrases.data(), static_cast<int>(phrases.size()), s_, &skipped_), 0);
     SelectTrackBuffer(0);
     EXPECT_TRUE(LoadTrack((dir_ / kSongWorkFile).string()));
     EXPECT_TRUE(WellFormed(0));
@@ -142,6 +144,7 @@ class Render : public ::testing::Test {
     });
   }
 
+  std::vector<std::string> skipped_;
   std::filesystem::path dir_;
   RenderSettings s_;
   int64_t end_ = 0;
@@ -341,10 +344,13 @@ TEST_F(Render, ChordCadenceOnlyForPlayTimeSongs) {
     EXPECT_EQ(melody_fade[j], Cc(384 + 5 * 384 + j * 384 / 20, 0, 7, 100 * (20 - j) / 20));
   }
 
+  EXPECT_TRUE(skipped_.empty());
+
   s_.mood = 1;
   s_.tempo = 1200001;  // above 120 BPM: the faster file; its dark form is missing: silence
   song = Run(phrases);
   EXPECT_EQ(Notes(song, 10).back(), On(378 + 5 * 384, 10, 45));
+  EXPECT_EQ(skipped_, std::vector<std::string>{(dir_ / "mchord2_mid.dat").string()});
   s_.mood = 0;
   song = Run(phrases);
   EXPECT_EQ(Notes(song, 10).back(), On(378 + 6 * 384, 10, 74));
@@ -356,6 +362,28 @@ TEST_F(Render, ChordCadenceOnlyForPlayTimeSongs) {
   EXPECT_EQ(chords.back(), On(378 + 6 * 384, 10, 46));  // the melody's own chord
   EXPECT_TRUE(
       Where(Volumes(song, 384 + 5 * 384), [](const Ev& e) { return e.bytes[0] == 0xB0; }).empty());
+}
+
+TEST_F(Render, SourcesThatCannotBeReadAreNamedWhenTheSongNeedsThem) {
+  std::ofstream(dir_ / "E_src_mid.dat", std::ios::binary | std::ios::trunc) << "MThd damaged";
+  std::filesystem::remove(dir_ / "I_src_mid.dat");
+  s_.ending = 0;
+  s_.ending_measures = 2;
+  // No intro: its missing source is not needed and not named.
+  std::vector<Ev> song =
+      Run({Phrase(kPhraseBody, 4, 1, kFillInNone), Phrase(kPhraseBody, 4, 2, kFillInNone),
+           Phrase(kPhraseEnding, 2, 0, kFillInNone)});
+  EXPECT_EQ(skipped_, std::vector<std::string>{(dir_ / "E_src_mid.dat").string()});
+  EXPECT_FALSE(Notes(song, 0).empty()) << "the body keeps its melody";
+
+  s_.intro = 0;
+  s_.intro_measures = 1;
+  s_.melody_file = "p_missing.dat";
+  Run({Phrase(kPhraseIntro, 1, 0, kFillInNone), Phrase(kPhraseBody, 4, 1, kFillInNone),
+       Phrase(kPhraseEnding, 2, 0, kFillInNone)});
+  EXPECT_EQ(skipped_, (std::vector<std::string>{(dir_ / "I_src_mid.dat").string(),
+                                                (dir_ / "p_missing.dat").string(),
+                                                (dir_ / "E_src_mid.dat").string()}));
 }
 
 TEST_F(Render, AWorkFileThatCannotBeWrittenGivesEight) {
