@@ -5,12 +5,30 @@ namespace {
 
 constexpr int kFirstKitProgram = 112;
 
+// The entry at an index of a table, nullptr outside it: both maps look
+// their categories and voices up through it.
+template <typename T>
+const T* EntryAt(std::span<const T> table, int index) {
+  if (index < 0 || index >= static_cast<int>(table.size())) return nullptr;
+  return &table[static_cast<size_t>(index)];
+}
+
 const NativeVoice* NativeAt(int category, int position) {
+  const NativeCategory* c = EntryAt(NativeVoiceMap(), category);
+  return c != nullptr ? EntryAt(c->voices, position) : nullptr;
+}
+
+// Every native voice outside the drum kits, with its identifier, in map order.
+template <typename Visit>
+void ForEachMelodicVoice(Visit visit) {
   const auto map = NativeVoiceMap();
-  if (category < 0 || category >= static_cast<int>(map.size())) return nullptr;
-  const auto voices = map[static_cast<size_t>(category)].voices;
-  if (position < 0 || position >= static_cast<int>(voices.size())) return nullptr;
-  return &voices[static_cast<size_t>(position)];
+  for (int c = 0; c < static_cast<int>(map.size()); ++c) {
+    if (c == kNativeDrumCategory) continue;
+    const auto voices = map[static_cast<size_t>(c)].voices;
+    for (int p = 0; p < static_cast<int>(voices.size()); ++p) {
+      visit(c * 256 + p, voices[static_cast<size_t>(p)]);
+    }
+  }
 }
 
 // The identifier itself when it names a voice of the native map, else the
@@ -35,23 +53,16 @@ int32_t NativeAtOrBelow(int32_t id) {
 int32_t NativeMelodic(uint8_t program, uint8_t fine) {
   int32_t exact = -1, bank0 = -1, lower = -1, same_sound = -1;
   int lower_fine = -1;
-  const auto map = NativeVoiceMap();
-  for (int c = 0; c < static_cast<int>(map.size()); ++c) {
-    if (c == kNativeDrumCategory) continue;
-    const auto voices = map[static_cast<size_t>(c)].voices;
-    for (int p = 0; p < static_cast<int>(voices.size()); ++p) {
-      const NativeVoice& v = voices[static_cast<size_t>(p)];
-      const int32_t id = c * 256 + p;
-      if (v.gm_sound == program && same_sound < 0) same_sound = id;
-      if (v.program != program) continue;
-      if (v.fine == fine) exact = id;
-      if (v.fine == 0) bank0 = id;
-      if (v.fine < fine && v.fine > lower_fine) {
-        lower_fine = v.fine;
-        lower = id;
-      }
+  ForEachMelodicVoice([&](int32_t id, const NativeVoice& v) {
+    if (v.gm_sound == program && same_sound < 0) same_sound = id;
+    if (v.program != program) return;
+    if (v.fine == fine) exact = id;
+    if (v.fine == 0) bank0 = id;
+    if (v.fine < fine && v.fine > lower_fine) {
+      lower_fine = v.fine;
+      lower = id;
     }
-  }
+  });
   for (int32_t id : {exact, bank0, lower, same_sound}) {
     if (id >= 0) return id;
   }
@@ -90,11 +101,9 @@ const char* VoiceName(VoiceMap map, int32_t id) {
     const NativeVoice* v = NativeAt(category, position);
     return v != nullptr ? v->name : nullptr;
   }
-  const auto gm = GmVoiceMap();
-  if (category >= static_cast<int>(gm.size())) return nullptr;
-  const auto names = gm[static_cast<size_t>(category)].names;
-  if (position >= static_cast<int>(names.size())) return nullptr;
-  return names[static_cast<size_t>(position)];
+  const GmCategory* c = EntryAt(GmVoiceMap(), category);
+  const char* const* name = c != nullptr ? EntryAt(c->names, position) : nullptr;
+  return name != nullptr ? *name : nullptr;
 }
 
 VoiceMessages VoiceToMessages(VoiceMap map, bool drum_part, int32_t id) {
@@ -154,15 +163,11 @@ SoundChoice NativeSound(uint8_t program, uint8_t bank, uint8_t fine) {
   // same number.
   const NativeVoice* best = nullptr;
   const NativeVoice* lowest = nullptr;
-  const auto map = NativeVoiceMap();
-  for (int c = 0; c < static_cast<int>(map.size()); ++c) {
-    if (c == kNativeDrumCategory) continue;
-    for (const NativeVoice& v : map[static_cast<size_t>(c)].voices) {
-      if (v.program != program) continue;
-      if (lowest == nullptr || v.fine < lowest->fine) lowest = &v;
-      if (v.fine <= fine && (best == nullptr || v.fine > best->fine)) best = &v;
-    }
-  }
+  ForEachMelodicVoice([&](int32_t, const NativeVoice& v) {
+    if (v.program != program) return;
+    if (lowest == nullptr || v.fine < lowest->fine) lowest = &v;
+    if (v.fine <= fine && (best == nullptr || v.fine > best->fine)) best = &v;
+  });
   if (best == nullptr) best = lowest;
   return {false, best != nullptr ? best->gm_sound : program};
 }
