@@ -45,14 +45,12 @@ theirs() {
   fluidsynth -ni -q -r 44100 -F "$work/acc.wav" "$sf2" "$work/acc.mid" >/dev/null 2>&1
 }
 
-# Mean wall seconds of a shell function over the runs (after one warm-up).
-mean_seconds() {
-  "$1"
-  local t0 t1
-  t0=$(date +%s.%N)
-  for _ in $(seq "$runs"); do "$1"; done
-  t1=$(date +%s.%N)
-  python3 -c "print(($t1 - $t0) / $runs)"
+# Wall and CPU (user + system of its processes) seconds of one call of a
+# shell function, on one line.
+seconds_of() {
+  local TIMEFORMAT='%R %U %S'
+  { time "$1"; } 2>"$work/time"
+  tail -n 1 "$work/time" | awk '{print $1, $2 + $3}'
 }
 
 # Peak resident set in KiB of one command.
@@ -61,8 +59,16 @@ peak_kib() {
   tail -n 1 "$work/rss"
 }
 
-ours_s=$(mean_seconds ours)
-theirs_s=$(mean_seconds theirs)
+# One warm-up each, then the two jobs in turn, so that a change in the
+# machine's load falls on both alike.
+ours
+theirs
+for _ in $(seq "$runs"); do
+  seconds_of ours >>"$work/ours"
+  seconds_of theirs >>"$work/theirs"
+done
+read -r ours_s ours_cpu < <(awk '{w += $1; c += $2} END {print w / NR, c / NR}' "$work/ours")
+read -r theirs_s theirs_cpu < <(awk '{w += $1; c += $2} END {print w / NR, c / NR}' "$work/theirs")
 compose_kib=$(peak_kib "$cli" compose --duration "$seconds" -o "$work/m.bgm")
 convert_smf_kib=$(peak_kib "$cli" convert "$work/m.bgm" --smf "$work/m.mid")
 convert_wav_kib=$(peak_kib "$cli" convert "$work/m.bgm" --wav "$work/m.wav")
@@ -70,17 +76,21 @@ fluid_kib=$(peak_kib fluidsynth -ni -q -r 44100 -F "$work/r.wav" "$sf2" "$work/a
 mma_kib=$(peak_kib mma -f "$work/m2.mid" "$work/acc.mma")
 
 python3 - "$ours_s" "$theirs_s" "$seconds" "$sf2" "$runs" "$(stat -c %s "$sf2")" \
-  "$compose_kib" "$convert_smf_kib" "$convert_wav_kib" "$fluid_kib" "$mma_kib" <<'EOF'
+  "$compose_kib" "$convert_smf_kib" "$convert_wav_kib" "$fluid_kib" "$mma_kib" \
+  "$ours_cpu" "$theirs_cpu" <<'EOF'
 import sys
 ours, theirs, secs = float(sys.argv[1]), float(sys.argv[2]), float(sys.argv[3])
 sf2, runs, sf2_mib = sys.argv[4], sys.argv[5], int(sys.argv[6]) / 2**20
 kib = [int(v) for v in sys.argv[7:12]]
+ours_cpu, theirs_cpu = float(sys.argv[12]), float(sys.argv[13])
 names = ["sonavex-cli compose", "sonavex-cli convert --smf", "sonavex-cli convert --wav",
          "fluidsynth -F (ref)", "mma (ref)"]
 print(f"soundfont {sf2} ({sf2_mib:.1f} MiB); {secs:.0f} s song; mean of {runs} runs")
 print(f"compose + convert --smf --wav   {ours:8.2f} s")
 print(f"mma + fluidsynth -F (ref)       {theirs:8.2f} s")
 print(f"ratio ours / reference          {ours / theirs:8.2f}")
+print(f"CPU seconds: ours {ours_cpu:.2f}, reference {theirs_cpu:.2f}, "
+      f"ratio {ours_cpu / theirs_cpu:.2f}")
 print("peak resident set (MiB)          total   beyond the SoundFont")
 for name, k in zip(names, kib):
     m = k / 1024
