@@ -34,7 +34,9 @@ platform::DWORD OpenInputPort(unsigned device, bool with_callback = true);
 platform::DWORD_PTR FakeHandle(unsigned device);
 
 // Waits for the driver's threads in 1 ms steps of the platform clock until
-// `done` holds or `limit_ms` steps have passed.
+// `done` holds or `limit_ms` steps have passed. Tests inside one process run
+// on the virtual clock, where the limit is virtual time and the steps at
+// which `done` turns true are the same on every run.
 template <typename Pred>
 bool WaitFor(Pred done, unsigned limit_ms = 5000) {
   for (unsigned i = 0; i < limit_ms; ++i) {

@@ -19,7 +19,10 @@ namespace {
 class DriverMessages : public testing::Test {
  protected:
   static void SetUpTestSuite() { IsolateDriverEnvironment(); }
+  // On the virtual clock: the driver's threads and the test take turns, so
+  // every wait ends at the same point on every run, however busy the host.
   void SetUp() override {
+    UseVirtualClock();
     endpoint_ = std::make_unique<FakeEndpoint>();
     ASSERT_EQ(DriverProc(0, nullptr, DRV_LOAD, 0, 0), 1);
     TakeCallbackEvents();
@@ -27,6 +30,7 @@ class DriverMessages : public testing::Test {
   void TearDown() override {
     DriverProc(0, nullptr, DRV_FREE, 0, 0);
     endpoint_.reset();
+    UseRealClock();
   }
 
   // What reached the device once the writer's ring is drained.

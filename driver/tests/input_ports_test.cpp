@@ -18,7 +18,9 @@ namespace {
 class InputPorts : public testing::Test {
  protected:
   static void SetUpTestSuite() { IsolateDriverEnvironment(); }
+  // On the virtual clock, as the driver's message tests.
   void SetUp() override {
+    UseVirtualClock();
     endpoint_ = std::make_unique<FakeEndpoint>();
     ASSERT_EQ(DriverProc(0, nullptr, DRV_LOAD, 0, 0), 1);
     TakeCallbackEvents();
@@ -30,6 +32,7 @@ class InputPorts : public testing::Test {
   void TearDown() override {
     DriverProc(0, nullptr, DRV_FREE, 0, 0);
     endpoint_.reset();
+    UseRealClock();
   }
 
   static DWORD In(UINT device, UINT message, DWORD_PTR p1 = 0, DWORD_PTR p2 = 0) {

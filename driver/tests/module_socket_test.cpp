@@ -86,11 +86,17 @@ class FakeModuleSocket {
 class ModuleSocket : public testing::Test {
  protected:
   static void SetUpTestSuite() { IsolateDriverEnvironment(); }
+  // On the virtual clock: the fake module answers inside this process (the
+  // socket holds what was sent at once), so no wait is for another process.
   void SetUp() override {
+    UseVirtualClock();
     ASSERT_EQ(DriverProc(0, nullptr, DRV_LOAD, 0, 0), 1);
     TakeCallbackEvents();
   }
-  void TearDown() override { DriverProc(0, nullptr, DRV_FREE, 0, 0); }
+  void TearDown() override {
+    DriverProc(0, nullptr, DRV_FREE, 0, 0);
+    UseRealClock();
+  }
 
   FakeModuleSocket module_;
 };

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 
 #include "midi/module_messages.h"
 #include "midi/module_sender.h"
+#include "midibytes/file_bytes.h"
 #include "platform/clock.h"
 
 namespace qm3::midi {
@@ -77,14 +77,11 @@ bool Sequencer::PartMuted(int channel) const {
 }
 
 int Sequencer::OpenFile(const std::string& path, double scale) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return kResultMidiOpen;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size <= 0 || static_cast<uint64_t>(size) > kMaxFileBytes) return kResultMidiOpen;
-  in.seekg(0);
-  owned_image_.resize(static_cast<size_t>(size));
-  if (!in.read(reinterpret_cast<char*>(owned_image_.data()), size)) return kResultMidiOpen;
+  // A regular file only: a FIFO put in place of a work file would block.
+  if (midibytes::ReadFileBytes(path, kMaxFileBytes, &owned_image_) != midibytes::FileBytes::kRead ||
+      owned_image_.empty()) {
+    return kResultMidiOpen;
+  }
   return OpenImage(owned_image_.data(), owned_image_.size(), scale);
 }
 

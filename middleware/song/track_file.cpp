@@ -1,9 +1,9 @@
 // Loading and saving whole track images.
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
+#include "midibytes/file_bytes.h"
 #include "song/track_buffer.h"
 
 namespace qm3 {
@@ -17,20 +17,13 @@ bool LoadTrackBytes(const uint8_t* bytes, int64_t count) {
 }
 
 bool LoadTrack(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  struct stat info {};
-  // A file larger than a buffer is refused before a byte is read.
-  if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode) ||
-      info.st_size > kTrackBufferSize) {
-    std::fclose(file);
+  // Regular files only (a FIFO would block the open); a file larger than a
+  // buffer is refused before a byte is read.
+  std::vector<uint8_t> bytes;
+  if (midibytes::ReadFileBytes(path, kTrackBufferSize, &bytes) != midibytes::FileBytes::kRead) {
     return false;
   }
-  TrackBuffer& b = TrackBufferAt(CurrentTrackBuffer());
-  const size_t read = std::fread(b.bytes, 1, kTrackBufferSize, file);
-  std::fclose(file);
-  b.size = static_cast<int32_t>(read);
-  return static_cast<int64_t>(read) == info.st_size;
+  return LoadTrackBytes(bytes.data(), static_cast<int64_t>(bytes.size()));
 }
 
 bool SaveTrack(const std::string& path) {

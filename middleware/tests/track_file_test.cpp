@@ -1,6 +1,7 @@
 // Loading, saving and reading bytes from outside.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -53,12 +54,14 @@ TEST_F(TrackFile, SaveThenLoadGivesTheSameImage) {
   EXPECT_FALSE(std::filesystem::exists(Path("a.dat.tmp")));
 }
 
-TEST_F(TrackFile, LoadLeavesTheBufferWhenTheFileIsMissingOrTooLarge) {
+TEST_F(TrackFile, LoadLeavesTheBufferWhenTheFileIsMissingTooLargeOrNoFile) {
   BuildTrack(0, {On(0, 0, 60)}, 96);
   SelectTrackBuffer(0);
   const std::vector<Ev> before = ReadTrack(0);
   EXPECT_FALSE(LoadTrack(Path("missing.dat")));
   EXPECT_FALSE(LoadTrack(dir_.string()));  // a folder
+  ASSERT_EQ(::mkfifo(Path("fifo.dat").c_str(), 0600), 0);
+  EXPECT_FALSE(LoadTrack(Path("fifo.dat")));  // at once, not blocked on the open
   Write("big.dat", std::vector<uint8_t>(kTrackBufferSize + 1, 0x4D));
   EXPECT_FALSE(LoadTrack(Path("big.dat")));
   EXPECT_EQ(ReadTrack(0), before);
