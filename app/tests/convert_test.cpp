@@ -65,6 +65,25 @@ uint32_t Le(const QByteArray& b, int at, int size) {
   return v;
 }
 
+// Answers every message box with its first button and keeps the texts.
+class MessageRecorder {
+ public:
+  MessageRecorder() {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr || !box->isVisible()) return;
+      texts_ << box->text();
+      ClickButton(box, "first");
+    });
+    timer_.start(20);
+  }
+  const QStringList& texts() const { return texts_; }
+
+ private:
+  QTimer timer_;
+  QStringList texts_;
+};
+
 // Closes the conversion dialog once the middleware's progress reaches
 // `percent`. Looks at every turn of the event loop, like the clock's pump, so
 // the virtual clock cannot run past it.
@@ -93,6 +112,7 @@ class ConvertTest : public QObject {
   void closingSmfHalfWayCancelsAndLeavesNothing();
   void closingWavHalfWayCancelsAndLeavesNothing();
   void refusedStartShowsTheMiddlewaresMessage();
+  void unwritableTargetIsNotReportedAsConverted();
 };
 
 void ConvertTest::songConvertsToSmf() {
@@ -134,6 +154,9 @@ void ConvertTest::songConvertsToSmf() {
            qPrintable(QString::number(seconds)));
   // The finished SMF conversion shows the song again, unchanged.
   QCOMPARE(app.edit_mode(), 0);
+  // A finished conversion reads 100: the dialog closes at its first tick.
+  CConvertDlg again(&app.mgr(), CConvertDlg::kSmf, app.frame());
+  QCOMPARE(again.exec(), static_cast<int>(QDialog::Accepted));
 }
 
 void ConvertTest::songConvertsToWav() {
@@ -228,6 +251,24 @@ void ConvertTest::refusedStartShowsTheMiddlewaresMessage() {
   QTest::qWait(3100);
   QVERIFY(!dialog);
   QVERIFY(!QFile::exists(target));
+}
+
+void ConvertTest::unwritableTargetIsNotReportedAsConverted() {
+  PrivateFolders folders;
+  VirtualClockPump clock;
+  CSonavexApp app(Options(false));
+  QVERIFY(StartWithSong(&app));
+  const QString out = folders.path() + QStringLiteral("/out");
+  QVERIFY(QDir().mkpath(out));
+  AnswerFiles(&app, {out + QStringLiteral("/song.mid")});
+  // The target's folder goes away while the conversion runs.
+  AnswerModal("sonavex::app::CConvertDlg", [out](QWidget*) { QDir(out).removeRecursively(); });
+  MessageRecorder messages;
+  app.OnCommand(ID_FILE_CONVALL_SMF);
+  QVERIFY2(messages.texts().size() == 1 &&
+               messages.texts()[0] == QStringLiteral("ファイルが書き込みできませんでした"),
+           qPrintable(messages.texts().join(QLatin1Char('|'))));
+  QVERIFY(!QFile::exists(out));
 }
 
 QTEST_MAIN(ConvertTest)

@@ -10,6 +10,7 @@
 
 #include "app_test_util.h"
 #include "dialogs/choice_dialogs.h"
+#include "dialogs/convert_dialog.h"
 #include "dialogs/tree_dialog.h"
 #include "shell/command_table.h"
 
@@ -52,6 +53,7 @@ class DialogsTest : public QObject {
   void deviceDialogChoosesAnOutput();
   void choiceDialogsOpenWithOneChoice();
   void libraryWindowAddsAndRemoves();
+  void conversionDialogWithoutProgressWaitsForCancel();
 };
 
 void DialogsTest::timeDialogWritesBothChoices() {
@@ -238,6 +240,26 @@ void DialogsTest::libraryWindowAddsAndRemoves() {
   const QM3MelodyList* melodies = nullptr;
   QVERIFY(app.mgr().GetDelMelodyData(&melodies));
   QCOMPARE(static_cast<int>(melodies->cCount), 1);
+}
+
+void DialogsTest::conversionDialogWithoutProgressWaitsForCancel() {
+  PrivateFolders folders;
+  CSonavexApp app(QuietOptions());
+  QVERIFY(Start(&app));
+  // No conversion runs: the progress stays below 100 and only Cancel ends it.
+  CConvertDlg dialog(&app.mgr(), CConvertDlg::kAudio, app.frame());
+  QCOMPARE(dialog.windowTitle(), QStringLiteral("ｵｰﾃﾞｨｵに変換中"));
+  bool open_after_polls = false;
+  AnswerModal("sonavex::app::CConvertDlg", [&](QWidget* w) {
+    QTest::qWait(3 * CConvertDlg::kPollMs + 100);
+    open_after_polls = w->isVisible();
+    ClickButton(w, "cancel");
+  });
+  QCOMPARE(dialog.exec(), static_cast<int>(QDialog::Rejected));
+  QVERIFY(open_after_polls);
+  long progress = -1;
+  QVERIFY(app.mgr().GetMIDIValue(QM3_ID_CONVERT_PROGRESS, &progress));
+  QVERIFY(progress < 100);
 }
 
 QTEST_MAIN(DialogsTest)
