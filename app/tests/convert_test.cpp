@@ -28,6 +28,15 @@ StartOptions Options(bool sound) {
   return o;
 }
 
+// The application's life in a test: private folders, the virtual clock,
+// then the application itself (ended in the reverse order).
+struct Session {
+  explicit Session(bool sound) : app(Options(sound)) {}
+  PrivateFolders folders;
+  VirtualClockPump clock;
+  CSonavexApp app;
+};
+
 // Starts with the welcome cancelled, then makes a song of 47 seconds at
 // 30 frames per second through the new-song command.
 bool StartWithSong(CSonavexApp* app) {
@@ -116,9 +125,9 @@ class ConvertTest : public QObject {
 };
 
 void ConvertTest::songConvertsToSmf() {
-  PrivateFolders folders;
-  VirtualClockPump clock;
-  CSonavexApp app(Options(false));
+  Session session(false);
+  PrivateFolders& folders = session.folders;
+  CSonavexApp& app = session.app;
   QVERIFY(StartWithSong(&app));
   const QString target = folders.path() + QStringLiteral("/song.mid");
   QCOMPARE(Convert(&app, ID_FILE_CONVALL_SMF, target), QStringLiteral("変換が終了しました"));
@@ -160,9 +169,9 @@ void ConvertTest::songConvertsToSmf() {
 }
 
 void ConvertTest::songConvertsToWav() {
-  PrivateFolders folders;
-  VirtualClockPump clock;
-  CSonavexApp app(Options(true));
+  Session session(true);
+  PrivateFolders& folders = session.folders;
+  CSonavexApp& app = session.app;
   QVERIFY(StartWithSong(&app));
   const QString target = folders.path() + QStringLiteral("/song.wav");
   QCOMPARE(Convert(&app, ID_FILE_CONVALL_AUDIO, target), QStringLiteral("変換が終了しました"));
@@ -204,9 +213,9 @@ namespace {
 
 // The middleware is one per process: each variant is its own test.
 void CancelHalfWay(int command, const QString& name) {
-  PrivateFolders folders;
-  VirtualClockPump clock;
-  CSonavexApp app(Options(false));
+  Session session(false);
+  PrivateFolders& folders = session.folders;
+  CSonavexApp& app = session.app;
   QVERIFY(StartWithSong(&app));
   const QString out = folders.path() + QStringLiteral("/out");
   QVERIFY(QDir().mkpath(out));
@@ -233,9 +242,9 @@ void ConvertTest::closingWavHalfWayCancelsAndLeavesNothing() {
 }
 
 void ConvertTest::refusedStartShowsTheMiddlewaresMessage() {
-  PrivateFolders folders;
-  VirtualClockPump clock;
-  CSonavexApp app(Options(false));
+  Session session(false);
+  PrivateFolders& folders = session.folders;
+  CSonavexApp& app = session.app;
   QVERIFY(StartWithSong(&app));
   const QString target = folders.path() + QStringLiteral("/part.mid");
   // No range is selected: the middleware refuses the selection's conversion.
@@ -254,9 +263,9 @@ void ConvertTest::refusedStartShowsTheMiddlewaresMessage() {
 }
 
 void ConvertTest::unwritableTargetIsNotReportedAsConverted() {
-  PrivateFolders folders;
-  VirtualClockPump clock;
-  CSonavexApp app(Options(false));
+  Session session(false);
+  PrivateFolders& folders = session.folders;
+  CSonavexApp& app = session.app;
   QVERIFY(StartWithSong(&app));
   const QString out = folders.path() + QStringLiteral("/out");
   QVERIFY(QDir().mkpath(out));
