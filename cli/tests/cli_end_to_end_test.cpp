@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_run.h"
 #include "midi/sequence_file.h"
 #include "song/convert_smf.h"
 
@@ -19,48 +20,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<uint8_t> ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
-                              std::istreambuf_iterator<char>());
-}
-
-int RunCli(const std::string& args) {
-  const std::string cmd = std::string(SONAVEX_CLI) + " " + args + " > /dev/null 2>&1";
-  const int status = std::system(cmd.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using sonavex::cli::test::ContentFolderTest;
+using sonavex::cli::test::ReadFile;
+using sonavex::cli::test::RunCliLine;
 
 uint32_t Le32(const uint8_t* p) {
   return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
 }
 
-class CliTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    // The content library is generated beside the program.
-    if (!fs::exists(fs::path(SONAVEX_CLI).parent_path() / "QM3RHY.toc")) {
-      GTEST_SKIP() << "no content library beside " << SONAVEX_CLI;
-    }
-    dir_ = fs::temp_directory_path() / ("sonavex-cli-" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    if (!dir_.empty()) fs::remove_all(dir_);
-  }
-  fs::path dir_;
-};
+class CliTest : public ContentFolderTest {};
 
 TEST_F(CliTest, BadArgumentsNameTheArgument) {
-  EXPECT_EQ(RunCli("compose --duration 60 --mood happy -o " + (dir_ / "x.bgm").string()), 2);
-  EXPECT_EQ(RunCli("compose --rhythm no-such-rhythm --duration 60 -o " + (dir_ / "x.bgm").string()),
-            2);
+  EXPECT_EQ(RunCliLine("compose --duration 60 --mood happy -o " + (dir_ / "x.bgm").string()), 2);
+  EXPECT_EQ(
+      RunCliLine("compose --rhythm no-such-rhythm --duration 60 -o " + (dir_ / "x.bgm").string()),
+      2);
   EXPECT_FALSE(fs::exists(dir_ / "x.bgm"));
 }
 
 TEST_F(CliTest, ComposeThenConvertToSmfAndWav) {
   const fs::path song = dir_ / "song.bgm";
-  ASSERT_EQ(RunCli("compose --duration 60 -o " + song.string()), 0);
+  ASSERT_EQ(RunCliLine("compose --duration 60 -o " + song.string()), 0);
   const auto bgm = ReadFile(song);
   ASSERT_GT(bgm.size(), 12u);
   EXPECT_EQ(std::string(bgm.begin(), bgm.begin() + 12), "QM3SONG_0003");
@@ -68,7 +48,8 @@ TEST_F(CliTest, ComposeThenConvertToSmfAndWav) {
   const fs::path mid = dir_ / "song.mid";
   const fs::path wav = dir_ / "song.wav";
   ASSERT_EQ(
-      RunCli("convert " + song.string() + " --smf " + mid.string() + " --wav " + wav.string()), 0);
+      RunCliLine("convert " + song.string() + " --smf " + mid.string() + " --wav " + wav.string()),
+      0);
 
   // The SMF: format 0, division 96, the identification text, the melody on
   // channel 1, the accompaniment on 12-15 and drums on 10.

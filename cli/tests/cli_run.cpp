@@ -108,4 +108,27 @@ bool ContentBuilt() {
   return fs::exists(fs::path(SONAVEX_CLI).parent_path() / "QM3RHY.toc");
 }
 
+int RunCliLine(const std::string& args) {
+  const std::string cmd = std::string(SONAVEX_CLI) + " " + args + " > /dev/null 2>&1";
+  const int status = std::system(cmd.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<uint8_t> ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+}
+
+void ContentFolderTest::SetUp() {
+  if (!ContentBuilt()) GTEST_SKIP() << "no content library beside " << SONAVEX_CLI;
+  folder_.emplace(::testing::UnitTest::GetInstance()->current_test_suite()->name());
+  dir_ = folder_->path();
+}
+
+void ContentFolderTest::TearDown() {
+  folder_.reset();
+  dir_.clear();
+}
+
 }  // namespace sonavex::cli::test

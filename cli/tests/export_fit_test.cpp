@@ -22,23 +22,16 @@
 #include <tuple>
 #include <vector>
 
+#include "cli_run.h"
 #include "midi/sequence_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<uint8_t> ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
-                              std::istreambuf_iterator<char>());
-}
-
-int RunCli(const std::string& args) {
-  const std::string cmd = std::string(SONAVEX_CLI) + " " + args + " > /dev/null 2>&1";
-  const int status = std::system(cmd.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using sonavex::cli::test::ContentFolderTest;
+using sonavex::cli::test::ReadFile;
+using sonavex::cli::test::RunCliLine;
 
 // The command line as on a disk that takes no file larger than `bytes`
 // (a file-size limit; writes past it fail like on a full disk).
@@ -144,14 +137,11 @@ Smf ReadSmf(const fs::path& p) {
   return s;
 }
 
-class ExportFit : public ::testing::Test {
+class ExportFit : public ContentFolderTest {
  protected:
   void SetUp() override {
-    if (!fs::exists(fs::path(SONAVEX_CLI).parent_path() / "QM3RHY.toc")) {
-      GTEST_SKIP() << "no content library beside " << SONAVEX_CLI;
-    }
-    dir_ = fs::temp_directory_path() / ("sonavex-fit-" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
+    ContentFolderTest::SetUp();
+    if (IsSkipped()) return;
     // Named locks of this test's own, so other programs on the machine
     // never hold the module's ports.
     const fs::path runtime = dir_ / "run";
@@ -169,15 +159,13 @@ class ExportFit : public ::testing::Test {
         unsetenv(name.c_str());
       }
     }
-    if (!dir_.empty()) fs::remove_all(dir_);
+    ContentFolderTest::TearDown();
   }
   void KeepEnvironment(const std::string& name) {
     const char* value = std::getenv(name.c_str());
     kept_[name] = value != nullptr ? std::optional<std::string>(value) : std::nullopt;
   }
   std::map<std::string, std::optional<std::string>> kept_;
-  std::string P(const std::string& name) const { return (dir_ / name).string(); }
-  fs::path dir_;
 };
 
 struct FitCase {
@@ -210,11 +198,11 @@ TEST_F(ExportFit, WavAndSmfFillTheSpanFromTheFirstBeat) {
     const double fps = std::stod(c.fps);
     const long span_frames = std::lround(c.seconds * fps);  // as --duration gives it
     const double span_s = span_frames / fps;
-    ASSERT_EQ(RunCli("compose --rhythm \"" + std::string(c.rhythm) + "\" --fps " + c.fps +
-                     " --duration " + std::to_string(c.seconds) + " -o " + P("fit.bgm")),
+    ASSERT_EQ(RunCliLine("compose --rhythm \"" + std::string(c.rhythm) + "\" --fps " + c.fps +
+                         " --duration " + std::to_string(c.seconds) + " -o " + P("fit.bgm")),
               0);
-    ASSERT_EQ(RunCli("convert " + P("fit.bgm") + " --fps " + c.fps + " --smf " + P("fit.mid") +
-                     " --wav " + P("fit.wav")),
+    ASSERT_EQ(RunCliLine("convert " + P("fit.bgm") + " --fps " + c.fps + " --smf " + P("fit.mid") +
+                         " --wav " + P("fit.wav")),
               0);
     const Smf smf = ReadSmf(P("fit.mid"));
     const Wav wav = ReadWav(P("fit.wav"));
@@ -254,8 +242,8 @@ TEST_F(ExportFit, WavAndSmfFillTheSpanFromTheFirstBeat) {
 // Half an hour of the busiest style: the recording holds the whole song, so
 // its last five minutes carry as many notes, part by part, as its first.
 TEST_F(ExportFit, AHalfHourSmfHoldsEveryPartToTheEnd) {
-  ASSERT_EQ(RunCli("compose --rhythm \"Pop 16 Beat\" --duration 1800 -o " + P("long.bgm")), 0);
-  ASSERT_EQ(RunCli("convert " + P("long.bgm") + " --smf " + P("long.mid")), 0);
+  ASSERT_EQ(RunCliLine("compose --rhythm \"Pop 16 Beat\" --duration 1800 -o " + P("long.bgm")), 0);
+  ASSERT_EQ(RunCliLine("convert " + P("long.bgm") + " --smf " + P("long.mid")), 0);
   const Smf smf = ReadSmf(P("long.mid"));
   ASSERT_TRUE(smf.valid);
   const double tick_s = smf.usec_per_quarter / 96.0 / 1e6;
@@ -277,8 +265,8 @@ TEST_F(ExportFit, AHalfHourSmfHoldsEveryPartToTheEnd) {
 }
 
 TEST_F(ExportFit, ASongWithoutEndingSoundsToItsLastFramesThenFades) {
-  ASSERT_EQ(RunCli("compose --duration 12 --ending none -o " + P("open.bgm")), 0);
-  ASSERT_EQ(RunCli("convert " + P("open.bgm") + " --wav " + P("open.wav")), 0);
+  ASSERT_EQ(RunCliLine("compose --duration 12 --ending none -o " + P("open.bgm")), 0);
+  ASSERT_EQ(RunCliLine("convert " + P("open.bgm") + " --wav " + P("open.wav")), 0);
   const Wav w = ReadWav(P("open.wav"));
   ASSERT_EQ(w.frames(), 12u * 44100);
   const size_t n = w.frames();
@@ -287,7 +275,7 @@ TEST_F(ExportFit, ASongWithoutEndingSoundsToItsLastFramesThenFades) {
   EXPECT_LT(w.Peak(n - 220, n), before_fade / 2 + 2);
   EXPECT_LE(w.Peak(n - 1, n), 1);
   // With the tail kept, the sound rings on past the span and dies out.
-  ASSERT_EQ(RunCli("convert " + P("open.bgm") + " --keep-tail --wav " + P("tail.wav")), 0);
+  ASSERT_EQ(RunCliLine("convert " + P("open.bgm") + " --keep-tail --wav " + P("tail.wav")), 0);
   const Wav t = ReadWav(P("tail.wav"));
   EXPECT_GT(t.frames(), n);
   EXPECT_LT(t.frames(), n + 4 * 44100);
@@ -295,24 +283,25 @@ TEST_F(ExportFit, ASongWithoutEndingSoundsToItsLastFramesThenFades) {
 }
 
 TEST_F(ExportFit, RangesAreSlicesOfTheWholeSong) {
-  ASSERT_EQ(RunCli("compose --rhythm \"Pop 16 Beat\" --duration 30 -o " + P("s.bgm")), 0);
+  ASSERT_EQ(RunCliLine("compose --rhythm \"Pop 16 Beat\" --duration 30 -o " + P("s.bgm")), 0);
   ASSERT_EQ(
-      RunCli("convert " + P("s.bgm") + " --smf " + P("whole.mid") + " --wav " + P("whole.wav")), 0);
-  ASSERT_EQ(RunCli("convert " + P("s.bgm") + " --range 0:00:08:00 0:00:20:00 --smf " +
-                   P("part.mid") + " --wav " + P("part.wav")),
+      RunCliLine("convert " + P("s.bgm") + " --smf " + P("whole.mid") + " --wav " + P("whole.wav")),
+      0);
+  ASSERT_EQ(RunCliLine("convert " + P("s.bgm") + " --range 0:00:08:00 0:00:20:00 --smf " +
+                       P("part.mid") + " --wav " + P("part.wav")),
             0);
   // An SMF alone runs the module without its sounds; with a WAV it comes
   // from the WAV's play: the same bytes either way, range or not.
-  ASSERT_EQ(RunCli("convert " + P("s.bgm") + " --smf " + P("alone.mid")), 0);
+  ASSERT_EQ(RunCliLine("convert " + P("s.bgm") + " --smf " + P("alone.mid")), 0);
   EXPECT_EQ(ReadFile(P("alone.mid")), ReadFile(P("whole.mid")));
-  ASSERT_EQ(RunCli("convert " + P("s.bgm") + " --range 0:00:08:00 0:00:20:00 --smf " +
-                   P("part_alone.mid")),
+  ASSERT_EQ(RunCliLine("convert " + P("s.bgm") + " --range 0:00:08:00 0:00:20:00 --smf " +
+                       P("part_alone.mid")),
             0);
   EXPECT_EQ(ReadFile(P("part_alone.mid")), ReadFile(P("part.mid")));
   // A WAV alone has the same span and first sound as the one made beside
   // the SMF (reading the module's MIDI at the same time changes the order
   // of its work at some instants, so the samples themselves differ).
-  ASSERT_EQ(RunCli("convert " + P("s.bgm") + " --wav " + P("alone.wav")), 0);
+  ASSERT_EQ(RunCliLine("convert " + P("s.bgm") + " --wav " + P("alone.wav")), 0);
   const Wav alone = ReadWav(P("alone.wav"));
   const Wav with_smf = ReadWav(P("whole.wav"));
   EXPECT_EQ(alone.frames(), with_smf.frames());
@@ -373,11 +362,11 @@ TEST_F(ExportFit, SpansThatCannotBeMadeAreRefusedAndWriteNothing) {
         "--rhythm \"Pop 8 Beat\" --intro none --ending none --duration 3",
         "--intro 2 --ending 2 --duration 6"}) {
     SCOPED_TRACE(args);
-    EXPECT_NE(RunCli("compose " + args + " -o " + out), 0);
+    EXPECT_NE(RunCliLine("compose " + args + " -o " + out), 0);
     EXPECT_EQ(ReadFile(out).size(), 7u) << "the earlier file stays";
   }
   // A default section that does not fit gives way; the song is made.
-  EXPECT_EQ(RunCli("compose --rhythm \"Viennese Waltz\" --duration 3 -o " + P("short.bgm")), 0);
+  EXPECT_EQ(RunCliLine("compose --rhythm \"Viennese Waltz\" --duration 3 -o " + P("short.bgm")), 0);
 }
 
 TEST_F(ExportFit, TimesAreReadStrictly) {
@@ -387,19 +376,19 @@ TEST_F(ExportFit, TimesAreReadStrictly) {
         "--end 0:00:10:", "--fps 24 --end 0:00:10:24", "--fps 29.97 --end '0;01;00;00'",
         "--time-format feet35 --end 10+16", "--time-format frames --end 12a"}) {
     SCOPED_TRACE(args);
-    EXPECT_EQ(RunCli("compose " + args + " -o " + out), 2);
+    EXPECT_EQ(RunCliLine("compose " + args + " -o " + out), 2);
     EXPECT_FALSE(fs::exists(out));
   }
   for (const std::string args :
        {"--end 0:00:10:29", "--fps 29.97 --end '0;01;00;02'", "--time-format feet35 --end 20+15",
         "--time-format frames --end 300"}) {
     SCOPED_TRACE(args);
-    EXPECT_EQ(RunCli("compose " + args + " -o " + out), 0);
+    EXPECT_EQ(RunCliLine("compose " + args + " -o " + out), 0);
   }
 }
 
 TEST_F(ExportFit, BadRangesAndFoldersAreRefusedBeforeAnyWork) {
-  ASSERT_EQ(RunCli("compose --duration 20 -o " + P("s.bgm")), 0);
+  ASSERT_EQ(RunCliLine("compose --duration 20 -o " + P("s.bgm")), 0);
   const std::string wav = P("keep.wav");
   {
     std::ofstream keep(wav);
@@ -408,18 +397,18 @@ TEST_F(ExportFit, BadRangesAndFoldersAreRefusedBeforeAnyWork) {
   for (const std::string range : {"0:00:10:00 0:00:05:00", "0:00:10:00 0:00:30:00",
                                   "0:00:25:00 0:00:26:00", "0:00:05:00 xx"}) {
     SCOPED_TRACE(range);
-    EXPECT_NE(RunCli("convert " + P("s.bgm") + " --range " + range + " --wav " + wav), 0);
+    EXPECT_NE(RunCliLine("convert " + P("s.bgm") + " --range " + range + " --wav " + wav), 0);
     EXPECT_EQ(ReadFile(wav).size(), 7u);
   }
   const fs::path locked = dir_ / "locked";
   fs::create_directories(locked);
   fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
   if (::access(locked.c_str(), W_OK) != 0) {  // not when the tests run with every right
-    EXPECT_NE(RunCli("convert " + P("s.bgm") + " --wav " + (locked / "x.wav").string()), 0);
-    EXPECT_NE(RunCli("convert " + P("s.bgm") + " --smf " + (locked / "x.mid").string()), 0);
+    EXPECT_NE(RunCliLine("convert " + P("s.bgm") + " --wav " + (locked / "x.wav").string()), 0);
+    EXPECT_NE(RunCliLine("convert " + P("s.bgm") + " --smf " + (locked / "x.mid").string()), 0);
   }
-  EXPECT_NE(RunCli("convert " + P("s.bgm") + " --wav " + P("missing/x.wav")), 0);
-  EXPECT_NE(RunCli("convert " + P("s.bgm") + " --smf " + P("missing/x.mid")), 0);
+  EXPECT_NE(RunCliLine("convert " + P("s.bgm") + " --wav " + P("missing/x.wav")), 0);
+  EXPECT_NE(RunCliLine("convert " + P("s.bgm") + " --smf " + P("missing/x.mid")), 0);
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
   for (const auto& entry : fs::directory_iterator(dir_)) {
     EXPECT_EQ(entry.path().filename().string().find(".part"), std::string::npos);
@@ -430,7 +419,7 @@ TEST_F(ExportFit, BadRangesAndFoldersAreRefusedBeforeAnyWork) {
 // A disk that fills while the WAV is written: a failure code, and neither the
 // file, its temporary nor the recording's spool is left behind.
 TEST_F(ExportFit, AFullDiskFailsTheExportAndLeavesNothing) {
-  ASSERT_EQ(RunCli("compose --duration 20 -o " + P("s.bgm")), 0);
+  ASSERT_EQ(RunCliLine("compose --duration 20 -o " + P("s.bgm")), 0);
   const fs::path work = dir_ / "work";
   fs::create_directories(work);
   setenv("XDG_CACHE_HOME", work.c_str(), 1);
