@@ -3,6 +3,8 @@
 #include <QFrame>
 #include <QVBoxLayout>
 
+#include "screens/smf_edit_screen.h"
+#include "screens/song_edit_screen.h"
 #include "shell/trace.h"
 
 namespace sonavex::app {
@@ -40,10 +42,10 @@ bool CSonavexView::ChangeCenterDlg(int edit_mode) {
   DestroyCenterDlg();
   shown_mode_ = edit_mode;
   if (edit_mode == 1) {
-    center_ = new CSmfeditDlg(mgr_, frame_);
+    center_ = new CSmfeditDlg(mgr_, scale_, frame_);
     center_->setProperty("screenNumber", kScreenSmfPane);
   } else {
-    center_ = new CSngeditDlg(mgr_, frame_);
+    center_ = new CSngeditDlg(mgr_, scale_, frame_);
     center_->setProperty("screenNumber", kScreenSongPane);
   }
   setProperty("screenNumber", ScreenNumber());
@@ -107,6 +109,10 @@ bool CSonavexView::UpdateTimeLine() {
 
 bool CSonavexView::UpdatePointer(long tick) {
   return center_ != nullptr && center_->UpdatePointer(tick);
+}
+
+void CSonavexView::ShowScrollBar(bool playing) {
+  if (center_ != nullptr) center_->ShowScrollBar(playing);
 }
 
 bool CSonavexView::UpdateRange(long from, long to) {

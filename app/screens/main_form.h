@@ -24,6 +24,8 @@ class CSonavexView : public QWidget, public CScreen {
 
   // Called when a redraw shows that the middleware's editing mode moved.
   void SetModeChangedHook(std::function<void()> hook) { mode_changed_ = std::move(hook); }
+  // The time-line zoom the centre screens show and change (the settings').
+  void SetScaleStore(int* scale) { scale_ = scale; }
 
   // Replaces the centre screen by the one of `edit_mode` (0 song, 1 SMF) and
   // reports the screen to the middleware.
@@ -43,12 +45,15 @@ class CSonavexView : public QWidget, public CScreen {
   bool UpdateTimeLine();
   bool UpdatePointer(long tick);
   bool UpdateRange(long from, long to);
+  // After the middleware's notifications: the play state they left.
+  void ShowScrollBar(bool playing);
 
  private:
   CMIDIMgr* mgr_;
   QLabel* title_ = nullptr;
   QWidget* frame_ = nullptr;
   CCenterScreen* center_ = nullptr;
+  int* scale_ = nullptr;
   int shown_mode_ = -1;
   std::function<void()> mode_changed_;
 };

@@ -18,6 +18,7 @@
 // The pictures are compiled into the application's static library.
 static void InitSonavexResources() {
   Q_INIT_RESOURCE(sonavex);
+  Q_INIT_RESOURCE(screens);
 }
 
 namespace sonavex::app {
@@ -82,6 +83,7 @@ CSonavexApp::Start CSonavexApp::InitInstance() {
   mgr_.GetDllVersion(&version);
   frame_ = new CMainFrame(this, version);
   view_ = new CSonavexView(&mgr_, frame_);
+  view_->SetScaleStore(&settings_->scale);
   view_->SetModeChangedHook([this] { QTimer::singleShot(0, this, &CSonavexApp::ChangeScreen); });
   frame_->setCentralWidget(view_);
   frame_->SetRecentFiles(settings_->recent_files);
@@ -279,7 +281,9 @@ void CSonavexApp::AfterNotifications() {
   if (ended_ || frame_ == nullptr) return;
   frame_->RefreshCommandStates();
   bool playing = false;
-  if (mgr_.IsPlayingNow(&playing)) sleep_.SetPlaying(playing);
+  if (!mgr_.IsPlayingNow(&playing)) return;
+  sleep_.SetPlaying(playing);
+  if (view_ != nullptr) view_->ShowScrollBar(playing);
 }
 
 FileDialogContext CSonavexApp::Files() {

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "app_test_util.h"
+#include "screens/sng_wnd.h"
 #include "shell/command_table.h"
 #include "shell/help.h"
 
@@ -23,8 +24,15 @@ CSonavexApp::Start StartWithSong(CSonavexApp* app) {
   return app->InitInstance();
 }
 
-QListWidget* PhraseList(CSonavexApp* app) {
-  return app->view()->center()->findChild<QListWidget*>(QStringLiteral("phrases"));
+CSngWnd* SongLine(CSonavexApp* app) {
+  return app->view()->center()->findChild<CSngWnd*>();
+}
+
+int SelectedPhrase(CSonavexApp* app) {
+  for (const CPhrase& p : SongLine(app)->phrases().phrases()) {
+    if (p.selected) return p.number;
+  }
+  return -1;
 }
 
 }  // namespace
@@ -69,15 +77,14 @@ void RoutingTest::redrawOfEitherTimeLineRedrawsTheCurrentOne() {
   PrivateFolders folders;
   CSonavexApp app(QuietOptions());
   QCOMPARE(StartWithSong(&app), CSonavexApp::Start::kRunning);
-  QListWidget* list = PhraseList(&app);
-  const int phrases = list->count();
+  const QM3PhraseList* list = nullptr;
+  QVERIFY(app.mgr().GetSongTimeLineData(&list));
+  const size_t phrases = static_cast<size_t>(list->nCount);
   QVERIFY(phrases > 0);
-  list->clear();
   app.OnMiddle(0x4143, 3);  // the SMF part area's redraw, in song mode
-  QCOMPARE(list->count(), phrases);
-  list->clear();
+  QCOMPARE(SongLine(&app)->phrases().phrases().size(), phrases);
   app.OnMiddle(0x400B, 3);
-  QCOMPARE(list->count(), phrases);
+  QCOMPARE(SongLine(&app)->phrases().phrases().size(), phrases);
 }
 
 void RoutingTest::pointerNotificationSelectsThePhrase() {
@@ -92,7 +99,7 @@ void RoutingTest::pointerNotificationSelectsThePhrase() {
   long tick = 384;  // music starts after the count-in measure
   for (int i = 0; i < 2; ++i) tick += phrases->pPhrases[i].nLength * 96;
   QVERIFY(app.mgr().SetPointerPos(tick + 1));
-  QTRY_COMPARE_WITH_TIMEOUT(PhraseList(&app)->currentRow(), 2, 3000);
+  QTRY_COMPARE_WITH_TIMEOUT(SelectedPhrase(&app), 2, 3000);
   int selected = -1;
   QVERIFY(app.mgr().GetSelectPhrase(&selected));
   QCOMPARE(selected, 2);
@@ -118,7 +125,7 @@ void RoutingTest::functionKeysReachTheMiddleware() {
   CSonavexApp app(QuietOptions());
   QCOMPARE(StartWithSong(&app), CSonavexApp::Start::kRunning);
   app.frame()->activateWindow();
-  QListWidget* list = PhraseList(&app);
+  QWidget* list = SongLine(&app)->viewport();
   list->setFocus();
   bool playing = true;
   QVERIFY(app.mgr().IsPlayingNow(&playing));

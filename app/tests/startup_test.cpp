@@ -14,6 +14,7 @@
 #include "app_test_util.h"
 #include "client/control_tables.h"
 #include "dialogs/choice_dialogs.h"
+#include "screens/sng_wnd.h"
 #include "shell/command_table.h"
 
 using namespace sonavex::app;
@@ -89,9 +90,9 @@ void StartupTest::startupChoosingANewSong() {
   const QM3PhraseList* phrases = nullptr;
   QVERIFY(app.mgr().GetSongTimeLineData(&phrases));
   QVERIFY(phrases->nCount > 0);
-  auto* list = app.view()->center()->findChild<QListWidget*>(QStringLiteral("phrases"));
-  QVERIFY(list != nullptr);
-  QCOMPARE(list->count(), phrases->nCount);
+  auto* line = app.view()->center()->findChild<CSngWnd*>();
+  QVERIFY(line != nullptr);
+  QCOMPARE(line->phrases().phrases().size(), static_cast<size_t>(phrases->nCount));
 }
 
 void StartupTest::menuCommandWritesItsItem() {
