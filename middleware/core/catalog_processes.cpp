@@ -99,19 +99,24 @@ int OnMelodyChoice(ControlId, int32_t) {
 
 }  // namespace
 
-QM3_PROCESS(9, GetRhyGroupData);
-QM3_PROCESS(10, GetMelodyData);
-QM3_PROCESS(23, AddRhyMel);
-QM3_PROCESS(40, GetIntroData);
-QM3_PROCESS(41, GetEndingData);
-QM3_PROCESS(42, GetDelMelodyData);
-QM3_PROCESS(43, GetDelRhythmData);
-QM3_PROCESS(44, RemoveMelody);
-QM3_PROCESS(45, RemoveRhythm);
-QM3_PROCESS(46, GetStartPhraseData);
-QM3_INIT_STEP(kInitCatalogs, InitCatalogs);
 // Writes through the real-time screen's names (0x0405, 0x0407) run these too.
-QM3_REACTION(kRhythm, OnRhythm, kStageValues);
-QM3_REACTION(kMelodyChoice, OnMelodyChoice, kStageValues);
+
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterCatalogProcesses() {
+  RegisterProcess(9, GetRhyGroupData);
+  RegisterProcess(10, GetMelodyData);
+  RegisterProcess(23, AddRhyMel);
+  RegisterProcess(40, GetIntroData);
+  RegisterProcess(41, GetEndingData);
+  RegisterProcess(42, GetDelMelodyData);
+  RegisterProcess(43, GetDelRhythmData);
+  RegisterProcess(44, RemoveMelody);
+  RegisterProcess(45, RemoveRhythm);
+  RegisterProcess(46, GetStartPhraseData);
+  RegisterInitStep(kInitCatalogs, InitCatalogs);
+  RegisterReaction(kRhythm, OnRhythm, kStageValues);
+  RegisterReaction(kMelodyChoice, OnMelodyChoice, kStageValues);
+}
 
 }  // namespace qm3

@@ -12,6 +12,15 @@
 
 namespace qm3 {
 
+struct Hooks {
+  std::map<int, std::vector<ScreenHookFn>> enter;
+  std::map<int, std::vector<ScreenHookFn>> leave;
+  std::vector<StepFn> player_reset;
+  NameFn rhythm_name = nullptr;
+  NameFn melody_name = nullptr;
+  bool (*is_general_midi)() = nullptr;
+};
+
 struct CoreState {
   std::atomic<long> hwnd{0};
   std::atomic<long> message{0};
@@ -24,6 +33,8 @@ struct CoreState {
   std::string ini_name;
   int32_t remembered_rhythm = 0;
   int32_t real_time_song = 0;
+  // Filled by registration when the instance is made.
+  Hooks hooks;
 };
 
 PartState<CoreState> MakeCoreState() {
@@ -36,18 +47,8 @@ CoreState& State() {
   return *TheMiddleware().core;
 }
 
-struct Hooks {
-  std::map<int, std::vector<ScreenHookFn>> enter;
-  std::map<int, std::vector<ScreenHookFn>> leave;
-  std::vector<StepFn> player_reset;
-  NameFn rhythm_name = nullptr;
-  NameFn melody_name = nullptr;
-  bool (*is_general_midi)() = nullptr;
-};
-
 Hooks& TheHooks() {
-  static Hooks hooks;
-  return hooks;
+  return State().hooks;
 }
 
 int RunHooks(const std::map<int, std::vector<ScreenHookFn>>& table, int screen) {

@@ -67,7 +67,6 @@ int OnEditingMode(ControlId, int32_t) {
   RedrawScreen();
   return 0;
 }
-QM3_REACTION(kEditingMode, OnEditingMode);
 
 // Copies Shift-JIS `text` into a host buffer, never splitting a character.
 int32_t CopyText(const std::string& sjis, char* out) {
@@ -155,4 +154,10 @@ struct AttachForms {
 const AttachForms attach_forms;
 
 }  // namespace
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterEditingMode() {
+  RegisterReaction(kEditingMode, OnEditingMode, kStageValues);
+}
+
 }  // namespace qm3

@@ -35,6 +35,8 @@ constexpr int kCallsBeforeContinueQuestion = 3;
 
 struct InitState {
   int calls = 0;
+  // Set by the transport's registration.
+  ModulePortFoundFn port_found = nullptr;
   QM3OutDeviceList devices{};
   bool module_found = false;
   bool hardware_found = false;
@@ -57,10 +59,8 @@ InitState& S() {
   return *TheMiddleware().init;
 }
 
-// Set by the transport when it is wired; outlives the instances.
 ModulePortFoundFn& PortFound() {
-  static ModulePortFoundFn fn = nullptr;
-  return fn;
+  return S().port_found;
 }
 
 // The lock exists between the first init and End; a guard without it is a
@@ -186,8 +186,6 @@ int GetOutDevice(long* a, long*) {
   *a = reinterpret_cast<long>(&S().devices);
   return 0;
 }
-QM3_PROCESS(kProcGetOutDevice12, GetOutDevice);
-QM3_PROCESS(kProcGetOutDevice, GetOutDevice);
 
 }  // namespace
 
@@ -273,6 +271,13 @@ void WaitHardwareReady() {
   }
   s.ready_deadline_set = false;
   WriteValue(kMainVolume, ReadValue(kMainVolume));
+}
+
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterMiddleInit() {
+  RegisterProcess(kProcGetOutDevice12, GetOutDevice);
+  RegisterProcess(kProcGetOutDevice, GetOutDevice);
 }
 
 }  // namespace qm3

@@ -60,7 +60,7 @@ void RedrawScreen();
 
 // ---- process table -------------------------------------------------------
 // A process receives the two pointer-sized arguments and leaves its results in
-// them. Parts register their processes at load time with QM3_PROCESS.
+// them. Parts register their processes from the list in registration.cpp.
 using ProcessFn = int (*)(long* a, long* b);
 // Returns the function registered before (so a test can put it back).
 ProcessFn RegisterProcess(int number, ProcessFn fn);
@@ -69,7 +69,7 @@ int RunProcess(int number, long* a, long* b);
 // ---- reaction step ---------------------------------------------------------
 // Runs after a successful value write from the host (or an internal write with
 // react). `old_value` is the value replaced. Parts register their reactions
-// at load time with QM3_REACTION. One identifier may have reactions in several
+// from the list in registration.cpp. One identifier may have reactions in several
 // stages; they run in stage order and the first non-zero result ends the step
 // and is returned (a refusal restores the old value itself).
 // A write to an alias with no reactions of its own runs those of its target
@@ -224,33 +224,4 @@ using NameFn = std::string (*)();
 void RegisterTitleNames(NameFn rhythm_name, NameFn melody_name);
 void RegisterSoundSetQuery(bool (*is_general_midi)());
 
-struct ProcessRegistrar {
-  ProcessRegistrar(int number, ProcessFn fn) { RegisterProcess(number, fn); }
-};
-struct ReactionRegistrar {
-  ReactionRegistrar(ControlId id, ReactionFn fn, int stage = kStageValues) {
-    RegisterReaction(id, fn, stage);
-  }
-};
-struct InitStepRegistrar {
-  InitStepRegistrar(int step, StepFn fn) { RegisterInitStep(step, fn); }
-};
-struct ShutdownStepRegistrar {
-  explicit ShutdownStepRegistrar(StepFn fn) { RegisterShutdownStep(fn); }
-};
-
 }  // namespace qm3
-
-#define QM3_CONCAT2(a, b) a##b
-#define QM3_CONCAT(a, b) QM3_CONCAT2(a, b)
-// Registers `fn` as process `number` when the library loads.
-#define QM3_PROCESS(number, fn) \
-  static ::qm3::ProcessRegistrar QM3_CONCAT(qm3_process_, __LINE__)(number, fn)
-// Registers `fn` as the reaction to writes of `id` when the library loads;
-// an optional third argument names the stage (default kStageValues).
-#define QM3_REACTION(id, ...) \
-  static ::qm3::ReactionRegistrar QM3_CONCAT(qm3_reaction_, __LINE__)(id, __VA_ARGS__)
-#define QM3_INIT_STEP(step, fn) \
-  static ::qm3::InitStepRegistrar QM3_CONCAT(qm3_init_step_, __LINE__)(step, fn)
-#define QM3_SHUTDOWN_STEP(fn) \
-  static ::qm3::ShutdownStepRegistrar QM3_CONCAT(qm3_shutdown_step_, __LINE__)(fn)

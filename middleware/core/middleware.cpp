@@ -1,6 +1,7 @@
 // The current middleware instance.
 #include "core/middleware.h"
 
+#include "core/registration.h"
 #include "midi/transport.h"
 
 namespace qm3 {
@@ -13,9 +14,12 @@ MiddlewareAnchor anchor;
 // before it (see the order in middleware.h).
 Middleware* current = nullptr;
 
+// The parts register into the instance once it is current: their Register
+// functions reach it through TheMiddleware().
 void Replace(Middleware* next) {
   delete current;
   current = next;
+  if (current != nullptr) RegisterParts();
 }
 
 // The play thread reads the instance until it ends: it is stopped and joined
@@ -31,7 +35,7 @@ Middleware::Middleware() = default;
 Middleware::~Middleware() = default;
 
 Middleware& TheMiddleware() {
-  if (current == nullptr) current = new Middleware();
+  if (current == nullptr) Replace(new Middleware());
   return *current;
 }
 

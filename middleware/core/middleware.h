@@ -43,6 +43,8 @@ struct ConversionState;  // song/conversion.cpp
 struct RenderFlags;      // song/builder_render.cpp
 struct DeviceHandOver;   // device_handover.cpp
 struct CatalogStores;    // catalog_store.cpp
+struct Registry;         // registry.cpp
+struct FileHandlers;     // song/song_file_dispatch.cpp
 struct WavCaptureState;  // song/wav_capture.cpp
 namespace midi {
 struct SenderState;        // midi/module_sender.cpp
@@ -71,6 +73,8 @@ PartState<ConversionState> MakeConversionState();
 PartState<RenderFlags> MakeRenderFlags();
 PartState<DeviceHandOver> MakeDeviceHandOver();
 PartState<CatalogStores> MakeCatalogStores();
+PartState<Registry> MakeRegistry();
+PartState<FileHandlers> MakeFileHandlers();
 PartState<WavCaptureState> MakeWavCaptureState();
 
 class Middleware {
@@ -82,6 +86,9 @@ class Middleware {
 
   // The value table first: other parts read it while they are made.
   PartState<ValueStore> values = MakeValueStore();
+  // What the parts registered (see registration.h).
+  PartState<Registry> registry = MakeRegistry();
+  PartState<FileHandlers> files = MakeFileHandlers();
   PartState<CoreState> core = MakeCoreState();
   PartState<InitState> init = MakeInitState();
   PartState<UndoStore> undo = MakeUndoStore();

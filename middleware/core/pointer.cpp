@@ -21,6 +21,8 @@ constexpr int32_t kPartLookupStep = 48;  // part values followed while playing
 }  // namespace
 
 struct PointerState {
+  // Set by the MIDI file's registration.
+  PartFollowerFn part_follower = nullptr;
   std::atomic<bool> pending_set{false};
   std::atomic<int32_t> pending{0};
   std::atomic<int32_t> acknowledged{0};
@@ -40,10 +42,8 @@ PointerState& P() {
   return *TheMiddleware().pointer;
 }
 
-// Registered when the library loads; shared by every instance.
 PartFollowerFn& PartFollower() {
-  static PartFollowerFn fn = nullptr;
-  return fn;
+  return P().part_follower;
 }
 
 // Shows the fields of phrase `index` in the time-line pane controls.
@@ -140,7 +140,6 @@ int GetSelectPhrase(long* a, long*) {
   *a = SelectedPhrase();
   return 0;
 }
-QM3_PROCESS(kProcGetSelectPhrase, GetSelectPhrase);
 
 // Process 3 read: the pointer; the range arrives by the handshake.
 int GetPointerPos(long* a, long* b) {
@@ -148,7 +147,6 @@ int GetPointerPos(long* a, long* b) {
   *b = 0;
   return 0;
 }
-QM3_PROCESS(kProcPointerPos, GetPointerPos);
 
 }  // namespace
 
@@ -222,6 +220,13 @@ void FollowPlaybackPosition(int32_t ticks) {
 
 void RegisterPartFollower(PartFollowerFn fn) {
   PartFollower() = fn;
+}
+
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterPointer() {
+  RegisterProcess(kProcGetSelectPhrase, GetSelectPhrase);
+  RegisterProcess(kProcPointerPos, GetPointerPos);
 }
 
 }  // namespace qm3

@@ -31,7 +31,6 @@ int End(long*, long*) {
   DestroyMiddleware();
   return 0;
 }
-QM3_PROCESS(kProcEnd, End);
 
 // Process 19: a = the host's buffer, receives the current file name.
 int GetEditFileName(long* a, long*) {
@@ -43,14 +42,12 @@ int GetEditFileName(long* a, long*) {
   buffer[n] = '\0';
   return 0;
 }
-QM3_PROCESS(kProcGetEditFileName, GetEditFileName);
 
 // Process 20: a = 1 when nothing is unsaved.
 int GetSaved(long* a, long*) {
   *a = IsSaved() ? 1 : 0;
   return 0;
 }
-QM3_PROCESS(kProcGetSaved, GetSaved);
 
 // Process 22: b = the new file name, then saved as process 21. A failed save
 // keeps the previous name, so a later save does not go to a file that was
@@ -64,7 +61,6 @@ int SaveAsFile(long* a, long* b) {
   if (rc != 0) SetCurrentFileName(previous);
   return rc;
 }
-QM3_PROCESS(kProcSaveAsFile, SaveAsFile);
 
 // Processes 31, 32: a = value >> 8, b = value & 255.
 int Split(long* a, long* b) {
@@ -73,8 +69,6 @@ int Split(long* a, long* b) {
   *b = v & 255;
   return 0;
 }
-QM3_PROCESS(kProcSplit31, Split);
-QM3_PROCESS(kProcSplit32, Split);
 
 // Process 33: a = the INI file name.
 int SetIniFileNameProcess(long* a, long*) {
@@ -83,7 +77,6 @@ int SetIniFileNameProcess(long* a, long*) {
   SetIniFileName(name);
   return 0;
 }
-QM3_PROCESS(kProcSetIniFileName, SetIniFileNameProcess);
 
 }  // namespace
 
@@ -114,28 +107,40 @@ int SetKeyCode(long* a, long*) {
   if (key == kKeyF12 && ReadAlive(kPlay)) return WriteValue(kPlay, 1);
   return 0;
 }
-QM3_PROCESS(kProcSetKeyCode, SetKeyCode);
 
 // Process 37: the library's version.
 int GetDllVersion(long* a, long*) {
   *a = kDllVersion;
   return 0;
 }
-QM3_PROCESS(kProcGetDllVersion, GetDllVersion);
 
 // Process 38 read: the real-time song flag in song mode, else 0.
 int GetRealTimeSongFlag(long* a, long*) {
   *a = EditingMode() == 0 ? RealTimeSongFlag() : 0;
   return 0;
 }
-QM3_PROCESS(kProcRealTimeSongFlag, GetRealTimeSongFlag);
 
 // Process 39: 1 while playback runs.
 int GetPlaying(long* a, long*) {
   *a = IsPlaying() ? 1 : 0;
   return 0;
 }
-QM3_PROCESS(kProcPlayingNow, GetPlaying);
 
 }  // namespace
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterProcesses() {
+  RegisterProcess(kProcEnd, End);
+  RegisterProcess(kProcGetEditFileName, GetEditFileName);
+  RegisterProcess(kProcGetSaved, GetSaved);
+  RegisterProcess(kProcSaveAsFile, SaveAsFile);
+  RegisterProcess(kProcSplit31, Split);
+  RegisterProcess(kProcSplit32, Split);
+  RegisterProcess(kProcSetIniFileName, SetIniFileNameProcess);
+  RegisterProcess(kProcSetKeyCode, SetKeyCode);
+  RegisterProcess(kProcGetDllVersion, GetDllVersion);
+  RegisterProcess(kProcRealTimeSongFlag, GetRealTimeSongFlag);
+  RegisterProcess(kProcPlayingNow, GetPlaying);
+}
+
 }  // namespace qm3

@@ -1,11 +1,14 @@
-// Process, reaction and init-step registries. Parts register at library load
-// time, so the tables are function-local statics (safe against the order of
-// static initialisation).
+// Process, reaction and init-step registries. They belong to the middleware
+// instance and are filled from the one list in registration.cpp when the
+// instance is made.
 #include <array>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "core/middle_internal.h"
+#include "core/middleware.h"
+#include "core/registration.h"
 #include "core/value_table.h"
 
 namespace qm3 {
@@ -13,33 +16,76 @@ namespace {
 
 constexpr int kProcessCount = 64;
 
+struct Reaction {
+  ReactionFn fn;
+  const char* part;  // the registering part, for the listing
+};
+
+}  // namespace
+
+struct Registry {
+  std::array<ProcessFn, kProcessCount> processes{};
+  // Per identifier, reactions ordered by stage.
+  std::map<ControlId, std::multimap<int, Reaction>> reactions;
+  std::map<ControlId, ReadHookFn> read_hooks;
+  std::map<int, std::vector<StepFn>> init_steps;
+  std::vector<StepFn> shutdown_steps;
+  const char* registering = "";  // the part whose Register function runs
+};
+
+PartState<Registry> MakeRegistry() {
+  return MakePartState<Registry>();
+}
+
+namespace {
+
+Registry& R() {
+  return *TheMiddleware().registry;
+}
 std::array<ProcessFn, kProcessCount>& Processes() {
-  static std::array<ProcessFn, kProcessCount> table{};
-  return table;
+  return R().processes;
 }
-
-// Per identifier, reactions ordered by stage.
-std::map<ControlId, std::multimap<int, ReactionFn>>& Reactions() {
-  static std::map<ControlId, std::multimap<int, ReactionFn>> table;
-  return table;
+std::map<ControlId, std::multimap<int, Reaction>>& Reactions() {
+  return R().reactions;
 }
-
 std::map<ControlId, ReadHookFn>& ReadHooks() {
-  static std::map<ControlId, ReadHookFn> hooks;
-  return hooks;
+  return R().read_hooks;
 }
-
 std::map<int, std::vector<StepFn>>& InitSteps() {
-  static std::map<int, std::vector<StepFn>> steps;
-  return steps;
+  return R().init_steps;
+}
+std::vector<StepFn>& ShutdownSteps() {
+  return R().shutdown_steps;
 }
 
-std::vector<StepFn>& ShutdownSteps() {
-  static std::vector<StepFn> steps;
-  return steps;
+const char* StageName(int stage) {
+  switch (stage) {
+    case kStageValues:
+      return "values";
+    case kStageSong:
+      return "song";
+    case kStageDevice:
+      return "device";
+    default:
+      return "?";
+  }
 }
 
 }  // namespace
+
+void SetRegisteringPart(const char* part) {
+  R().registering = part;
+}
+
+std::vector<std::string> ListReactions(ControlId id) {
+  std::vector<std::string> lines;
+  auto it = Reactions().find(id & 0xFFFF);
+  if (it == Reactions().end()) return lines;
+  for (const auto& [stage, reaction] : it->second) {
+    lines.push_back(std::string(StageName(stage)) + ": " + reaction.part);
+  }
+  return lines;
+}
 
 ProcessFn RegisterProcess(int number, ProcessFn fn) {
   if (number < 0 || number >= kProcessCount) return nullptr;
@@ -56,7 +102,7 @@ int RunProcess(int number, long* a, long* b) {
 }
 
 void RegisterReaction(ControlId id, ReactionFn fn, int stage) {
-  if (fn != nullptr) Reactions()[id & 0xFFFF].emplace(stage, fn);
+  if (fn != nullptr) Reactions()[id & 0xFFFF].emplace(stage, Reaction{fn, R().registering});
 }
 
 int RunReaction(ControlId id, int32_t old_value) {
@@ -70,8 +116,8 @@ int RunReaction(ControlId id, int32_t old_value) {
     if (it != Reactions().end()) break;
   }
   if (it == Reactions().end()) return 0;
-  for (const auto& [stage, fn] : it->second) {
-    if (int rc = fn(id, old_value); rc != 0) return rc;
+  for (const auto& [stage, reaction] : it->second) {
+    if (int rc = reaction.fn(id, old_value); rc != 0) return rc;
   }
   return 0;
 }

@@ -70,7 +70,12 @@ int GetReturnCodeData(long* a, long*) {
   *a = reinterpret_cast<long>(&table.c);
   return 0;
 }
-QM3_PROCESS(kProcGetReturnCodeData, GetReturnCodeData);
 
 }  // namespace
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterReturnCodes() {
+  RegisterProcess(kProcGetReturnCodeData, GetReturnCodeData);
+}
+
 }  // namespace qm3

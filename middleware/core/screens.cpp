@@ -94,7 +94,6 @@ int ChangeWindow(long* a, long*) {
   SetTransportFor(screen);
   return EnterScreen(screen);
 }
-QM3_PROCESS(kProcChangeWindow, ChangeWindow);
 
 // Process 26: a = the start-up choice of the welcome window.
 int InitialMenu(long* a, long*) {
@@ -109,7 +108,6 @@ int InitialMenu(long* a, long*) {
   }
   return WriteValue(kRhythm, RememberedRhythm());
 }
-QM3_PROCESS(kProcInitialMenu, InitialMenu);
 
 // Fade-out on/off: its length is usable only when it is on.
 int OnFadeOut(ControlId, int32_t) {
@@ -117,8 +115,6 @@ int OnFadeOut(ControlId, int32_t) {
   RedrawScreen();
   return 0;
 }
-QM3_REACTION(kFadeOut, OnFadeOut);
-QM3_REACTION(kEditFadeOut, OnFadeOut);
 
 // Start time on the real-time screen: the end follows at start + song length.
 int OnRealTimeStartTime(ControlId, int32_t) {
@@ -127,7 +123,16 @@ int OnRealTimeStartTime(ControlId, int32_t) {
   Notify(kRealTimeEndTime, kNotifyValue);
   return 0;
 }
-QM3_REACTION(kStartTime, OnRealTimeStartTime);
 
 }  // namespace
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterScreens() {
+  RegisterProcess(kProcChangeWindow, ChangeWindow);
+  RegisterProcess(kProcInitialMenu, InitialMenu);
+  RegisterReaction(kFadeOut, OnFadeOut, kStageValues);
+  RegisterReaction(kEditFadeOut, OnFadeOut, kStageValues);
+  RegisterReaction(kStartTime, OnRealTimeStartTime, kStageValues);
+}
+
 }  // namespace qm3

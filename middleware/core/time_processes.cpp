@@ -52,12 +52,16 @@ int TickInMeas(long* a, long* b) {
 
 }  // namespace
 
-QM3_PROCESS(4, Tick2Meas);
-QM3_PROCESS(5, Meas2Tick);
-QM3_PROCESS(6, Tick2Sec);
-QM3_PROCESS(7, Sec2Tick);
-QM3_PROCESS(14, TimeOfTick);
-QM3_PROCESS(15, TickOfTime);
-QM3_PROCESS(36, TickInMeas);
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterTimeProcesses() {
+  RegisterProcess(4, Tick2Meas);
+  RegisterProcess(5, Meas2Tick);
+  RegisterProcess(6, Tick2Sec);
+  RegisterProcess(7, Sec2Tick);
+  RegisterProcess(14, TimeOfTick);
+  RegisterProcess(15, TickOfTime);
+  RegisterProcess(36, TickInMeas);
+}
 
 }  // namespace qm3

@@ -168,12 +168,17 @@ int OnMenuPointAndTempo(ControlId, int32_t) {
 }  // namespace
 
 // Writes through the second names (group 0x07) run these too.
-QM3_REACTION(kSync1Time, OnSync1Time, kStageValues);
-QM3_REACTION(kSync1Measure, OnSync1Pos, kStageValues);
-QM3_REACTION(kSync2Time, OnSync2Time, kStageValues);
-QM3_REACTION(kSync2Measure, OnSync2Pos, kStageValues);
-QM3_REACTION(kEditTempo, OnTempo, kStageValues);
-QM3_REACTION(kSyncMethod, OnMethod, kStageValues);
-QM3_REACTION(kMenuSyncTwoPoints, OnMenuTwoPoints, kStageValues);
-QM3_REACTION(kMenuSyncPointAndTempo, OnMenuPointAndTempo, kStageValues);
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterTimeSync() {
+  RegisterReaction(kSync1Time, OnSync1Time, kStageValues);
+  RegisterReaction(kSync1Measure, OnSync1Pos, kStageValues);
+  RegisterReaction(kSync2Time, OnSync2Time, kStageValues);
+  RegisterReaction(kSync2Measure, OnSync2Pos, kStageValues);
+  RegisterReaction(kEditTempo, OnTempo, kStageValues);
+  RegisterReaction(kSyncMethod, OnMethod, kStageValues);
+  RegisterReaction(kMenuSyncTwoPoints, OnMenuTwoPoints, kStageValues);
+  RegisterReaction(kMenuSyncPointAndTempo, OnMenuPointAndTempo, kStageValues);
+}
+
 }  // namespace qm3

@@ -16,6 +16,8 @@ struct UndoStore {
   // Set by "re-edit the song structure" until the play-time window closes;
   // only then does its cancel button exchange back.
   bool re_edit_pending = false;
+  // Filled by registration when the instance is made.
+  std::vector<UndoParticipant> participants;
   // A fresh instance's table is the defaults: so is its snapshot.
   UndoStore() {
     LoadTableDefaults(snapshot);
@@ -33,10 +35,8 @@ UndoStore& U() {
   return *TheMiddleware().undo;
 }
 
-// Registered when the library loads; shared by every instance.
 std::vector<UndoParticipant>& Participants() {
-  static std::vector<UndoParticipant> participants;
-  return participants;
+  return U().participants;
 }
 
 bool IsUndoTracked(ControlId id) {
@@ -74,20 +74,17 @@ int OnUndo(ControlId, int32_t) {
   if (!ReadAlive(kMenuUndo)) return 0;
   return ExchangeByMenu(kMenuRedo, kMenuUndo);
 }
-QM3_REACTION(kMenuUndo, OnUndo);
 
 int OnRedo(ControlId, int32_t) {
   if (!ReadAlive(kMenuRedo)) return 0;
   return ExchangeByMenu(kMenuUndo, kMenuRedo);
 }
-QM3_REACTION(kMenuRedo, OnRedo);
 
 // Re-edit the song structure: remember the state before the play-time window.
 int OnReEditStructure(ControlId, int32_t) {
   U().re_edit_pending = TakeUndoSnapshot();
   return 0;
 }
-QM3_REACTION(kMenuReEditStructure, OnReEditStructure);
 
 // Cancel of the play-time window: after a re-edit, back to the state before.
 int OnPlayTimeCancel(ControlId, int32_t) {
@@ -98,14 +95,12 @@ int OnPlayTimeCancel(ControlId, int32_t) {
   DisableUndo();
   return 0;
 }
-QM3_REACTION(kPlayTimeCancel, OnPlayTimeCancel);
 
 // Creating the song closes the play-time window: the re-edit is accepted.
 int OnCreateSong(ControlId, int32_t) {
   U().re_edit_pending = false;
   return 0;
 }
-QM3_REACTION(kCreateSongButton, OnCreateSong);
 
 }  // namespace
 
@@ -173,6 +168,16 @@ void ReleaseUndoSnapshot() {
   for (const UndoParticipant& p : Participants()) {
     if (p.release != nullptr) p.release();
   }
+}
+
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterUndo() {
+  RegisterReaction(kMenuUndo, OnUndo, kStageValues);
+  RegisterReaction(kMenuRedo, OnRedo, kStageValues);
+  RegisterReaction(kMenuReEditStructure, OnReEditStructure, kStageValues);
+  RegisterReaction(kPlayTimeCancel, OnPlayTimeCancel, kStageValues);
+  RegisterReaction(kCreateSongButton, OnCreateSong, kStageValues);
 }
 
 }  // namespace qm3

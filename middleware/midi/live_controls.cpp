@@ -299,38 +299,38 @@ int FreeLiveWindow() {
   return 0;
 }
 
-struct Registration {
-  Registration() {
-    RegisterInitStep(kInitVoiceTables, MakeLiveWindow);
-    RegisterShutdownStep(FreeLiveWindow);
-    SetRunVolumeRoute(RouteVolumeThroughRun);
-    RegisterScreenEnter(kScreenRealTime, EnterWindow);
-    RegisterScreenLeave(kScreenRealTime, LeaveWindow);
-    for (int k = 1; k <= 4; ++k) {
-      RegisterReaction(IntroButton(k), OnSectionButton, kStageDevice);
-      RegisterReaction(VariationButton(k), OnSectionButton, kStageDevice);
-    }
-    RegisterReaction(FillInButton(1), OnSectionButton, kStageDevice);
-    RegisterReaction(FillInButton(2), OnSectionButton, kStageDevice);
-    RegisterReaction(kFadeOutButton, OnFadeButton, kStageDevice);
-    RegisterReaction(kRecordButton, OnRecordSwitch, kStageDevice);
-    RegisterReaction(kStop, OnStopButton, kStageDevice);
-    RegisterReaction(kRealTimeOk, OnOk, kStageSong);
-    RegisterReaction(kRealTimeCancel, OnCancel, kStageSong);
-    for (ControlId lamp = kFirstLamp; lamp <= kLastLamp; lamp += 2) {
-      RegisterReadHook(lamp, SyncOnRead);
-    }
-    RegisterReadHook(kSongLength, SyncOnRead);
-    RegisterReadHook(kEndTime, SyncOnRead);
-    RegisterReadHook(kRealTimeEndTime, SyncOnRead);
-    RegisterProcess(kProcGetLiveRecording, GetLiveRecording);
-  }
-} registration;
-
 }  // namespace
 
 void SetLiveRunObserver(const LiveObserver& observer) {
   if (Window() != nullptr) Window()->run.SetObserver(observer);
+}
+
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterLiveControls() {
+  RegisterInitStep(kInitVoiceTables, MakeLiveWindow);
+  RegisterShutdownStep(FreeLiveWindow);
+  SetRunVolumeRoute(RouteVolumeThroughRun);
+  RegisterScreenEnter(kScreenRealTime, EnterWindow);
+  RegisterScreenLeave(kScreenRealTime, LeaveWindow);
+  for (int k = 1; k <= 4; ++k) {
+    RegisterReaction(IntroButton(k), OnSectionButton, kStageDevice);
+    RegisterReaction(VariationButton(k), OnSectionButton, kStageDevice);
+  }
+  RegisterReaction(FillInButton(1), OnSectionButton, kStageDevice);
+  RegisterReaction(FillInButton(2), OnSectionButton, kStageDevice);
+  RegisterReaction(kFadeOutButton, OnFadeButton, kStageDevice);
+  RegisterReaction(kRecordButton, OnRecordSwitch, kStageDevice);
+  RegisterReaction(kStop, OnStopButton, kStageDevice);
+  RegisterReaction(kRealTimeOk, OnOk, kStageSong);
+  RegisterReaction(kRealTimeCancel, OnCancel, kStageSong);
+  for (ControlId lamp = kFirstLamp; lamp <= kLastLamp; lamp += 2) {
+    RegisterReadHook(lamp, SyncOnRead);
+  }
+  RegisterReadHook(kSongLength, SyncOnRead);
+  RegisterReadHook(kEndTime, SyncOnRead);
+  RegisterReadHook(kRealTimeEndTime, SyncOnRead);
+  RegisterProcess(kProcGetLiveRecording, GetLiveRecording);
 }
 
 }  // namespace qm3::midi

@@ -35,6 +35,8 @@ struct SenderState {
       for (auto& slot : channel) slot.store(-1);
     }
   }
+  // Set by the live window's registration.
+  std::atomic<RunVolumeRoute> run_volume_route{nullptr};
 };
 
 PartState<SenderState> MakeSenderState() {
@@ -48,9 +50,6 @@ SenderState& S() {
 }
 
 using namespace platform;
-
-// Set once by registration; not part of a run's state.
-std::atomic<RunVolumeRoute> g_run_volume_route{nullptr};
 
 // Waits for the device to hand a header back. Polls in 1 ms steps so that the
 // device threads get their time on the virtual clock too.
@@ -303,13 +302,13 @@ void RouteMainVolume(int32_t control_value) {
     S().volume_pending.store(true);
     return;
   }
-  const RunVolumeRoute run = g_run_volume_route.load();
+  const RunVolumeRoute run = S().run_volume_route.load();
   if (run != nullptr && run(v)) return;
   SendMainVolume(v);
 }
 
 void SetRunVolumeRoute(RunVolumeRoute route) {
-  g_run_volume_route.store(route);
+  S().run_volume_route.store(route);
 }
 
 bool TakeMainVolumePending(uint8_t* volume) {

@@ -427,31 +427,6 @@ int FreeDocument() {
   return 0;
 }
 
-struct Registration {
-  Registration() {
-    RegisterInitStep(kInitVoiceTables, MakeDocument);
-    RegisterShutdownStep(FreeDocument);
-    for (const char* extension : {"mid", "midi", "smf", "rmi"}) {
-      RegisterFileOpener(extension, OpenSmfFile);
-    }
-    RegisterFileOpener("mof", OpenContentFile);
-    RegisterFileSaver(1, SaveSmfFile);
-    RegisterFileSaver(2, SaveSmfFile);
-    for (int p = 1; p <= kPartCount; ++p) {
-      RegisterReaction(PartSound(p), OnPartValue, kStageDevice);
-      RegisterReaction(PartVolume(p), OnPartValue, kStageDevice);
-      RegisterReaction(PartPan(p), OnPartValue, kStageDevice);
-    }
-    RegisterReaction(kPlay, OnPlayPressed, kStageValues);
-    for (int p = 1; p <= kPartCount; ++p) RegisterReaction(PartPlay(p), OnPartPlay, kStageDevice);
-    RegisterReaction(kEditingMode, OnEditingMode, kStageDevice);
-    RegisterPartFollower(FollowParts);
-    RegisterUndoParticipant({TakeImage, SwapImage, ReleaseImage});
-    RegisterSoundSetQuery(GmVoicesQuery);
-    RegisterProcess(kProcGetSMFTimeLineData, GetSmfTimeLineData);
-  }
-} registration;
-
 }  // namespace
 
 int ImportSmf(const std::string& path) {
@@ -499,6 +474,31 @@ bool OpenSmf(OpenSmfView* view) {
   view->tempo_ratio = Doc()->converted.tempo_ratio;
   view->own_marker = Doc()->converted.own_marker;
   return true;
+}
+
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterSmfDocument() {
+  RegisterInitStep(kInitVoiceTables, MakeDocument);
+  RegisterShutdownStep(FreeDocument);
+  for (const char* extension : {"mid", "midi", "smf", "rmi"}) {
+    RegisterFileOpener(extension, OpenSmfFile);
+  }
+  RegisterFileOpener("mof", OpenContentFile);
+  RegisterFileSaver(1, SaveSmfFile);
+  RegisterFileSaver(2, SaveSmfFile);
+  for (int p = 1; p <= kPartCount; ++p) {
+    RegisterReaction(PartSound(p), OnPartValue, kStageDevice);
+    RegisterReaction(PartVolume(p), OnPartValue, kStageDevice);
+    RegisterReaction(PartPan(p), OnPartValue, kStageDevice);
+  }
+  RegisterReaction(kPlay, OnPlayPressed, kStageValues);
+  for (int p = 1; p <= kPartCount; ++p) RegisterReaction(PartPlay(p), OnPartPlay, kStageDevice);
+  RegisterReaction(kEditingMode, OnEditingMode, kStageDevice);
+  RegisterPartFollower(FollowParts);
+  RegisterUndoParticipant({TakeImage, SwapImage, ReleaseImage});
+  RegisterSoundSetQuery(GmVoicesQuery);
+  RegisterProcess(kProcGetSMFTimeLineData, GetSmfTimeLineData);
 }
 
 }  // namespace qm3::midi

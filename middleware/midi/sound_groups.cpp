@@ -109,13 +109,13 @@ int GetSoundGroupData(long* a, long*) {
   return 0;
 }
 
-struct Registration {
-  Registration() {
-    RegisterInitStep(kInitVoiceTables, BuildSoundLists);
-    RegisterShutdownStep(FreeSoundLists);
-    RegisterProcess(kProcGetSoundGroupData, GetSoundGroupData);
-  }
-} registration;
-
 }  // namespace
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterSoundGroups() {
+  RegisterInitStep(kInitVoiceTables, BuildSoundLists);
+  RegisterShutdownStep(FreeSoundLists);
+  RegisterProcess(kProcGetSoundGroupData, GetSoundGroupData);
+}
+
 }  // namespace qm3::midi

@@ -25,10 +25,6 @@ struct FirstBeat {
   std::atomic<uint64_t> us{0};
 };
 
-// Set once by the conversion's wiring, not part of a run's state.
-CaptureHooks g_hooks;
-PlayObserver g_observer;
-
 }  // namespace
 
 // The play thread and what it shares with the host thread; owned by the
@@ -39,6 +35,9 @@ struct TransportState {
   std::atomic<int> play_result{0};
   std::unique_ptr<platform::Thread> thread;
   SmfPlaySource smf;
+  // Set by the conversion's registration.
+  CaptureHooks hooks;
+  PlayObserver observer;
   FirstBeat first_beat;
   ~TransportState() {
     playing.store(false);
@@ -57,13 +56,13 @@ TransportState& T() {
 }
 
 bool AudioCapture() {
-  return g_hooks.audio_capture_running && g_hooks.audio_capture_running();
+  return T().hooks.audio_capture_running && T().hooks.audio_capture_running();
 }
 bool InputCapture() {
-  return g_hooks.input_capture_running && g_hooks.input_capture_running();
+  return T().hooks.input_capture_running && T().hooks.input_capture_running();
 }
 uint32_t CaptureRangeEnd() {
-  return g_hooks.capture_range_end ? g_hooks.capture_range_end() : 0;
+  return T().hooks.capture_range_end ? T().hooks.capture_range_end() : 0;
 }
 
 bool SongScreen(int screen) {
@@ -86,7 +85,7 @@ void ReleasePlayButton() {
 
 void EndPlay(Sequencer* seq, int screen, uint32_t final_pos, bool reached_end) {
   if (seq != nullptr) seq->StopPlay();
-  if (g_observer.ended != nullptr) g_observer.ended(reached_end);
+  if (T().observer.ended != nullptr) T().observer.ended(reached_end);
   SendStop();
   ResetAllChannels();
   if (screen == 5 || screen == 7) {
@@ -170,7 +169,7 @@ void PlayThread() {
     SetPlaying(false);
     T().playing.store(false);
     ReleasePlayButton();
-    if (g_observer.ended != nullptr) g_observer.ended(false);
+    if (T().observer.ended != nullptr) T().observer.ended(false);
     T().play_result.store(rc);
     return;
   }
@@ -203,7 +202,7 @@ void PlayThread() {
     previous = pos;
     pos_out = pos > lead ? pos - lead : 0;
     if (screen == 5 || screen == 7) FollowPlaybackPosition(static_cast<int32_t>(pos_out));
-    if (g_observer.position != nullptr) g_observer.position(pos_out);
+    if (T().observer.position != nullptr) T().observer.position(pos_out);
     if (!over) platform::Sleep(poll_ms);
   }
   EndPlay(seq.get(), screen, pos_out, over);
@@ -223,10 +222,10 @@ void SetSmfPlaySource(const SmfPlaySource& source) {
   T().smf = source;
 }
 void SetCaptureHooks(const CaptureHooks& hooks) {
-  g_hooks = hooks;
+  T().hooks = hooks;
 }
 void SetPlayObserver(const PlayObserver& observer) {
-  g_observer = observer;
+  T().observer = observer;
 }
 bool PlaybackRunning() {
   return T().running.load();

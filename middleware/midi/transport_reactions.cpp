@@ -59,11 +59,6 @@ int OnFastForward(ControlId, int32_t) {
   return MovePointer(ReadValue(kPointerTicks) + MeasureTicks());
 }
 
-QM3_REACTION(kReturnToTop, OnReturnToTop, kStageDevice);
-QM3_REACTION(kReturnToTopSecond, OnReturnToTop, kStageDevice);
-QM3_REACTION(kRewind, OnRewind, kStageDevice);
-QM3_REACTION(kFastForward, OnFastForward, kStageDevice);
-
 // The output-port controls hold a position in the device list.
 int OnOutputPort(ControlId, int32_t) {
   const QM3OutDeviceList& list = OutputDeviceList();
@@ -74,26 +69,10 @@ int OnOutputPort(ControlId, int32_t) {
   return 0;
 }
 
-QM3_REACTION(kMidiOutDevice, OnOutputPort, kStageDevice);
-QM3_REACTION(kMidiOutDeviceSecond, OnOutputPort, kStageDevice);
-QM3_REACTION(kPlay, OnPlay, kStageDevice);
-QM3_REACTION(kStop, OnStop, kStageDevice);
-QM3_REACTION(kMainVolume, OnMainVolume, kStageDevice);
-
 int ModulePortFound(unsigned device) {
   OnModulePortFound(device);
   return ModulePresent() ? 0 : kResultMidiOpen;
 }
-
-struct Links {
-  Links() {
-    RegisterModulePortFound(ModulePortFound);
-    RegisterPlayerReset([] {
-      StopAndWait();
-      return 0;
-    });
-  }
-} g_links;
 
 int ShutDown() {
   StopAndWait();
@@ -101,7 +80,25 @@ int ShutDown() {
   return 0;
 }
 
-QM3_SHUTDOWN_STEP(ShutDown);
-
 }  // namespace
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterTransportReactions() {
+  RegisterReaction(kReturnToTop, OnReturnToTop, kStageDevice);
+  RegisterReaction(kReturnToTopSecond, OnReturnToTop, kStageDevice);
+  RegisterReaction(kRewind, OnRewind, kStageDevice);
+  RegisterReaction(kFastForward, OnFastForward, kStageDevice);
+  RegisterReaction(kMidiOutDevice, OnOutputPort, kStageDevice);
+  RegisterReaction(kMidiOutDeviceSecond, OnOutputPort, kStageDevice);
+  RegisterReaction(kPlay, OnPlay, kStageDevice);
+  RegisterReaction(kStop, OnStop, kStageDevice);
+  RegisterReaction(kMainVolume, OnMainVolume, kStageDevice);
+  RegisterShutdownStep(ShutDown);
+  RegisterModulePortFound(ModulePortFound);
+  RegisterPlayerReset([] {
+    StopAndWait();
+    return 0;
+  });
+}
+
 }  // namespace qm3::midi

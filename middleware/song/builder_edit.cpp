@@ -60,27 +60,31 @@ int OnSongValue(ControlId, int32_t) {
   return EditingASong() ? RenderEditedSong() : kRcOk;
 }
 
-QM3_REACTION(kPhraseVariation, OnPhraseValue, kStageSong);
-QM3_REACTION(kPhraseFillIn, OnPhraseValue, kStageSong);
-QM3_REACTION(kPhraseAccomp1, OnPhraseValue, kStageSong);
-QM3_REACTION(kPhraseAccomp2, OnPhraseValue, kStageSong);
-QM3_REACTION(kPhraseAccomp3, OnPhraseValue, kStageSong);
-QM3_REACTION(kPhraseBass, OnPhraseValue, kStageSong);
-QM3_REACTION(kPhraseDrums, OnPhraseValue, kStageSong);
-QM3_REACTION(kPhraseMelody, OnPhraseValue, kStageSong);
-
-QM3_REACTION(kSync1Time, OnSongValue, kStageSong);
-QM3_REACTION(kSync1Measure, OnSongValue, kStageSong);
-QM3_REACTION(kSync2Time, OnSongValue, kStageSong);
-QM3_REACTION(kSync2Measure, OnSongValue, kStageSong);
-QM3_REACTION(kEditTempo, OnSongValue, kStageSong);
 // Undo, redo and the cancelled re-edit bring back another phrase list.
-QM3_REACTION(kMenuUndo, OnSongValue, kStageSong);
-QM3_REACTION(kMenuRedo, OnSongValue, kStageSong);
-QM3_REACTION(kPlayTimeCancel, OnSongValue, kStageSong);
-QM3_REACTION(kEditStandardTempoButton, OnSongValue, kStageSong);
-QM3_REACTION(kEditFadeOut, OnSongValue, kStageSong);
-QM3_REACTION(kEditFadeOutSeconds, OnSongValue, kStageSong);
 
 }  // namespace
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterBuilderEdit() {
+  RegisterReaction(kPhraseVariation, OnPhraseValue, kStageSong);
+  RegisterReaction(kPhraseFillIn, OnPhraseValue, kStageSong);
+  RegisterReaction(kPhraseAccomp1, OnPhraseValue, kStageSong);
+  RegisterReaction(kPhraseAccomp2, OnPhraseValue, kStageSong);
+  RegisterReaction(kPhraseAccomp3, OnPhraseValue, kStageSong);
+  RegisterReaction(kPhraseBass, OnPhraseValue, kStageSong);
+  RegisterReaction(kPhraseDrums, OnPhraseValue, kStageSong);
+  RegisterReaction(kPhraseMelody, OnPhraseValue, kStageSong);
+  RegisterReaction(kSync1Time, OnSongValue, kStageSong);
+  RegisterReaction(kSync1Measure, OnSongValue, kStageSong);
+  RegisterReaction(kSync2Time, OnSongValue, kStageSong);
+  RegisterReaction(kSync2Measure, OnSongValue, kStageSong);
+  RegisterReaction(kEditTempo, OnSongValue, kStageSong);
+  RegisterReaction(kMenuUndo, OnSongValue, kStageSong);
+  RegisterReaction(kMenuRedo, OnSongValue, kStageSong);
+  RegisterReaction(kPlayTimeCancel, OnSongValue, kStageSong);
+  RegisterReaction(kEditStandardTempoButton, OnSongValue, kStageSong);
+  RegisterReaction(kEditFadeOut, OnSongValue, kStageSong);
+  RegisterReaction(kEditFadeOutSeconds, OnSongValue, kStageSong);
+}
+
 }  // namespace qm3

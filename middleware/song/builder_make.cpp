@@ -32,7 +32,6 @@ int OnCreateSong(ControlId, int32_t) {
     SetSaved(false);
   return rc;
 }
-QM3_REACTION(kCreateSongButton, OnCreateSong, kStageSong);
 
 // New song by playing time: one minute from time 0. The song that follows
 // belongs to no file, so saving it cannot overwrite the previous song's file
@@ -43,7 +42,6 @@ int OnNewPlayTimeSong(ControlId, int32_t) {
   SetAndNotify(kEndTime, static_cast<int32_t>(std::floor(CurrentFramesPerSecond() * 60 + 0.5)));
   return kRcOk;
 }
-QM3_REACTION(kMenuNewPlayTimeSong, OnNewPlayTimeSong, kStageSong);
 
 }  // namespace
 
@@ -92,6 +90,13 @@ int MakePlayTimeSong() {
   WriteRealTimeSongFlag(0);
   Notify(kSongTimeLineArea, kNotifyValue);
   return RenderSongNow();
+}
+
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterBuilderMake() {
+  RegisterReaction(kCreateSongButton, OnCreateSong, kStageSong);
+  RegisterReaction(kMenuNewPlayTimeSong, OnNewPlayTimeSong, kStageSong);
 }
 
 }  // namespace qm3

@@ -44,8 +44,6 @@ int GetSkippedFiles(long* a, long* b) {
 
 }  // namespace
 
-QM3_PROCESS(kProcGetSkippedFiles, GetSkippedFiles);
-
 int RenderSongNow() {
   RenderFlags& f = Flags();
   f.skipped.clear();
@@ -63,6 +61,12 @@ void MarkSongDataStale() {
 
 int EnsureSongRendered() {
   return Flags().stale ? RenderSongNow() : 0;
+}
+
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterBuilderRender() {
+  RegisterProcess(kProcGetSkippedFiles, GetSkippedFiles);
 }
 
 }  // namespace qm3

@@ -133,16 +133,6 @@ uint32_t RangeEnd() {
   return 0;  // a conversion plays the whole song and keeps its cut
 }
 
-struct Links {
-  Links() {
-    midi::SetPlayObserver({OnPosition, OnPlayEnded});
-    midi::SetCaptureHooks({AudioCaptureRunning, InputCaptureRunning, RangeEnd});
-    RegisterReadHook(kConvertProgress, OnProgressRead);
-  }
-} g_links;
-
-QM3_REACTION(kConvertCancel, OnCancel, kStageDevice);
-
 }  // namespace
 
 void SetPendingSmf(const PendingSmf& smf) {
@@ -185,6 +175,15 @@ ConversionKind CurrentConversion() {
   ConversionState& s = S();
   std::lock_guard lock(s.mu);
   return s.kind;
+}
+
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterConversion() {
+  RegisterReaction(kConvertCancel, OnCancel, kStageDevice);
+  midi::SetPlayObserver({OnPosition, OnPlayEnded});
+  midi::SetCaptureHooks({AudioCaptureRunning, InputCaptureRunning, RangeEnd});
+  RegisterReadHook(kConvertProgress, OnProgressRead);
 }
 
 }  // namespace qm3

@@ -128,10 +128,14 @@ int ConvertSmfPartProcess(long* a, long* b) {
   return ConvertSmfPart(reinterpret_cast<const char*>(*b), *a);
 }
 
-QM3_PROCESS(kProcConvertSMFAll, ConvertSmfAllProcess);
-QM3_PROCESS(kProcConvertSMFPart, ConvertSmfPartProcess);
-QM3_PROCESS(kProcConvertWAVAll, ConvertWavAll);
-QM3_PROCESS(kProcConvertWAVPart, ConvertWavPart);
-
 }  // namespace
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterConvertWav() {
+  RegisterProcess(kProcConvertSMFAll, ConvertSmfAllProcess);
+  RegisterProcess(kProcConvertSMFPart, ConvertSmfPartProcess);
+  RegisterProcess(kProcConvertWAVAll, ConvertWavAll);
+  RegisterProcess(kProcConvertWAVPart, ConvertWavPart);
+}
+
 }  // namespace qm3

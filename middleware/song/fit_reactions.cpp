@@ -61,11 +61,15 @@ int OnFitValue(ControlId id, int32_t old_value) {
   return rc;
 }
 
-QM3_REACTION(kStartTime, OnFitValue, kStageSong);
-QM3_REACTION(kEndTime, OnFitValue, kStageSong);
-QM3_REACTION(kRhythm, OnFitValue, kStageSong);
-QM3_REACTION(kIntro, OnFitValue, kStageSong);
-QM3_REACTION(kEnding, OnFitValue, kStageSong);
-
 }  // namespace
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterFitReactions() {
+  RegisterReaction(kStartTime, OnFitValue, kStageSong);
+  RegisterReaction(kEndTime, OnFitValue, kStageSong);
+  RegisterReaction(kRhythm, OnFitValue, kStageSong);
+  RegisterReaction(kIntro, OnFitValue, kStageSong);
+  RegisterReaction(kEnding, OnFitValue, kStageSong);
+}
+
 }  // namespace qm3

@@ -139,19 +139,19 @@ void ReleasePhraseSnapshot() {
   UndoCopy() = PhraseListState{};
 }
 
-struct UndoRegistration {
-  UndoRegistration() {
-    RegisterUndoParticipant({TakePhraseSnapshot, SwapPhraseSnapshot, ReleasePhraseSnapshot});
-  }
-} undo_registration;
-
 // Process 1 (the song's time-line data): a = the phrase list.
 int GetSongTimeLineData(long* a, long* /*b*/) {
   *a = reinterpret_cast<long>(PublishSongPhrases());
   return 0;
 }
-QM3_PROCESS(kProcGetSongTimeLineData, GetSongTimeLineData);
 
 }  // namespace
+
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterPhraseList() {
+  RegisterProcess(kProcGetSongTimeLineData, GetSongTimeLineData);
+  RegisterUndoParticipant({TakePhraseSnapshot, SwapPhraseSnapshot, ReleasePhraseSnapshot});
+}
 
 }  // namespace qm3

@@ -7,6 +7,7 @@
 
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/middleware.h"
 #include "song/song_file.h"
 
 namespace qm3 {
@@ -19,14 +20,27 @@ std::string Lowercase(std::string_view text) {
   return s;
 }
 
+}  // namespace
+
+// Who opens which extension and saves in which editing mode; filled by
+// registration when the instance is made.
+struct FileHandlers {
+  std::map<std::string, FileOpenFn> openers;
+  std::map<int, FileSaveFn> savers;
+};
+
+PartState<FileHandlers> MakeFileHandlers() {
+  return MakePartState<FileHandlers>();
+}
+
+namespace {
+
 std::map<std::string, FileOpenFn>& Openers() {
-  static std::map<std::string, FileOpenFn> table;
-  return table;
+  return TheMiddleware().files->openers;
 }
 
 std::map<int, FileSaveFn>& Savers() {
-  static std::map<int, FileSaveFn> table;
-  return table;
+  return TheMiddleware().files->savers;
 }
 
 // Process 17: b = the file name. Waits for the hardware first so the sound
@@ -43,7 +57,6 @@ int OpenFile(long*, long* b) {
   }
   return rc;
 }
-QM3_PROCESS(kProcOpenFile, OpenFile);
 
 // Process 21: saves to the current file name.
 int SaveFile(long*, long*) {
@@ -51,14 +64,6 @@ int SaveFile(long*, long*) {
   if (rc == kRcOk) SetSaved(true);
   return rc;
 }
-QM3_PROCESS(kProcSaveFile, SaveFile);
-
-struct SongFileRegistration {
-  SongFileRegistration() {
-    RegisterFileOpener("bgm", OpenSongFile);
-    RegisterFileSaver(0, SaveSongFile);
-  }
-} song_file_registration;
 
 }  // namespace
 
@@ -84,6 +89,15 @@ int SaveFileByMode(const std::string& path) {
   auto it = Savers().find(EditingMode());
   if (it == Savers().end() || it->second == nullptr) return kRcUnsupportedFile;
   return it->second(path);
+}
+
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterSongFileDispatch() {
+  RegisterProcess(kProcOpenFile, OpenFile);
+  RegisterProcess(kProcSaveFile, SaveFile);
+  RegisterFileOpener("bgm", OpenSongFile);
+  RegisterFileSaver(0, SaveSongFile);
 }
 
 }  // namespace qm3

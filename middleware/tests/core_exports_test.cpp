@@ -250,10 +250,9 @@ int CountPlay(ControlId, int32_t) {
   ++g_plays;
   return 0;
 }
-QM3_REACTION(kStop, CountStop, kStageValues);
-QM3_REACTION(kPlay, CountPlay, kStageValues);
-
 TEST_F(ExportsTest, FunctionKeysIgnoreAutoRepeat) {
+  RegisterReaction(kStop, CountStop, kStageValues);
+  RegisterReaction(kPlay, CountPlay, kStageValues);
   g_stops = 0;
   long key = 122;
   QM3SetValue(ProcessId(kProcSetKeyCode), 0, key, 0);

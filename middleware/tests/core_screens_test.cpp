@@ -76,12 +76,8 @@ int OpenInput(int) {
 }
 
 TEST_F(ScreensTest, RealTimeScreenEntryAndExit) {
-  static bool registered = false;
-  if (!registered) {
-    RegisterScreenLeave(kScreenRealTime, CountLeave);
-    RegisterScreenEnter(kScreenRealTime, OpenInput);
-    registered = true;
-  }
+  RegisterScreenLeave(kScreenRealTime, CountLeave);
+  RegisterScreenEnter(kScreenRealTime, OpenInput);
   g_leave_calls = 0;
   WriteValue(IntroLamp(2), 1, false);
   WriteValue(FillInLamp(2), 1, false);

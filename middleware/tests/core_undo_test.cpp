@@ -23,11 +23,8 @@ class UndoTest : public CoreTest {
  protected:
   void SetUp() override {
     CoreTest::SetUp();
-    static bool registered = false;
-    if (!registered) {
-      RegisterUndoParticipant({TakeParticipant, SwapParticipant, nullptr});
-      registered = true;
-    }
+    // Joins this test's instance only: the next test starts without it.
+    RegisterUndoParticipant({TakeParticipant, SwapParticipant, nullptr});
     g_participant_value = 0;
     g_participant_snapshot = 0;
     g_participant_can_take = true;
@@ -35,12 +32,6 @@ class UndoTest : public CoreTest {
     WriteValue(kEditingMode, 1, false);
     WriteValue(kSongLength, 3840, false);
     SetCurrentScreen(kScreenSmfEdit);
-  }
-  // The participant stays registered for the whole run: a refusing one left
-  // behind would turn off undo in every later test.
-  void TearDown() override {
-    g_participant_can_take = true;
-    CoreTest::TearDown();
   }
 };
 
