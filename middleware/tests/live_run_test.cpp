@@ -37,19 +37,14 @@ class LiveRunTest : public CoreTest {
     dir_ = live_test::MakeHostFolder("live-run");
     SetHostDirectory(dir_.string() + "/");
     ASSERT_EQ(QM3MiddleInit(hwnd_, message_), 0);
-    ASSERT_EQ(QM3SetValue(ProcessId(kProcChangeWindow), 0, 0x4204, 0), 0);
     // 4/4, intro 1 and ending 2 of two measures each.
-    const long rhythm = live_test::RhythmNamed("Piano Ballad");
-    ASSERT_GE(rhythm, 0);
-    ASSERT_EQ(QM3SetValue(kRealTimeRhythm, 0, rhythm, 0), 0);
+    ASSERT_TRUE(live_test::EnterLiveWindow("Piano Ballad"));
     ASSERT_EQ(QM3SetValue(kTempo, 0, 120, 0), 0);
     midi::SetLiveRunObserver(log_.Observer());
     Drain();
   }
   void TearDown() override {
-    QM3SetValue(kStop, 0, 0, 0);
-    midi::SetLiveRunObserver({});
-    QM3SetValue(ProcessId(kProcChangeWindow), 0, 0x4205, 0);
+    live_test::LeaveLiveWindow();
     platform::RemoveAllLoopbackPorts();
     midi::ForgetModulePort();
     CoreTest::TearDown();

@@ -62,6 +62,27 @@ inline long RhythmNamed(const char* name) {
   return -1;
 }
 
+// Enters the real-time window of an initialised middleware and chooses the
+// rhythm called `rhythm` there.
+inline ::testing::AssertionResult EnterLiveWindow(const char* rhythm) {
+  if (QM3SetValue(ProcessId(kProcChangeWindow), 0, 0x4204, 0) != 0) {
+    return ::testing::AssertionFailure() << "the real-time window cannot be entered";
+  }
+  const long id = RhythmNamed(rhythm);
+  if (id < 0) return ::testing::AssertionFailure() << "no rhythm called " << rhythm;
+  if (QM3SetValue(kRealTimeRhythm, 0, id, 0) != 0) {
+    return ::testing::AssertionFailure() << "rhythm " << rhythm << " cannot be chosen";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// Stops whatever runs, stops observing and leaves the real-time window.
+inline void LeaveLiveWindow() {
+  QM3SetValue(kStop, 0, 0, 0);
+  midi::SetLiveRunObserver({});
+  QM3SetValue(ProcessId(kProcChangeWindow), 0, 0x4205, 0);
+}
+
 inline int Press(long id) {
   return QM3SetValue(id, 0, 1, 0);
 }

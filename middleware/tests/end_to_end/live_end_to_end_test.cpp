@@ -53,19 +53,14 @@ class LiveEndToEnd : public CoreTest {
     host_ = live_test::MakeHostFolder("live-e2e");
     SetHostDirectory(host_.string() + "/");
     ASSERT_EQ(QM3MiddleInit(hwnd_, message_), 0);
-    ASSERT_EQ(QM3SetValue(ProcessId(kProcChangeWindow), 0, 0x4204, 0), 0);
-    const long rhythm = live_test::RhythmNamed("Piano Ballad");
-    ASSERT_GE(rhythm, 0);
-    ASSERT_EQ(QM3SetValue(kRealTimeRhythm, 0, rhythm, 0), 0);
+    ASSERT_TRUE(live_test::EnterLiveWindow("Piano Ballad"));
     ASSERT_EQ(Read(kTempo), kBallad);
     ASSERT_EQ(QM3SetValue(kRecordButton, 0, 1, 0), 0);
     midi::SetLiveRunObserver(log_.Observer());
     Drain();
   }
   void TearDown() override {
-    QM3SetValue(kStop, 0, 0, 0);
-    midi::SetLiveRunObserver({});
-    QM3SetValue(ProcessId(kProcChangeWindow), 0, 0x4205, 0);
+    live_test::LeaveLiveWindow();
     long a = 0, b = 0;
     QM3SetValue(ProcessId(kProcEnd), 0, a, b);
     CorvaneModuleStop();
