@@ -1,6 +1,8 @@
 #include "screens/main_form.h"
 
 #include <QFrame>
+#include <QHBoxLayout>
+#include <QIcon>
 #include <QVBoxLayout>
 
 #include "screens/smf_edit_screen.h"
@@ -13,18 +15,27 @@ CSonavexView::CSonavexView(CMIDIMgr* mgr, QWidget* parent) : QWidget(parent), mg
   setObjectName(QStringLiteral("CSonavexView"));
   setProperty("screenNumber", QM3_SCREEN_SONG_EDIT);
   auto* layout = new QVBoxLayout(this);
+  auto* top = new QHBoxLayout;
+  icon_ = new QLabel(this);
+  icon_->setObjectName(QStringLiteral("contentIcon"));
+  icon_->setProperty("midiId", QM3_ID_EDITING_MODE);
+  icon_->setFixedSize(24, 24);
+  top->addWidget(icon_);
   title_ = new QLabel(this);
   title_->setObjectName(QStringLiteral("modeTitle"));
-  title_->setProperty("midiId", QM3_ID_EDITING_MODE);
+  title_->setProperty("midiId", QM3_ID_EDITING_MODE_SECOND);
   title_->setWordWrap(true);
-  layout->addWidget(title_);
+  top->addWidget(title_, 1);
+  layout->addLayout(top);
   auto* frame = new QFrame(this);
   frame->setFrameShape(QFrame::StyledPanel);
-  frame->setMinimumSize(560, 320);
+  frame->setMinimumSize(600, 280);
   frame_ = frame;
   auto* frame_layout = new QVBoxLayout(frame_);
   frame_layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(frame_, 1);
+  panel_ = new CSyncPanel(mgr_, this);
+  layout->addWidget(panel_);
 }
 
 int CSonavexView::ScreenNumber() const {
@@ -57,6 +68,8 @@ bool CSonavexView::ChangeCenterDlg(int edit_mode) {
 }
 
 bool CSonavexView::InitControl() {
+  // The panel's limits follow the song: bound again with every screen.
+  if (!panel_->InitControl()) TraceLog("同期調整ﾊﾟﾈﾙの初期設定に失敗\n");
   const bool ok = UpdateControl() && MaskControl();
   if (center_ != nullptr && !center_->InitControl()) return false;
   return ok;
@@ -69,11 +82,27 @@ bool CSonavexView::UpdateControl() {
     return false;
   }
   title_->setText(title);
+  return UpdatePictureIcon() && panel_->UpdateControl();
+}
+
+bool CSonavexView::UpdatePictureIcon() {
+  long kind = 0;
+  if (!mgr_->GetMIDIValue(QM3_ID_EDITING_MODE, &kind)) return false;
+  static const char* const kIcons[] = {":/icons/song_file.svg", ":/icons/smf_file.svg",
+                                       ":/icons/content_file.svg"};
+  if (kind < 0 || kind > 2) {
+    TraceLog("UpdatePictureIcon 不正な値が指定されました[%ld]\n", kind);
+    return true;
+  }
+  if (kind != shown_icon_) {
+    icon_->setPixmap(QIcon(QString::fromUtf8(kIcons[kind])).pixmap(QSize(24, 24)));
+    shown_icon_ = static_cast<int>(kind);
+  }
   return true;
 }
 
 bool CSonavexView::MaskControl() {
-  return true;
+  return panel_->MaskControl();
 }
 
 bool CSonavexView::UpdateAlive() {
@@ -93,10 +122,11 @@ bool CSonavexView::UpdateRedraw() {
 }
 
 bool CSonavexView::UpdateValue(ControlId id) {
-  if (id == QM3_ID_EDITING_MODE || id == QM3_ID_EDITING_MODE + 1) return UpdateControl();
+  if (id == QM3_ID_EDITING_MODE || id == QM3_ID_EDITING_MODE_SECOND) return UpdateControl();
   if (GroupOf(id) == QM3_GROUP_SONG_EDIT || GroupOf(id) == QM3_GROUP_SONG_EDIT_SECOND) {
-    // The synchronisation panel's fields arrive with the panel itself.
-    return true;
+    if (panel_->UpdateValue(id)) return true;
+    TraceLog("指定されたMIDIIDはこの画面上のコントロールではありません ID:[%04x]\n", id);
+    return false;
   }
   if (center_ != nullptr) return center_->UpdateValue(id);
   TraceLog("指定されたMIDIIDはこの画面上のコントロールではありません ID:[%04x]\n", id);

@@ -13,6 +13,7 @@
 #include "client/midi_mgr.h"
 #include "screens/center_screens.h"
 #include "screens/screen.h"
+#include "screens/sync_panel.h"
 
 namespace sonavex::app {
 
@@ -32,6 +33,9 @@ class CSonavexView : public QWidget, public CScreen {
   bool ChangeCenterDlg(int edit_mode);
   void DestroyCenterDlg();
   CCenterScreen* center() const { return center_; }
+  CSyncPanel* sync_panel() const { return panel_; }
+  // The content kind the icon shows (0 song, 1 MIDI file, 2 content).
+  int shown_icon() const { return shown_icon_; }
   int shown_mode() const { return shown_mode_; }
 
   bool InitControl() override;
@@ -50,7 +54,12 @@ class CSonavexView : public QWidget, public CScreen {
 
  private:
   CMIDIMgr* mgr_;
+  bool UpdatePictureIcon();
+
+  QLabel* icon_ = nullptr;
   QLabel* title_ = nullptr;
+  CSyncPanel* panel_ = nullptr;
+  int shown_icon_ = -1;
   QWidget* frame_ = nullptr;
   CCenterScreen* center_ = nullptr;
   int* scale_ = nullptr;

@@ -1,58 +1,271 @@
 #include "screens/smf_edit_screen.h"
 
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include "dialogs/sound_dialog.h"
+#include "screens/time_line_geometry.h"
 #include "shell/trace.h"
 
 namespace sonavex::app {
+namespace {
+
+QLabel* ValueLabel(const QString& name, ControlId id, QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(name);
+  label->setProperty("midiId", id);
+  label->setFrameShape(QFrame::Panel);
+  label->setFrameShadow(QFrame::Sunken);
+  label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00:00")) +
+                         12);
+  label->setAlignment(Qt::AlignCenter);
+  return label;
+}
+
+QLabel* Heading(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+  return label;
+}
+
+}  // namespace
 
 CSmfeditDlg::CSmfeditDlg(CMIDIMgr* mgr, int* scale, QWidget* parent)
     : CCenterScreen(mgr, scale, parent) {
   setObjectName(QStringLiteral("CSmfeditDlg"));
   auto* layout = new QVBoxLayout(this);
-  file_ = new QLabel(this);
-  file_->setObjectName(QStringLiteral("file"));
-  layout->addWidget(file_);
-  pointer_ = new QLabel(this);
-  pointer_->setObjectName(QStringLiteral("pointer"));
-  pointer_->setProperty("midiId", QM3_ID_PART_POINTER_TIME);
-  layout->addWidget(pointer_);
+  layout->setContentsMargins(6, 6, 6, 6);
+
+  auto* pointer_row = new QHBoxLayout;
+  pointer_row->addWidget(new QLabel(QStringLiteral("ﾎﾟｲﾝﾀ位置 :"), this));
+  pointer_time_ = ValueLabel(QStringLiteral("pointerTime"), QM3_ID_PART_POINTER_TIME, this);
+  pointer_time_->setText(QStringLiteral("0;00;00;00"));
+  pointer_row->addWidget(pointer_time_);
+  pointer_row->addWidget(new QLabel(QStringLiteral("時間"), this));
+  pointer_row->addSpacing(8);
+  pointer_measure_ = ValueLabel(QStringLiteral("pointerMeasure"), QM3_ID_PART_POINTER_TICKS, this);
+  pointer_measure_->setText(QStringLiteral("000;1"));
+  pointer_row->addWidget(pointer_measure_);
+  pointer_row->addWidget(new QLabel(QStringLiteral("小節・拍"), this));
+  pointer_row->addStretch(1);
+  zoom_in_ = new QToolButton(this);
+  zoom_in_->setObjectName(QStringLiteral("zoomIn"));
+  zoom_in_->setIcon(QIcon(QStringLiteral(":/icons/zoom_in.svg")));
+  zoom_in_->setToolTip(QStringLiteral("拡大"));
+  zoom_out_ = new QToolButton(this);
+  zoom_out_->setObjectName(QStringLiteral("zoomOut"));
+  zoom_out_->setIcon(QIcon(QStringLiteral(":/icons/zoom_out.svg")));
+  zoom_out_->setToolTip(QStringLiteral("縮小"));
+  pointer_row->addWidget(zoom_in_);
+  pointer_row->addWidget(zoom_out_);
+  layout->addLayout(pointer_row);
+
+  auto* body = new QHBoxLayout;
+  body->setSpacing(2);
+  auto* parts = new QWidget(this);
+  grid_ = new QGridLayout(parts);
+  grid_->setContentsMargins(0, 0, 0, 0);
+  grid_->setHorizontalSpacing(4);
+  grid_->setVerticalSpacing(0);
+  grid_->addWidget(Heading(QStringLiteral("ｻｳﾝﾄﾞ"), parts), 0, 2, 1, 2);
+  grid_->addWidget(Heading(QStringLiteral("ﾊﾟｰﾄ\nﾎﾞﾘｭｰﾑ"), parts), 0, 4);
+  grid_->addWidget(Heading(QStringLiteral("ﾊﾟﾝ"), parts), 0, 5);
+  for (int r = 0; r < CSmfWnd::kRows; ++r) {
+    rows_[static_cast<size_t>(r)] = new CSmfPartRow(mgr_, r, parts);
+    rows_[static_cast<size_t>(r)]->AddTo(grid_, r + 1);
+    grid_->setRowMinimumHeight(r + 1, rows_[0]->RowHeight());
+    connect(rows_[static_cast<size_t>(r)], &CSmfPartRow::SoundRequested, this,
+            &CSmfeditDlg::OnSmfBtnSound);
+  }
+  grid_->setColumnStretch(2, 1);
+  body->addWidget(parts, 0, Qt::AlignTop);
+
+  smf_ = new CSmfWnd(mgr_, this);
+  smf_->setProperty("midiId", QM3_ID_PART_AREA);
+  smf_->SetRowMinimum(rows_[0]->RowHeight());
+  body->addWidget(smf_, 1, Qt::AlignTop);
+  part_bar_ = new QScrollBar(Qt::Vertical, this);
+  part_bar_->setObjectName(QStringLiteral("partBar"));
+  part_bar_->setRange(kFirstTop, kLastTop);
+  part_bar_->setPageStep(CSmfWnd::kRows);
+  part_bar_->setSingleStep(1);
+  body->addWidget(part_bar_);
+  layout->addLayout(body);
   layout->addStretch(1);
+
+  connect(part_bar_, &QScrollBar::valueChanged, this, &CSmfeditDlg::OnVScroll);
+  connect(zoom_in_, &QToolButton::clicked, this, [this] { ChangeZoom(+1); });
+  connect(zoom_out_, &QToolButton::clicked, this, [this] { ChangeZoom(-1); });
+}
+
+void CSmfeditDlg::resizeEvent(QResizeEvent* event) {
+  CCenterScreen::resizeEvent(event);
+  QTimer::singleShot(0, this, &CSmfeditDlg::AlignRows);
+}
+
+void CSmfeditDlg::showEvent(QShowEvent* event) {
+  CCenterScreen::showEvent(event);
+  QTimer::singleShot(0, this, &CSmfeditDlg::AlignRows);
+}
+
+void CSmfeditDlg::AlignRows() {
+  // The headings take the rulers' height, so the rows start level with the
+  // time line's rows.
+  const QPoint port = smf_->viewport()->mapTo(smf_, QPoint(0, 0));
+  const int rulers = port.y() + smf_->measure_lane().bottom() + 1;
+  if (grid_->rowMinimumHeight(0) != rulers) {
+    grid_->setRowMinimumHeight(0, rulers);
+    grid_->activate();
+  }
+  QWidget* parts = grid_->parentWidget();
+  std::array<std::pair<int, int>, CSmfWnd::kRows> edges{};
+  for (int r = 0; r < CSmfWnd::kRows; ++r) {
+    const QRect cell = grid_->cellRect(r + 1, 0);
+    const int top = smf_->viewport()->mapFromGlobal(parts->mapToGlobal(cell.topLeft())).y();
+    edges[static_cast<size_t>(r)] = {top, top + cell.height() - 1};
+  }
+  smf_->SetRowEdges(edges);
+  smf_->setMinimumHeight(port.y() + edges.back().second + 2 +
+                         smf_->horizontalScrollBar()->sizeHint().height() + smf_->frameWidth());
+}
+
+bool CSmfeditDlg::CreateSmfWnd() {
+  const bool built = smf_->RebuildTimeLine();
+  CTimeLineWnd::Options o;
+  o.small_font = true;
+  o.ticks_per_width = ZoomOf(Scale()).ticks_per_width;
+  o.total_ticks = smf_->time_line().GetSongAll();
+  o.range_allowed = true;
+  return smf_->CreateWnd(o) && built;
+}
+
+bool CSmfeditDlg::BuildSoundTree() {
+  long list = 0;
+  if (!mgr_->GetSoundGroupData(&list) ||
+      !sounds_.Create(reinterpret_cast<const QM3SoundGroupList*>(list))) {
+    TraceLog("サウンドツリーの設定に失敗\n");
+    return false;
+  }
+  return true;
+}
+
+bool CSmfeditDlg::CreateSpin() {
+  for (CSmfPartRow* row : rows_) {
+    if (!row->CreateSpin()) return false;
+  }
+  return true;
+}
+
+bool CSmfeditDlg::ChangePartNo() {
+  const int top = part_bar_->value();
+  smf_->SetTopPart(top);
+  for (int r = 0; r < CSmfWnd::kRows; ++r) {
+    if (!rows_[static_cast<size_t>(r)]->ChangePartNo(top + r)) return false;
+  }
+  return true;
 }
 
 bool CSmfeditDlg::InitControl() {
-  return UpdateControl() && MaskControl();
+  if (!created_) {
+    created_ = true;
+    if (!CreateSmfWnd()) TraceLog("CSmfeditDlg::InitControl ﾀｲﾑﾗｲﾝの作成に失敗\n");
+    if (!BuildSoundTree()) return false;
+  }
+  return ChangePartNo() && UpdateControl() && MaskControl();
+}
+
+bool CSmfeditDlg::UpdatePointerStatics() {
+  QString time, measure;
+  if (!mgr_->GetMIDIValueStr(QM3_ID_PART_POINTER_TIME, &time) ||
+      !mgr_->GetMIDIValueStr(QM3_ID_PART_POINTER_TICKS, &measure)) {
+    TraceLog("ﾎﾟｲﾝﾀ位置の現在値取得に失敗\n");
+    return false;
+  }
+  pointer_time_->setText(time.trimmed());
+  pointer_measure_->setText(measure.trimmed());
+  return true;
 }
 
 bool CSmfeditDlg::UpdateControl() {
-  QString name;
-  if (mgr_->GetEditFileName(&name)) file_->setText(name);
-  file_->setVisible(!file_->text().isEmpty());
-  return UpdateValue(QM3_ID_PART_POINTER_TIME);
+  for (CSmfPartRow* row : rows_) {
+    if (!row->UpdateControl(sounds_)) return false;
+  }
+  return UpdatePointerStatics();
 }
 
 bool CSmfeditDlg::MaskControl() {
+  for (CSmfPartRow* row : rows_) {
+    if (!row->MaskControl()) return false;
+  }
+  // The area has no record of its own: it is always there.
+  long area = 1, unused = 0;
+  const bool alive =
+      mgr_->GetValue(QM3_ID_PART_AREA, QM3_CMD_ALIVE, &area, &unused) != 0 || area == 1;
+  smf_->setEnabled(alive);
+  zoom_in_->setEnabled(alive && Scale() < kMaxScale);
+  zoom_out_->setEnabled(alive && Scale() > kMinScale);
   return true;
 }
 
 bool CSmfeditDlg::UpdateValue(ControlId id) {
-  if (id == QM3_ID_PART_POINTER_TIME || id == QM3_ID_PART_POINTER_TIME + 1) {
-    QString text;
-    if (!mgr_->GetMIDIValueStr(QM3_ID_PART_POINTER_TIME, &text)) return false;
-    pointer_->setText(QStringLiteral("ﾎﾟｲﾝﾀ位置: ") + text);
+  if (id == QM3_ID_PART_POINTER_TIME || id == QM3_ID_PART_POINTER_TICKS) {
+    return UpdatePointerStatics();
+  }
+  if (id == QM3_ID_PART_AREA) {
+    smf_->UpdateTimeLine();
     return true;
   }
-  if (GroupOf(id) == QM3_GROUP_PART_PANE) return true;
+  const int index = ItemOf(id);
+  if (GroupOf(id) == QM3_GROUP_PART_PANE && index >= 3 && index <= 66) {
+    const int part = (index - 3) / 4 + 1;
+    const int row = part - part_bar_->value();
+    if (row < 0 || row >= CSmfWnd::kRows) return true;  // not shown now
+    return rows_[static_cast<size_t>(row)]->UpdateItem(
+        static_cast<CSmfPartRow::Item>((index - 3) % 4), sounds_);
+  }
   TraceLog("指定されたMIDIIDはこの画面上のコントロールではありません ID:[%04x]\n", id);
   return false;
 }
 
 bool CSmfeditDlg::UpdateTimeLine() {
-  return UpdateControl();
+  const bool ok = smf_->RebuildTimeLine();
+  smf_->UpdateTimeLine();
+  return ok;
 }
 
-bool CSmfeditDlg::UpdatePointer(long) {
-  return UpdateValue(QM3_ID_PART_POINTER_TIME);
+bool CSmfeditDlg::UpdatePointer(long tick) {
+  const bool shown = UpdatePointerStatics();
+  return smf_->UpdatePointer(tick) && shown;
+}
+
+bool CSmfeditDlg::UpdateRange(long from, long to) {
+  return smf_->UpdateRange(from, to);
+}
+
+void CSmfeditDlg::OnVScroll(int) {
+  if (!InitControl()) TraceLog("ｺﾝﾄﾛｰﾙ初期設定でｴﾗｰ発生\n");
+}
+
+void CSmfeditDlg::OnSmfBtnSound(int row) {
+  CSmfPartRow* r = rows_[static_cast<size_t>(row)];
+  const ControlId id = CSmfPartRow::ItemId(r->part(), CSmfPartRow::kSound);
+  long number = 0;
+  if (!mgr_->GetMIDIValue(id, &number)) return;
+  CSoundDlg dialog(sounds_, number, this);
+  if (dialog.exec() != QDialog::Accepted || dialog.name().isEmpty()) return;
+  r->SetSoundName(dialog.name());
+  // A sound the part may not take is refused with the middleware's message;
+  // the row then shows the sound the part kept.
+  if (!mgr_->SetMIDIValue(id, dialog.number())) TraceLog("ｻｳﾝﾄﾞの通知に失敗\n");
+  r->UpdateItem(CSmfPartRow::kSound, sounds_);
+}
+
+void CSmfeditDlg::ChangeZoom(int step) {
+  if (!StepScale(step)) return;
+  smf_->ChangeScale(ZoomOf(Scale()).ticks_per_width);
+  MaskControl();
 }
 
 }  // namespace sonavex::app
