@@ -21,7 +21,7 @@ CSmfPartRow::CSmfPartRow(CMIDIMgr* mgr, int row, QWidget* owner)
   sound_->setObjectName(QStringLiteral("sound"));
   sound_->setFrameShape(QFrame::Panel);
   sound_->setFrameShadow(QFrame::Sunken);
-  sound_->setMinimumWidth(sound_->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 14);
+  sound_->setMinimumWidth(sound_->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 9);
   choose_ = new QToolButton(parent);
   choose_->setObjectName(QStringLiteral("chooseSound"));
   choose_->setIcon(QIcon(QStringLiteral(":/icons/sound_select.svg")));
