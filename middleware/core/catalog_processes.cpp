@@ -75,16 +75,29 @@ void ChooseDefaultMelody() {
   Notify(real_time ? kRealTimeStartPhrase : kStartPhrase, kNotifyValue);
 }
 
+// Sets the tempo to the current rhythm's standard tempo and tells the host
+// through `shown_as` (0x0409 or its song-edit name 0x050A). A rhythm with no
+// tempo in range leaves the tempo as it is.
+void SetStandardTempo(ControlId shown_as) {
+  const int64_t tempo = static_cast<int64_t>(RhythmFieldQuery(ReadValue(kRhythm), 0, 0)) * 10000;
+  if (!InRange(kTempo, tempo)) return;
+  WriteValue(kTempo, static_cast<int32_t>(tempo), false);
+  Notify(shown_as, kNotifyValue);
+}
+
 int OnRhythm(ControlId, int32_t) {
   SetRememberedRhythm(ReadValue(kRhythm));
   if (ReadValue(kMelodyChoice) == 0) ChooseDefaultMelody();
-  if (OnRealTimeScreen()) {
-    const int64_t tempo = static_cast<int64_t>(RhythmFieldQuery(ReadValue(kRhythm), 0, 0)) * 10000;
-    if (tempo >= INT32_MIN && tempo <= INT32_MAX) {
-      WriteValue(kTempo, static_cast<int32_t>(tempo), false);
-      Notify(kTempo, kNotifyValue);
-    }
-  }
+  if (OnRealTimeScreen()) SetStandardTempo(kTempo);
+  return 0;
+}
+
+// The standard-tempo button (0x040A, and 0x050B on the song-edit screen): the
+// tempo goes back to the rhythm's standard tempo before the song is rendered
+// again (that reaction runs in a later stage). A MIDI file keeps its tempo.
+int OnStandardTempoButton(ControlId id, int32_t) {
+  if (ReadValue(kEditingMode) != 0) return 0;
+  SetStandardTempo((id & 0xFFFF) == kEditStandardTempoButton ? kEditTempo : kTempo);
   return 0;
 }
 
@@ -116,6 +129,8 @@ void RegisterCatalogProcesses() {
   RegisterProcess(46, GetStartPhraseData);
   RegisterInitStep(kInitCatalogs, InitCatalogs);
   RegisterReaction(kRhythm, OnRhythm, kStageValues);
+  RegisterReaction(kStandardTempoButton, OnStandardTempoButton, kStageValues);
+  RegisterReaction(kEditStandardTempoButton, OnStandardTempoButton, kStageValues);
   RegisterReaction(kMelodyChoice, OnMelodyChoice, kStageValues);
 }
 

@@ -133,7 +133,8 @@ void EnumerateOutputPorts() {
                              s.ports.name ? s.ports.name : PlatformPortName};
   unsigned count = ports.count();
   if (count > QM3_MAX_OUT_DEVICES) count = QM3_MAX_OUT_DEVICES;
-  bool opened_this_call = false;
+  // Several ports may carry the module's name: each one found is taken in
+  // turn, so the last one listed is the module's port.
   for (unsigned dev = 0; dev < count; ++dev) {
     QM3OutDevice& entry = s.devices.aDevice[s.devices.nCount];
     char name[QM3_DEVICE_NAME_SIZE] = {};
@@ -142,8 +143,7 @@ void EnumerateOutputPorts() {
     entry.szName[sizeof entry.szName - 1] = '\0';
     entry.nDeviceId = static_cast<int>(dev);
     const int position = s.devices.nCount++;
-    if (opened_this_call || std::strcmp(entry.szName, kModulePortName) != 0) continue;
-    opened_this_call = true;
+    if (std::strcmp(entry.szName, kModulePortName) != 0) continue;
     WriteValue(kMidiOutDeviceSecond, position, false);
     s.module_found = true;
     const int rc = PortFound() != nullptr ? PortFound()(dev) : -1;

@@ -29,6 +29,8 @@ enum NotifyKind : int {
 // ---- value table (aliases are followed; unknown identifiers read 0) ------
 int32_t ReadValue(ControlId id);
 bool ReadRange(ControlId id, int32_t* min, int32_t* max);
+// Whether `value` lies in the range of `id` (false for an identifier with none).
+bool InRange(ControlId id, int64_t value);
 bool ReadAlive(ControlId id);
 
 // The internal write path (steps 6 and 7 of a host write): out-of-range values

@@ -219,6 +219,12 @@ bool ReadRange(ControlId id, int32_t* min, int32_t* max) {
   return true;
 }
 
+bool InRange(ControlId id, int64_t value) {
+  int32_t min = 0;
+  int32_t max = 0;
+  return ReadRange(id, &min, &max) && value >= min && value <= max;
+}
+
 bool ReadAlive(ControlId id) {
   int32_t v = 0;
   ReadCommand(id, kCmdAlive, &v, nullptr);

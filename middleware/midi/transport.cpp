@@ -75,6 +75,28 @@ int32_t PointerTicks() {
   return static_cast<int32_t>(a);
 }
 
+// The transport buttons' enabled states follow the play: stop only while it
+// runs, play only while it does not; return to top, rewind and fast forward
+// on the edit screens whenever there is a song. Host thread only.
+void ShowPlaying(bool playing) {
+  WriteAlive(kStop, playing);
+  WriteAlive(kPlay, !playing);
+  const int screen = CurrentScreen();
+  if (screen == kScreenSongEdit || screen == kScreenSmfEdit) {
+    const bool locate = ReadValue(kSongLength) >= 1;
+    for (ControlId id : {kReturnToTop, kRewind, kFastForward}) WriteAlive(id, locate);
+  }
+  RedrawScreen();
+}
+
+// From the play thread at its end. A screen changed meanwhile has set the
+// buttons its own way, so they are left alone then.
+void PostShowStopped(int screen) {
+  PostToOwner([screen] {
+    if (CurrentScreen() == screen && !PlaybackRunning()) ShowPlaying(false);
+  });
+}
+
 // The play button's record toggles on every write; this puts it back to 0
 // (on the host thread: the play thread hands it over).
 void ReleasePlayButton() {
@@ -97,6 +119,7 @@ void EndPlay(Sequencer* seq, int screen, uint32_t final_pos, bool reached_end) {
   SetPlaying(false);
   T().playing.store(false);
   ReleasePlayButton();
+  PostShowStopped(screen);
   Notify(kStop, kNotifyValue);
 }
 
@@ -258,6 +281,8 @@ int PressPlay() {
   if (rc != 0) {
     T().thread->Join();
     T().thread.reset();
+  } else {
+    ShowPlaying(true);
   }
   return rc;
 }

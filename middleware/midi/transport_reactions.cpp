@@ -74,6 +74,18 @@ int ModulePortFound(unsigned device) {
   return ModulePresent() ? 0 : kResultMidiOpen;
 }
 
+// Resetting the player (song mode chosen, a new song from the welcome
+// window): playback stops, the module's parts are cleared, and the module is
+// put in the system's own play mode (General MIDI off, play mode 2), which is
+// what a song needs.
+int ResetPlayerAndModule() {
+  StopAndWait();
+  ResetAllChannels();
+  SendGmOff();
+  SendPlayMode(2);
+  return 0;
+}
+
 int ShutDown() {
   StopAndWait();
   ShutDownModule();
@@ -95,10 +107,7 @@ void RegisterTransportReactions() {
   RegisterReaction(kMainVolume, OnMainVolume, kStageDevice);
   RegisterShutdownStep(ShutDown);
   RegisterModulePortFound(ModulePortFound);
-  RegisterPlayerReset([] {
-    StopAndWait();
-    return 0;
-  });
+  RegisterPlayerReset(ResetPlayerAndModule);
 }
 
 }  // namespace qm3::midi

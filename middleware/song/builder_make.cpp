@@ -13,13 +13,6 @@
 namespace qm3 {
 namespace {
 
-bool InRange(ControlId id, int64_t value) {
-  int32_t min = 0;
-  int32_t max = 0;
-  ReadRange(id, &min, &max);
-  return value >= min && value <= max;
-}
-
 void SetAndNotify(ControlId id, int32_t value) {
   WriteValue(id, value, false);
   Notify(id, kNotifyValue);

@@ -10,6 +10,7 @@
 #include "core/middle_internal.h"
 #include "core/middleware.h"
 #include "platform/sjis.h"
+#include "qm3middle.h"
 
 namespace qm3 {
 namespace {
@@ -146,6 +147,32 @@ TEST_F(CatalogQueryTest, RhythmOnTheRealTimeScreenSetsItsStandardTempo) {
   WriteValue(kRhythm, 0);
   EXPECT_EQ(ReadValue(kTempo), 960000);  // the play-time screen keeps it
   EXPECT_EQ(RememberedRhythm(), 0);
+}
+
+// Through the exported calls: the host sees the tempo in whole BPM on 0x0409
+// and in 1/100 BPM on 0x050A.
+TEST_F(CatalogQueryTest, StandardTempoButtonSetsTheRhythmsTempo) {
+  SetCurrentScreen(kScreenPlayTime);
+  WriteValue(kRhythm, 1);
+  ASSERT_EQ(QM3SetValue(kTempo, 0, 150, 0), 0);
+  ASSERT_EQ(QM3SetValue(kStandardTempoButton, 0, 1, 0), 0);
+  long bpm = 0;
+  ASSERT_EQ(QM3GetValue(kTempo, 0, &bpm, nullptr), 0);
+  EXPECT_EQ(bpm, 96);
+
+  // The song-edit screen's button does the same.
+  ASSERT_EQ(QM3SetValue(kEditTempo, 0, 14000, 0), 0);
+  ASSERT_EQ(QM3SetValue(kEditStandardTempoButton, 0, 1, 0), 0);
+  long hundredths = 0;
+  ASSERT_EQ(QM3GetValue(kEditTempo, 0, &hundredths, nullptr), 0);
+  EXPECT_EQ(hundredths, 9600);
+
+  // A MIDI file being edited keeps its own tempo.
+  WriteValue(kEditingMode, 1, false);
+  ASSERT_EQ(QM3SetValue(kEditTempo, 0, 14000, 0), 0);
+  ASSERT_EQ(QM3SetValue(kEditStandardTempoButton, 0, 1, 0), 0);
+  ASSERT_EQ(QM3GetValue(kEditTempo, 0, &hundredths, nullptr), 0);
+  EXPECT_EQ(hundredths, 14000);
 }
 
 TEST_F(CatalogQueryTest, FixedLists) {

@@ -43,6 +43,17 @@ int FakeOpen(unsigned device) {
   g_opened_device = device;
   return 0;
 }
+// Two ports carry the module's name: the last one listed is its port.
+const char* const kTwinNames[] = {"Synth A", "Corvane USB MIDI OUT 1", "Synth B",
+                                  "Corvane USB MIDI OUT 1"};
+unsigned TwinCount() {
+  return 4;
+}
+int TwinName(unsigned device, char* name32) {
+  if (device >= 4) return 1;
+  std::strncpy(name32, kTwinNames[device], 31);
+  return 0;
+}
 unsigned ManyPorts() {
   return 1000;
 }
@@ -103,6 +114,14 @@ TEST_F(InitTest, PortListAndTheModulesPort) {
   EXPECT_LE(waited, 2600u);
   WaitHardwareReady();  // the deadline is cleared
   EXPECT_EQ(platform::GetTickCount() - before, waited);
+}
+
+TEST_F(InitTest, OfTwoPortsNamedLikeTheModuleTheLastWins) {
+  SetPortEnumeratorForTest({TwinCount, TwinName});
+  ASSERT_EQ(QM3MiddleInit(hwnd_, message_), 0);
+  EXPECT_EQ(g_opened_device, 3u);
+  EXPECT_EQ(ReadValue(kMidiOutDevice), 3);
+  EXPECT_TRUE(HardwareFound());
 }
 
 TEST_F(InitTest, AtMost32PortsAndNamesAlwaysTerminated) {

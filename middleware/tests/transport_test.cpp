@@ -19,6 +19,7 @@
 #include "../../midi/tests/smf_bytes.h"
 #include "core_test_host.h"
 #include "midi/input_capture.h"
+#include "midi/module_messages.h"
 #include "midi/module_sender.h"
 #include "midi/sequence_file.h"
 #include "platform/audio_source.h"
@@ -176,6 +177,81 @@ TEST_F(TransportTest, PartEditDuringAMidiFilesPlayReachesTheModuleAtOnce) {
   EXPECT_GE(heard_us, edited_us);
   EXPECT_LT(heard_us - edited_us, 400000u);
   EXPECT_LT(heard_us, ended_us - 1000000u) << "heard only at the end";
+}
+
+// Enabled states as the host reads them (cCmd 2).
+bool Alive(long id) {
+  long alive = 0, b = 0;
+  QM3GetValue(id, 2, &alive, &b);
+  return alive != 0;
+}
+
+TEST_F(TransportTest, ButtonsEnabledFollowPlayAndStop) {
+  EXPECT_FALSE(Alive(kStop));
+  ASSERT_EQ(QM3SetValue(kPlay, 0, 1, 0), 0);
+  EXPECT_TRUE(Alive(kStop));
+  EXPECT_FALSE(Alive(kPlay));
+  EXPECT_TRUE(Alive(kReturnToTop));  // a play continues from where they move it
+  platform::Sleep(200);
+  ASSERT_EQ(QM3SetValue(kStop, 0, 0, 0), 0);
+  EXPECT_FALSE(Playing());
+  EXPECT_FALSE(Alive(kStop));
+  EXPECT_TRUE(Alive(kPlay));
+  EXPECT_TRUE(Alive(kFastForward));
+
+  // A refused play changes nothing.
+  ASSERT_EQ(QM3SetValue(kMidiOutDevice, 0, 0, 0), 0);
+  EXPECT_EQ(QM3SetValue(kPlay, 0, 1, 0), 26);
+  EXPECT_FALSE(Alive(kStop));
+  EXPECT_TRUE(Alive(kPlay));
+}
+
+// What the module received since the last look.
+struct ModuleSaw {
+  bool gm_off = false;
+  bool play_mode_2_after_gm_off = false;
+  int channels_cleared = 0;
+};
+ModuleSaw TakeModuleOutput() {
+  ModuleSaw saw;
+  const std::vector<uint8_t> gm_off = {0xF0, 0x7E, 0x7F, 0x09, 0x02, 0xF7};
+  const midi::ParameterMessage p = midi::MakePlayMode(2);
+  const std::vector<uint8_t> play_mode(p.bytes.begin(), p.bytes.begin() + p.size);
+  for (const auto& m : platform::TakeLoopbackOutput(kModulePort)) {
+    if (m.bytes == gm_off) saw.gm_off = true;
+    if (saw.gm_off && m.bytes == play_mode) saw.play_mode_2_after_gm_off = true;
+    if (m.bytes.size() == 3 && (m.bytes[0] & 0xF0) == 0xB0 && m.bytes[1] == 0x7B) {
+      ++saw.channels_cleared;
+    }
+  }
+  return saw;
+}
+
+// A new song from the welcome window and a switch back to song mode reset
+// the player: playback stops, the parts are cleared, General MIDI goes off
+// and the module plays in the system's own mode.
+TEST_F(TransportTest, ResettingThePlayerClearsThePartsAndSetsTheSongPlayMode) {
+  ASSERT_EQ(QM3SetValue(kPlay, 0, 1, 0), 0);
+  platform::Sleep(100);
+  TakeModuleOutput();
+  ASSERT_EQ(QM3SetValue(ProcessId(kProcInitialMenu), 0, 0, 0), 0);
+  EXPECT_FALSE(Playing());
+  ModuleSaw saw = TakeModuleOutput();
+  EXPECT_GE(saw.channels_cleared, 16);
+  EXPECT_TRUE(saw.play_mode_2_after_gm_off);
+
+  // Opening a file (choices 2 to 5) sends nothing.
+  ASSERT_EQ(QM3SetValue(ProcessId(kProcInitialMenu), 0, 3, 0), 0);
+  saw = TakeModuleOutput();
+  EXPECT_FALSE(saw.gm_off);
+  EXPECT_EQ(saw.channels_cleared, 0);
+
+  ASSERT_EQ(QM3SetValue(kEditingMode, 0, 1, 0), 0);
+  TakeModuleOutput();
+  ASSERT_EQ(QM3SetValue(kEditingMode, 0, 0, 0), 0);
+  saw = TakeModuleOutput();
+  EXPECT_TRUE(saw.play_mode_2_after_gm_off);
+  EXPECT_GE(saw.channels_cleared, 16);
 }
 
 TEST_F(TransportTest, TopRewindAndFastForwardMoveThePointerByMeasures) {
