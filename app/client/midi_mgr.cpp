@@ -180,6 +180,16 @@ bool CMIDIMgr::SetMIDIValue(ControlId id, long value) {
                  [&] { return SetValue(id, QM3_CMD_VALUE, value, 0); });
 }
 
+int CMIDIMgr::SetMIDIValueAnswer(ControlId id, long value) {
+  for (;;) {
+    const int rc = SetValue(id, QM3_CMD_VALUE, value, 0);
+    if (rc == 0) return kIdOk;
+    TraceLog("SetValue 値の取得に失敗しました[%d]\n", rc);
+    const int pressed = DispMessage(rc);
+    if (pressed != kIdOk || !IsRetry(rc)) return pressed;
+  }
+}
+
 // ---- processes -------------------------------------------------------------
 
 bool CMIDIMgr::GetProcess(int number, long* a, long* b, const char* failure_trace) {

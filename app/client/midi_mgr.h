@@ -41,6 +41,10 @@ class CMIDIMgr {
   bool GetMIDIStrSize(ControlId id, long* width);
   bool GetMIDIStr(ControlId id, QString* text);
   bool SetMIDIValue(ControlId id, long value);
+  // The write whose caller needs the user's answer: kIdOk on success, else
+  // the button that answered the last message shown (retrying while the
+  // code is retryable and the answer is OK); -1 when no message could show.
+  int SetMIDIValueAnswer(ControlId id, long value);
 
   // ---- processes -----------------------------------------------------------
   bool GetSongTimeLineData(const QM3PhraseList** list);

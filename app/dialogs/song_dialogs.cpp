@@ -86,13 +86,6 @@ void CSongDialog::reject() {
   QDialog::reject();
 }
 
-CPlaytimeDlg::CPlaytimeDlg(CMIDIMgr* mgr, QWidget* parent)
-    : CSongDialog(mgr, QM3_SCREEN_PLAY_TIME, QStringLiteral("演奏時間を指定してｿﾝｸﾞを作成"),
-                  QStringLiteral("ｿﾝｸﾞ作成"), QM3_ID_CREATE_SONG_BUTTON, QM3_ID_PLAY_TIME_CANCEL,
-                  parent) {
-  setObjectName(QStringLiteral("CPlaytimeDlg"));
-}
-
 CRealtimeDlg::CRealtimeDlg(CMIDIMgr* mgr, QWidget* parent)
     : CSongDialog(mgr, QM3_SCREEN_REAL_TIME, QStringLiteral("ﾘｱﾙﾀｲﾑｿﾝｸﾞ作成"), QStringLiteral("OK"),
                   kRealTimeOk, kRealTimeCancel, parent) {

@@ -1,4 +1,4 @@
-// The two song dialogs in their first form: they announce their screen to the
+// The real-time song dialog in its first form: they announce their screen to the
 // middleware and forward OK ("ｿﾝｸﾞ作成") and Cancel as the middleware's
 // buttons, so a song can be made with the middleware's current choices. Their
 // fields arrive with the dialogs' own work.
@@ -42,13 +42,6 @@ class CSongDialog : public QDialog, public CScreen {
   QLabel* end_ = nullptr;
   QLabel* rhythm_ = nullptr;
   RhythmNamer rhythm_name_;
-};
-
-class CPlaytimeDlg : public CSongDialog {
-  Q_OBJECT
-
- public:
-  CPlaytimeDlg(CMIDIMgr* mgr, QWidget* parent);
 };
 
 class CRealtimeDlg : public CSongDialog {

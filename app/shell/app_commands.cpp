@@ -134,16 +134,26 @@ void CSonavexApp::OnFileNewReal() {
 
 void CSonavexApp::RunSongDialog(bool realtime) {
   CModalCounter::Scope modal(&modals_);
-  auto namer = [this](long value) { return data_.RhythmName(value); };
+  DestroyControlDlg();
   if (realtime) {
     CRealtimeDlg dialog(&mgr_, frame_);
-    dialog.SetRhythmNamer(namer);
+    dialog.SetRhythmNamer([this](long value) { return data_.RhythmName(value); });
     dialog.exec();
-  } else {
-    CPlaytimeDlg dialog(&mgr_, frame_);
-    dialog.SetRhythmNamer(namer);
-    dialog.exec();
+    return;
   }
+  CPlaytimeDlg dialog(&mgr_, &data_, frame_);
+  // The transport window floats above the dialog, so the dialog blocks only
+  // the main window.
+  dialog.setWindowModality(Qt::WindowModal);
+  dialog.SetInitHooks(
+      [this] {
+        CreateControlDlg();
+        HideControlDlg();
+      },
+      [this] { ShowControlDlg(); });
+  playtime_ = &dialog;
+  dialog.exec();
+  playtime_ = nullptr;
 }
 
 void CSonavexApp::OnEditReedit() {

@@ -48,12 +48,14 @@ void CSonavexApp::OnMiddle(long wparam, long lparam) {
 bool CSonavexApp::UpdateValue(ControlId id) {
   switch (GroupOf(id)) {
     case QM3_GROUP_PLAY_TIME:
+      if (playtime_ != nullptr) return playtime_->UpdateValue(id);
       TraceLog("ソング作成(演奏時間)ﾀﾞｲｱﾛｸﾞは表示されていないので更新出来ません\n");
       return true;
     case QM3_GROUP_REAL_TIME:
       TraceLog("ソング作成(ﾘｱﾙﾀｲﾑ)ﾀﾞｲｱﾛｸﾞは表示されていないので更新出来ません\n");
       return true;
     case QM3_GROUP_TRANSPORT:
+      if (control_ != nullptr && control_->isVisible()) return control_->UpdateValue(id);
       TraceLog("コントロール画面は表示されていないので更新できません\n");
       return true;
     case QM3_GROUP_TIME_LINE:
@@ -91,6 +93,8 @@ bool CSonavexApp::UpdateValue(ControlId id) {
         return true;
       }
       if (ItemOf(id) == QM3_PROC_POINTER_POS) {
+        if (control_ != nullptr && control_->isVisible())
+          control_->UpdatePointer(edit_mode_ == kSmfEdit);
         long tick = 0, second = 0;
         if (!mgr_.GetPointerPos(&tick, &second)) {
           TraceLog("UpdateValueに失敗\n");
@@ -129,9 +133,11 @@ bool CSonavexApp::UpdateAlive(ControlId id) {
   if (GroupOf(id) != QM3_GROUP_SCREEN) return true;
   switch (ItemOf(id)) {
     case QM3_SCREEN_PLAY_TIME:
-    case QM3_SCREEN_REAL_TIME:
+      return playtime_ == nullptr || playtime_->UpdateAlive();
     case QM3_SCREEN_TRANSPORT:
-      // These screens read their states themselves while they are open.
+      return control_ == nullptr || !control_->isVisible() || control_->UpdateAlive();
+    case QM3_SCREEN_REAL_TIME:
+      // The real-time dialog reads its states itself while it is open.
       return true;
     case QM3_SCREEN_SONG_EDIT:
     case kScreenSongPane:
@@ -156,9 +162,11 @@ bool CSonavexApp::UpdateRedraw(ControlId id) {
   }
   switch (ItemOf(id)) {
     case QM3_SCREEN_TRANSPORT:
+      if (control_ != nullptr && control_->isVisible()) return control_->UpdateRedraw();
       TraceLog("UpdateRedraw Control Dialog Is Hide Now OK.\n");
       return true;
     case QM3_SCREEN_PLAY_TIME:
+      return playtime_ == nullptr || playtime_->UpdateRedraw();
     case QM3_SCREEN_REAL_TIME:
       return true;
     case QM3_SCREEN_SONG_EDIT:
@@ -227,6 +235,7 @@ bool CSonavexApp::ChangeEdit(int mode) {
   }
   SetTitle();
   view_->ChangeCenterDlg(mode);
+  CreateControlDlg();
   if (fit_window_) FitWindow();
   return true;
 }

@@ -13,6 +13,7 @@
 #include "dialogs/choice_dialogs.h"
 #include "dialogs/convert_dialog.h"
 #include "dialogs/device_dialog.h"
+#include "dialogs/playtime_dialog.h"
 #include "dialogs/song_dialogs.h"
 #include "dialogs/time_dialog.h"
 #include "dialogs/tree_dialog.h"
@@ -85,12 +86,19 @@ int TakeScreenshots(CSonavexApp* app, const QString& folder) {
   CMainFrame* frame = app->frame();
   frame->resize(frame->sizeHint().expandedTo(QSize(760, 520)));
 
-  // A one-minute song of the default choices, so the song-edit screen has
-  // phrases (a fresh settings file has no playing time yet).
+  // A 47-second song of the default choices, so the song-edit screen has
+  // phrases (a fresh settings file has no playing time yet). The times are
+  // written without the fit notes a user would see.
   app->mgr().SetMIDIValue(QM3_ID_MENU_NEW_PLAY_TIME_SONG, 1);
+  app->mgr().SetValue(QM3_ID_START_TIME, QM3_CMD_VALUE, 0, 0);
+  app->mgr().SetValue(QM3_ID_END_TIME, QM3_CMD_VALUE, 47 * 30, 0);
   app->mgr().SetMIDIValue(QM3_ID_CREATE_SONG_BUTTON, 1);
   app->ChangeSngedit();
   written += Save(frame, folder, QStringLiteral("main_song_edit"));
+  if (CControlDlg* transport = app->control_dlg()) {
+    transport->UpdatePointer(false);
+    written += Save(transport, folder, QStringLiteral("transport"));
+  }
   app->mgr().SetMIDIValue(QM3_ID_EDITING_MODE, 1);
   app->ChangeSmfedit();
   written += Save(frame, folder, QStringLiteral("main_smf_edit"));
@@ -133,8 +141,8 @@ int TakeScreenshots(CSonavexApp* app, const QString& folder) {
   CAboutDlg about(frame);
   written += Save(&about, folder, QStringLiteral("about"));
   about.hide();
-  CPlaytimeDlg playtime(&app->mgr(), frame);
-  playtime.SetRhythmNamer([app](long value) { return app->data().RhythmName(value); });
+  CPlaytimeDlg playtime(&app->mgr(), &app->data(), frame);
+  app->mgr().ChangeWindow(QM3_SCREEN_PLAY_TIME);
   playtime.InitControl();
   written += Save(&playtime, folder, QStringLiteral("playtime"));
   playtime.hide();

@@ -35,11 +35,20 @@ CSonavexApp::CSonavexApp(const StartOptions& options) : options_(options), link_
       options.settings_path.isEmpty() ? CAppSettings::DefaultPath() : options.settings_path;
   settings_ = std::make_unique<CAppSettings>(path, CHostLink::ProgramFolder());
   connect(&instance_, &CSingleInstance::Activated, this, &CSonavexApp::OnActivated);
+  connect(qApp, &QGuiApplication::applicationStateChanged, this, &CSonavexApp::OnApplicationState);
+  messages_.SetControlWindowHook([this](bool shown) {
+    if (shown) {
+      ShowControlDlg();
+    } else {
+      HideControlDlg();
+    }
+  });
 }
 
 CSonavexApp::~CSonavexApp() {
   if (middleware_bound_ && !ended_) mgr_.End();
   if (keys_ != nullptr) qApp->removeEventFilter(keys_);
+  control_.reset();
   delete frame_;
   if (splash_) delete splash_.data();
 }
@@ -139,7 +148,9 @@ void CSonavexApp::RunWelcome() {
   int result = 0;
   {
     CModalCounter::Scope modal(&modals_);
+    HideControlDlg();
     result = welcome.exec();
+    ShowControlDlg();
   }
   frame_->setWindowTitle(title);
   if (result != QDialog::Accepted) {
@@ -247,6 +258,8 @@ bool CSonavexApp::OnClose() {
   if (!ChangeEditFile()) return false;
   settings_->window_state = frame_->isMinimized() ? 1 : frame_->isMaximized() ? 2 : 0;
   if (settings_->window_state == 0) settings_->window = StoredRect::From(frame_->geometry());
+  UpdateRectWindow();
+  if (control_ != nullptr) control_->hide();
   frame_->hide();
   if (!settings_->Save()) TraceLog("INIﾌｧｲﾙへの書き込みに失敗しました");
   mgr_.End();
@@ -260,10 +273,6 @@ void CSonavexApp::OnActivate(bool active) {
   if (!started_) return;
   // The time line of the current edit screen is drawn again.
   UpdateRedraw(GetMIDIID(edit_mode_ == kSongEdit ? QM3_GROUP_TIME_LINE : QM3_GROUP_PART_PANE, 0));
-}
-
-void CSonavexApp::OnMinimize(bool) {
-  // The transport window follows the main window here once it exists.
 }
 
 void CSonavexApp::OnRecentFile(const QString& file) {

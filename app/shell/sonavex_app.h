@@ -11,10 +11,13 @@
 #include <QPointer>
 #include <QString>
 #include <memory>
+#include <vector>
 
 #include "client/host_link.h"
 #include "client/midi_data.h"
 #include "client/midi_mgr.h"
+#include "dialogs/control_dialog.h"
+#include "dialogs/playtime_dialog.h"
 #include "screens/main_form.h"
 #include "shell/app_settings.h"
 #include "shell/file_dialogs.h"
@@ -62,6 +65,20 @@ class CSonavexApp : public QObject, public CommandHost {
   bool ChangeSngedit() { return ChangeEdit(kSongEdit); }
   bool ChangeSmfedit() { return ChangeEdit(kSmfEdit); }
   bool SetupMIDIData();
+
+  // ---- the transport window --------------------------------------------
+  // Creates it when needed (centred over the main window on first use, else
+  // where it was last) and shows it on top without activating it.
+  void CreateControlDlg();
+  // Remembers where it was and closes it.
+  void DestroyControlDlg();
+  // Around a modal window: hides it, and shows it again afterwards when it
+  // was shown before (calls nest).
+  void HideControlDlg();
+  void ShowControlDlg();
+  CControlDlg* control_dlg() const { return control_.get(); }
+  // The play-time song dialog while it is open, else null.
+  CPlaytimeDlg* playtime_dlg() const { return playtime_; }
 
   // ---- flows ---------------------------------------------------------------
   // Whether the caller may go on (the changes were saved or discarded).
@@ -120,6 +137,9 @@ class CSonavexApp : public QObject, public CommandHost {
   void OnFileRmvLibrary(int mode);
   void OnEditReedit();
   void OnFileNewFile();
+  void UpdateRectWindow();
+  void OnApplicationState(Qt::ApplicationState state);
+  QWidget* FocusTarget() const;
 
   StartOptions options_;
   CModalCounter modals_;
@@ -134,6 +154,9 @@ class CSonavexApp : public QObject, public CommandHost {
   CMainFrame* frame_ = nullptr;
   CSonavexView* view_ = nullptr;
   CKeyForwarder* keys_ = nullptr;
+  std::unique_ptr<CControlDlg> control_;
+  std::vector<bool> control_hides_;  // per open modal: whether it was shown
+  QPointer<CPlaytimeDlg> playtime_;
   QPointer<CSonavexSplashWindow> splash_;
   int edit_mode_ = kSongEdit;
   int content_kind_ = 0;

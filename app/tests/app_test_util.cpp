@@ -3,10 +3,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <cstdlib>
 #include <memory>
 
+#include "controls/bgm_spin.h"
 #include "platform/clock.h"
 
 namespace sonavex::app::testing {
@@ -72,6 +74,39 @@ ScriptedChooser* AnswerFiles(CSonavexApp* app, const QStringList& answers) {
   ScriptedChooser* raw = chooser.get();
   app->SetFileChooser(std::move(chooser));
   return raw;
+}
+
+AnswerEveryMessage::AnswerEveryMessage() : timer_(new QTimer) {
+  QObject::connect(timer_, &QTimer::timeout, [this] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    shown_ << box->text();
+    ClickButton(box, "first");
+  });
+  timer_->start(20);
+}
+
+AnswerEveryMessage::~AnswerEveryMessage() {
+  delete timer_;
+}
+
+QStringList EnterPlaytimeTimes(QWidget* dialog, const QString& start, const QString& end) {
+  AnswerEveryMessage answers;
+  for (const auto& [name, text] : {std::pair{"start", start}, std::pair{"end", end}}) {
+    auto* spin = dialog->findChild<CBgmSpin*>(QString::fromUtf8(name));
+    if (spin == nullptr) continue;
+    spin->edit()->setText(text);
+    QTest::keyClick(spin->edit(), Qt::Key_Return);
+  }
+  return answers.shown();
+}
+
+void AnswerPlaytimeDialog(const QString& start, const QString& end) {
+  AnswerModal("sonavex::app::CPlaytimeDlg", [start, end](QWidget* w) {
+    EnterPlaytimeTimes(w, start, end);
+    AnswerEveryMessage answers;
+    ClickButton(w, "ok");
+  });
 }
 
 void ClickButton(QWidget* dialog, const char* name) {

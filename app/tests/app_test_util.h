@@ -70,4 +70,28 @@ ScriptedChooser* AnswerFiles(CSonavexApp* app, const QStringList& answers);
 // Clicks a dialog's button by object name.
 void ClickButton(QWidget* dialog, const char* name);
 
+// While it lives, every message box that opens is answered with its first
+// button (OK / Yes); the texts shown are kept.
+class AnswerEveryMessage {
+ public:
+  AnswerEveryMessage();
+  ~AnswerEveryMessage();
+  const QStringList& shown() const { return shown_; }
+
+ private:
+  QTimer* timer_;
+  QStringList shown_;
+};
+
+// Types `start` and `end` (time texts, e.g. "0:00:47:00") into an open
+// play-time dialog's time fields, each committed with Enter, answering the
+// middleware's fit notes; returns the notes shown.
+QStringList EnterPlaytimeTimes(QWidget* dialog, const QString& start, const QString& end);
+
+// Answers the next play-time dialog: the times are entered, then "ｿﾝｸﾞ作成".
+// With the application's new-song command this makes a song of that span:
+//   AnswerPlaytimeDialog("0:00:00:00", "0:00:47:00");
+//   app.OnCommand(ID_FILE_NEW_PLAY);
+void AnswerPlaytimeDialog(const QString& start, const QString& end);
+
 }  // namespace sonavex::app::testing

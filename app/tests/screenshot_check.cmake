@@ -2,7 +2,7 @@
 # that every view's picture was written and has a real size, and that no
 # message box came up on the way.
 #   cmake -DSONAVEX=<program> -DWORK=<folder> -P screenshot_check.cmake
-set(expected main_song_edit main_smf_edit menu_1 menu_2 menu_3 menu_4 menu_5
+set(expected main_song_edit transport main_smf_edit menu_1 menu_2 menu_3 menu_4 menu_5
     splash welcome file_new time_base midi_output library_rhythm library_melody convert about
     playtime message_save_changes)
 

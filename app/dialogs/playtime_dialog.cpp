@@ -1,0 +1,422 @@
+#include "dialogs/playtime_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "shell/trace.h"
+#include "shell/window_util.h"
+
+namespace sonavex::app {
+namespace {
+
+// The time labels: drawn in the button-highlight colour on the
+// button-shadow colour.
+QLabel* ShadowLabel(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setAutoFillBackground(true);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::Window, palette.color(QPalette::Dark));
+  palette.setColor(QPalette::WindowText, palette.color(QPalette::Light));
+  label->setPalette(palette);
+  label->setContentsMargins(4, 2, 4, 2);
+  return label;
+}
+
+QRadioButton* Radio(const char* text, const char* name, QButtonGroup* group, int id,
+                    QWidget* parent) {
+  auto* radio = new QRadioButton(QString::fromUtf8(text), parent);
+  radio->setObjectName(QString::fromUtf8(name));
+  group->addButton(radio, id);
+  return radio;
+}
+
+}  // namespace
+
+CPlaytimeDlg::CPlaytimeDlg(CMIDIMgr* mgr, CMIDIData* data, QWidget* parent)
+    : QDialog(parent), mgr_(mgr), data_(data) {
+  setObjectName(QStringLiteral("CPlaytimeDlg"));
+  setWindowTitle(QStringLiteral("演奏時間を指定してｿﾝｸﾞを作成"));
+  setProperty("forwardKeys", true);
+  setProperty("screenNumber", QM3_SCREEN_PLAY_TIME);
+
+  auto* columns = new QHBoxLayout;
+  auto* left = new QVBoxLayout;
+  left->addWidget(BuildTimes());
+  left->addWidget(BuildRhythm(), 1);
+  columns->addLayout(left, 1);
+  columns->addWidget(BuildChoices());
+
+  auto* buttons = new QDialogButtonBox(this);
+  QPushButton* ok = buttons->addButton(QStringLiteral("ｿﾝｸﾞ作成"), QDialogButtonBox::AcceptRole);
+  ok->setObjectName(QStringLiteral("ok"));
+  ok->setDefault(true);
+  buttons->addButton(QStringLiteral("ｷｬﾝｾﾙ"), QDialogButtonBox::RejectRole)
+      ->setObjectName(QStringLiteral("cancel"));
+  connect(buttons, &QDialogButtonBox::accepted, this, &CPlaytimeDlg::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &CPlaytimeDlg::reject);
+
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(new QLabel(QStringLiteral("ﾍﾙﾌﾟを表示するには [F1] を押してください。"), this),
+                    1);
+  bottom->addWidget(buttons);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(columns, 1);
+  layout->addLayout(bottom);
+}
+
+QWidget* CPlaytimeDlg::BuildTimes() {
+  auto* box = new QGroupBox(this);
+  auto* grid = new QGridLayout(box);
+  const auto add_time = [&](int row, const char* label, const char* name, ControlId id,
+                            QLabel** format) {
+    auto* spin = new CBgmSpin(box);
+    spin->setObjectName(QString::fromUtf8(name));
+    spin->edit()->setProperty("midiId", id);
+    spin->edit()->setMinimumWidth(
+        spin->fontMetrics().horizontalAdvance(QStringLiteral("0:00:00:00")) + 16);
+    connect(spin, &CBgmSpin::ValueCommitted, this, [this, id] { UpdateValue(id); });
+    grid->addWidget(ShadowLabel(QString::fromUtf8(label), box), row, 0);
+    grid->addWidget(spin, row, 1);
+    *format = ShadowLabel(QStringLiteral("[時間:分:秒:ﾌﾚｰﾑ]"), box);
+    (*format)->setObjectName(QStringLiteral("%1Format").arg(QString::fromUtf8(name)));
+    grid->addWidget(*format, row, 2);
+    return spin;
+  };
+  start_ = add_time(0, "開始時間 : ", "start", QM3_ID_START_TIME, &start_format_);
+  end_ = add_time(1, "終了時間 : ", "end", QM3_ID_END_TIME, &end_format_);
+  grid->setColumnStretch(3, 1);
+  return box;
+}
+
+QWidget* CPlaytimeDlg::BuildRhythm() {
+  auto* box = new QGroupBox(QStringLiteral("ﾘｽﾞﾑ :"), this);
+  auto* layout = new QVBoxLayout(box);
+  rhythm_tree_ = new CRhythmTreeCtrl(box);
+  rhythm_tree_->setObjectName(QStringLiteral("rhythmTree"));
+  rhythm_tree_->setProperty("midiId", QM3_ID_RHYTHM);
+  rhythm_tree_->setMinimumSize(220, 200);
+  connect(rhythm_tree_, &CCatalogTreeCtrl::SelectionChosen, this, &CPlaytimeDlg::OnRhythmChosen);
+  layout->addWidget(rhythm_tree_, 1);
+  auto* names = new QGridLayout;
+  rhythm_name_ = new QLabel(box);
+  rhythm_name_->setObjectName(QStringLiteral("rhythmName"));
+  rhythm_tempo_ = new QLabel(box);
+  rhythm_tempo_->setObjectName(QStringLiteral("rhythmTempo"));
+  names->addWidget(new QLabel(QStringLiteral("ﾘｽﾞﾑ名 :"), box), 0, 0);
+  names->addWidget(rhythm_name_, 0, 1);
+  names->addWidget(new QLabel(QStringLiteral("標準ﾃﾝﾎﾟ :  ♩ ="), box), 1, 0);
+  names->addWidget(rhythm_tempo_, 1, 1);
+  names->setColumnStretch(1, 1);
+  layout->addLayout(names);
+  return box;
+}
+
+QComboBox* CPlaytimeDlg::AddCombo(ControlId id, const char* name, int flag,
+                                  const CBgmList& (CMIDIData::*list)() const) {
+  auto* box = new QComboBox(this);
+  box->setObjectName(QString::fromUtf8(name));
+  box->setProperty("midiId", id);
+  box->setMinimumContentsLength(12);
+  box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  combos_.push_back({box, id, flag, list});
+  connect(box, &QComboBox::activated, this,
+          [this, box, id] { Write(id, CBgmList::GetSelectComboData(box)); });
+  return box;
+}
+
+QSlider* CPlaytimeDlg::AddSlider(ControlId id, const char* name) {
+  auto* slider = new QSlider(Qt::Horizontal, this);
+  slider->setObjectName(QString::fromUtf8(name));
+  slider->setProperty("midiId", id);
+  slider->setTickPosition(QSlider::TicksBelow);
+  slider->setPageStep(1);
+  slider->setMinimumWidth(120);
+  // Written only once a drag or a step has ended.
+  connect(slider, &QSlider::valueChanged, this, [this, slider, id](int value) {
+    if (!slider->isSliderDown()) Write(id, value);
+  });
+  connect(slider, &QSlider::sliderReleased, this,
+          [this, slider, id] { Write(id, slider->value()); });
+  return slider;
+}
+
+QWidget* CPlaytimeDlg::BuildChoices() {
+  auto* box = new QGroupBox(this);
+  auto* grid = new QGridLayout(box);
+  int row = 0;
+  const auto label = [&](const char* text) {
+    grid->addWidget(new QLabel(QString::fromUtf8(text), box), row, 0);
+  };
+  const auto pair = [&](QWidget* a, QWidget* b) {
+    auto* line = new QHBoxLayout;
+    line->addWidget(a);
+    line->addWidget(b);
+    line->addStretch(1);
+    grid->addLayout(line, row++, 1);
+  };
+
+  tune_ = new QButtonGroup(this);
+  label("曲調 :");
+  pair(Radio("明るい", "light", tune_, 0, box), Radio("暗い", "dark", tune_, 1, box));
+  melody_choice_ = new QButtonGroup(this);
+  label("ﾒﾛﾃﾞｨｰ :");
+  pair(Radio("自動設定", "auto", melody_choice_, 0, box),
+       Radio("ﾕｰｻﾞｰ設定", "user", melody_choice_, 1, box));
+  for (QAbstractButton* b : tune_->buttons()) b->setProperty("midiId", QM3_ID_MOOD);
+  for (QAbstractButton* b : melody_choice_->buttons())
+    b->setProperty("midiId", QM3_ID_MELODY_CHOICE);
+  connect(tune_, &QButtonGroup::idClicked, this, [this](int id) {
+    if (tune_->button(id)->isChecked()) Write(QM3_ID_MOOD, id);
+  });
+  connect(melody_choice_, &QButtonGroup::idClicked, this, [this](int id) {
+    if (melody_choice_->button(id)->isChecked()) Write(QM3_ID_MELODY_CHOICE, id);
+  });
+  grid->addWidget(AddCombo(QM3_ID_USER_MELODY, "melody", CMIDIData::kMelody, &CMIDIData::melodies),
+                  row++, 1);
+  label("開始ﾌﾚｰｽﾞ:");
+  grid->addWidget(AddCombo(QM3_ID_START_PHRASE, "startPhrase", CMIDIData::kStartPhrase,
+                           &CMIDIData::start_phrases),
+                  row++, 1);
+
+  const auto scale = [&](const char* text, const char* low, const char* high, QSlider* slider) {
+    label(text);
+    auto* line = new QHBoxLayout;
+    line->addWidget(new QLabel(QString::fromUtf8(low), box));
+    line->addWidget(slider, 1);
+    line->addWidget(new QLabel(QString::fromUtf8(high), box));
+    grid->addLayout(line, row++, 1);
+  };
+  liveliness_ = AddSlider(QM3_ID_LIVELINESS, "liveliness");
+  scale("にぎやかさ :", "シンプル", "にぎやか", liveliness_);
+  tempo_ = AddSlider(QM3_ID_TEMPO_SLIDER, "tempo");
+  scale("テンポ :", "遅い", "速い", tempo_);
+
+  label("ｲﾝﾄﾛ :");
+  grid->addWidget(AddCombo(QM3_ID_INTRO, "intro", CMIDIData::kIntro, &CMIDIData::intros), row++, 1);
+  label("ｴﾝﾃﾞｨﾝｸﾞ :");
+  grid->addWidget(AddCombo(QM3_ID_ENDING, "ending", CMIDIData::kEnding, &CMIDIData::endings), row++,
+                  1);
+
+  label("ﾌｪｰﾄﾞｱｳﾄ :");
+  fade_out_ = new QCheckBox(box);
+  fade_out_->setObjectName(QStringLiteral("fadeOut"));
+  fade_out_->setProperty("midiId", QM3_ID_FADE_OUT);
+  connect(fade_out_, &QCheckBox::clicked, this,
+          [this](bool ticked) { Write(QM3_ID_FADE_OUT, ticked ? 1 : 0); });
+  fade_seconds_ = new CBgmSpin(box);
+  fade_seconds_->setObjectName(QStringLiteral("fadeOutSeconds"));
+  fade_seconds_->edit()->setProperty("midiId", QM3_ID_FADE_OUT_SECONDS);
+  fade_seconds_->setFixedWidth(
+      fade_seconds_->fontMetrics().horizontalAdvance(QStringLiteral("00")) + 36);
+  auto* fade = new QHBoxLayout;
+  fade->addWidget(fade_out_);
+  fade->addWidget(fade_seconds_);
+  fade->addWidget(new QLabel(QStringLiteral("秒"), box));
+  fade->addStretch(1);
+  grid->addLayout(fade, row++, 1);
+  grid->setRowStretch(row, 1);
+  return box;
+}
+
+int CPlaytimeDlg::exec() {
+  mgr_->ChangeWindow(QM3_SCREEN_PLAY_TIME);
+  if (before_init_) before_init_();
+  if (!InitControl()) TraceLog("ｺﾝﾄﾛｰﾙ初期設定でｴﾗｰ発生\n");
+  if (after_init_) after_init_();
+  adjustSize();
+  MoveWindowCenter(this);
+  return QDialog::exec();
+}
+
+bool CPlaytimeDlg::InitControl() {
+  if (!start_->Bind(mgr_, QM3_ID_START_TIME) || !end_->Bind(mgr_, QM3_ID_END_TIME)) {
+    TraceLog("開始時間の最大値・最小値取得に失敗\n");
+    return false;
+  }
+  long rhythm = 0;
+  if (!mgr_->GetMIDIValue(QM3_ID_RHYTHM, &rhythm)) {
+    TraceLog("ﾘｽﾞﾑの現在値取得に失敗\n");
+    return false;
+  }
+  rhythm_tree_->CreateTree(data_->rhythm_tree(), rhythm);
+  if (!fade_seconds_->Bind(mgr_, QM3_ID_FADE_OUT_SECONDS)) {
+    TraceLog("ﾌｪｰﾄﾞｱｳﾄの最大値・最小値取得に失敗\n");
+    return false;
+  }
+  if (!UpdateControl()) {
+    TraceLog("コントロールの現在値取得・更新に失敗\n");
+    return false;
+  }
+  if (!MaskControl()) {
+    TraceLog("コントロールの状態取得・マスク処理に失敗\n");
+    return false;
+  }
+  return true;
+}
+
+bool CPlaytimeDlg::UpdateControl() {
+  bool ok = start_->Refresh() && UpdateTimeFormat() && end_->Refresh() && UpdateRhythm() &&
+            UpdateRadios(tune_, QM3_ID_MOOD) && UpdateRadios(melody_choice_, QM3_ID_MELODY_CHOICE);
+  for (const ComboBinding& combo : combos_) {
+    if (combo.id == QM3_ID_INTRO) {
+      ok = ok && UpdateSlider(liveliness_, QM3_ID_LIVELINESS) &&
+           UpdateSlider(tempo_, QM3_ID_TEMPO_SLIDER);
+    }
+    ok = ok && UpdateCombo(combo);
+  }
+  return ok && UpdateValue(QM3_ID_FADE_OUT) && fade_seconds_->Refresh();
+}
+
+bool CPlaytimeDlg::UpdateTimeFormat() {
+  QString format;
+  if (!mgr_->GetMIDIValueStr(QM3_ID_PLAY_TIME_DISPLAY_MODE_LABEL, &format)) return false;
+  start_format_->setText(format.trimmed());
+  end_format_->setText(format.trimmed());
+  return true;
+}
+
+bool CPlaytimeDlg::UpdateRhythm() {
+  long rhythm = 0;
+  if (!mgr_->GetMIDIValue(QM3_ID_RHYTHM, &rhythm)) return false;
+  if (!rhythm_tree_->SelectNumber(rhythm)) TraceLog("ﾘｽﾞﾑの選択に失敗 %ld\n", rhythm);
+  ShowRhythmNames(rhythm);
+  return true;
+}
+
+void CPlaytimeDlg::ShowRhythmNames(long selection) {
+  QString name;
+  long tempo = 0;
+  if (!rhythm_tree_->tree().GetNamesFromSelNum(selection, &name, &tempo)) return;
+  rhythm_name_->setText(name);
+  rhythm_tempo_->setText(QString::number(tempo));
+}
+
+bool CPlaytimeDlg::UpdateRadios(QButtonGroup* group, ControlId id) {
+  long value = 0;
+  if (!mgr_->GetMIDIValue(id, &value)) return false;
+  group->button(value == 0 ? 0 : 1)->setChecked(true);
+  return true;
+}
+
+bool CPlaytimeDlg::UpdateCombo(const ComboBinding& combo) {
+  if (!data_->UpdateListInfo(combo.list_flag)) return false;
+  long value = 0;
+  if (!mgr_->GetMIDIValue(combo.id, &value)) return false;
+  const CBgmList& list = (data_->*combo.list)();
+  list.AddControl(combo.box, value);
+  if (combo.box->currentIndex() < 0) {
+    if (combo.id == QM3_ID_ENDING)
+      TraceLog("ｴﾝﾃﾞｨﾝｸﾞの選択に失敗 %ld\n", value);
+    else
+      TraceLog("コンボボックスの選択に失敗 ID:[%04x] %ld\n", combo.id, value);
+  }
+  return true;
+}
+
+bool CPlaytimeDlg::UpdateSlider(QSlider* slider, ControlId id) {
+  long minimum = 0, maximum = 0, value = 0;
+  if (!mgr_->GetMIDIMinMax(id, &minimum, &maximum) || !mgr_->GetMIDIValue(id, &value)) return false;
+  const QSignalBlocker quiet(slider);
+  slider->setRange(static_cast<int>(minimum), static_cast<int>(maximum));
+  slider->setValue(static_cast<int>(value));
+  return true;
+}
+
+bool CPlaytimeDlg::UpdateValue(ControlId id) {
+  switch (id) {
+    case QM3_ID_START_TIME:
+      return start_->Refresh() && UpdateTimeFormat();
+    case QM3_ID_END_TIME:
+      return end_->Refresh();
+    case QM3_ID_RHYTHM:
+      return UpdateRhythm();
+    case QM3_ID_MOOD:
+      return UpdateRadios(tune_, id);
+    case QM3_ID_MELODY_CHOICE:
+      return UpdateRadios(melody_choice_, id);
+    case QM3_ID_LIVELINESS:
+      return UpdateSlider(liveliness_, id);
+    case QM3_ID_TEMPO_SLIDER:
+      return UpdateSlider(tempo_, id);
+    case QM3_ID_FADE_OUT: {
+      long value = 0;
+      if (!mgr_->GetMIDIValue(id, &value)) return false;
+      fade_out_->setChecked(value == 1);
+      return true;
+    }
+    case QM3_ID_FADE_OUT_SECONDS:
+      return fade_seconds_->Refresh();
+    case QM3_ID_PLAY_TIME_DISPLAY_MODE_LABEL:
+      return UpdateTimeFormat();
+    default:
+      break;
+  }
+  for (const ComboBinding& combo : combos_) {
+    if (combo.id == id) return UpdateCombo(combo);
+  }
+  TraceLog("指定されたMIDIIDはこの画面上のコントロールではありません ID:[%04x]\n", id);
+  return true;
+}
+
+bool CPlaytimeDlg::MaskControl() {
+  struct Governed {
+    ControlId id;
+    std::vector<QWidget*> widgets;
+  };
+  std::vector<Governed> table = {
+      {QM3_ID_START_TIME, {start_}},
+      {QM3_ID_END_TIME, {end_}},
+      {QM3_ID_RHYTHM, {rhythm_tree_, rhythm_name_, rhythm_tempo_}},
+      {QM3_ID_MOOD, {tune_->button(0), tune_->button(1)}},
+      {QM3_ID_MELODY_CHOICE, {melody_choice_->button(0), melody_choice_->button(1)}},
+      {QM3_ID_LIVELINESS, {liveliness_}},
+      {QM3_ID_TEMPO_SLIDER, {tempo_}},
+      {QM3_ID_FADE_OUT, {fade_out_}},
+      {QM3_ID_FADE_OUT_SECONDS, {fade_seconds_}},
+  };
+  for (const ComboBinding& combo : combos_) table.push_back({combo.id, {combo.box}});
+  if (QWidget* ok = findChild<QWidget*>(QStringLiteral("ok")))
+    table.push_back({QM3_ID_CREATE_SONG_BUTTON, {ok}});
+  if (QWidget* cancel = findChild<QWidget*>(QStringLiteral("cancel")))
+    table.push_back({QM3_ID_PLAY_TIME_CANCEL, {cancel}});
+  for (const Governed& g : table) {
+    bool alive = true;
+    if (!mgr_->GetMIDIAlive(g.id, &alive)) return false;
+    for (QWidget* w : g.widgets) {
+      // The focus moves on before its control is disabled.
+      if (!alive && w->isAncestorOf(focusWidget())) focusNextChild();
+      if (!alive && w == focusWidget()) focusNextChild();
+      w->setEnabled(alive);
+    }
+  }
+  return true;
+}
+
+void CPlaytimeDlg::Write(ControlId id, long value) {
+  mgr_->SetMIDIValue(id, value);  // a refusal shows the middleware's message
+  UpdateValue(id);
+}
+
+void CPlaytimeDlg::OnRhythmChosen(long selection) {
+  mgr_->SetMIDIValue(QM3_ID_RHYTHM, selection);
+  UpdateRhythm();
+}
+
+bool CPlaytimeDlg::PressButton(ControlId id) {
+  // Only a Cancel answered to the middleware's refusal keeps the dialog.
+  return mgr_->SetMIDIValueAnswer(id, 1) != kIdCancel;
+}
+
+void CPlaytimeDlg::accept() {
+  if (PressButton(QM3_ID_CREATE_SONG_BUTTON)) QDialog::accept();
+}
+
+void CPlaytimeDlg::reject() {
+  if (PressButton(QM3_ID_PLAY_TIME_CANCEL)) QDialog::reject();
+}
+
+}  // namespace sonavex::app
