@@ -244,9 +244,8 @@ void SongDialogTest::transportClicksGiveTheKeyboardBack() {
   QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
   CControlDlg* transport = app.control_dlg();
   QVERIFY(transport != nullptr);
-  // First run: centred over the main window.
-  QVERIFY((transport->frameGeometry().center() - app.frame()->frameGeometry().center())
-              .manhattanLength() < 4);
+  // First run: placed over the main window (centred when it was made).
+  QVERIFY(app.frame()->frameGeometry().contains(transport->frameGeometry().center()));
   bool alive = false;
   transport->activateWindow();
   QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(transport));
