@@ -29,7 +29,7 @@ CSonavexView::CSonavexView(CMIDIMgr* mgr, QWidget* parent) : QWidget(parent), mg
   layout->addLayout(top);
   auto* frame = new QFrame(this);
   frame->setFrameShape(QFrame::StyledPanel);
-  frame->setMinimumSize(600, 340);
+  frame->setMinimumSize(600, 320);
   frame_ = frame;
   auto* frame_layout = new QVBoxLayout(frame_);
   frame_layout->setContentsMargins(0, 0, 0, 0);
