@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "screens/lane_labels.h"
+#include "screens/pointer_row.h"
 #include "screens/time_line_geometry.h"
 #include "shell/trace.h"
 
@@ -16,18 +17,6 @@ constexpr ControlId kPartIds[] = {QM3_ID_PHRASE_ACCOMP1, QM3_ID_PHRASE_ACCOMP2,
                                   QM3_ID_PHRASE_ACCOMP3, QM3_ID_PHRASE_BASS,
                                   QM3_ID_PHRASE_DRUMS,   QM3_ID_PHRASE_MELODY};
 const char* const kPartNames[] = {"伴奏1", "伴奏2", "伴奏3", "ﾍﾞｰｽ", "ﾄﾞﾗﾑ", "ﾒﾛﾃﾞｨｰ"};
-
-QLabel* ValueLabel(const QString& name, ControlId id, QWidget* parent) {
-  auto* label = new QLabel(parent);
-  label->setObjectName(name);
-  label->setProperty("midiId", id);
-  label->setFrameShape(QFrame::Panel);
-  label->setFrameShadow(QFrame::Sunken);
-  label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00:00")) +
-                         12);
-  label->setAlignment(Qt::AlignCenter);
-  return label;
-}
 
 QButtonGroup* RadioRow(const QStringList& texts, const QString& name, ControlId id,
                        QHBoxLayout* row, QWidget* parent) {
@@ -51,27 +40,12 @@ CSngeditDlg::CSngeditDlg(CMIDIMgr* mgr, int* scale, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
 
-  auto* pointer_row = new QHBoxLayout;
-  pointer_row->addWidget(new QLabel(QStringLiteral("ﾎﾟｲﾝﾀ位置 :"), this));
-  pointer_time_ = ValueLabel(QStringLiteral("pointerTime"), QM3_ID_POINTER_TIME, this);
-  pointer_row->addWidget(pointer_time_);
-  pointer_row->addWidget(new QLabel(QStringLiteral("時間"), this));
-  pointer_row->addSpacing(8);
-  pointer_measure_ = ValueLabel(QStringLiteral("pointerMeasure"), QM3_ID_POINTER_TICKS, this);
-  pointer_row->addWidget(pointer_measure_);
-  pointer_row->addWidget(new QLabel(QStringLiteral("小節・拍"), this));
-  pointer_row->addStretch(1);
-  zoom_in_ = new QToolButton(this);
-  zoom_in_->setObjectName(QStringLiteral("zoomIn"));
-  zoom_in_->setIcon(QIcon(QStringLiteral(":/icons/zoom_in.svg")));
-  zoom_in_->setToolTip(QStringLiteral("拡大"));
-  zoom_out_ = new QToolButton(this);
-  zoom_out_->setObjectName(QStringLiteral("zoomOut"));
-  zoom_out_->setIcon(QIcon(QStringLiteral(":/icons/zoom_out.svg")));
-  zoom_out_->setToolTip(QStringLiteral("縮小"));
-  pointer_row->addWidget(zoom_in_);
-  pointer_row->addWidget(zoom_out_);
-  layout->addLayout(pointer_row);
+  const PointerRow pointer = MakePointerRow(QM3_ID_POINTER_TIME, QM3_ID_POINTER_TICKS, this);
+  pointer_time_ = pointer.time;
+  pointer_measure_ = pointer.measure;
+  zoom_in_ = pointer.zoom_in;
+  zoom_out_ = pointer.zoom_out;
+  layout->addLayout(pointer.row);
 
   auto* choice_row = new QHBoxLayout;
   choice_row->addWidget(new QLabel(QStringLiteral("ﾊﾞﾘｴｰｼｮﾝ :"), this));

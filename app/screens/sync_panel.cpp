@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 
+#include "screens/pointer_row.h"
 #include "shell/trace.h"
 
 namespace sonavex::app {
@@ -27,17 +28,6 @@ const char* const kValueFailures[] = {"同期ﾎﾟｲﾝﾄ1(時間)の現在�
                                       "ﾃﾝﾎﾟの現在値取得に失敗\n",
                                       "ﾌｪｰﾄﾞｱｳﾄ(秒)の現在値取得に失敗\n"};
 
-QLabel* Display(const QString& name, ControlId id, QWidget* parent) {
-  auto* label = new QLabel(parent);
-  label->setObjectName(name);
-  label->setProperty("midiId", id);
-  label->setFrameShape(QFrame::Panel);
-  label->setFrameShadow(QFrame::Sunken);
-  label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00:00")) +
-                         12);
-  return label;
-}
-
 }  // namespace
 
 CSyncPanel::CSyncPanel(CMIDIMgr* mgr, QWidget* parent) : QWidget(parent), mgr_(mgr) {
@@ -48,9 +38,12 @@ CSyncPanel::CSyncPanel(CMIDIMgr* mgr, QWidget* parent) : QWidget(parent), mgr_(m
     spin->edit()->setProperty("midiId", kSpinIds[i]);
     spins_[static_cast<size_t>(i)] = spin;
   }
-  method_ = Display(QStringLiteral("syncMethod"), QM3_ID_SYNC_METHOD, this);
-  start_ = Display(QStringLiteral("startTime"), QM3_ID_EDIT_START_TIME, this);
-  end_ = Display(QStringLiteral("endTime"), QM3_ID_EDIT_END_TIME, this);
+  method_ = ValueLabel(QStringLiteral("syncMethod"), QM3_ID_SYNC_METHOD, this,
+                       Qt::AlignLeft | Qt::AlignVCenter);
+  start_ = ValueLabel(QStringLiteral("startTime"), QM3_ID_EDIT_START_TIME, this,
+                      Qt::AlignLeft | Qt::AlignVCenter);
+  end_ = ValueLabel(QStringLiteral("endTime"), QM3_ID_EDIT_END_TIME, this,
+                    Qt::AlignLeft | Qt::AlignVCenter);
   reset_ = new QPushButton(QStringLiteral("標準ﾃﾝﾎﾟ"), this);
   reset_->setObjectName(QStringLiteral("standardTempo"));
   reset_->setProperty("midiId", QM3_ID_EDIT_STANDARD_TEMPO_BUTTON);
