@@ -14,9 +14,12 @@
 namespace sonavex::app::testing {
 
 PrivateFolders::PrivateFolders() {
-  setenv("XDG_CONFIG_HOME", (dir_.path() + QStringLiteral("/config")).toLocal8Bit().constData(), 1);
-  setenv("XDG_RUNTIME_DIR", dir_.path().toLocal8Bit().constData(), 1);
-  setenv("HOME", dir_.path().toLocal8Bit().constData(), 1);
+  // Through Qt's environment lock: QtTest's watchdog thread reads the
+  // environment as each test function starts, and a plain setenv racing it
+  // can move the environment under its feet.
+  qputenv("XDG_CONFIG_HOME", (dir_.path() + QStringLiteral("/config")).toLocal8Bit());
+  qputenv("XDG_RUNTIME_DIR", dir_.path().toLocal8Bit());
+  qputenv("HOME", dir_.path().toLocal8Bit());
 }
 
 StartOptions QuietOptions() {
