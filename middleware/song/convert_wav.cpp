@@ -39,15 +39,16 @@ int ConvertWav(const char* path, bool range, long flags) {
   const bool with_smf = TakePendingSmf(&smf);
   midi::StopAndWait();
   SetPointerPosition(0);
-  const uint64_t now = platform::GetMicroseconds();
-  platform::SleepUntilMicroseconds((now / kStartGridUs + 1) * kStartGridUs);
-  BeginConversion(with_smf ? kConversionSmfWav : kConversionWav, path, cut);
-  // The SMF's start settings go out as a conversion to SMF alone sends them;
-  // the song's own settings follow before its first note sounds.
+  // The SMF's start settings go out as a conversion to SMF alone sends them
+  // (the song's own settings follow before its first note sounds), before
+  // the start on the grid: sending them takes time of its own.
   if (with_smf) {
     midi::SendGmOff();
     midi::SendPlayMode(2);
   }
+  const uint64_t now = platform::GetMicroseconds();
+  platform::SleepUntilMicroseconds((now / kStartGridUs + 1) * kStartGridUs);
+  BeginConversion(with_smf ? kConversionSmfWav : kConversionWav, path, cut);
   platform::Sleep(1000);
   if (int rc = OpenWavCapture(); rc != 0) {
     EndConversion();
@@ -58,7 +59,11 @@ int ConvertWav(const char* path, bool range, long flags) {
     EndConversion();
     return rc;
   }
-  platform::Sleep(1000);
+  // The song starts a second after the capture, with or without the MIDI
+  // recording: opening the module's input takes its own settle time, which
+  // falls inside that second, so the module's blocks meet the song's notes
+  // on the same frames and the WAV is the WAV made alone, sample for sample.
+  const uint64_t play_at = platform::GetMicroseconds() + 1000000;
   if (with_smf) {
     const double seconds = ReadValue(kSongLength) * (SongTempoMicroseconds() / 96.0) / 1e6;
     int rc = midi::OpenCapture(midi::CaptureWordsFor(seconds));
@@ -71,6 +76,7 @@ int ConvertWav(const char* path, bool range, long flags) {
       return rc;
     }
   }
+  platform::SleepUntilMicroseconds(play_at);
   const int rc = WriteValue(kPlay, 1);
   if (rc != 0 || !midi::PlayRequested()) {
     if (with_smf) {
