@@ -13,6 +13,9 @@
 namespace content {
 namespace {
 
+constexpr int64_t kLongestTrackTicks = INT32_MAX;
+constexpr char kTooLong[] = "track longer than any phrase or style";
+
 SmfReadResult Fail(const std::string& why) {
   return {std::nullopt, why};
 }
@@ -62,6 +65,8 @@ SmfReadResult ReadSmf(const std::vector<uint8_t>& bytes) {
   midibytes::SmfEvent e;
   midibytes::SmfStep step;
   while ((step = walker.Next(&e)) == midibytes::SmfStep::kEvent) {
+    // Ticks are kept in 32 bits and a held note's start in an int.
+    if (e.time > kLongestTrackTicks) return Fail(kTooLong);
     const auto now = static_cast<uint32_t>(e.time);
     if (e.status == 0xFF) {
       track.metas.push_back(
@@ -95,6 +100,7 @@ SmfReadResult ReadSmf(const std::vector<uint8_t>& bytes) {
     }
   }
   if (step != midibytes::SmfStep::kEnd) return Fail(WhyStopped(walker.stop()));
+  if (e.time > kLongestTrackTicks) return Fail(kTooLong);
   track.end_tick = static_cast<uint32_t>(e.time);
   for (auto& row : held_since)
     for (int since : row)

@@ -28,5 +28,35 @@ TEST(HostileContent, OnlyTracksAsLongAsASongAreDrawn) {
   EXPECT_NE(RollProblem(*read.track, 0), "") << "measure lines need beats";
 }
 
+// A track of `longest_deltas` empty text events 0x0FFFFFFF ticks apart, with
+// a note struck just before 2^31 ticks and released past 2^32.
+std::vector<uint8_t> TrackPastThirtyTwoBits() {
+  const std::vector<uint8_t> longest_delta = {0xFF, 0xFF, 0xFF, 0x7F};
+  std::vector<uint8_t> body;
+  auto text_after_longest_delta = [&] {
+    body.insert(body.end(), longest_delta.begin(), longest_delta.end());
+    body.insert(body.end(), {0xFF, 0x01, 0x00});
+  };
+  for (int i = 0; i < 7; ++i) text_after_longest_delta();
+  body.insert(body.end(), longest_delta.begin(), longest_delta.end());
+  body.insert(body.end(), {0x90, 60, 64});  // at 8 * 0x0FFFFFFF, below 2^31
+  for (int i = 0; i < 9; ++i) text_after_longest_delta();
+  body.insert(body.end(), {0x00, 0x80, 60, 0x00, 0x00, 0xFF, 0x2F, 0x00});
+  std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0,  0,   0,   6,   0,
+                               0,   0,   1,   0,   96, 'M', 'T', 'r', 'k'};
+  const auto length = static_cast<uint32_t>(body.size());
+  for (int shift = 24; shift >= 0; shift -= 8)
+    file.push_back(static_cast<uint8_t>(length >> shift));
+  file.insert(file.end(), body.begin(), body.end());
+  return file;
+}
+
+TEST(HostileContent, TracksPastThirtyTwoBitTicksAreRefusedNotWrapped) {
+  const SmfReadResult read = ReadSmf(TrackPastThirtyTwoBits());
+  EXPECT_FALSE(read.track) << "a note of " << read.track->notes.at(0).length << " ticks ending at "
+                           << read.track->end_tick;
+  EXPECT_NE(read.error.find("longer"), std::string::npos) << read.error;
+}
+
 }  // namespace
 }  // namespace content
