@@ -2,6 +2,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -27,6 +30,33 @@ StartOptions QuietOptions() {
   o.link.module_sound = false;
   o.link.live_audio = false;
   return o;
+}
+
+bool WriteSettings(const PrivateFolders& folders, const QByteArray& ini) {
+  QDir().mkpath(QFileInfo(folders.settings()).absolutePath());
+  QFile file(folders.settings());
+  return file.open(QIODevice::WriteOnly) && file.write(ini) == ini.size();
+}
+
+AppSession::AppSession(const StartOptions& options, Clock clock_kind)
+    : clock(clock_kind == Clock::kVirtual ? std::make_unique<VirtualClockPump>() : nullptr),
+      app(options) {}
+
+CSonavexApp::Start StartWithoutWelcome(CSonavexApp* app) {
+  AnswerModal("sonavex::app::CWelcomeDlg", [](QWidget* w) { ClickButton(w, "cancel"); });
+  return app->InitInstance();
+}
+
+CSonavexApp::Start StartWithSong(CSonavexApp* app) {
+  AnswerModal("sonavex::app::CWelcomeDlg", [](QWidget* w) { ClickButton(w, "ok"); });
+  AnswerModal("sonavex::app::CPlaytimeDlg", [](QWidget* w) { ClickButton(w, "ok"); });
+  return app->InitInstance();
+}
+
+long MiddleValue(CSonavexApp* app, ControlId id) {
+  long value = -1;
+  app->mgr().GetMIDIValue(id, &value);
+  return value;
 }
 
 VirtualClockPump::VirtualClockPump(unsigned step_ms) {

@@ -10,7 +10,9 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
+#include "client/control_tables.h"
 #include "shell/file_chooser.h"
 #include "shell/sonavex_app.h"
 
@@ -29,6 +31,9 @@ class PrivateFolders {
 
 StartOptions QuietOptions();
 
+// Writes `ini` as the settings file the application will read at start.
+bool WriteSettings(const PrivateFolders& folders, const QByteArray& ini);
+
 // The middleware's clock as virtual time for the life of this object, moved
 // on by `step_ms` each time the GUI thread's event loop comes round, so a
 // song plays (and converts) far faster than real time. Make it before the
@@ -41,6 +46,36 @@ class VirtualClockPump {
  private:
   QTimer timer_;
 };
+
+// One test's application: its private folders first, then (when asked) the
+// virtual clock, then the application itself; ended in the reverse order.
+//   AppSession s;                       // quiet module, real clock
+//   QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+struct AppSession {
+  enum class Clock { kReal, kVirtual };
+  explicit AppSession(const StartOptions& options = QuietOptions(), Clock clock = Clock::kReal);
+  explicit AppSession(Clock clock) : AppSession(QuietOptions(), clock) {}
+
+  PrivateFolders folders;
+  std::unique_ptr<VirtualClockPump> clock;
+  CSonavexApp app;
+};
+
+// Starts `app` with the welcome choice cancelled: no song.
+CSonavexApp::Start StartWithoutWelcome(CSonavexApp* app);
+
+// Starts `app` choosing a new song at the welcome and taking the play-time
+// dialog's values as they open.
+CSonavexApp::Start StartWithSong(CSonavexApp* app);
+
+// The middleware's value of `id` (-1 when it has none).
+long MiddleValue(CSonavexApp* app, ControlId id);
+
+// A child widget of `parent` by object name.
+template <typename T>
+T* Child(QWidget* parent, const char* name) {
+  return parent->findChild<T*>(QString::fromUtf8(name));
+}
 
 // Runs `answer` on the next modal widget whose class is `class_name` (any
 // when empty), once it is shown; gives up after `timeout_ms`.

@@ -33,12 +33,6 @@ CRhythmTree SampleRhythms() {
   return tree;
 }
 
-long Held(CSonavexApp* app, ControlId id) {
-  long value = -1;
-  app->mgr().GetMIDIValue(id, &value);
-  return value;
-}
-
 }  // namespace
 
 class ControlsTest : public QObject {
@@ -54,12 +48,10 @@ class ControlsTest : public QObject {
 };
 
 void ControlsTest::spinStepsByKeyAndMouseAndStopsAtTheLimits() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  AnswerModal("sonavex::app::CWelcomeDlg", [](QWidget* w) { ClickButton(w, "cancel"); });
-  QCOMPARE(app.InitInstance(), CSonavexApp::Start::kRunning);
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
   CBgmSpin spin;
-  QVERIFY(spin.Bind(&app.mgr(), QM3_ID_FADE_OUT_SECONDS));
+  QVERIFY(spin.Bind(&s.app.mgr(), QM3_ID_FADE_OUT_SECONDS));
   QCOMPARE(spin.minimum(), 1L);
   QCOMPARE(spin.maximum(), 9L);
   QVERIFY(spin.Refresh());
@@ -67,14 +59,14 @@ void ControlsTest::spinStepsByKeyAndMouseAndStopsAtTheLimits() {
   QSignalSpy committed(&spin, &CBgmSpin::ValueCommitted);
 
   QTest::keyClick(spin.edit(), Qt::Key_Up);
-  QCOMPARE(Held(&app, QM3_ID_FADE_OUT_SECONDS), 2L);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_FADE_OUT_SECONDS), 2L);
   QCOMPARE(spin.text(), QStringLiteral("2"));
   // A page step past the top stops at the top; another step writes it again.
   QTest::keyClick(spin.edit(), Qt::Key_PageUp);
   QCOMPARE(spin.value(), 9L);
   QTest::keyClick(spin.edit(), Qt::Key_Up);
   QCOMPARE(spin.value(), 9L);
-  QCOMPARE(Held(&app, QM3_ID_FADE_OUT_SECONDS), 9L);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_FADE_OUT_SECONDS), 9L);
   QCOMPARE(committed.count(), 3);
   QTest::keyClick(spin.edit(), Qt::Key_PageDown);
   QTest::keyClick(spin.edit(), Qt::Key_Down);
@@ -83,27 +75,25 @@ void ControlsTest::spinStepsByKeyAndMouseAndStopsAtTheLimits() {
 
   // Mouse: the up button and one wheel notch each step by one.
   spin.findChild<QToolButton*>(QStringLiteral("up"))->click();
-  QCOMPARE(Held(&app, QM3_ID_FADE_OUT_SECONDS), 2L);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_FADE_OUT_SECONDS), 2L);
   QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120), Qt::NoButton,
                     Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(&spin, &wheel);
-  QCOMPARE(Held(&app, QM3_ID_FADE_OUT_SECONDS), 3L);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_FADE_OUT_SECONDS), 3L);
   spin.findChild<QToolButton*>(QStringLiteral("down"))->click();
-  QCOMPARE(Held(&app, QM3_ID_FADE_OUT_SECONDS), 2L);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_FADE_OUT_SECONDS), 2L);
 }
 
 void ControlsTest::spinTypedTextIsCommittedAndReformatted() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  AnswerModal("sonavex::app::CWelcomeDlg", [](QWidget* w) { ClickButton(w, "cancel"); });
-  QCOMPARE(app.InitInstance(), CSonavexApp::Start::kRunning);
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
   CBgmSpin spin;
-  QVERIFY(spin.Bind(&app.mgr(), QM3_ID_FADE_OUT_SECONDS));
+  QVERIFY(spin.Bind(&s.app.mgr(), QM3_ID_FADE_OUT_SECONDS));
   spin.Refresh();
   spin.edit()->selectAll();
   QTest::keyClicks(spin.edit(), QStringLiteral("7"));
   QTest::keyClick(spin.edit(), Qt::Key_Return);
-  QCOMPARE(Held(&app, QM3_ID_FADE_OUT_SECONDS), 7L);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_FADE_OUT_SECONDS), 7L);
   QVERIFY(!spin.edit()->isModified());
   // The middleware's width limits typing.
   QCOMPARE(spin.edit()->maxLength(), 1);
@@ -111,26 +101,26 @@ void ControlsTest::spinTypedTextIsCommittedAndReformatted() {
   spin.edit()->setText(QStringLiteral("4"));
   spin.edit()->setModified(true);
   QTest::keyClick(spin.edit(), Qt::Key_Return, Qt::ShiftModifier);
-  QCOMPARE(Held(&app, QM3_ID_FADE_OUT_SECONDS), 7L);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_FADE_OUT_SECONDS), 7L);
   spin.CommitIfModified();
-  QCOMPARE(Held(&app, QM3_ID_FADE_OUT_SECONDS), 4L);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_FADE_OUT_SECONDS), 4L);
 
   // A time typed as digits comes back in the middleware's time format; the
   // end time (and the intro) had to move, which the middleware tells.
   CBgmSpin start;
-  QVERIFY(start.Bind(&app.mgr(), QM3_ID_START_TIME));
+  QVERIFY(start.Bind(&s.app.mgr(), QM3_ID_START_TIME));
   start.edit()->setText(QStringLiteral("4700"));
   QString shown;
   AnswerMessage(true, &shown);
   start.NoticeEdit();
   QCOMPARE(start.text(), QStringLiteral("0:00:47:00"));
-  QCOMPARE(Held(&app, QM3_ID_START_TIME), 47L * 30);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_START_TIME), 47L * 30);
   QVERIFY(shown.startsWith(QStringLiteral("時間内におさまらないため")));
   // A time out of range is refused: the field shows the time kept.
   start.edit()->setText(QStringLiteral("9:99:99:99"));
   start.NoticeEdit();
   QCOMPARE(start.text(), QStringLiteral("0:00:47:00"));
-  QCOMPARE(Held(&app, QM3_ID_START_TIME), 47L * 30);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_START_TIME), 47L * 30);
 }
 
 void ControlsTest::listFillsBoxesAndSelectsByData() {

@@ -28,18 +28,9 @@ StartOptions Options(bool sound) {
   return o;
 }
 
-// The application's life in a test: private folders, the virtual clock,
-// then the application itself (ended in the reverse order).
-struct Session {
-  explicit Session(bool sound) : app(Options(sound)) {}
-  PrivateFolders folders;
-  VirtualClockPump clock;
-  CSonavexApp app;
-};
-
 // Starts with the welcome cancelled, then makes a song of 47 seconds at
 // 30 frames per second through the new-song command.
-bool StartWithSong(CSonavexApp* app) {
+bool StartWithFortySevenSecondSong(CSonavexApp* app) {
   AnswerModal("sonavex::app::CWelcomeDlg", [](QWidget* w) { ClickButton(w, "cancel"); });
   if (app->InitInstance() != CSonavexApp::Start::kRunning) return false;
   if (!app->mgr().SetMIDIValue(QM3_ID_TIME_BASE, 3)) return false;
@@ -74,25 +65,6 @@ uint32_t Le(const QByteArray& b, int at, int size) {
   return v;
 }
 
-// Answers every message box with its first button and keeps the texts.
-class MessageRecorder {
- public:
-  MessageRecorder() {
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (box == nullptr || !box->isVisible()) return;
-      texts_ << box->text();
-      ClickButton(box, "first");
-    });
-    timer_.start(20);
-  }
-  const QStringList& texts() const { return texts_; }
-
- private:
-  QTimer timer_;
-  QStringList texts_;
-};
-
 // Closes the conversion dialog once the middleware's progress reaches
 // `percent`. Looks at every turn of the event loop, like the clock's pump, so
 // the virtual clock cannot run past it.
@@ -125,12 +97,10 @@ class ConvertTest : public QObject {
 };
 
 void ConvertTest::songConvertsToSmf() {
-  Session session(false);
-  PrivateFolders& folders = session.folders;
-  CSonavexApp& app = session.app;
-  QVERIFY(StartWithSong(&app));
-  const QString target = folders.path() + QStringLiteral("/song.mid");
-  QCOMPARE(Convert(&app, ID_FILE_CONVALL_SMF, target), QStringLiteral("変換が終了しました"));
+  AppSession s(Options(false), AppSession::Clock::kVirtual);
+  QVERIFY(StartWithFortySevenSecondSong(&s.app));
+  const QString target = s.folders.path() + QStringLiteral("/song.mid");
+  QCOMPARE(Convert(&s.app, ID_FILE_CONVALL_SMF, target), QStringLiteral("変換が終了しました"));
 
   const QByteArray bytes = ReadAll(target);
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.constData());
@@ -162,19 +132,17 @@ void ConvertTest::songConvertsToSmf() {
   QVERIFY2(seconds > kSongSeconds - 3 && seconds < kSongSeconds + 5,
            qPrintable(QString::number(seconds)));
   // The finished SMF conversion shows the song again, unchanged.
-  QCOMPARE(app.edit_mode(), 0);
+  QCOMPARE(s.app.edit_mode(), 0);
   // A finished conversion reads 100: the dialog closes at its first tick.
-  CConvertDlg again(&app.mgr(), CConvertDlg::kSmf, app.frame());
+  CConvertDlg again(&s.app.mgr(), CConvertDlg::kSmf, s.app.frame());
   QCOMPARE(again.exec(), static_cast<int>(QDialog::Accepted));
 }
 
 void ConvertTest::songConvertsToWav() {
-  Session session(true);
-  PrivateFolders& folders = session.folders;
-  CSonavexApp& app = session.app;
-  QVERIFY(StartWithSong(&app));
-  const QString target = folders.path() + QStringLiteral("/song.wav");
-  QCOMPARE(Convert(&app, ID_FILE_CONVALL_AUDIO, target), QStringLiteral("変換が終了しました"));
+  AppSession s(Options(true), AppSession::Clock::kVirtual);
+  QVERIFY(StartWithFortySevenSecondSong(&s.app));
+  const QString target = s.folders.path() + QStringLiteral("/song.wav");
+  QCOMPARE(Convert(&s.app, ID_FILE_CONVALL_AUDIO, target), QStringLiteral("変換が終了しました"));
 
   const QByteArray wav = ReadAll(target);
   QVERIFY(wav.size() > 44);
@@ -213,21 +181,19 @@ namespace {
 
 // The middleware is one per process: each variant is its own test.
 void CancelHalfWay(int command, const QString& name) {
-  Session session(false);
-  PrivateFolders& folders = session.folders;
-  CSonavexApp& app = session.app;
-  QVERIFY(StartWithSong(&app));
-  const QString out = folders.path() + QStringLiteral("/out");
+  AppSession s(Options(false), AppSession::Clock::kVirtual);
+  QVERIFY(StartWithFortySevenSecondSong(&s.app));
+  const QString out = s.folders.path() + QStringLiteral("/out");
   QVERIFY(QDir().mkpath(out));
-  CloseConversionAt(&app, 40);
-  QCOMPARE(Convert(&app, command, out + QLatin1Char('/') + name),
+  CloseConversionAt(&s.app, 40);
+  QCOMPARE(Convert(&s.app, command, out + QLatin1Char('/') + name),
            QStringLiteral("変換を中断しました"));
   QVERIFY2(QDir(out).isEmpty(), qPrintable(QDir(out).entryList().join(QLatin1Char(' '))));
   bool playing = true;
-  QVERIFY(app.mgr().IsPlayingNow(&playing));
+  QVERIFY(s.app.mgr().IsPlayingNow(&playing));
   QVERIFY(!playing);
   long progress = -1;
-  QVERIFY(app.mgr().GetMIDIValue(QM3_ID_CONVERT_PROGRESS, &progress));
+  QVERIFY(s.app.mgr().GetMIDIValue(QM3_ID_CONVERT_PROGRESS, &progress));
   QVERIFY(progress < 100);
 }
 
@@ -242,11 +208,9 @@ void ConvertTest::closingWavHalfWayCancelsAndLeavesNothing() {
 }
 
 void ConvertTest::refusedStartShowsTheMiddlewaresMessage() {
-  Session session(false);
-  PrivateFolders& folders = session.folders;
-  CSonavexApp& app = session.app;
-  QVERIFY(StartWithSong(&app));
-  const QString target = folders.path() + QStringLiteral("/part.mid");
+  AppSession s(Options(false), AppSession::Clock::kVirtual);
+  QVERIFY(StartWithFortySevenSecondSong(&s.app));
+  const QString target = s.folders.path() + QStringLiteral("/part.mid");
   // No range is selected: the middleware refuses the selection's conversion.
   bool dialog = false;
   AnswerModal(
@@ -256,27 +220,26 @@ void ConvertTest::refusedStartShowsTheMiddlewaresMessage() {
         ClickButton(w, "cancel");
       },
       3000);
-  QCOMPARE(Convert(&app, ID_FILE_CONVSEL_SMF, target), QStringLiteral("範囲が選択されていません"));
+  QCOMPARE(Convert(&s.app, ID_FILE_CONVSEL_SMF, target),
+           QStringLiteral("範囲が選択されていません"));
   QTest::qWait(3100);
   QVERIFY(!dialog);
   QVERIFY(!QFile::exists(target));
 }
 
 void ConvertTest::unwritableTargetIsNotReportedAsConverted() {
-  Session session(false);
-  PrivateFolders& folders = session.folders;
-  CSonavexApp& app = session.app;
-  QVERIFY(StartWithSong(&app));
-  const QString out = folders.path() + QStringLiteral("/out");
+  AppSession s(Options(false), AppSession::Clock::kVirtual);
+  QVERIFY(StartWithFortySevenSecondSong(&s.app));
+  const QString out = s.folders.path() + QStringLiteral("/out");
   QVERIFY(QDir().mkpath(out));
-  AnswerFiles(&app, {out + QStringLiteral("/song.mid")});
+  AnswerFiles(&s.app, {out + QStringLiteral("/song.mid")});
   // The target's folder goes away while the conversion runs.
   AnswerModal("sonavex::app::CConvertDlg", [out](QWidget*) { QDir(out).removeRecursively(); });
-  MessageRecorder messages;
-  app.OnCommand(ID_FILE_CONVALL_SMF);
-  QVERIFY2(messages.texts().size() == 1 &&
-               messages.texts()[0] == QStringLiteral("ファイルが書き込みできませんでした"),
-           qPrintable(messages.texts().join(QLatin1Char('|'))));
+  AnswerEveryMessage messages;
+  s.app.OnCommand(ID_FILE_CONVALL_SMF);
+  QVERIFY2(messages.shown().size() == 1 &&
+               messages.shown()[0] == QStringLiteral("ファイルが書き込みできませんでした"),
+           qPrintable(messages.shown().join(QLatin1Char('|'))));
   QVERIFY(!QFile::exists(out));
 }
 

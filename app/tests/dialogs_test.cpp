@@ -19,22 +19,6 @@ using namespace sonavex::app::testing;
 
 namespace {
 
-bool Start(CSonavexApp* app) {
-  AnswerModal("sonavex::app::CWelcomeDlg", [](QWidget* w) { ClickButton(w, "cancel"); });
-  return app->InitInstance() == CSonavexApp::Start::kRunning;
-}
-
-long Value(CSonavexApp* app, ControlId id) {
-  long value = -1;
-  app->mgr().GetMIDIValue(id, &value);
-  return value;
-}
-
-template <typename Box>
-Box* Find(QWidget* dialog, const char* name) {
-  return dialog->findChild<Box*>(QString::fromUtf8(name));
-}
-
 // A key on `widget` of the active window (a message box just closed may have
 // left no window active on the offscreen platform).
 void Press(QWidget* widget, Qt::Key key) {
@@ -57,14 +41,14 @@ class DialogsTest : public QObject {
 };
 
 void DialogsTest::timeDialogWritesBothChoices() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QVERIFY(Start(&app));
-  const long base = Value(&app, QM3_ID_TIME_BASE), format = Value(&app, QM3_ID_TIME_DISPLAY_MODE);
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  const long base = MiddleValue(&s.app, QM3_ID_TIME_BASE),
+             format = MiddleValue(&s.app, QM3_ID_TIME_DISPLAY_MODE);
   long shown_base = -1, shown_format = -1;
   AnswerModal("sonavex::app::CTimeDlg", [&](QWidget* w) {
-    auto* base_box = Find<QComboBox>(w, "timeBase");
-    auto* format_box = Find<QComboBox>(w, "timeFormat");
+    auto* base_box = Child<QComboBox>(w, "timeBase");
+    auto* format_box = Child<QComboBox>(w, "timeFormat");
     shown_base = base_box->currentData().toLongLong();
     shown_format = format_box->currentData().toLongLong();
     QCOMPARE(base_box->count(), 4);
@@ -74,85 +58,84 @@ void DialogsTest::timeDialogWritesBothChoices() {
     format_box->setCurrentIndex(format_box->findData(0));
     ClickButton(w, "ok");
   });
-  app.OnCommand(ID_SETUP_TIME);
+  s.app.OnCommand(ID_SETUP_TIME);
   QCOMPARE(shown_base, base);
   QCOMPARE(shown_format, format);
-  QCOMPARE(Value(&app, QM3_ID_TIME_BASE), 1L);
-  QCOMPARE(Value(&app, QM3_ID_TIME_DISPLAY_MODE), 0L);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_TIME_BASE), 1L);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_TIME_DISPLAY_MODE), 0L);
   // Cancel writes nothing.
   AnswerModal("sonavex::app::CTimeDlg", [](QWidget* w) {
-    auto* base_box = Find<QComboBox>(w, "timeBase");
+    auto* base_box = Child<QComboBox>(w, "timeBase");
     QCOMPARE(base_box->currentData().toLongLong(), 1LL);
     base_box->setCurrentIndex(base_box->findData(3));
     ClickButton(w, "cancel");
   });
-  app.OnCommand(ID_SETUP_TIME);
-  QCOMPARE(Value(&app, QM3_ID_TIME_BASE), 1L);
+  s.app.OnCommand(ID_SETUP_TIME);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_TIME_BASE), 1L);
 }
 
 void DialogsTest::timeDialogRefusesAnEmptyChoice() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QVERIFY(Start(&app));
-  const long base = Value(&app, QM3_ID_TIME_BASE), format = Value(&app, QM3_ID_TIME_DISPLAY_MODE);
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  const long base = MiddleValue(&s.app, QM3_ID_TIME_BASE),
+             format = MiddleValue(&s.app, QM3_ID_TIME_DISPLAY_MODE);
   QString shown;
   bool stayed = false;
   AnswerModal("sonavex::app::CTimeDlg", [&](QWidget* w) {
-    Find<QComboBox>(w, "timeBase")->setCurrentIndex(Find<QComboBox>(w, "timeBase")->findData(0));
-    Find<QComboBox>(w, "timeFormat")->setCurrentIndex(-1);
+    Child<QComboBox>(w, "timeBase")->setCurrentIndex(Child<QComboBox>(w, "timeBase")->findData(0));
+    Child<QComboBox>(w, "timeFormat")->setCurrentIndex(-1);
     AnswerMessage(true, &shown);
     ClickButton(w, "ok");
     stayed = w->isVisible();
     ClickButton(w, "cancel");
   });
-  app.OnCommand(ID_SETUP_TIME);
+  s.app.OnCommand(ID_SETUP_TIME);
   QCOMPARE(shown, QStringLiteral("ﾃﾞｰﾀの選択が不正です"));
   QVERIFY(stayed);
-  QCOMPARE(Value(&app, QM3_ID_TIME_BASE), base);
-  QCOMPARE(Value(&app, QM3_ID_TIME_DISPLAY_MODE), format);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_TIME_BASE), base);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_TIME_DISPLAY_MODE), format);
 }
 
 void DialogsTest::deviceDialogChoosesAnOutput() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QVERIFY(Start(&app));
-  const long first = Value(&app, QM3_ID_MIDI_OUT_DEVICE);
-  const int ports = app.data().out_devices().size();
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  const long first = MiddleValue(&s.app, QM3_ID_MIDI_OUT_DEVICE);
+  const int ports = s.app.data().out_devices().size();
   QVERIFY(ports >= 2);
   const long other = first == 0 ? 1 : 0;
   AnswerModal("sonavex::app::CDeviceDlg", [&](QWidget* w) {
-    auto* list = Find<QListWidget>(w, "devices");
+    auto* list = Child<QListWidget>(w, "devices");
     QCOMPARE(list->count(), ports);
     QCOMPARE(list->currentRow(), static_cast<int>(first));
-    QCOMPARE(list->item(0)->text(), app.data().out_devices().entries()[0].first);
+    QCOMPARE(list->item(0)->text(), s.app.data().out_devices().entries()[0].first);
     // Moving down the list with the keyboard, then Enter.
     list->setFocus();
     QTest::keyClick(list, other > first ? Qt::Key_Down : Qt::Key_Up);
     QCOMPARE(list->currentRow(), static_cast<int>(other));
     ClickButton(w, "ok");
   });
-  app.OnCommand(ID_SETUP_DEVICE);
-  QCOMPARE(Value(&app, QM3_ID_MIDI_OUT_DEVICE), other);
+  s.app.OnCommand(ID_SETUP_DEVICE);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_MIDI_OUT_DEVICE), other);
   // Cancel keeps the choice; the dialog opens on it.
   AnswerModal("sonavex::app::CDeviceDlg", [&](QWidget* w) {
-    auto* list = Find<QListWidget>(w, "devices");
+    auto* list = Child<QListWidget>(w, "devices");
     QCOMPARE(list->currentRow(), static_cast<int>(other));
     list->setCurrentRow(static_cast<int>(first));
     ClickButton(w, "cancel");
   });
-  app.OnCommand(ID_SETUP_DEVICE);
-  QCOMPARE(Value(&app, QM3_ID_MIDI_OUT_DEVICE), other);
+  s.app.OnCommand(ID_SETUP_DEVICE);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_MIDI_OUT_DEVICE), other);
 }
 
 void DialogsTest::choiceDialogsOpenWithOneChoice() {
   CFileNewDlg file_new(nullptr);
-  QVERIFY(Find<QRadioButton>(&file_new, "playTime")->isChecked());
-  QVERIFY(!Find<QRadioButton>(&file_new, "realTime")->isChecked());
+  QVERIFY(Child<QRadioButton>(&file_new, "playTime")->isChecked());
+  QVERIFY(!Child<QRadioButton>(&file_new, "realTime")->isChecked());
   file_new.play_time = false;
   file_new.real_time = true;
   AnswerModal("sonavex::app::CFileNewDlg", [](QWidget* w) {
-    QVERIFY(Find<QRadioButton>(w, "realTime")->isChecked());
-    Find<QRadioButton>(w, "playTime")->click();
+    QVERIFY(Child<QRadioButton>(w, "realTime")->isChecked());
+    Child<QRadioButton>(w, "playTime")->click();
     ClickButton(w, "ok");
   });
   QCOMPARE(file_new.exec(), static_cast<int>(QDialog::Accepted));
@@ -165,10 +148,10 @@ void DialogsTest::choiceDialogsOpenWithOneChoice() {
   welcome.exec();
   QCOMPARE(welcome.GetOpenMode(), 0);
   welcome.SetOpenMode(3);
-  QVERIFY(!Find<QRadioButton>(&welcome, "mode0")->isChecked());
+  QVERIFY(!Child<QRadioButton>(&welcome, "mode0")->isChecked());
   AnswerModal("sonavex::app::CWelcomeDlg", [](QWidget* w) {
-    Find<QRadioButton>(w, "mode1")->click();
-    QVERIFY(!Find<QRadioButton>(w, "mode3")->isChecked());
+    Child<QRadioButton>(w, "mode1")->click();
+    QVERIFY(!Child<QRadioButton>(w, "mode3")->isChecked());
     ClickButton(w, "ok");
   });
   welcome.exec();
@@ -176,12 +159,11 @@ void DialogsTest::choiceDialogsOpenWithOneChoice() {
 }
 
 void DialogsTest::libraryWindowAddsAndRemoves() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QVERIFY(Start(&app));
-  const QString rhythm = folders.path() + QStringLiteral("/mine.rhy");
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  const QString rhythm = s.folders.path() + QStringLiteral("/mine.rhy");
   ScriptedChooser* files =
-      AnswerFiles(&app, {folders.path() + QStringLiteral("/wrong.txt"), QString(), rhythm});
+      AnswerFiles(&s.app, {s.folders.path() + QStringLiteral("/wrong.txt"), QString(), rhythm});
   QStringList shown;
   AnswerModal("sonavex::app::CTreeDlg", [&](QWidget* w) {
     auto* dialog = static_cast<CTreeDlg*>(w);
@@ -216,16 +198,16 @@ void DialogsTest::libraryWindowAddsAndRemoves() {
     QCOMPARE(tree->topLevelItemCount(), 0);
     dialog->reject();
   });
-  app.OnCommand(ID_FILE_RMV_RHYTHM);
+  s.app.OnCommand(ID_FILE_RMV_RHYTHM);
   QCOMPARE(shown, QStringList({QStringLiteral("不正なﾌｧｲﾙが指定されました"),
                                QStringLiteral("削除したいものを選択してください。")}));
   QCOMPARE(files->requests().size(), 3);
   const QM3RhythmList* left = nullptr;
-  QVERIFY(app.mgr().GetDelRhythmData(&left));
+  QVERIFY(s.app.mgr().GetDelRhythmData(&left));
   QCOMPARE(static_cast<int>(left->cCount), 0);
 
   // Melodies: a flat list with their own tooltip.
-  AnswerFiles(&app, {folders.path() + QStringLiteral("/mine.mel")});
+  AnswerFiles(&s.app, {s.folders.path() + QStringLiteral("/mine.mel")});
   AnswerModal("sonavex::app::CTreeDlg", [](QWidget* w) {
     auto* dialog = static_cast<CTreeDlg*>(w);
     QCOMPARE(dialog->windowTitle(), QStringLiteral("メロディーの追加と削除"));
@@ -236,18 +218,17 @@ void DialogsTest::libraryWindowAddsAndRemoves() {
     QCOMPARE(dialog->FileInfo(nullptr), QStringLiteral("選択してください。"));
     dialog->reject();
   });
-  app.OnCommand(ID_FILE_RMV_MELODY);
+  s.app.OnCommand(ID_FILE_RMV_MELODY);
   const QM3MelodyList* melodies = nullptr;
-  QVERIFY(app.mgr().GetDelMelodyData(&melodies));
+  QVERIFY(s.app.mgr().GetDelMelodyData(&melodies));
   QCOMPARE(static_cast<int>(melodies->cCount), 1);
 }
 
 void DialogsTest::conversionDialogWithoutProgressWaitsForCancel() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QVERIFY(Start(&app));
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
   // No conversion runs: the progress stays below 100 and only Cancel ends it.
-  CConvertDlg dialog(&app.mgr(), CConvertDlg::kAudio, app.frame());
+  CConvertDlg dialog(&s.app.mgr(), CConvertDlg::kAudio, s.app.frame());
   QCOMPARE(dialog.windowTitle(), QStringLiteral("ｵｰﾃﾞｨｵに変換中"));
   bool open_after_polls = false;
   AnswerModal("sonavex::app::CConvertDlg", [&](QWidget* w) {
@@ -258,7 +239,7 @@ void DialogsTest::conversionDialogWithoutProgressWaitsForCancel() {
   QCOMPARE(dialog.exec(), static_cast<int>(QDialog::Rejected));
   QVERIFY(open_after_polls);
   long progress = -1;
-  QVERIFY(app.mgr().GetMIDIValue(QM3_ID_CONVERT_PROGRESS, &progress));
+  QVERIFY(s.app.mgr().GetMIDIValue(QM3_ID_CONVERT_PROGRESS, &progress));
   QVERIFY(progress < 100);
 }
 

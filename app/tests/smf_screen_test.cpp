@@ -68,19 +68,8 @@ QString WriteFile(const QString& folder, const QString& name, const QByteArray& 
   return path;
 }
 
-CSonavexApp::Start StartWithoutWelcome(CSonavexApp* app) {
-  AnswerModal("sonavex::app::CWelcomeDlg", [](QWidget* w) { ClickButton(w, "cancel"); });
-  return app->InitInstance();
-}
-
 CSmfeditDlg* Screen(CSonavexApp* app) {
   return qobject_cast<CSmfeditDlg*>(app->view()->center());
-}
-
-long Value(CSonavexApp* app, ControlId id) {
-  long v = -1;
-  app->mgr().GetMIDIValue(id, &v);
-  return v;
 }
 
 }  // namespace
@@ -129,12 +118,11 @@ void SmfScreenTest::noteActivityRecords() {
 }
 
 void SmfScreenTest::partEditsSurviveSaveAndOpen() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartWithoutWelcome(&app), CSonavexApp::Start::kRunning);
-  const QString path = WriteFile(folders.path(), QStringLiteral("parts.mid"), EightMeasures());
-  QVERIFY(app.OpenNamedFile(path));
-  CSmfeditDlg* screen = Screen(&app);
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  const QString path = WriteFile(s.folders.path(), QStringLiteral("parts.mid"), EightMeasures());
+  QVERIFY(s.app.OpenNamedFile(path));
+  CSmfeditDlg* screen = Screen(&s.app);
   QVERIFY(screen != nullptr);
   QVERIFY(screen->smf_wnd()->total_ticks() >= 8 * 384 - 96);
 
@@ -151,7 +139,7 @@ void SmfScreenTest::partEditsSurviveSaveAndOpen() {
   });
   screen->findChild<QToolButton*>(QStringLiteral("chooseSound2"))->click();
   QVERIFY(chosen >= 0);
-  QCOMPARE(Value(&app, QM3_ID_PART_SOUND(2)), chosen);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_PART_SOUND(2)), chosen);
   const QString shown = screen->findChild<QLabel*>(QStringLiteral("sound2"))->text();
   QCOMPARE(shown, screen->sounds().GetSoundName(chosen).trimmed());
 
@@ -159,38 +147,37 @@ void SmfScreenTest::partEditsSurviveSaveAndOpen() {
   auto* volume = screen->findChild<CBgmSpin*>(QStringLiteral("volume2"));
   auto* pan = screen->findChild<CBgmSpin*>(QStringLiteral("pan2"));
   QCOMPARE(volume->id(), QM3_ID_PART_VOLUME(2));
-  const long volume_before = Value(&app, QM3_ID_PART_VOLUME(2));
+  const long volume_before = MiddleValue(&s.app, QM3_ID_PART_VOLUME(2));
   volume->UpDown(-5);
-  const long volume_after = Value(&app, QM3_ID_PART_VOLUME(2));
+  const long volume_after = MiddleValue(&s.app, QM3_ID_PART_VOLUME(2));
   QCOMPARE(volume_after, std::max(volume->minimum(), volume_before - 5));
   long pan_typed = 0;
-  QVERIFY(app.mgr().GetMIDIStrValue(QM3_ID_PART_PAN(2), QStringLiteral("20"), &pan_typed));
+  QVERIFY(s.app.mgr().GetMIDIStrValue(QM3_ID_PART_PAN(2), QStringLiteral("20"), &pan_typed));
   pan->edit()->setText(QStringLiteral("20"));
   pan->NoticeEdit();
-  QCOMPARE(Value(&app, QM3_ID_PART_PAN(2)), pan_typed);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_PART_PAN(2)), pan_typed);
   // Part 1 silenced with its switch.
   auto* play = screen->findChild<QToolButton*>(QStringLiteral("play1"));
   QVERIFY(play->isChecked());
   play->click();
-  QCOMPARE(Value(&app, QM3_ID_PART_PLAY(1)), 0L);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_PART_PLAY(1)), 0L);
 
-  QVERIFY(app.mgr().SaveFile());
-  QVERIFY(app.OpenNamedFile(path));
-  screen = Screen(&app);
-  QCOMPARE(Value(&app, QM3_ID_PART_SOUND(2)), chosen);
-  QCOMPARE(Value(&app, QM3_ID_PART_VOLUME(2)), volume_after);
-  QCOMPARE(Value(&app, QM3_ID_PART_PAN(2)), pan_typed);
+  QVERIFY(s.app.mgr().SaveFile());
+  QVERIFY(s.app.OpenNamedFile(path));
+  screen = Screen(&s.app);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_PART_SOUND(2)), chosen);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_PART_VOLUME(2)), volume_after);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_PART_PAN(2)), pan_typed);
   QCOMPARE(screen->findChild<QLabel*>(QStringLiteral("sound2"))->text(), shown);
   QCOMPARE(screen->findChild<CBgmSpin*>(QStringLiteral("volume2"))->value(), volume_after);
 }
 
 void SmfScreenTest::rangeDraggedOnTheTimeLine() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartWithoutWelcome(&app), CSonavexApp::Start::kRunning);
-  QVERIFY(
-      app.OpenNamedFile(WriteFile(folders.path(), QStringLiteral("range.mid"), EightMeasures())));
-  CSmfWnd* line = Screen(&app)->smf_wnd();
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  QVERIFY(s.app.OpenNamedFile(
+      WriteFile(s.folders.path(), QStringLiteral("range.mid"), EightMeasures())));
+  CSmfWnd* line = Screen(&s.app)->smf_wnd();
   QWidget* port = line->viewport();
   const int y = line->row(0).center().y();
   const int from_x = port->width() / 5, to_x = port->width() / 2;
@@ -215,16 +202,15 @@ void SmfScreenTest::rangeDraggedOnTheTimeLine() {
   QTest::mouseClick(port, Qt::LeftButton, {}, QPoint(port->width() / 3, y));
   QTRY_COMPARE_WITH_TIMEOUT(line->range_first(), at, 3000);
   QTRY_COMPARE_WITH_TIMEOUT(line->range_last(), at, 3000);
-  QTRY_COMPARE_WITH_TIMEOUT(Value(&app, QM3_ID_PART_POINTER_TICKS), at, 3000);
+  QTRY_COMPARE_WITH_TIMEOUT(MiddleValue(&s.app, QM3_ID_PART_POINTER_TICKS), at, 3000);
 }
 
 void SmfScreenTest::scrollingRebindsTheRows() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartWithoutWelcome(&app), CSonavexApp::Start::kRunning);
-  QVERIFY(
-      app.OpenNamedFile(WriteFile(folders.path(), QStringLiteral("scroll.mid"), EightMeasures())));
-  CSmfeditDlg* screen = Screen(&app);
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  QVERIFY(s.app.OpenNamedFile(
+      WriteFile(s.folders.path(), QStringLiteral("scroll.mid"), EightMeasures())));
+  CSmfeditDlg* screen = Screen(&s.app);
   screen->part_bar()->triggerAction(QAbstractSlider::SliderToMaximum);
   QCOMPARE(screen->part_bar()->value(), 10);
   QCOMPARE(screen->smf_wnd()->top_part(), 10);
@@ -234,7 +220,7 @@ void SmfScreenTest::scrollingRebindsTheRows() {
   QCOMPARE(ItemOf(screen->findChild<CBgmSpin*>(QStringLiteral("pan1"))->id()), 42);
   // Part 16 plays in the file: its row's value is the middleware's.
   auto* volume16 = screen->findChild<CBgmSpin*>(QStringLiteral("volume7"));
-  QCOMPARE(volume16->value(), Value(&app, QM3_ID_PART_VOLUME(16)));
+  QCOMPARE(volume16->value(), MiddleValue(&s.app, QM3_ID_PART_VOLUME(16)));
   // A line further down at the bottom does nothing; a page up goes to 3.
   screen->part_bar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
   QCOMPARE(screen->part_bar()->value(), 10);
@@ -244,45 +230,43 @@ void SmfScreenTest::scrollingRebindsTheRows() {
 }
 
 void SmfScreenTest::fileThatDoesNotImportKeepsTheScreen() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartWithoutWelcome(&app), CSonavexApp::Start::kRunning);
-  const QString good = WriteFile(folders.path(), QStringLiteral("good.mid"), EightMeasures());
-  QVERIFY(app.OpenNamedFile(good));
-  CSmfeditDlg* screen = Screen(&app);
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  const QString good = WriteFile(s.folders.path(), QStringLiteral("good.mid"), EightMeasures());
+  QVERIFY(s.app.OpenNamedFile(good));
+  CSmfeditDlg* screen = Screen(&s.app);
   const long total = screen->smf_wnd()->total_ticks();
   QByteArray broken = EightMeasures();
   broken.truncate(30);  // the track's length runs past the end
-  const QString bad = WriteFile(folders.path(), QStringLiteral("broken.mid"), broken);
+  const QString bad = WriteFile(s.folders.path(), QStringLiteral("broken.mid"), broken);
   QString shown;
   AnswerMessage(true, &shown);
-  QVERIFY(!app.OpenNamedFile(bad));
+  QVERIFY(!s.app.OpenNamedFile(bad));
   QVERIFY(!shown.isEmpty());
-  QCOMPARE(Screen(&app), screen);
+  QCOMPARE(Screen(&s.app), screen);
   QCOMPARE(screen->smf_wnd()->total_ticks(), total);
   QString name;
-  QVERIFY(app.mgr().GetEditFileName(&name));
+  QVERIFY(s.app.mgr().GetEditFileName(&name));
   QCOMPARE(name, good);
 }
 
 void SmfScreenTest::noDragWhilePlaying() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartWithoutWelcome(&app), CSonavexApp::Start::kRunning);
-  QVERIFY(
-      app.OpenNamedFile(WriteFile(folders.path(), QStringLiteral("play.mid"), EightMeasures())));
-  CSmfWnd* line = Screen(&app)->smf_wnd();
-  QVERIFY(app.mgr().SetMIDIValue(QM3_ID_PLAY, 1));
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  QVERIFY(s.app.OpenNamedFile(
+      WriteFile(s.folders.path(), QStringLiteral("play.mid"), EightMeasures())));
+  CSmfWnd* line = Screen(&s.app)->smf_wnd();
+  QVERIFY(s.app.mgr().SetMIDIValue(QM3_ID_PLAY, 1));
   bool playing = false;
-  QTRY_VERIFY_WITH_TIMEOUT(app.mgr().IsPlayingNow(&playing) && playing, 5000);
+  QTRY_VERIFY_WITH_TIMEOUT(s.app.mgr().IsPlayingNow(&playing) && playing, 5000);
   QWidget* port = line->viewport();
   const int y = line->row(0).center().y();
   QTest::mousePress(port, Qt::LeftButton, {}, QPoint(port->width() / 4, y));
   QTest::mouseRelease(port, Qt::LeftButton, {}, QPoint(port->width() / 2, y));
   QTest::qWait(200);
   QCOMPARE(line->range_last(), line->range_first());
-  QVERIFY(app.mgr().SetMIDIValue(QM3_ID_STOP, 0));
-  QTRY_VERIFY_WITH_TIMEOUT(app.mgr().IsPlayingNow(&playing) && !playing, 5000);
+  QVERIFY(s.app.mgr().SetMIDIValue(QM3_ID_STOP, 0));
+  QTRY_VERIFY_WITH_TIMEOUT(s.app.mgr().IsPlayingNow(&playing) && !playing, 5000);
 }
 
 QTEST_MAIN(SmfScreenTest)

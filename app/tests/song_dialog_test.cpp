@@ -25,25 +25,7 @@
 using namespace sonavex::app;
 using namespace sonavex::app::testing;
 
-namespace {
-
-CSonavexApp::Start StartCancellingWelcome(CSonavexApp* app) {
-  AnswerModal("sonavex::app::CWelcomeDlg", [](QWidget* w) { ClickButton(w, "cancel"); });
-  return app->InitInstance();
-}
-
-long Held(CSonavexApp* app, ControlId id) {
-  long value = -1;
-  app->mgr().GetMIDIValue(id, &value);
-  return value;
-}
-
-template <typename T>
-T* Child(QWidget* w, const char* name) {
-  return w->findChild<T*>(QString::fromUtf8(name));
-}
-
-}  // namespace
+namespace {}  // namespace
 
 class SongDialogTest : public QObject {
   Q_OBJECT
@@ -57,73 +39,71 @@ class SongDialogTest : public QObject {
 };
 
 void SongDialogTest::fieldsWriteAndShowTheMiddlewareValues() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
   bool checked = false;
   AnswerModal("sonavex::app::CPlaytimeDlg", [&](QWidget* w) {
     checked = true;
-    QCOMPARE(app.playtime_dlg(), w);
+    QCOMPARE(s.app.playtime_dlg(), w);
     // The times the middleware holds, in its format, with the format shown.
     const QStringList notes =
         EnterPlaytimeTimes(w, QStringLiteral("1000"), QStringLiteral("0:01:30:00"));
     QCOMPARE(Child<CBgmSpin>(w, "start")->text(), QStringLiteral("0:00:10:00"));
     QCOMPARE(Child<CBgmSpin>(w, "end")->text(), QStringLiteral("0:01:30:00"));
-    QCOMPARE(Held(&app, QM3_ID_END_TIME), 90L * 30);
+    QCOMPARE(MiddleValue(&s.app, QM3_ID_END_TIME), 90L * 30);
     QVERIFY(!Child<QLabel>(w, "startFormat")->text().isEmpty());
     // The rhythm's names follow the tree.
     auto* tree = Child<CRhythmTreeCtrl>(w, "rhythmTree");
     QVERIFY(tree->topLevelItemCount() > 0);
     QTreeWidgetItem* group = tree->topLevelItem(tree->topLevelItemCount() - 1);
     tree->setCurrentItem(group->child(group->childCount() - 1));
-    QCOMPARE(Held(&app, QM3_ID_RHYTHM), tree->tree().GetSelNumFromGroup(group->text(0)));
+    QCOMPARE(MiddleValue(&s.app, QM3_ID_RHYTHM), tree->tree().GetSelNumFromGroup(group->text(0)));
     QCOMPARE(Child<QLabel>(w, "rhythmName")->text(),
              group->child(group->childCount() - 1)->text(0));
     QVERIFY(Child<QLabel>(w, "rhythmTempo")->text().toInt() > 0);
     // Radios write their value; the user melody opens with "ﾕｰｻﾞｰ設定".
     Child<QRadioButton>(w, "dark")->click();
-    QCOMPARE(Held(&app, QM3_ID_MOOD), 1L);
+    QCOMPARE(MiddleValue(&s.app, QM3_ID_MOOD), 1L);
     auto* melody = Child<QComboBox>(w, "melody");
     QVERIFY(!melody->isEnabled());
     Child<QRadioButton>(w, "user")->click();
-    QCOMPARE(Held(&app, QM3_ID_MELODY_CHOICE), 1L);
+    QCOMPARE(MiddleValue(&s.app, QM3_ID_MELODY_CHOICE), 1L);
     QTRY_VERIFY(melody->isEnabled());
     // A slider writes on a step, and after a drag only once it ends.
     auto* liveliness = Child<QSlider>(w, "liveliness");
     QCOMPARE(liveliness->value(), 2);
     QTest::keyClick(liveliness, Qt::Key_Right);
-    QCOMPARE(Held(&app, QM3_ID_LIVELINESS), 3L);
+    QCOMPARE(MiddleValue(&s.app, QM3_ID_LIVELINESS), 3L);
     liveliness->setSliderDown(true);
     liveliness->setValue(4);
     liveliness->setValue(0);
-    QCOMPARE(Held(&app, QM3_ID_LIVELINESS), 3L);
+    QCOMPARE(MiddleValue(&s.app, QM3_ID_LIVELINESS), 3L);
     liveliness->setSliderDown(false);
-    QCOMPARE(Held(&app, QM3_ID_LIVELINESS), 0L);
+    QCOMPARE(MiddleValue(&s.app, QM3_ID_LIVELINESS), 0L);
     // The fade-out's seconds open with the check box.
     auto* fade_seconds = Child<CBgmSpin>(w, "fadeOutSeconds");
     QVERIFY(!fade_seconds->isEnabled());
     Child<QCheckBox>(w, "fadeOut")->click();
-    QCOMPARE(Held(&app, QM3_ID_FADE_OUT), 1L);
+    QCOMPARE(MiddleValue(&s.app, QM3_ID_FADE_OUT), 1L);
     QTRY_VERIFY(fade_seconds->isEnabled());
     ClickButton(w, "cancel");
     Q_UNUSED(notes);
   });
-  app.OnCommand(ID_FILE_NEW_PLAY);
+  s.app.OnCommand(ID_FILE_NEW_PLAY);
   QVERIFY(checked);
-  QCOMPARE(app.playtime_dlg(), nullptr);
+  QCOMPARE(s.app.playtime_dlg(), nullptr);
 }
 
 void SongDialogTest::aChoiceThatDoesNotFitIsRefusedAndKept() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
   bool checked = false;
   AnswerModal("sonavex::app::CPlaytimeDlg", [&](QWidget* w) {
     checked = true;
     // A short span: no intro, no ending fit beside each other.
     EnterPlaytimeTimes(w, QStringLiteral("0:00:00:00"), QStringLiteral("0:00:00:01"));
     auto* intro = Child<QComboBox>(w, "intro");
-    const long before = Held(&app, QM3_ID_INTRO);
+    const long before = MiddleValue(&s.app, QM3_ID_INTRO);
     const int shown_before = intro->currentIndex();
     int longest = -1;
     for (int i = 0; i < intro->count(); ++i) {
@@ -133,7 +113,7 @@ void SongDialogTest::aChoiceThatDoesNotFitIsRefusedAndKept() {
     AnswerEveryMessage answers;
     intro->setCurrentIndex(longest);
     emit intro->activated(longest);
-    QCOMPARE(Held(&app, QM3_ID_INTRO), before);
+    QCOMPARE(MiddleValue(&s.app, QM3_ID_INTRO), before);
     QCOMPARE(intro->currentIndex(), shown_before);
     QVERIFY(!answers.shown().isEmpty());
     QCOMPARE(answers.shown().last(), QStringLiteral("時間内におさまらないため、選択できません。\n開"
@@ -146,24 +126,22 @@ void SongDialogTest::aChoiceThatDoesNotFitIsRefusedAndKept() {
     QCOMPARE(end->text(), kept);
     ClickButton(w, "cancel");
   });
-  app.OnCommand(ID_FILE_NEW_PLAY);
+  s.app.OnCommand(ID_FILE_NEW_PLAY);
   QVERIFY(checked);
 }
 
 void SongDialogTest::fortySevenSecondSongPlaysWithTheTransportFollowing() {
-  PrivateFolders folders;
-  VirtualClockPump clock;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
+  AppSession s(AppSession::Clock::kVirtual);
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
   AnswerPlaytimeDialog(QStringLiteral("0:00:00:00"), QStringLiteral("0:00:47:00"));
-  app.OnCommand(ID_FILE_NEW_PLAY);
-  QCOMPARE(Held(&app, QM3_ID_START_TIME), 0L);
-  QCOMPARE(Held(&app, QM3_ID_END_TIME), 47L * 30);
+  s.app.OnCommand(ID_FILE_NEW_PLAY);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_START_TIME), 0L);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_END_TIME), 47L * 30);
   const QM3PhraseList* phrases = nullptr;
-  QVERIFY(app.mgr().GetSongTimeLineData(&phrases));
+  QVERIFY(s.app.mgr().GetSongTimeLineData(&phrases));
   QVERIFY(phrases->nCount > 0);
 
-  CControlDlg* transport = app.control_dlg();
+  CControlDlg* transport = s.app.control_dlg();
   QVERIFY(transport != nullptr);
   QVERIFY(transport->isVisible());
   QVERIFY(transport->windowFlags() & Qt::WindowStaysOnTopHint);
@@ -177,7 +155,7 @@ void SongDialogTest::fortySevenSecondSongPlaysWithTheTransportFollowing() {
   QTimer watch;
   connect(&watch, &QTimer::timeout, [&] {
     bool playing = false;
-    app.mgr().IsPlayingNow(&playing);
+    s.app.mgr().IsPlayingNow(&playing);
     if (playing) held_while_playing &= play->isChecked();
     if (times.isEmpty() || times.last() != pointer->text()) times << pointer->text();
     if (!ended && !playing && !play->isChecked()) {
@@ -204,16 +182,11 @@ void SongDialogTest::fortySevenSecondSongPlaysWithTheTransportFollowing() {
 }
 
 void SongDialogTest::transportWindowPlaceIsRemembered() {
-  PrivateFolders folders;
-  QDir().mkpath(QFileInfo(folders.settings()).absolutePath());
-  {
-    QFile file(folders.settings());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[ControlWindow]\nPosLeft=40\nPosTop=30\nPosRight=200\nPosBottom=110\n");
-  }
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
-  CControlDlg* transport = app.control_dlg();
+  AppSession s;
+  QVERIFY(WriteSettings(s.folders,
+                        "[ControlWindow]\nPosLeft=40\nPosTop=30\nPosRight=200\nPosBottom=110\n"));
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  CControlDlg* transport = s.app.control_dlg();
   QVERIFY(transport != nullptr);
   QCOMPARE(transport->pos(), QPoint(40, 30));
   // Dragged by its background, then the program closes normally.
@@ -230,41 +203,40 @@ void SongDialogTest::transportWindowPlaceIsRemembered() {
     QVERIFY(!transport->isVisible());
     ClickButton(box, "first");
   });
-  app.messages().ShowMessageOk(QStringLiteral("I\\test"));
+  s.app.messages().ShowMessageOk(QStringLiteral("I\\test"));
   QVERIFY(transport->isVisible());
-  QVERIFY(app.OnClose());
-  QSettings ini(folders.settings(), QSettings::IniFormat);
+  QVERIFY(s.app.OnClose());
+  QSettings ini(s.folders.settings(), QSettings::IniFormat);
   QCOMPARE(ini.value(QStringLiteral("ControlWindow/PosLeft")).toInt(), 100);
   QCOMPARE(ini.value(QStringLiteral("ControlWindow/PosTop")).toInt(), 70);
 }
 
 void SongDialogTest::transportClicksGiveTheKeyboardBack() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
-  CControlDlg* transport = app.control_dlg();
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  CControlDlg* transport = s.app.control_dlg();
   QVERIFY(transport != nullptr);
   // First run: placed over the main window (centred when it was made).
-  QVERIFY(app.frame()->frameGeometry().contains(transport->frameGeometry().center()));
+  QVERIFY(s.app.frame()->frameGeometry().contains(transport->frameGeometry().center()));
   bool alive = false;
   transport->activateWindow();
   QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(transport));
   // A click on the background, and on an enabled transport button.
   QTest::mouseClick(transport, Qt::LeftButton, {}, QPoint(2, transport->height() - 2));
-  QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(app.frame()));
+  QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(s.app.frame()));
   auto* top = Child<QToolButton>(transport, "top");
-  QCOMPARE(top->isEnabled(), app.mgr().GetMIDIAlive(QM3_ID_RETURN_TO_TOP, &alive) && alive);
+  QCOMPARE(top->isEnabled(), s.app.mgr().GetMIDIAlive(QM3_ID_RETURN_TO_TOP, &alive) && alive);
   if (top->isEnabled()) {
     transport->activateWindow();
     QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(transport));
     top->click();
-    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(app.frame()));
+    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(s.app.frame()));
   }
   // The volume spin writes the middleware's volume.
   auto* volume = Child<CBgmSpin>(transport, "volume");
-  const long before = Held(&app, QM3_ID_MAIN_VOLUME);
+  const long before = MiddleValue(&s.app, QM3_ID_MAIN_VOLUME);
   QTest::keyClick(volume->edit(), Qt::Key_Down);
-  QCOMPARE(Held(&app, QM3_ID_MAIN_VOLUME), before - 1);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_MAIN_VOLUME), before - 1);
   QCOMPARE(volume->value(), before - 1);
 }
 

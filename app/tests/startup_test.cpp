@@ -22,12 +22,6 @@ using namespace sonavex::app::testing;
 
 namespace {
 
-// Starts the application, cancelling the welcome choice.
-CSonavexApp::Start StartCancellingWelcome(CSonavexApp* app) {
-  AnswerModal("sonavex::app::CWelcomeDlg", [](QWidget* w) { ClickButton(w, "cancel"); });
-  return app->InitInstance();
-}
-
 // Makes a song through the new-song command: the play-time dialog's OK.
 void MakeSong(CSonavexApp* app) {
   AnswerModal("sonavex::app::CPlaytimeDlg", [](QWidget* w) { ClickButton(w, "ok"); });
@@ -58,189 +52,177 @@ class StartupTest : public QObject {
 };
 
 void StartupTest::startupWithWelcomeCancelled() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
-  QVERIFY(app.started());
-  QVERIFY(app.frame()->isVisible());
-  QCOMPARE(app.edit_mode(), 0);
-  QCOMPARE(app.content_kind(), 0);
-  QVERIFY(app.view()->center()->inherits("sonavex::app::CSngeditDlg"));
-  QCOMPARE(app.frame()->windowTitle(), QStringLiteral("SONAVEX - 名称未設定"));
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  QVERIFY(s.app.started());
+  QVERIFY(s.app.frame()->isVisible());
+  QCOMPARE(s.app.edit_mode(), 0);
+  QCOMPARE(s.app.content_kind(), 0);
+  QVERIFY(s.app.view()->center()->inherits("sonavex::app::CSngeditDlg"));
+  QCOMPARE(s.app.frame()->windowTitle(), QStringLiteral("SONAVEX - 名称未設定"));
   // The lists came from the middleware's catalogs.
-  QVERIFY(!app.data().rhythm_tree().empty());
-  QVERIFY(app.data().melodies().size() > 0);
-  QCOMPARE(app.data().time_displays().size(), 7);
-  QVERIFY(app.data().out_devices().size() > 0);
+  QVERIFY(!s.app.data().rhythm_tree().empty());
+  QVERIFY(s.app.data().melodies().size() > 0);
+  QCOMPARE(s.app.data().time_displays().size(), 7);
+  QVERIFY(s.app.data().out_devices().size() > 0);
   // First run: no stored rectangle, so the window fits the form.
-  QVERIFY(app.fit_window());
+  QVERIFY(s.app.fit_window());
   // Without a song, saving is the middleware's choice; re-edit needs a song.
-  app.frame()->RefreshCommandStates();
+  s.app.frame()->RefreshCommandStates();
   bool alive = true;
-  QVERIFY(app.mgr().GetMIDIAlive(ResID2MIDIID(ID_EDIT_UNDO, kMainMenuTable), &alive));
-  QCOMPARE(app.frame()->action(ID_EDIT_UNDO)->isEnabled(), alive);
+  QVERIFY(s.app.mgr().GetMIDIAlive(ResID2MIDIID(ID_EDIT_UNDO, kMainMenuTable), &alive));
+  QCOMPARE(s.app.frame()->action(ID_EDIT_UNDO)->isEnabled(), alive);
 }
 
 void StartupTest::startupChoosingANewSong() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  AnswerModal("sonavex::app::CWelcomeDlg", [](QWidget* w) { ClickButton(w, "ok"); });
-  AnswerModal("sonavex::app::CPlaytimeDlg", [](QWidget* w) { ClickButton(w, "ok"); });
-  QCOMPARE(app.InitInstance(), CSonavexApp::Start::kRunning);
+  AppSession s;
+  QCOMPARE(StartWithSong(&s.app), CSonavexApp::Start::kRunning);
   const QM3PhraseList* phrases = nullptr;
-  QVERIFY(app.mgr().GetSongTimeLineData(&phrases));
+  QVERIFY(s.app.mgr().GetSongTimeLineData(&phrases));
   QVERIFY(phrases->nCount > 0);
-  auto* line = app.view()->center()->findChild<CSngWnd*>();
+  auto* line = s.app.view()->center()->findChild<CSngWnd*>();
   QVERIFY(line != nullptr);
   QCOMPARE(line->phrases().phrases().size(), static_cast<size_t>(phrases->nCount));
 }
 
 void StartupTest::menuCommandWritesItsItem() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
-  MakeSong(&app);
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  MakeSong(&s.app);
   long method = -1;
-  QVERIFY(app.mgr().GetMIDIValue(0x0503, &method));
+  QVERIFY(s.app.mgr().GetMIDIValue(0x0503, &method));
   QCOMPARE(method, 0L);
   // The menu item's write makes the middleware change the synchronisation
   // method; the check marks follow the middleware, not the click.
-  app.frame()->action(ID_SYNCHRO_TEMPO)->trigger();
-  QVERIFY(app.mgr().GetMIDIValue(0x0503, &method));
+  s.app.frame()->action(ID_SYNCHRO_TEMPO)->trigger();
+  QVERIFY(s.app.mgr().GetMIDIValue(0x0503, &method));
   QCOMPARE(method, 1L);
-  QVERIFY(app.frame()->action(ID_SYNCHRO_TEMPO)->isChecked());
-  QVERIFY(!app.frame()->action(ID_SYNCHRO_POINT)->isChecked());
-  app.frame()->action(ID_SYNCHRO_POINT)->trigger();
-  QVERIFY(app.mgr().GetMIDIValue(0x0503, &method));
+  QVERIFY(s.app.frame()->action(ID_SYNCHRO_TEMPO)->isChecked());
+  QVERIFY(!s.app.frame()->action(ID_SYNCHRO_POINT)->isChecked());
+  s.app.frame()->action(ID_SYNCHRO_POINT)->trigger();
+  QVERIFY(s.app.mgr().GetMIDIValue(0x0503, &method));
   QCOMPARE(method, 0L);
-  QVERIFY(app.frame()->action(ID_SYNCHRO_POINT)->isChecked());
+  QVERIFY(s.app.frame()->action(ID_SYNCHRO_POINT)->isChecked());
 }
 
 void StartupTest::notificationSwitchesTheScreen() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
-  MakeSong(&app);
-  QCOMPARE(app.edit_mode(), 0);
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  MakeSong(&s.app);
+  QCOMPARE(s.app.edit_mode(), 0);
   // The editing mode changed behind the application's back: the middleware's
   // redraw notifications alone must bring the SMF-edit screen, and back.
-  QVERIFY(app.mgr().SetMIDIValue(QM3_ID_EDITING_MODE, 1));
-  QTRY_COMPARE_WITH_TIMEOUT(app.edit_mode(), 1, 5000);
-  QVERIFY(app.view()->center()->inherits("sonavex::app::CSmfeditDlg"));
-  QCOMPARE(app.content_kind(), 1);
-  QVERIFY(app.mgr().SetMIDIValue(QM3_ID_EDITING_MODE, 0));
-  QTRY_COMPARE_WITH_TIMEOUT(app.edit_mode(), 0, 5000);
-  QVERIFY(app.view()->center()->inherits("sonavex::app::CSngeditDlg"));
-  QCOMPARE(app.content_kind(), 0);
+  QVERIFY(s.app.mgr().SetMIDIValue(QM3_ID_EDITING_MODE, 1));
+  QTRY_COMPARE_WITH_TIMEOUT(s.app.edit_mode(), 1, 5000);
+  QVERIFY(s.app.view()->center()->inherits("sonavex::app::CSmfeditDlg"));
+  QCOMPARE(s.app.content_kind(), 1);
+  QVERIFY(s.app.mgr().SetMIDIValue(QM3_ID_EDITING_MODE, 0));
+  QTRY_COMPARE_WITH_TIMEOUT(s.app.edit_mode(), 0, 5000);
+  QVERIFY(s.app.view()->center()->inherits("sonavex::app::CSngeditDlg"));
+  QCOMPARE(s.app.content_kind(), 0);
 }
 
 void StartupTest::saveChangesYesWithoutNameSavesAs() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
-  MakeSong(&app);
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  MakeSong(&s.app);
   bool saved = true;
-  QVERIFY(app.mgr().GetSaved(&saved));
+  QVERIFY(s.app.mgr().GetSaved(&saved));
   QVERIFY(!saved);
-  const QString target = folders.path() + QStringLiteral("/first.bgm");
+  const QString target = s.folders.path() + QStringLiteral("/first.bgm");
   QString question;
   AnswerMessage(true, &question);
-  ScriptedChooser* files = AnswerFiles(&app, {target});
-  QVERIFY(app.ChangeEditFile());
+  ScriptedChooser* files = AnswerFiles(&s.app, {target});
+  QVERIFY(s.app.ChangeEditFile());
   QCOMPARE(files->requests().size(), 1);
   QVERIFY(files->requests()[0].saving);
   QCOMPARE(question, QStringLiteral("編集中のファイル[名称未設定]を保存しますか？"));
   QVERIFY(QFile::exists(target));
-  QVERIFY(app.mgr().GetSaved(&saved));
+  QVERIFY(s.app.mgr().GetSaved(&saved));
   QVERIFY(saved);
-  QCOMPARE(app.frame()->windowTitle(), QStringLiteral("SONAVEX - first.bgm"));
-  QCOMPARE(app.settings().folder(Folder::kDefault), folders.path());
+  QCOMPARE(s.app.frame()->windowTitle(), QStringLiteral("SONAVEX - first.bgm"));
+  QCOMPARE(s.app.settings().folder(Folder::kDefault), s.folders.path());
 }
 
 void StartupTest::saveChangesYesWithNameOverwrites() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
-  MakeSong(&app);
-  const QString target = folders.path() + QStringLiteral("/named.bgm");
-  QVERIFY(app.mgr().SaveAsFile(target));
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  MakeSong(&s.app);
+  const QString target = s.folders.path() + QStringLiteral("/named.bgm");
+  QVERIFY(s.app.mgr().SaveAsFile(target));
   QFile::remove(target);
   // An edit that the undo snapshot counts makes the song unsaved again.
-  QVERIFY(app.mgr().SetMIDIValue(0x0506, 100));
+  QVERIFY(s.app.mgr().SetMIDIValue(0x0506, 100));
   bool saved = true;
-  QVERIFY(app.mgr().GetSaved(&saved));
+  QVERIFY(s.app.mgr().GetSaved(&saved));
   QVERIFY(!saved);
   QString question;
   AnswerMessage(true, &question);
-  QVERIFY(app.ChangeEditFile());
+  QVERIFY(s.app.ChangeEditFile());
   QCOMPARE(question, QStringLiteral("編集中のファイル[%1]を保存しますか？").arg(target));
   QVERIFY(QFile::exists(target));
 }
 
 void StartupTest::saveChangesNoDiscards() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
-  MakeSong(&app);
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  MakeSong(&s.app);
   AnswerMessage(false);
-  QVERIFY(app.ChangeEditFile());
+  QVERIFY(s.app.ChangeEditFile());
   bool saved = true;
-  QVERIFY(app.mgr().GetSaved(&saved));
+  QVERIFY(s.app.mgr().GetSaved(&saved));
   QVERIFY(!saved);
-  QVERIFY(QDir(folders.path()).entryList({QStringLiteral("*.bgm")}).isEmpty());
+  QVERIFY(QDir(s.folders.path()).entryList({QStringLiteral("*.bgm")}).isEmpty());
 }
 
 void StartupTest::newSongLeavesThePreviousFile() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
-  MakeSong(&app);
-  const QString first = folders.path() + QStringLiteral("/first.bgm");
-  QVERIFY(app.mgr().SaveAsFile(first));
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  MakeSong(&s.app);
+  const QString first = s.folders.path() + QStringLiteral("/first.bgm");
+  QVERIFY(s.app.mgr().SaveAsFile(first));
   QFile before(first);
   QVERIFY(before.open(QIODevice::ReadOnly));
   const QByteArray first_bytes = before.readAll();
   before.close();
   // A new song is nobody's file yet: the title says so, and saving asks for
   // a name instead of overwriting the file of the song before.
-  MakeSong(&app);
-  QCOMPARE(app.frame()->windowTitle(), QStringLiteral("SONAVEX - 名称未設定"));
-  const QString second = folders.path() + QStringLiteral("/second.bgm");
-  ScriptedChooser* files = AnswerFiles(&app, {second});
-  app.OnCommand(ID_FILE_BGM_SAVE);
+  MakeSong(&s.app);
+  QCOMPARE(s.app.frame()->windowTitle(), QStringLiteral("SONAVEX - 名称未設定"));
+  const QString second = s.folders.path() + QStringLiteral("/second.bgm");
+  ScriptedChooser* files = AnswerFiles(&s.app, {second});
+  s.app.OnCommand(ID_FILE_BGM_SAVE);
   QCOMPARE(files->requests().size(), 1);
   QVERIFY(QFile::exists(second));
-  QCOMPARE(app.frame()->windowTitle(), QStringLiteral("SONAVEX - second.bgm"));
+  QCOMPARE(s.app.frame()->windowTitle(), QStringLiteral("SONAVEX - second.bgm"));
   QVERIFY(before.open(QIODevice::ReadOnly));
   QCOMPARE(before.readAll(), first_bytes);
 }
 
 void StartupTest::exitRefusedWhenSaveAsCancelled() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
-  MakeSong(&app);
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  MakeSong(&s.app);
   AnswerMessage(true);
-  AnswerFiles(&app, {});  // the save dialog is cancelled
-  QVERIFY(!app.frame()->close());
-  QVERIFY(app.frame()->isVisible());
+  AnswerFiles(&s.app, {});  // the save dialog is cancelled
+  QVERIFY(!s.app.frame()->close());
+  QVERIFY(s.app.frame()->isVisible());
   // Choosing No closes, and the settings are written.
-  QSignalSpy finished(&app, &CSonavexApp::Finished);
+  QSignalSpy finished(&s.app, &CSonavexApp::Finished);
   AnswerMessage(false);
-  QVERIFY(app.frame()->close());
+  QVERIFY(s.app.frame()->close());
   QVERIFY(finished.wait(2000));
-  QVERIFY(QFile::exists(folders.settings()));
+  QVERIFY(QFile::exists(s.folders.settings()));
 }
 
 void StartupTest::secondStartHandsItsFileOver() {
-  PrivateFolders folders;
   StartOptions options = QuietOptions();
   options.welcome = false;
-  CSonavexApp app(options);
-  QCOMPARE(app.InitInstance(), CSonavexApp::Start::kRunning);
-  MakeSong(&app);
-  const QString song = folders.path() + QStringLiteral("/handed.bgm");
-  QVERIFY(app.mgr().SaveAsFile(song));
+  AppSession s(options);
+  QCOMPARE(s.app.InitInstance(), CSonavexApp::Start::kRunning);
+  MakeSong(&s.app);
+  const QString song = s.folders.path() + QStringLiteral("/handed.bgm");
+  QVERIFY(s.app.mgr().SaveAsFile(song));
 
   QProcess second;
   second.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
@@ -250,54 +232,39 @@ void StartupTest::secondStartHandsItsFileOver() {
   QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 20000);
   QCOMPARE(second.exitStatus(), QProcess::NormalExit);
   QCOMPARE(second.exitCode(), 0);
-  QTRY_COMPARE_WITH_TIMEOUT(app.frame()->windowTitle(), QStringLiteral("SONAVEX - handed.bgm"),
+  QTRY_COMPARE_WITH_TIMEOUT(s.app.frame()->windowTitle(), QStringLiteral("SONAVEX - handed.bgm"),
                             5000);
-  QCOMPARE(app.edit_mode(), 0);
+  QCOMPARE(s.app.edit_mode(), 0);
 }
 
 void StartupTest::damagedSettingsGiveDefaultsAndOneMessage() {
-  PrivateFolders folders;
-  QDir().mkpath(QFileInfo(folders.settings()).absolutePath());
-  {
-    QFile file(folders.settings());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Parameter]\nScale=9\n[Window]\nPosLeft=abc\nWndState=2\n");
-  }
-  CSonavexApp app(QuietOptions());
+  AppSession s;
+  QVERIFY(WriteSettings(s.folders, "[Parameter]\nScale=9\n[Window]\nPosLeft=abc\nWndState=2\n"));
   QString shown;
   AnswerMessage(true, &shown);
-  AnswerModal("sonavex::app::CWelcomeDlg", [](QWidget* w) { ClickButton(w, "cancel"); });
-  QCOMPARE(app.InitInstance(), CSonavexApp::Start::kRunning);
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
   QVERIFY(shown.contains(QStringLiteral("壊れている")));
-  QCOMPARE(app.settings().scale, 1);
-  QCOMPARE(app.settings().window_state, 0);
-  QVERIFY(!app.frame()->isMaximized());
+  QCOMPARE(s.app.settings().scale, 1);
+  QCOMPARE(s.app.settings().window_state, 0);
+  QVERIFY(!s.app.frame()->isMaximized());
   // Closing writes good values back.
-  QVERIFY(app.frame()->close());
-  CAppSettings again(folders.settings(), QString());
+  QVERIFY(s.app.frame()->close());
+  CAppSettings again(s.folders.settings(), QString());
   QCOMPARE(again.Load(), CAppSettings::Problem::kNone);
 }
 
 void StartupTest::unwritableSettingsAreToldOnce() {
-  PrivateFolders folders;
-  const QString dir = QFileInfo(folders.settings()).absolutePath();
-  QDir().mkpath(dir);
-  {
-    QFile file(folders.settings());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Parameter]\nScale=2\n");
-  }
-  QFile::setPermissions(folders.settings(), QFile::ReadOwner);
-  if (QFileInfo(folders.settings()).isWritable()) QSKIP("the file stays writable (root)");
-  CSonavexApp app(QuietOptions());
+  AppSession s;
+  QVERIFY(WriteSettings(s.folders, "[Parameter]\nScale=2\n"));
+  QFile::setPermissions(s.folders.settings(), QFile::ReadOwner);
+  if (QFileInfo(s.folders.settings()).isWritable()) QSKIP("the file stays writable (root)");
   QString shown;
   AnswerMessage(true, &shown);
-  AnswerModal("sonavex::app::CWelcomeDlg", [](QWidget* w) { ClickButton(w, "cancel"); });
-  QCOMPARE(app.InitInstance(), CSonavexApp::Start::kRunning);
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
   QVERIFY(shown.contains(QStringLiteral("書き込めない")));
-  QCOMPARE(app.settings().scale, 2);
+  QCOMPARE(s.app.settings().scale, 2);
   // No second message on exit.
-  QVERIFY(app.frame()->close());
+  QVERIFY(s.app.frame()->close());
   QVERIFY(QApplication::activeModalWidget() == nullptr);
 }
 
@@ -329,17 +296,16 @@ void StartupTest::commandLineFileOfWrongKindKeepsRunning() {
 }
 
 void StartupTest::middlewareFailingToStartEndsCleanly() {
-  PrivateFolders folders;
   StartOptions options = QuietOptions();
   options.link.start_module = false;
-  CSonavexApp app(options);
+  AppSession s(options);
   QString shown;
   AnswerMessage(true, &shown);
-  QCOMPARE(app.InitInstance(), CSonavexApp::Start::kFailed);
+  QCOMPARE(s.app.InitInstance(), CSonavexApp::Start::kFailed);
   QCOMPARE(shown, QStringLiteral(
                       "SONAVEXが認識できません。接続を確認してから、再度アプリケーションを起動して"
                       "ください。"));
-  QVERIFY(app.frame() == nullptr);
+  QVERIFY(s.app.frame() == nullptr);
 }
 
 QTEST_MAIN(StartupTest)

@@ -18,12 +18,6 @@ using namespace sonavex::app::testing;
 
 namespace {
 
-CSonavexApp::Start StartWithSong(CSonavexApp* app) {
-  AnswerModal("sonavex::app::CWelcomeDlg", [](QWidget* w) { ClickButton(w, "ok"); });
-  AnswerModal("sonavex::app::CPlaytimeDlg", [](QWidget* w) { ClickButton(w, "ok"); });
-  return app->InitInstance();
-}
-
 // The screen opened again at another zoom.
 void UseScale(CSonavexApp* app, int scale) {
   app->settings().scale = scale;
@@ -89,40 +83,37 @@ void TimeLineTest::zoomTableAndSnapping() {
 }
 
 void TimeLineTest::clickSnapsAndTheMiddlewareMovesThePointer() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartWithSong(&app), CSonavexApp::Start::kRunning);
-  UseScale(&app, 3);
-  CSngWnd* line = Screen(&app)->sng_wnd();
+  AppSession s;
+  QCOMPARE(StartWithSong(&s.app), CSonavexApp::Start::kRunning);
+  UseScale(&s.app, 3);
+  CSngWnd* line = Screen(&s.app)->sng_wnd();
   QCOMPARE(line->ticks_per_width(), 960L);
   QCOMPARE(line->snap(), 24L);
   // A tick a little past 5 snap units lands on 5 units.
   Click(line, XOf(line, 5 * 24 + 9));
-  QTRY_COMPARE_WITH_TIMEOUT(MiddlePointer(&app), 120L, 3000);
+  QTRY_COMPARE_WITH_TIMEOUT(MiddlePointer(&s.app), 120L, 3000);
   QTRY_COMPARE_WITH_TIMEOUT(line->pointer(), 120L, 3000);
-  QVERIFY(!Screen(&app)->findChild<QLabel*>(QStringLiteral("pointerTime"))->text().isEmpty());
+  QVERIFY(!Screen(&s.app)->findChild<QLabel*>(QStringLiteral("pointerTime"))->text().isEmpty());
 }
 
 void TimeLineTest::clickPastTheEndStopsAtTheEnd() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartWithSong(&app), CSonavexApp::Start::kRunning);
-  UseScale(&app, 1);
-  CSngWnd* line = Screen(&app)->sng_wnd();
+  AppSession s;
+  QCOMPARE(StartWithSong(&s.app), CSonavexApp::Start::kRunning);
+  UseScale(&s.app, 1);
+  CSngWnd* line = Screen(&s.app)->sng_wnd();
   const long total = line->total_ticks();
   QVERIFY(total > 0);
   line->horizontalScrollBar()->setValue(line->horizontalScrollBar()->maximum());
   Click(line, line->viewport()->width() - 2);
-  QTRY_COMPARE_WITH_TIMEOUT(MiddlePointer(&app), total, 3000);
+  QTRY_COMPARE_WITH_TIMEOUT(MiddlePointer(&s.app), total, 3000);
   QTRY_COMPARE_WITH_TIMEOUT(line->pointer(), total, 3000);
 }
 
 void TimeLineTest::zoomKeepsTheLeftEdge() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartWithSong(&app), CSonavexApp::Start::kRunning);
-  UseScale(&app, 1);
-  CSngeditDlg* screen = Screen(&app);
+  AppSession s;
+  QCOMPARE(StartWithSong(&s.app), CSonavexApp::Start::kRunning);
+  UseScale(&s.app, 1);
+  CSngeditDlg* screen = Screen(&s.app);
   CSngWnd* line = screen->sng_wnd();
   auto* in = screen->findChild<QToolButton*>(QStringLiteral("zoomIn"));
   auto* out = screen->findChild<QToolButton*>(QStringLiteral("zoomOut"));
@@ -130,7 +121,7 @@ void TimeLineTest::zoomKeepsTheLeftEdge() {
   QVERIFY(!out->isEnabled());
   line->horizontalScrollBar()->setValue(192);
   in->click();
-  QCOMPARE(app.settings().scale, 2);
+  QCOMPARE(s.app.settings().scale, 2);
   QCOMPARE(line->ticks_per_width(), 1920L);
   QCOMPARE(line->origin(), 192L);
   in->click();
@@ -139,15 +130,14 @@ void TimeLineTest::zoomKeepsTheLeftEdge() {
   QVERIFY(!in->isEnabled());
   QVERIFY(out->isEnabled());
   in->click();  // disabled at the finest zoom: nothing changes
-  QCOMPARE(app.settings().scale, 3);
+  QCOMPARE(s.app.settings().scale, 3);
 }
 
 void TimeLineTest::dragPastTheEdgeScrollsAtOnceAndThenByTimer() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartWithSong(&app), CSonavexApp::Start::kRunning);
-  UseScale(&app, 3);
-  CSngWnd* line = Screen(&app)->sng_wnd();
+  AppSession s;
+  QCOMPARE(StartWithSong(&s.app), CSonavexApp::Start::kRunning);
+  UseScale(&s.app, 3);
+  CSngWnd* line = Screen(&s.app)->sng_wnd();
   QVERIFY(line->horizontalScrollBar()->maximum() > 10 * line->snap());
   QWidget* port = line->viewport();
   const int y = line->phrase_lane().center().y();
@@ -168,10 +158,9 @@ void TimeLineTest::dragPastTheEdgeScrollsAtOnceAndThenByTimer() {
 }
 
 void TimeLineTest::pointerBeyondTheSongIsIgnored() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartWithSong(&app), CSonavexApp::Start::kRunning);
-  CSngeditDlg* screen = Screen(&app);
+  AppSession s;
+  QCOMPARE(StartWithSong(&s.app), CSonavexApp::Start::kRunning);
+  CSngeditDlg* screen = Screen(&s.app);
   CSngWnd* line = screen->sng_wnd();
   const long before = line->pointer();
   QVERIFY(!screen->UpdatePointer(line->total_ticks() + 1));
@@ -182,15 +171,14 @@ void TimeLineTest::pointerBeyondTheSongIsIgnored() {
 }
 
 void TimeLineTest::phraseEditsReachTheMiddleware() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartWithSong(&app), CSonavexApp::Start::kRunning);
-  UseScale(&app, 1);
-  CSngeditDlg* screen = Screen(&app);
+  AppSession s;
+  QCOMPARE(StartWithSong(&s.app), CSonavexApp::Start::kRunning);
+  UseScale(&s.app, 1);
+  CSngeditDlg* screen = Screen(&s.app);
   CSngWnd* line = screen->sng_wnd();
   // The pointer into the second phrase, a body phrase, selects it.
   const QM3PhraseList* list = nullptr;
-  QVERIFY(app.mgr().GetSongTimeLineData(&list));
+  QVERIFY(s.app.mgr().GetSongTimeLineData(&list));
   QVERIFY(list->nCount >= 3);
   QCOMPARE(static_cast<int>(list->pPhrases[1].cKind), 2);
   const long second = list->pPhrases[0].nLength * kTicksPerBeat;
@@ -199,10 +187,10 @@ void TimeLineTest::phraseEditsReachTheMiddleware() {
   auto* variation4 = screen->findChild<QRadioButton*>(QStringLiteral("variation4"));
   QTRY_VERIFY_WITH_TIMEOUT(variation4->isEnabled(), 3000);
   variation4->click();
-  QVERIFY(app.mgr().GetSongTimeLineData(&list));
+  QVERIFY(s.app.mgr().GetSongTimeLineData(&list));
   QCOMPARE(static_cast<int>(list->pPhrases[1].cVariation), 3);
   long value = -1;
-  QVERIFY(app.mgr().GetMIDIValue(QM3_ID_PHRASE_VARIATION, &value));
+  QVERIFY(s.app.mgr().GetMIDIValue(QM3_ID_PHRASE_VARIATION, &value));
   QCOMPARE(value, 3L);
   QVERIFY(variation4->isChecked());
   // Fill-in "none" and the drums off, for this phrase only.
@@ -210,7 +198,7 @@ void TimeLineTest::phraseEditsReachTheMiddleware() {
   auto* drums = screen->findChild<QCheckBox*>(QStringLiteral("part5"));
   QVERIFY(drums->isChecked());
   drums->click();
-  QVERIFY(app.mgr().GetSongTimeLineData(&list));
+  QVERIFY(s.app.mgr().GetSongTimeLineData(&list));
   QCOMPARE(static_cast<int>(list->pPhrases[1].cFillIn), 2);
   QCOMPARE(list->pPhrases[1].nParts & (1 << 5), 0);
   QVERIFY(list->pPhrases[2].nParts & (1 << 5));
@@ -218,32 +206,31 @@ void TimeLineTest::phraseEditsReachTheMiddleware() {
 }
 
 void TimeLineTest::nothingMovesWhilePlaying() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartWithSong(&app), CSonavexApp::Start::kRunning);
-  UseScale(&app, 1);
-  CSngeditDlg* screen = Screen(&app);
+  AppSession s;
+  QCOMPARE(StartWithSong(&s.app), CSonavexApp::Start::kRunning);
+  UseScale(&s.app, 1);
+  CSngeditDlg* screen = Screen(&s.app);
   CSngWnd* line = screen->sng_wnd();
-  QVERIFY(app.mgr().SetMIDIValue(QM3_ID_PLAY, 1));
+  QVERIFY(s.app.mgr().SetMIDIValue(QM3_ID_PLAY, 1));
   bool playing = false;
-  QTRY_VERIFY_WITH_TIMEOUT(app.mgr().IsPlayingNow(&playing) && playing, 5000);
+  QTRY_VERIFY_WITH_TIMEOUT(s.app.mgr().IsPlayingNow(&playing) && playing, 5000);
   QTRY_VERIFY_WITH_TIMEOUT(line->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff, 5000);
   // A click far into the song neither starts a drag nor moves the pointer.
   Click(line, line->viewport()->width() - 10);
   QTest::qWait(100);
-  QVERIFY(MiddlePointer(&app) < line->total_ticks() / 2);
+  QVERIFY(MiddlePointer(&s.app) < line->total_ticks() / 2);
   // Phrase edits are shut while the song plays.
   bool alive = true;
-  QVERIFY(app.mgr().GetMIDIAlive(QM3_ID_PHRASE_VARIATION, &alive));
+  QVERIFY(s.app.mgr().GetMIDIAlive(QM3_ID_PHRASE_VARIATION, &alive));
   if (alive) {
     long before = 0, after = 0;
-    QVERIFY(app.mgr().GetMIDIValue(QM3_ID_PHRASE_VARIATION, &before));
-    app.mgr().SetMIDIValue(QM3_ID_PHRASE_VARIATION, (before + 1) % 4);
-    QVERIFY(app.mgr().GetMIDIValue(QM3_ID_PHRASE_VARIATION, &after));
+    QVERIFY(s.app.mgr().GetMIDIValue(QM3_ID_PHRASE_VARIATION, &before));
+    s.app.mgr().SetMIDIValue(QM3_ID_PHRASE_VARIATION, (before + 1) % 4);
+    QVERIFY(s.app.mgr().GetMIDIValue(QM3_ID_PHRASE_VARIATION, &after));
     QCOMPARE(after, before);
   }
-  QVERIFY(app.mgr().SetMIDIValue(QM3_ID_STOP, 0));
-  QTRY_VERIFY_WITH_TIMEOUT(app.mgr().IsPlayingNow(&playing) && !playing, 5000);
+  QVERIFY(s.app.mgr().SetMIDIValue(QM3_ID_STOP, 0));
+  QTRY_VERIFY_WITH_TIMEOUT(s.app.mgr().IsPlayingNow(&playing) && !playing, 5000);
   QTRY_VERIFY_WITH_TIMEOUT(line->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOn, 5000);
 }
 
