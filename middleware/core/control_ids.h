@@ -1,6 +1,6 @@
 // The middleware's names for the public identifiers of qm3middle_ids.h (the
 // one definition of their values): control identifiers, screens, menu items,
-// process numbers and return codes.
+// process numbers. Return codes are the Rc of core/result.h.
 //
 // Thread rules: constants only; usable anywhere.
 #pragma once
@@ -255,31 +255,5 @@ constexpr int kProcGetStartPhraseData = QM3_PROC_GET_START_PHRASE_DATA;
 constexpr int kProcGetLiveRecording = QM3_PROC_GET_LIVE_RECORDING;
 constexpr int kProcGetSkippedFiles = QM3_PROC_GET_SKIPPED_FILES;
 constexpr int kProcLast = QM3_PROC_LAST;
-constexpr int kRcOk = QM3_RC_OK;
-constexpr int kRcError = QM3_RC_ERROR;
-constexpr int kRcConfirm = QM3_RC_CONFIRM;
-constexpr int kRcRecordingErased = QM3_RC_RECORDING_ERASED;
-constexpr int kRcNoMemory = QM3_RC_NO_MEMORY;
-constexpr int kRcFileNotRead = QM3_RC_FILE_NOT_READ;
-constexpr int kRcUnsupportedFile = QM3_RC_UNSUPPORTED_FILE;
-constexpr int kRcPart10IsDrums = QM3_RC_PART10_IS_DRUMS;
-constexpr int kRcDiskFull = QM3_RC_DISK_FULL;
-constexpr int kRcModuleNotFound = QM3_RC_MODULE_NOT_FOUND;
-constexpr int kRcModuleNotFoundContinue = QM3_RC_MODULE_NOT_FOUND_CONTINUE;
-constexpr int kRcFileNotWritten = QM3_RC_FILE_NOT_WRITTEN;
-constexpr int kRcAudioDeviceNotOpened = QM3_RC_AUDIO_DEVICE_NOT_OPENED;
-constexpr int kRcMidiDeviceNotOpened = QM3_RC_MIDI_DEVICE_NOT_OPENED;
-constexpr int kRcDrumSoundOutsidePart10 = QM3_RC_DRUM_SOUND_OUTSIDE_PART10;
-constexpr int kRcSongFileVersion = QM3_RC_SONG_FILE_VERSION;
-constexpr int kRcSongFileBroken = QM3_RC_SONG_FILE_BROKEN;
-constexpr int kRcNoRange = QM3_RC_NO_RANGE;
-constexpr int kRcSongTooLong = QM3_RC_SONG_TOO_LONG;
-constexpr int kRcDoesNotFit = QM3_RC_DOES_NOT_FIT;
-constexpr int kRcIntroEndingChanged = QM3_RC_INTRO_ENDING_CHANGED;
-constexpr int kRcTimesChanged = QM3_RC_TIMES_CHANGED;
-constexpr int kRcTimesIntroEndingChanged = QM3_RC_TIMES_INTRO_ENDING_CHANGED;
-constexpr int kRcWrongOutputDevice = QM3_RC_WRONG_OUTPUT_DEVICE;
-constexpr int kRcNotInitialised = QM3_RC_NOT_INITIALISED;
-constexpr int kReturnCodeCount = QM3_RETURN_CODE_COUNT;
 
 }  // namespace qm3

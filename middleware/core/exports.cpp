@@ -12,6 +12,7 @@
 #include "core/device_handover.h"
 #include "core/middleware.h"
 #include "core/pointer.h"
+#include "core/result.h"
 #include "core/value_table.h"
 #include "qm3middle.h"
 

@@ -17,6 +17,7 @@
 #include "core/control_ids.h"
 #include "core/core_state.h"
 #include "core/middleware.h"
+#include "core/result.h"
 #include "core/work_folder.h"
 #include "platform/clock.h"
 #include "platform/mmsystem.h"

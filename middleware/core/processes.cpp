@@ -7,6 +7,7 @@
 #include "core/control_ids.h"
 #include "core/core_state.h"
 #include "core/middleware.h"
+#include "core/result.h"
 #include "platform/clock.h"
 
 namespace qm3 {

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "core/middleware.h"
+#include "core/result.h"
 #include "midi/module_sender.h"
 #include "platform/clock.h"
 #include "platform/mmsystem.h"
@@ -96,27 +97,27 @@ int OpenCapture(size_t words) {
   if (midiInOpen(&C().port, FindModuleInput(), reinterpret_cast<DWORD_PTR>(&OnInput), 0,
                  CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
     C().port = nullptr;
-    return kResultMidiOpen;
+    return kRcMidiDeviceNotOpened;
   }
   C().words.reset(new (std::nothrow) uint32_t[words]);
   C().capacity = C().words ? words : 0;
   if (!C().words) {
     midiInClose(C().port);
     C().port = nullptr;
-    return kResultNoMemory;
+    return kRcNoMemory;
   }
   return 0;
 }
 
 int StartCapture(const std::string& path, uint64_t parameter, CaptureWriter writer) {
-  if (C().port == nullptr) return kResultMidiOpen;
+  if (C().port == nullptr) return kRcMidiDeviceNotOpened;
   C().path = path;
   C().parameter = parameter;
   C().writer = writer;
   C().used.store(0);
   C().overflowed.store(false);
   C().active.store(true, std::memory_order_release);
-  return midiInStart(C().port) == MMSYSERR_NOERROR ? 0 : kResultMidiOpen;
+  return midiInStart(C().port) == MMSYSERR_NOERROR ? 0 : kRcMidiDeviceNotOpened;
 }
 
 int StopCapture(bool keep) {
@@ -126,7 +127,7 @@ int StopCapture(bool keep) {
   // Nothing is at the path before the writer runs: a file the user had
   // there stays untouched when the capture is dropped.
   if (!keep) return 0;
-  if (C().overflowed.load()) return kResultNoMemory;
+  if (C().overflowed.load()) return kRcNoMemory;
   if (C().writer == nullptr) return 11;
   return C().writer(C().words.get(), C().used.load(), C().path, C().parameter);
 }

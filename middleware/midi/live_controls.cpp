@@ -13,6 +13,7 @@
 #include "core/core_state.h"
 #include "core/middle_internal.h"
 #include "core/middleware.h"
+#include "core/result.h"
 #include "midi/input_capture.h"
 #include "midi/live_run.h"
 #include "midi/module_sender.h"
@@ -164,14 +165,14 @@ int StartRun() {
 // ---- reactions -------------------------------------------------------------
 
 int EnterWindow(int) {
-  if (Window() == nullptr) return kResultMidiOpen;
+  if (Window() == nullptr) return kRcMidiDeviceNotOpened;
   LiveWindow& w = *Window();
   w.run.Stop();
   w.run.Reset();
   w.accepted = false;
   w.input_lost = false;
   w.input_device = FindModuleInput();
-  return w.input_device < platform::midiInGetNumDevs() ? 0 : kResultMidiOpen;
+  return w.input_device < platform::midiInGetNumDevs() ? 0 : kRcMidiDeviceNotOpened;
 }
 
 int LeaveWindow(int) {
@@ -190,7 +191,7 @@ int LeaveWindow(int) {
 // fill-in, each starting a run when none is on.
 int OnSectionButton(ControlId id, int32_t) {
   if (!OnWindow()) return 0;
-  if (CurrentOutputDevice() != ModulePort()) return kResultForeignPort;
+  if (CurrentOutputDevice() != ModulePort()) return kRcWrongOutputDevice;
   LiveRun& run = Window()->run;
   // A run that ended by itself is closed before anything else happens.
   if (run.active() && run.ended()) StopRun();
@@ -237,7 +238,7 @@ int OnRecordSwitch(ControlId, int32_t) {
 int OnStopButton(ControlId, int32_t) {
   if (!OnWindow() || ReadValue(kStop) != 0) return 0;
   StopRun();
-  return Window()->input_lost ? kResultMidiOpen : 0;
+  return Window()->input_lost ? kRcMidiDeviceNotOpened : 0;
 }
 
 int OnOk(ControlId, int32_t) {

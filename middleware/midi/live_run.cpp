@@ -6,6 +6,7 @@
 
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/result.h"
 #include "midi/module_messages.h"
 #include "midi/module_sender.h"
 #include "song/track_buffer.h"
@@ -70,13 +71,13 @@ void LiveRun::Reset() {
 int LiveRun::OpenPorts(const Ports& ports) {
   if (midiOutOpen(&out_, ports.output_device, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
     out_ = nullptr;
-    return kResultMidiOpen;
+    return kRcMidiDeviceNotOpened;
   }
   long_buffer_.reset(new (std::nothrow) char[kLongBufferSize]);
   if (!long_buffer_) {
     midiOutClose(out_);
     out_ = nullptr;
-    return kResultNoMemory;
+    return kRcNoMemory;
   }
   if (midiInOpen(&in_, ports.input_device, reinterpret_cast<DWORD_PTR>(&OnInput),
                  reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
@@ -84,7 +85,7 @@ int LiveRun::OpenPorts(const Ports& ports) {
     midiOutClose(out_);
     out_ = nullptr;
     long_buffer_.reset();
-    return kResultMidiOpen;
+    return kRcMidiDeviceNotOpened;
   }
   const ParameterMessage opening = MakeRunSwitch(false);
   SendLong(opening.bytes.data(), opening.size);

@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "core/middleware.h"
+#include "core/result.h"
+#include "midi/device_result.h"
 #include "midi/module_messages.h"
 #include "midi/sequence_file.h"
 #include "platform/clock.h"
@@ -57,55 +59,49 @@ void WaitDone(const MIDIHDR& hdr) {
   for (int i = 0; i < 10000 && (hdr.dwFlags & MHDR_DONE) == 0; ++i) platform::Sleep(1);
 }
 
-// Opens the current output port; 13 on failure.
-int OpenCurrent(HMIDIOUT* out) {
-  if (midiOutOpen(out, S().current_device.load(), 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
-    return kResultMidiOpen;
-  }
-  return 0;
+Rc OpenCurrent(HMIDIOUT* out) {
+  return MidiDeviceRc(midiOutOpen(out, S().current_device.load(), 0, 0, CALLBACK_NULL));
 }
 
-// Sends one long message on an open port and waits for it; 0 or 13.
-int SendLongOn(HMIDIOUT port, const uint8_t* bytes, size_t size, bool settle) {
+// Sends one long message on an open port and waits for it.
+Rc SendLongOn(HMIDIOUT port, const uint8_t* bytes, size_t size, bool settle) {
   // The output layer may keep pointing at the data until done: own a copy.
   std::unique_ptr<uint8_t[]> copy(new (std::nothrow) uint8_t[size]);
-  if (!copy) return kResultNoMemory;
+  if (!copy) return kRcNoMemory;
   std::memcpy(copy.get(), bytes, size);
   MIDIHDR hdr{};
   hdr.lpData = reinterpret_cast<char*>(copy.get());
   hdr.dwBufferLength = static_cast<DWORD>(size);
   hdr.dwBytesRecorded = static_cast<DWORD>(size);
-  if (midiOutPrepareHeader(port, &hdr, sizeof hdr) != MMSYSERR_NOERROR) return kResultMidiOpen;
-  int rc = 0;
-  if (midiOutLongMsg(port, &hdr, sizeof hdr) == MMSYSERR_NOERROR) {
+  if (Rc rc = MidiDeviceRc(midiOutPrepareHeader(port, &hdr, sizeof hdr)); rc != kRcOk) return rc;
+  const Rc rc = MidiDeviceRc(midiOutLongMsg(port, &hdr, sizeof hdr));
+  if (rc == kRcOk) {
     WaitDone(hdr);
     if (settle) platform::Sleep(100);
-  } else {
-    rc = kResultMidiOpen;
   }
   midiOutUnprepareHeader(port, &hdr, sizeof hdr);
   return rc;
 }
 
-int SendParameter(const ParameterMessage& m) {
+Rc SendParameter(const ParameterMessage& m) {
   return SendLongOneShot(m.bytes.data(), m.size);
 }
 
-// Sends one short message on every channel; 13 if any send fails.
-int EachChannel(HMIDIOUT port, uint8_t kind, uint8_t d1, uint8_t d2) {
-  int rc = 0;
+// Sends one short message on every channel; fails if any send fails.
+Rc EachChannel(HMIDIOUT port, uint8_t kind, uint8_t d1, uint8_t d2) {
+  Rc rc = kRcOk;
   for (uint8_t ch = 0; ch < 16; ++ch) {
-    if (midiOutShortMsg(port, ShortMessage(kind | ch, d1, d2)) != MMSYSERR_NOERROR) {
-      rc = kResultMidiOpen;
+    if (Rc r = MidiDeviceRc(midiOutShortMsg(port, ShortMessage(kind | ch, d1, d2))); r != kRcOk) {
+      rc = r;
     }
   }
   return rc;
 }
 
-int SendOneByte(uint8_t status) {
+Rc SendOneByte(uint8_t status) {
   HMIDIOUT port = nullptr;
-  if (int rc = OpenCurrent(&port); rc != 0) return rc;
-  const int rc = midiOutShortMsg(port, status) == MMSYSERR_NOERROR ? 0 : kResultMidiOpen;
+  if (Rc rc = OpenCurrent(&port); rc != kRcOk) return rc;
+  const Rc rc = MidiDeviceRc(midiOutShortMsg(port, status));
   midiOutClose(port);
   return rc;
 }
@@ -139,7 +135,7 @@ void ForgetModulePort() {
 void OnModulePortFound(uint32_t device) {
   S().current_device.store(device);
   S().module_port.store(device);
-  if (SendModuleInit() == 0) {
+  if (SendModuleInit() == kRcOk) {
     S().module_present.store(true);
     // 0 means "no deadline"; a deadline that lands on 0 moves by a tick.
     const uint32_t deadline = platform::GetTickCount() + 2500;
@@ -147,49 +143,49 @@ void OnModulePortFound(uint32_t device) {
   }
 }
 
-int SendLongOneShot(const uint8_t* bytes, size_t size) {
-  if (bytes == nullptr || size == 0) return 0;
+Rc SendLongOneShot(const uint8_t* bytes, size_t size) {
+  if (bytes == nullptr || size == 0) return kRcOk;
   HMIDIOUT port = nullptr;
-  if (int rc = OpenCurrent(&port); rc != 0) return rc;
-  const int rc = SendLongOn(port, bytes, size, true);
+  if (Rc rc = OpenCurrent(&port); rc != kRcOk) return rc;
+  const Rc rc = SendLongOn(port, bytes, size, true);
   midiOutClose(port);
   return rc;
 }
 
-int SendShortOneShot(const uint32_t* messages, size_t count) {
+Rc SendShortOneShot(const uint32_t* messages, size_t count) {
   HMIDIOUT port = nullptr;
-  if (int rc = OpenCurrent(&port); rc != 0) return rc;
-  int rc = 0;
+  if (Rc rc = OpenCurrent(&port); rc != kRcOk) return rc;
+  Rc rc = kRcOk;
   for (size_t i = 0; i < count; ++i) {
-    if (midiOutShortMsg(port, messages[i]) != MMSYSERR_NOERROR) rc = kResultMidiOpen;
+    if (Rc r = MidiDeviceRc(midiOutShortMsg(port, messages[i])); r != kRcOk) rc = r;
   }
   midiOutClose(port);
   return rc;
 }
 
-int SendModuleInit() {
+Rc SendModuleInit() {
   return SendParameter(MakeModuleInit());
 }
-int SendMainVolume(uint8_t volume) {
+Rc SendMainVolume(uint8_t volume) {
   return SendParameter(MakeMainVolume(volume));
 }
-int SendPlayMode(uint8_t mode) {
+Rc SendPlayMode(uint8_t mode) {
   return SendParameter(MakePlayMode(mode));
 }
-int SendGmOff() {
+Rc SendGmOff() {
   return SendLongOneShot(kGmSystemOff.data(), kGmSystemOff.size());
 }
-int SendGmOn() {
+Rc SendGmOn() {
   return SendLongOneShot(kGmSystemOn.data(), kGmSystemOn.size());
 }
-int SendGsReset() {
+Rc SendGsReset() {
   return SendLongOneShot(kGsReset.data(), kGsReset.size());
 }
 
-int ResetAllChannels() {
+Rc ResetAllChannels() {
   HMIDIOUT port = nullptr;
-  if (int rc = OpenCurrent(&port); rc != 0) return rc;
-  int rc = EachChannel(port, 0xB0, 0x7B, 0x00);  // all notes off
+  if (Rc rc = OpenCurrent(&port); rc != kRcOk) return rc;
+  const Rc rc = EachChannel(port, 0xB0, 0x7B, 0x00);  // all notes off
   platform::Sleep(400);
   EachChannel(port, 0xB0, 0x78, 0x00);  // all sound off
   platform::Sleep(100);
@@ -199,9 +195,9 @@ int ResetAllChannels() {
   return rc;
 }
 
-int SendTranspose(int semitones) {
+Rc SendTranspose(int semitones) {
   HMIDIOUT port = nullptr;
-  if (int rc = OpenCurrent(&port); rc != 0) return rc;
+  if (Rc rc = OpenCurrent(&port); rc != kRcOk) return rc;
   const uint8_t coarse = static_cast<uint8_t>(std::clamp(0x40 + semitones, 0, 0x7F));
   for (uint8_t ch = 0; ch < 16; ++ch) {
     const uint8_t cc = 0xB0 | ch;
@@ -211,13 +207,13 @@ int SendTranspose(int semitones) {
     midiOutShortMsg(port, ShortMessage(cc, 0x26, 0x00));
   }
   midiOutClose(port);
-  return 0;
+  return kRcOk;
 }
 
-int SendStart() {
+Rc SendStart() {
   return SendOneByte(0xFA);
 }
-int SendStop() {
+Rc SendStop() {
   return SendOneByte(0xFC);
 }
 
@@ -333,15 +329,15 @@ void WaitUntilNotBusy() {
   }
 }
 
-int SendSongSetup(const uint8_t* image, size_t size) {
+Rc SendSongSetup(const uint8_t* image, size_t size) {
   ExtendBusyUntil(platform::GetTickCount());
   HMIDIOUT port = nullptr;
-  if (int rc = OpenCurrent(&port); rc != 0) return rc;
-  int rc = 0;
+  if (Rc rc = OpenCurrent(&port); rc != kRcOk) return rc;
+  Rc rc = kRcOk;
   SequenceFile file;
   const uint8_t* smf = nullptr;
   size_t smf_size = 0;
-  if (SequenceFile::Unwrap(image, size, &smf, &smf_size) && file.Parse(smf, smf_size) == 0) {
+  if (SequenceFile::Unwrap(image, size, &smf, &smf_size) && file.Parse(smf, smf_size) == kRcOk) {
     // Runs to the first sounding note or the end of the track, whichever
     // comes first (the reader does not loop).
     SeqEvent e;
@@ -358,7 +354,7 @@ int SendSongSetup(const uint8_t* image, size_t size) {
         std::memcpy(buf + n, e.bytes, take);
         n += take;
         ExtendBusyUntil(BusyUntil() + static_cast<uint32_t>(e.length / 3));
-        if (int r = SendLongOn(port, buf, n, false); r != 0) rc = r;
+        if (Rc r = SendLongOn(port, buf, n, false); r != kRcOk) rc = r;
       }
     }
   }

@@ -13,14 +13,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/result.h"
+
 namespace qm3::midi {
 
 inline constexpr uint32_t kNoModulePort = 0xFFFFFFFFu;
 inline constexpr const char* kModulePortName = "Corvane USB MIDI OUT 1";
-
-// Result codes at the middleware boundary.
-inline constexpr int kResultNoMemory = 4;
-inline constexpr int kResultMidiOpen = 13;
 
 uint32_t CurrentOutputDevice();
 void SetCurrentOutputDevice(uint32_t device);
@@ -37,20 +35,20 @@ void OnModulePortFound(uint32_t device);
 // Forgets the recognition (before the port list is built again).
 void ForgetModulePort();
 
-// One-shot senders: 0, 4 or 13.
-int SendLongOneShot(const uint8_t* bytes, size_t size);
+// One-shot senders: kRcOk, kRcNoMemory or kRcMidiDeviceNotOpened.
+Rc SendLongOneShot(const uint8_t* bytes, size_t size);
 // Short messages (status in the low byte) in one open of the port.
-int SendShortOneShot(const uint32_t* messages, size_t count);
-int SendModuleInit();
-int SendMainVolume(uint8_t volume);
-int SendPlayMode(uint8_t mode);
-int SendGmOff();
-int SendGmOn();
-int SendGsReset();
-int ResetAllChannels();
-int SendTranspose(int semitones);
-int SendStart();
-int SendStop();
+Rc SendShortOneShot(const uint32_t* messages, size_t count);
+Rc SendModuleInit();
+Rc SendMainVolume(uint8_t volume);
+Rc SendPlayMode(uint8_t mode);
+Rc SendGmOff();
+Rc SendGmOn();
+Rc SendGsReset();
+Rc ResetAllChannels();
+Rc SendTranspose(int semitones);
+Rc SendStart();
+Rc SendStop();
 
 // Main volume routing for a write of control 0x0601: into the playing
 // stream, else through a live run holding the module's port, else one-shot.
@@ -79,8 +77,8 @@ void ExtendBusyUntil(uint32_t tick);
 void WaitUntilNotBusy();
 
 // Sends the set-up events of a Standard MIDI File image (everything before
-// its first sounding note) so edits reach the module at once; 0, 4 or 13.
-int SendSongSetup(const uint8_t* image, size_t size);
+// its first sounding note) so edits reach the module at once.
+Rc SendSongSetup(const uint8_t* image, size_t size);
 
 // Shut-down: the module port again, the initialisation, 2500 ms settle.
 void ShutDownModule();

@@ -9,23 +9,23 @@ bool SequenceFile::Unwrap(const uint8_t* image, size_t size, const uint8_t** smf
   return midibytes::Unwrap(image, size, smf, smf_size) != midibytes::Container::kBadRiff;
 }
 
-int SequenceFile::Parse(const uint8_t* image, size_t size) {
+Rc SequenceFile::Parse(const uint8_t* image, size_t size) {
   tempo_map_.clear();
   length_ticks_ = 0;
   image_ = image;
   reader_.Open(image, {});
   midibytes::SmfHeader header;
   if (image == nullptr || !midibytes::ReadHeader(image, static_cast<int64_t>(size), &header)) {
-    return kSeqInvalidFile;
+    return kRcUnsupportedFile;
   }
   format_ = header.format;
   division_ = header.division;
   // SMPTE divisions and a zero division cannot be played in ticks.
-  if (division_ == 0 || header.frame_based() || header.track_count == 0) return kSeqInvalidFile;
+  if (division_ == 0 || header.frame_based() || header.track_count == 0) return kRcUnsupportedFile;
   std::vector<midibytes::TrackChunk> tracks;
   if (!midibytes::ListTracks(image, static_cast<int64_t>(size), header,
                              midibytes::ChunkPolicy::kStrict, kMaxTracks, &tracks)) {
-    return kSeqInvalidFile;
+    return kRcUnsupportedFile;
   }
   reader_.Open(image, tracks);
 
@@ -37,7 +37,7 @@ int SequenceFile::Parse(const uint8_t* image, size_t size) {
   ReadResult r;
   while ((r = Next(&e)) == ReadResult::kEvent) {
     if (e.status == 0xFF && e.meta_type == 0x51) {
-      if (e.length != 3) return kSeqInvalidFile;
+      if (e.length != 3) return kRcUnsupportedFile;
       ms += (e.tick - tempo_tick) * (tempo / 1000.0) / division_;
       tempo_tick = e.tick;
       tempo = (uint32_t{e.bytes[0]} << 16) | (uint32_t{e.bytes[1]} << 8) | e.bytes[2];
@@ -49,12 +49,12 @@ int SequenceFile::Parse(const uint8_t* image, size_t size) {
     }
     length_ticks_ = e.tick;
   }
-  if (r != ReadResult::kEndOfFile) return kSeqInvalidFile;
+  if (r != ReadResult::kEndOfFile) return kRcUnsupportedFile;
   if (tempo_map_.empty() || tempo_map_.front().tick != 0) {
     tempo_map_.insert(tempo_map_.begin(), TempoEntry{0, 0.0, 500000});
   }
   Rewind();
-  return 0;
+  return kRcOk;
 }
 
 double SequenceFile::TickToMs(uint32_t tick) const {

@@ -11,15 +11,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/result.h"
 #include "midibytes/merged_reader.h"
 
 namespace qm3::midi {
-
-// Inside results of the sequencer, as the multimedia layer numbers them.
-inline constexpr int kSeqNoMemory = 264;
-inline constexpr int kSeqBadState = 274;
-inline constexpr int kSeqNotReady = 276;
-inline constexpr int kSeqInvalidFile = 296;
 
 struct SeqEvent {
   uint32_t tick = 0;
@@ -48,8 +43,9 @@ class SequenceFile {
   // image itself. False for a RIFF image without a usable "data" chunk.
   static bool Unwrap(const uint8_t* image, size_t size, const uint8_t** smf, size_t* smf_size);
 
-  // 0, or kSeqInvalidFile. The image is used in place and must outlive this.
-  int Parse(const uint8_t* image, size_t size);
+  // kRcOk, or kRcUnsupportedFile. The image is used in place and must
+  // outlive this.
+  Rc Parse(const uint8_t* image, size_t size);
 
   void Rewind();
   // Next event in time order. With `stop_tick` events at or beyond it are not

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "midi/device_result.h"
 #include "midi/module_messages.h"
 #include "midi/module_sender.h"
 #include "midibytes/file_bytes.h"
@@ -16,18 +17,6 @@ namespace {
 using namespace platform;
 
 constexpr size_t kMaxFileBytes = 64u << 20;  // larger files are not songs
-
-int Translate(int inside) {
-  switch (inside) {
-    case 0:
-      return 0;
-    case kSeqInvalidFile:
-    case kSeqNoMemory:
-      return inside;
-    default:
-      return kSeqBadState;
-  }
-}
 
 HMIDIOUT AsOut(HMIDISTRM s) {
   return s;
@@ -76,25 +65,25 @@ bool Sequencer::PartMuted(int channel) const {
   return !options_.part_playing[channel];
 }
 
-int Sequencer::OpenFile(const std::string& path, double scale) {
+Rc Sequencer::OpenFile(const std::string& path, double scale) {
   // A regular file only: a FIFO put in place of a work file would block.
   if (midibytes::ReadFileBytes(path, kMaxFileBytes, &owned_image_) != midibytes::FileBytes::kRead ||
       owned_image_.empty()) {
-    return kResultMidiOpen;
+    return kRcMidiDeviceNotOpened;
   }
   return OpenImage(owned_image_.data(), owned_image_.size(), scale);
 }
 
-int Sequencer::OpenImage(const uint8_t* image, size_t size, double scale) {
-  if (state_.load() != SeqState::kNoFile || !(scale > 0)) return kResultMidiOpen;
+Rc Sequencer::OpenImage(const uint8_t* image, size_t size, double scale) {
+  if (state_.load() != SeqState::kNoFile || !(scale > 0)) return kRcMidiDeviceNotOpened;
   const uint8_t* smf = nullptr;
   size_t smf_size = 0;
-  if (!SequenceFile::Unwrap(image, size, &smf, &smf_size) || file_.Parse(smf, smf_size) != 0) {
-    return kResultMidiOpen;
+  if (!SequenceFile::Unwrap(image, size, &smf, &smf_size) || file_.Parse(smf, smf_size) != kRcOk) {
+    return kRcMidiDeviceNotOpened;
   }
   scale_ = scale;
   state_.store(SeqState::kOpened);
-  return 0;
+  return kRcOk;
 }
 
 void Sequencer::WaitNoBuffersOut() {
@@ -102,9 +91,9 @@ void Sequencer::WaitNoBuffersOut() {
   for (int i = 0; i < 100000 && buffers_out_.load() > 0; ++i) platform::Sleep(1);
 }
 
-int Sequencer::Preroll(uint32_t start, uint32_t end) {
+Rc Sequencer::Preroll(uint32_t start, uint32_t end) {
   const SeqState s = state_.load();
-  if (s != SeqState::kOpened && s != SeqState::kPrerolled) return kSeqBadState;
+  if (s != SeqState::kOpened && s != SeqState::kPrerolled) return kRcError;
   start_tick_ = Scale(start);
   end_tick_ = end == 0 ? file_.length_ticks() : Scale(end);
   if (stream_ != nullptr) {
@@ -116,21 +105,22 @@ int Sequencer::Preroll(uint32_t start, uint32_t end) {
   state_.store(SeqState::kPrerolling);
   if (stream_ == nullptr) {
     UINT device = device_;
-    const MMRESULT rc = midiStreamOpen(&stream_, &device, 1,
-                                       reinterpret_cast<DWORD_PTR>(&Sequencer::StreamCallback),
-                                       reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION);
-    if (rc != MMSYSERR_NOERROR) {
+    const Rc opened = MidiDeviceRc(midiStreamOpen(
+        &stream_, &device, 1, reinterpret_cast<DWORD_PTR>(&Sequencer::StreamCallback),
+        reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION));
+    if (opened != kRcOk) {
       stream_ = nullptr;
       state_.store(SeqState::kOpened);
-      return kSeqNotReady;
+      return opened;
     }
     MIDIPROPTIMEDIV div{sizeof(MIDIPROPTIMEDIV), file_.division()};
-    if (midiStreamProperty(stream_, reinterpret_cast<BYTE*>(&div),
-                           MIDIPROP_SET | MIDIPROP_TIMEDIV) != MMSYSERR_NOERROR) {
+    const Rc divided = MidiDeviceRc(midiStreamProperty(stream_, reinterpret_cast<BYTE*>(&div),
+                                                       MIDIPROP_SET | MIDIPROP_TIMEDIV));
+    if (divided != kRcOk) {
       midiStreamClose(stream_);
       stream_ = nullptr;
       state_.store(SeqState::kOpened);
-      return kSeqNotReady;
+      return divided;
     }
   }
 
@@ -141,28 +131,27 @@ int Sequencer::Preroll(uint32_t start, uint32_t end) {
       preroll_data_.reset(new (std::nothrow) uint8_t[capacity]);
       if (!preroll_data_) {
         state_.store(SeqState::kOpened);
-        return kSeqNoMemory;
+        return kRcNoMemory;
       }
       preroll_.data = preroll_data_.get();
       preroll_.capacity = capacity;
       preroll_.header = MIDIHDR{};
     }
     StreamWriter w(preroll_.data, preroll_.capacity);
-    const int rc = Seek(w, start_tick_);
-    if (rc == kSeqNoMemory && capacity < kPrerollMax) {
+    const Rc rc = Seek(w, start_tick_);
+    if (rc == kRcNoMemory && capacity < kPrerollMax) {
       capacity *= 2;
       continue;
     }
-    if (rc != 0) {
+    if (rc != kRcOk) {
       preroll_data_.reset();
       preroll_ = Buffer{};
-      const int translated = Translate(rc);
-      state_.store(translated == 0 ? SeqState::kPrerolled : SeqState::kOpened);
-      return translated;
-    }
-    if (QueueBuffer(preroll_, w.used()) != 0) {
       state_.store(SeqState::kOpened);
-      return kSeqNotReady;
+      return rc;
+    }
+    if (Rc queued = QueueBuffer(preroll_, w.used()); queued != kRcOk) {
+      state_.store(SeqState::kOpened);
+      return queued;
     }
     break;
   }
@@ -180,43 +169,43 @@ int Sequencer::Preroll(uint32_t start, uint32_t end) {
       free_list_.pop_back();
     }
     StreamWriter w(b->data, b->capacity);
-    const int rc = ReadIntoBuffer(w);
-    if (rc != 0) {
+    const Rc rc = ReadIntoBuffer(w);
+    if (rc != kRcOk) {
       std::lock_guard lock(free_mu_);
       free_list_.push_back(b);
       state_.store(SeqState::kOpened);
-      return Translate(rc);
+      return rc;
     }
-    if (QueueBuffer(*b, w.used()) != 0) {
+    if (Rc queued = QueueBuffer(*b, w.used()); queued != kRcOk) {
       state_.store(SeqState::kOpened);
-      return kSeqNotReady;
+      return queued;
     }
     if (eof_.load()) break;
   }
   state_.store(SeqState::kPrerolled);
-  return 0;
+  return kRcOk;
 }
 
-int Sequencer::QueueBuffer(Buffer& b, size_t used) {
+Rc Sequencer::QueueBuffer(Buffer& b, size_t used) {
   MIDIHDR& h = b.header;
   if ((h.dwFlags & MHDR_PREPARED) == 0) {
     h = MIDIHDR{};
     h.lpData = reinterpret_cast<char*>(b.data);
     h.dwBufferLength = static_cast<DWORD>(b.capacity);
-    if (midiOutPrepareHeader(AsOut(stream_), &h, sizeof h) != MMSYSERR_NOERROR) return -1;
+    if (Rc rc = MidiDeviceRc(midiOutPrepareHeader(AsOut(stream_), &h, sizeof h)); rc != kRcOk) {
+      return rc;
+    }
   }
   h.dwBytesRecorded = static_cast<DWORD>(used);
   h.dwUser = reinterpret_cast<DWORD_PTR>(&b);
   h.dwFlags &= ~MHDR_DONE;
   buffers_out_.fetch_add(1);
-  if (midiStreamOut(stream_, &h, sizeof h) != MMSYSERR_NOERROR) {
-    buffers_out_.fetch_sub(1);
-    return -1;
-  }
-  return 0;
+  const Rc rc = MidiDeviceRc(midiStreamOut(stream_, &h, sizeof h));
+  if (rc != kRcOk) buffers_out_.fetch_sub(1);
+  return rc;
 }
 
-int Sequencer::Seek(StreamWriter& w, uint32_t start) {
+Rc Sequencer::Seek(StreamWriter& w, uint32_t start) {
   chase_.Reset();
   file_.Rewind();
   SeqEvent e;
@@ -224,8 +213,8 @@ int Sequencer::Seek(StreamWriter& w, uint32_t start) {
     const ReadResult r = file_.Next(&e, start, false);
     if (r == ReadResult::kStopReached) break;
     // A start beyond the last event cannot be reached.
-    if (r == ReadResult::kEndOfFile) return kSeqBadState;
-    if (r == ReadResult::kInvalid) return kSeqInvalidFile;
+    if (r == ReadResult::kEndOfFile) return kRcError;
+    if (r == ReadResult::kInvalid) return kRcUnsupportedFile;
     chase_.Absorb(e, [this](int ch) { return PartMuted(ch); });
   }
   file_.SetLastTick(start);
@@ -241,7 +230,7 @@ int Sequencer::Seek(StreamWriter& w, uint32_t start) {
     ok = w.Tempo(0, t);
   }
   if (ok && options_.edit_mode == 0) ok = chase_.WriteHeldChords(w, 10);
-  return ok ? 0 : kSeqNoMemory;
+  return ok ? kRcOk : kRcNoMemory;
 }
 
 bool Sequencer::WriteCountIn(StreamWriter& w) const {
@@ -255,15 +244,15 @@ bool Sequencer::WriteCountIn(StreamWriter& w) const {
   return w.Nop(beat * 3 / 2);
 }
 
-int Sequencer::ReadIntoBuffer(StreamWriter& w) {
+Rc Sequencer::ReadIntoBuffer(StreamWriter& w) {
   if (cut_left_ > 0) {
     const uint32_t n = static_cast<uint32_t>(std::min<size_t>(cut_left_, w.LongRoom()));
     w.Long(0, cut_bytes_, n);
     cut_bytes_ += n;
     cut_left_ -= n;
-    if (cut_left_ > 0) return 0;
+    if (cut_left_ > 0) return kRcOk;
   }
-  if (eof_.load()) return 0;
+  if (eof_.load()) return kRcOk;
   uint8_t volume = 0;
   if (w.room() >= 32 && TakeMainVolumePending(&volume)) {
     const ParameterMessage m = MakeMainVolume(volume);
@@ -283,7 +272,7 @@ int Sequencer::ReadIntoBuffer(StreamWriter& w) {
   while (w.room() >= 16) {
     if (!has_held_) {
       const ReadResult r = file_.Next(&held_, end_tick_, true);
-      if (r == ReadResult::kInvalid) return kSeqInvalidFile;
+      if (r == ReadResult::kInvalid) return kRcUnsupportedFile;
       if (r != ReadResult::kEvent) {
         eof_.store(true);
         break;
@@ -325,7 +314,7 @@ int Sequencer::ReadIntoBuffer(StreamWriter& w) {
     }
     if (w.deltas() >= enough) break;
   }
-  return 0;
+  return kRcOk;
 }
 
 bool Sequencer::ModulePortPresent() const {
@@ -366,7 +355,7 @@ void Sequencer::OnBufferDone(MIDIHDR* header) {
   }
   if (!stop_pending_.load() && !eof_.load() && b != nullptr && !is_preroll) {
     StreamWriter w(b->data, b->capacity);
-    if (ReadIntoBuffer(w) != 0 || QueueBuffer(*b, w.used()) != 0) {
+    if (ReadIntoBuffer(w) != kRcOk || QueueBuffer(*b, w.used()) != kRcOk) {
       state_.store(SeqState::kStopping);
       stop_pending_.store(true);
       give_back();
@@ -423,16 +412,17 @@ bool Sequencer::ClockOfPosition(uint32_t position, uint64_t* us) {
   return midiStreamTickTime(stream_, tick - start_tick_ + offset, us) == MMSYSERR_NOERROR;
 }
 
-int Sequencer::StartPlay(uint32_t start, uint32_t end) {
+Rc Sequencer::StartPlay(uint32_t start, uint32_t end) {
   WaitUntilNotBusy();
-  if (Preroll(start, end) != 0) return kResultMidiOpen;
-  if (GetPosition() != start) return kResultMidiOpen;
-  if (midiStreamRestart(stream_) != MMSYSERR_NOERROR) return kResultMidiOpen;
+  // The host has one message for every way a play fails to start.
+  if (Preroll(start, end) != kRcOk) return kRcMidiDeviceNotOpened;
+  if (GetPosition() != start) return kRcMidiDeviceNotOpened;
+  if (Rc rc = MidiDeviceRc(midiStreamRestart(stream_)); rc != kRcOk) return rc;
   state_.store(SeqState::kPlaying);
-  return 0;
+  return kRcOk;
 }
 
-int Sequencer::StopPlay() {
+Rc Sequencer::StopPlay() {
   SeqState s = state_.load();
   if (s == SeqState::kPlaying || s == SeqState::kPaused) {
     if (eof_.load()) {
@@ -446,9 +436,9 @@ int Sequencer::StopPlay() {
     if (s == SeqState::kPlaying || s == SeqState::kPaused) {
       state_.store(SeqState::kStopping);
       stop_pending_.store(true);
-      if (midiStreamStop(stream_) != MMSYSERR_NOERROR) {
+      if (Rc rc = MidiDeviceRc(midiStreamStop(stream_)); rc != kRcOk) {
         stop_pending_.store(false);
-        return kSeqNotReady;
+        return rc;
       }
     }
   } else {
@@ -459,7 +449,7 @@ int Sequencer::StopPlay() {
   state_.store(SeqState::kOpened);
   stop_pending_.store(false);
   Close();
-  return 0;
+  return kRcOk;
 }
 
 void Sequencer::Close() {

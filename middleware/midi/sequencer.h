@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "core/result.h"
 #include "midi/chase_state.h"
 #include "midi/sequence_file.h"
 #include "platform/mmsystem.h"
@@ -57,22 +58,24 @@ class Sequencer {
   Sequencer(const Sequencer&) = delete;
   Sequencer& operator=(const Sequencer&) = delete;
 
-  // 0 or 13 (an invalid file stays closed).
-  int OpenFile(const std::string& path, double scale);
-  int OpenImage(const uint8_t* image, size_t size, double scale);
+  // kRcOk or kRcMidiDeviceNotOpened (an invalid file stays closed).
+  Rc OpenFile(const std::string& path, double scale);
+  Rc OpenImage(const uint8_t* image, size_t size, double scale);
   void set_options(const SequencerOptions& o) { options_ = o; }
   void set_output_device(uint32_t device) { device_ = device; }
 
-  // Inside codes (0, 264, 274, 276, 296).
-  int Preroll(uint32_t start, uint32_t end);
-  // 0 or 13.
-  int StartPlay(uint32_t start, uint32_t end);
+  // kRcOk; kRcError in the wrong state or for a start beyond the file's
+  // end; kRcMidiDeviceNotOpened when the stream fails; kRcNoMemory;
+  // kRcUnsupportedFile for events the reader cannot read.
+  Rc Preroll(uint32_t start, uint32_t end);
+  // kRcOk or kRcMidiDeviceNotOpened.
+  Rc StartPlay(uint32_t start, uint32_t end);
   uint32_t GetPosition();
   // The clock time of a position (as GetPosition counts them) once the
   // stream plays at its final tempo; false before or when not playing.
   bool ClockOfPosition(uint32_t position, uint64_t* us);
-  // Stops, closes; 0 or 276/274.
-  int StopPlay();
+  // Stops, closes; kRcOk or kRcMidiDeviceNotOpened when the stream does not stop.
+  Rc StopPlay();
 
   SeqState state() const { return state_.load(); }
   bool end_of_file() const { return eof_.load(); }
@@ -88,12 +91,12 @@ class Sequencer {
   static void StreamCallback(platform::HMIDI, platform::UINT msg, platform::DWORD_PTR instance,
                              platform::DWORD_PTR p1, platform::DWORD_PTR p2);
   void OnBufferDone(platform::MIDIHDR* header);
-  int Seek(StreamWriter& w, uint32_t start);
+  Rc Seek(StreamWriter& w, uint32_t start);
   bool WriteCountIn(StreamWriter& w) const;
-  // 0, or an inside code; sets eof_ at the end.
-  int ReadIntoBuffer(StreamWriter& w);
+  // kRcOk, or kRcUnsupportedFile; sets eof_ at the end.
+  Rc ReadIntoBuffer(StreamWriter& w);
   bool ModulePortPresent() const;
-  int QueueBuffer(Buffer& b, size_t used);
+  Rc QueueBuffer(Buffer& b, size_t used);
   bool PartMuted(int channel) const;
   uint32_t Scale(uint32_t t) const;
   uint32_t Unscale(uint32_t t) const;

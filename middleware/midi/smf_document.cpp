@@ -9,6 +9,7 @@
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
 #include "core/middleware.h"
+#include "core/result.h"
 #include "core/time_base.h"
 #include "midi/module_sender.h"
 #include "midi/smf_import.h"

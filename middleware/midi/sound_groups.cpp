@@ -8,6 +8,7 @@
 
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/result.h"
 #include "midi/smf_document.h"
 #include "midibytes/voices.h"
 #include "platform/sjis.h"

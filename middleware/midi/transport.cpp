@@ -139,12 +139,12 @@ void PlayThread() {
   uint32_t start = 0;
   uint32_t end = 0;
   uint32_t lead = 0;  // subtracted from positions before they reach the pointer
-  int rc = 0;
+  Rc rc = kRcOk;
   const uint32_t pointer = static_cast<uint32_t>(std::max(0, PointerTicks()));
   if (song) {
     rc = seq->OpenFile(SongFilePath(), 1.0);
     lead = kSongLeadIn;
-    if (rc == 0) {
+    if (rc == kRcOk) {
       SendTranspose(CurrentRhythmTranspose());
       if (pointer != 0) {
         opt.count_in = false;
@@ -160,7 +160,7 @@ void PlayThread() {
     }
   } else {
     if (T().smf.image == nullptr) {
-      rc = kResultMidiOpen;
+      rc = kRcMidiDeviceNotOpened;
     } else {
       rc = seq->OpenImage(T().smf.image, T().smf.size, T().smf.tempo_ratio);
       opt.tempo_ratio = T().smf.tempo_ratio;
@@ -178,12 +178,12 @@ void PlayThread() {
       if (range_end != 0) end = range_end + lead;
     }
   }
-  if (rc == 0) {
+  if (rc == kRcOk) {
     seq->set_options(opt);
     SetStreamPlaying(true);
     rc = seq->StartPlay(start, end);
   }
-  if (rc != 0) {
+  if (rc != kRcOk) {
     seq->StopPlay();
     SendStop();
     ResetAllChannels();
@@ -262,11 +262,11 @@ bool FirstBeatClock(uint64_t* us) {
   return true;
 }
 
-int PressPlay() {
-  if (T().running.load()) return 0;
+Rc PressPlay() {
+  if (T().running.load()) return kRcOk;
   if (ReadValue(kEditingMode) == 0 && CurrentOutputDevice() != ModulePort()) {
     ReleasePlayButton();
-    return kResultForeignPort;
+    return kRcWrongOutputDevice;
   }
   if (T().thread) {
     T().thread->Join();
@@ -277,8 +277,8 @@ int PressPlay() {
   T().play_result.store(-1);
   T().thread = std::make_unique<platform::Thread>(PlayThread);
   while (T().play_result.load() == -1) platform::Sleep(1);
-  const int rc = T().play_result.load();
-  if (rc != 0) {
+  const Rc rc = static_cast<Rc>(T().play_result.load());
+  if (rc != kRcOk) {
     T().thread->Join();
     T().thread.reset();
   } else {

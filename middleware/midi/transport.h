@@ -12,12 +12,13 @@
 #include <cstdint>
 #include <string>
 
+#include "core/result.h"
+
 namespace qm3::midi {
 
-inline constexpr int kResultForeignPort = 26;
-
-// 0, 13 or 26 (a song on another port than the module's).
-int PressPlay();
+// kRcOk, kRcMidiDeviceNotOpened or kRcWrongOutputDevice (a song on another
+// port than the module's).
+Rc PressPlay();
 void PressStop();
 // Stops and waits until the play thread has ended.
 void StopAndWait();

@@ -3,6 +3,7 @@
 #include "core/control_ids.h"
 #include "core/core_state.h"
 #include "core/middle_internal.h"
+#include "core/result.h"
 #include "midi/module_sender.h"
 #include "midi/transport.h"
 
@@ -71,7 +72,7 @@ int OnOutputPort(ControlId, int32_t) {
 
 int ModulePortFound(unsigned device) {
   OnModulePortFound(device);
-  return ModulePresent() ? 0 : kResultMidiOpen;
+  return ModulePresent() ? 0 : kRcMidiDeviceNotOpened;
 }
 
 // Resetting the player (song mode chosen, a new song from the welcome

@@ -2,6 +2,7 @@
 // and part switches, and the song values; each edit renders the song again.
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/result.h"
 #include "song/builder_render.h"
 #include "song/phrase_list.h"
 

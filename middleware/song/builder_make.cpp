@@ -4,6 +4,7 @@
 
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/result.h"
 #include "core/time_base.h"
 #include "song/builder.h"
 #include "song/builder_content.h"

@@ -7,6 +7,7 @@
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
 #include "core/middleware.h"
+#include "core/result.h"
 #include "qm3middle.h"
 #include "song/render.h"
 

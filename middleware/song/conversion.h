@@ -20,9 +20,6 @@ enum ConversionKind : int {
   kConversionSmfWav = 3,
 };
 
-// Returned when playback did not start and reported nothing itself.
-inline constexpr int kResultPlayFailed = 13;
-
 // What a conversion keeps of the song it plays in full: the range [from, to)
 // in song ticks (to = 0: the whole song), and for a WAV the release tail.
 struct ConversionCut {

@@ -7,6 +7,7 @@
 #include "core/catalog.h"
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/result.h"
 #include "midi/input_capture.h"
 #include "midi/module_messages.h"
 #include "midi/module_sender.h"
@@ -349,7 +350,7 @@ int ConvertSmfPlayed(const char* path, uint64_t range, bool with_wav) {
     midi::StopCapture(false);
     midi::CloseCapture();
     EndConversion();
-    return rc != 0 ? rc : kResultPlayFailed;
+    return rc != 0 ? rc : kRcMidiDeviceNotOpened;
   }
   return 0;
 }

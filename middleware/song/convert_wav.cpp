@@ -5,6 +5,7 @@
 
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/result.h"
 #include "core/time_base.h"
 #include "midi/input_capture.h"
 #include "midi/module_sender.h"
@@ -86,7 +87,7 @@ int ConvertWav(const char* path, bool range, long flags) {
     StopWavCapture(false);
     CloseWavCapture();
     EndConversion();
-    return rc != 0 ? rc : kResultPlayFailed;
+    return rc != 0 ? rc : kRcMidiDeviceNotOpened;
   }
   return 0;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/control_ids.h"
+#include "core/result.h"
 
 namespace qm3 {
 namespace {

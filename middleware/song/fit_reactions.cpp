@@ -2,6 +2,7 @@
 // intro and ending, in song mode and outside the real-time screen.
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/result.h"
 #include "core/time_base.h"
 #include "song/builder_content.h"
 #include "song/builder_host.h"

@@ -8,6 +8,7 @@
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
 #include "core/middleware.h"
+#include "core/result.h"
 #include "song/song_file.h"
 
 namespace qm3 {

@@ -10,6 +10,7 @@
 
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/result.h"
 #include "midibytes/file_bytes.h"
 #include "song/builder_content.h"
 #include "song/builder_host.h"

@@ -4,6 +4,7 @@
 
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/result.h"
 #include "song/builder_content.h"
 #include "song/builder_host.h"
 #include "song/phrase_list.h"

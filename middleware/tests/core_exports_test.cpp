@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/result.h"
 #include "core/value_table.h"
 #include "core_test_host.h"
 #include "platform/sjis.h"

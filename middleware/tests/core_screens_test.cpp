@@ -2,6 +2,7 @@
 // work, the start-up choice, and the menu states of the editing modes.
 #include <algorithm>
 
+#include "core/result.h"
 #include "core_test_host.h"
 
 namespace qm3 {

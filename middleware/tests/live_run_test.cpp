@@ -247,7 +247,7 @@ TEST_F(LiveRunTest, MeasureLimitEndsTheRunAndBoundsTheRecording) {
 
 TEST_F(LiveRunTest, ButtonsNeedTheModulesPortAndStartARunWhenNoneIsOn) {
   ASSERT_EQ(QM3SetValue(kMidiOutDevice, 0, 0, 0), 0);  // "Another synth"
-  EXPECT_EQ(Press(VariationButton(1)), midi::kResultForeignPort);
+  EXPECT_EQ(Press(VariationButton(1)), kRcWrongOutputDevice);
   EXPECT_TRUE(SectionsEntered().empty());
   ASSERT_EQ(QM3SetValue(kMidiOutDevice, 0, 1, 0), 0);
   // Fade-out, record and stop with no run do nothing.

@@ -215,7 +215,7 @@ TEST_F(PlaybackTest, StartBeyondTheLastEventFails) {
   Sequencer seq;
   seq.set_output_device(device_);
   ASSERT_EQ(seq.OpenImage(smf.data(), smf.size(), 1.0), 0);
-  EXPECT_EQ(seq.StartPlay(1000, 0), kResultMidiOpen);
+  EXPECT_EQ(seq.StartPlay(1000, 0), kRcMidiDeviceNotOpened);
   seq.StopPlay();
 }
 

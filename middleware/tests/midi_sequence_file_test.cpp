@@ -66,7 +66,7 @@ TEST(SequenceFile, RefusesMalformedFiles) {
       {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0xE7, 0x28},  // SMPTE division
       {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 2, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, 0},
   };
-  for (const auto& f : bad) EXPECT_EQ(s.Parse(f.data(), f.size()), kSeqInvalidFile);
+  for (const auto& f : bad) EXPECT_EQ(s.Parse(f.data(), f.size()), kRcUnsupportedFile);
   // Running status at the start, a 5-byte number, a length past the end, a
   // tempo of the wrong length.
   for (const auto& track :
@@ -75,7 +75,7 @@ TEST(SequenceFile, RefusesMalformedFiles) {
                                          {0x00, 0xF0, 0x7F, 0x01},
                                          {0x00, 0xFF, 0x51, 0x02, 0x07, 0xA1}}) {
     const auto f = Smf({track});
-    EXPECT_EQ(s.Parse(f.data(), f.size()), kSeqInvalidFile);
+    EXPECT_EQ(s.Parse(f.data(), f.size()), kRcUnsupportedFile);
   }
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "../../midi/tests/smf_bytes.h"
+#include "core/result.h"
 #include "core_test_host.h"
 #include "midibytes/merged_reader.h"
 #include "midibytes/smf_file.h"

@@ -177,7 +177,7 @@ TEST_F(LiveEndToEnd, InputGoingAwayEndsTheRunKeepsTheRecordingAndSaysSo) {
     }
   });
   EXPECT_TRUE(pulled);
-  EXPECT_EQ(rc, midi::kResultMidiOpen);
+  EXPECT_EQ(rc, kRcMidiDeviceNotOpened);
   const auto recorded = Recording();
   EXPECT_GE(recorded.size(), 3u);
   EXPECT_LE(recorded.size(), 4u);
