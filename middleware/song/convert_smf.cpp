@@ -73,10 +73,10 @@ bool MergeSongChannel(const std::string& body, int channel, bool swap_drums) {
   SelectTrackBuffer(1);
   if (!LoadTrack(body)) return false;
   SelectTrackBuffer(2);
-  if (ChannelTrack(1, channel) != kTrackOk) return false;
+  if (ChannelTrack(1, channel) != kRcOk) return false;
   if (swap_drums) SwapDrumChannel();
   SelectTrackBuffer(1);
-  if (MergeTracks(0, 2) != kTrackOk) return false;
+  if (MergeTracks(0, 2) != kRcOk) return false;
   CopyTrack(1, 0);
   return true;
 }
@@ -206,9 +206,9 @@ std::vector<TimedMessage> PlaceRecording(const uint32_t* words, size_t count, ui
 
 // Range [from, to) of buffer 0 after a one-measure lead-in, with the
 // identification text added when missing, written to `path`.
-int SaveRangeOfBuffer0(int32_t from, int32_t to, int32_t lead_in, const std::string& path) {
+Rc SaveRangeOfBuffer0(int32_t from, int32_t to, int32_t lead_in, const std::string& path) {
   SelectTrackBuffer(1);
-  if (RangeTrack(0, from, to, lead_in) != kTrackOk) return 5;
+  if (RangeTrack(0, from, to, lead_in) != kRcOk) return kRcFileNotRead;
   const TrackBuffer& ranged = TrackBufferAt(1);
   int out = 1;
   if (!HasIdentificationText(ranged.bytes, ranged.size)) {
@@ -218,13 +218,13 @@ int SaveRangeOfBuffer0(int32_t from, int32_t to, int32_t lead_in, const std::str
     PutText(kIdentificationText);
     PutDelta(0);
     PutEndOfTrack();
-    if (JoinTrack(1) != kTrackOk) return 4;
+    if (JoinTrack(1) != kRcOk) return kRcNoMemory;
     std::memcpy(TrackBufferAt(2).bytes, ranged.bytes, 14);  // the source's header
     FinishTrack();
     out = 2;
   }
   SelectTrackBuffer(out);
-  return SaveTrack(path) ? 0 : 11;
+  return SaveTrack(path) ? kRcOk : kRcFileNotWritten;
 }
 
 }  // namespace
@@ -300,13 +300,13 @@ int WriteCapturedSmf(const uint32_t* words, size_t count, const std::string& pat
   const auto from = static_cast<int32_t>(range >> 32);
   const auto to = static_cast<int32_t>(range & 0xFFFFFFFF);
   if (to > from) return SaveRangeOfBuffer0(from + kLeadIn, to + kLeadIn, kLeadIn, path);
-  return SaveTrack(path) ? 0 : 11;
+  return SaveTrack(path) ? kRcOk : kRcFileNotWritten;
 }
 
-int ExportImageRange(const std::string& image_path, int32_t from, int32_t to, int32_t lead_in,
-                     const std::string& path) {
+Rc ExportImageRange(const std::string& image_path, int32_t from, int32_t to, int32_t lead_in,
+                    const std::string& path) {
   SelectTrackBuffer(0);
-  if (!LoadTrack(image_path)) return 4;
+  if (!LoadTrack(image_path)) return kRcNoMemory;
   return SaveRangeOfBuffer0(from, to, lead_in, path);
 }
 
@@ -326,10 +326,10 @@ namespace {
 // Plays the song and records what the module plays; the file (the whole
 // song or the range packed in `range`) is written when the song has played.
 int ConvertSmfPlayed(const char* path, uint64_t range, bool with_wav) {
-  if (!CanWriteBeside(path)) return 11;
+  if (!CanWriteBeside(path)) return kRcFileNotWritten;
   if (with_wav) {  // the WAV conversion that follows plays the song for both
     SetPendingSmf({path, range});
-    return 0;
+    return kRcOk;
   }
   PendingSmf dropped;
   TakePendingSmf(&dropped);
@@ -352,26 +352,26 @@ int ConvertSmfPlayed(const char* path, uint64_t range, bool with_wav) {
     EndConversion();
     return rc != 0 ? rc : kRcMidiDeviceNotOpened;
   }
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace
 
 int ConvertSmfAll(const char* path, long flags) {
-  if (path == nullptr) return 1;
-  if (ReadValue(kSongLength) == 0) return 1;
+  if (path == nullptr) return kRcError;
+  if (ReadValue(kSongLength) == 0) return kRcError;
   return ConvertSmfPlayed(path, 0, (flags & kSmfWithNextWav) != 0);
 }
 
 int ConvertSmfPart(const char* path, long flags) {
-  if (path == nullptr) return 1;
+  if (path == nullptr) return kRcError;
   const int32_t length = ReadValue(kSongLength);
-  if (length == 0) return 1;
+  if (length == 0) return kRcError;
   const SelectedRange range = ReadSelectedRange();
-  if (range.start_ticks == range.end_ticks) return 18;
+  if (range.start_ticks == range.end_ticks) return kRcNoRange;
   const int32_t from = std::min(range.start_ticks, range.end_ticks);
   const int32_t to = std::max(range.start_ticks, range.end_ticks);
-  if (from < 0 || from >= length) return 18;
+  if (from < 0 || from >= length) return kRcNoRange;
   // A song's accompaniment exists only as the module plays it: the range is
   // cut from the recording of the whole song, every part with its state.
   if (EditingMode() == 0) {
@@ -382,14 +382,15 @@ int ConvertSmfPart(const char* path, long flags) {
   }
   // An opened file is its own whole: the range is cut from it as edited, in
   // its own ticks. A file made by this system carries the lead-in measure.
-  if (!CanWriteBeside(path)) return 11;
+  if (!CanWriteBeside(path)) return kRcFileNotWritten;
   midi::OpenSmfView view;
-  if (!midi::OpenSmf(&view)) return 1;
+  if (!midi::OpenSmf(&view)) return kRcError;
   const double k = view.tempo_ratio;
   const int32_t shift = view.own_marker ? kLeadIn : 0;
   auto file_ticks = [k](int32_t ticks) { return static_cast<int32_t>(ticks / k + 0.5); };
   SelectTrackBuffer(0);
-  if (!LoadTrackBytes(view.image->data(), static_cast<int64_t>(view.image->size()))) return 4;
+  if (!LoadTrackBytes(view.image->data(), static_cast<int64_t>(view.image->size())))
+    return kRcNoMemory;
   return SaveRangeOfBuffer0(file_ticks(from + shift), file_ticks(to + shift), file_ticks(kLeadIn),
                             path);
 }

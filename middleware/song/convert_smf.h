@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/result.h"
+
 namespace qm3 {
 
 inline constexpr char kIdentificationText[] = "Corvane SY-QM3-0001";
@@ -53,8 +55,9 @@ void CleanNotes(std::vector<TimedMessage>& messages);
 bool HasIdentificationText(const uint8_t* image, int32_t size);
 
 // Range of an image [from, to) in image ticks after a one-measure lead-in,
-// with the identification text added when missing; 0, 4, 5 or 11.
-int ExportImageRange(const std::string& image_path, int32_t from, int32_t to, int32_t lead_in,
-                     const std::string& path);
+// with the identification text added when missing; kRcOk, kRcNoMemory,
+// kRcFileNotRead or kRcFileNotWritten.
+Rc ExportImageRange(const std::string& image_path, int32_t from, int32_t to, int32_t lead_in,
+                    const std::string& path);
 
 }  // namespace qm3

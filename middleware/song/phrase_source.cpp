@@ -56,7 +56,7 @@ FixedSource ChordSource(double tempo_bpm) {
 }
 
 bool LoadSource(const std::string& path, int buffer) {
-  if (SelectTrackBuffer(buffer) != kTrackOk) return false;
+  if (SelectTrackBuffer(buffer) != kRcOk) return false;
   if (LoadTrack(path) && FirstEvent() >= 0) return true;
   // A missing or unreadable source is silence, never what the buffer held.
   EmptyTrack();

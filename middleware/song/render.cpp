@@ -96,7 +96,7 @@ void BuildBody(const SongPlan& plan, const RenderSettings& s, std::vector<std::s
   const int64_t q = plan.cycle_measures;
   const int64_t cycles = q > 0 ? (plan.body_measures + q - 1) / q : 0;
   for (int64_t i = 0; i < cycles; ++i) {
-    if (JoinTrack(1) != kTrackOk) break;  // too long for a buffer: cut off there
+    if (JoinTrack(1) != kRcOk) break;  // too long for a buffer: cut off there
   }
   const int64_t measure = int64_t{s.beats} * kTicksPerBeat;
   if (!plan.chord_cadence) {

@@ -42,10 +42,10 @@ TrackBuffer& Current() {
 
 }  // namespace
 
-int SelectTrackBuffer(int number) {
-  if (!IsTrackNumber(number)) return kTrackBadArgument;
+Rc SelectTrackBuffer(int number) {
+  if (!IsTrackNumber(number)) return kRcError;
   T().current = number;
-  return kTrackOk;
+  return kRcOk;
 }
 
 int CurrentTrackBuffer() {
@@ -127,13 +127,13 @@ void FinishTrack() {
   FinishTrackIn(Current());
 }
 
-int CopyTrack(int from, int to) {
-  if (!IsTrackNumber(from) || !IsTrackNumber(to)) return kTrackBadArgument;
-  if (from == to) return kTrackOk;
+Rc CopyTrack(int from, int to) {
+  if (!IsTrackNumber(from) || !IsTrackNumber(to)) return kRcError;
+  if (from == to) return kRcOk;
   TrackBuffers& t = T();
   std::memcpy(t.buffers[to].bytes, t.buffers[from].bytes, t.buffers[from].size);
   t.buffers[to].size = t.buffers[from].size;
-  return kTrackOk;
+  return kRcOk;
 }
 
 int GetTrackByte(int32_t offset) {

@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/result.h"
+
 namespace qm3 {
 
 constexpr int kTrackBufferCount = 3;
@@ -22,12 +24,10 @@ constexpr int32_t kTrackHeaderSize = 22;
 // Largest delta time a variable-length number of four bytes holds.
 constexpr int32_t kMaxDelta = 0x0FFFFFFF;
 
-enum TrackResult : int {
-  kTrackOk = 0,
-  kTrackNoRoom = 4,        // Join: the result would not fit into a buffer
-  kTrackNotSmf = 6,        // no "MThd"/"MTrk" where they belong, or no end of track
-  kTrackBadArgument = -2,  // unknown buffer, a source that is also the target, meter 0
-};
+// Track operations answer kRcOk; kRcNoMemory when a result would not fit
+// into a buffer; kRcUnsupportedFile when there is no "MThd"/"MTrk" where
+// they belong, or no end of track; kRcError for an unknown buffer, a source
+// that is also the target, or meter 0.
 
 struct TrackBuffer {
   uint8_t bytes[kTrackBufferSize];
@@ -35,8 +35,8 @@ struct TrackBuffer {
 };
 
 // ---- buffers ----------------------------------------------------------------
-// kTrackBadArgument for a number outside 0..2; the current buffer stays.
-int SelectTrackBuffer(int number);
+// kRcError for a number outside 0..2; the current buffer stays.
+Rc SelectTrackBuffer(int number);
 int CurrentTrackBuffer();
 // Direct access for readers that walk an image themselves (playback, export).
 // Callers check the number first: an unknown one throws std::out_of_range
@@ -69,37 +69,37 @@ void FinishTrack();
 
 // ---- whole-track operations ---------------------------------------------------
 // Appends `other`'s events after the current track's end: its end of track
-// becomes an empty marker (FF 06 00). kTrackNoRoom when the result would not
-// fit, kTrackNotSmf when the current track does not end with FF 2F 00 or
+// becomes an empty marker (FF 06 00). kRcNoMemory when the result would not
+// fit, kRcUnsupportedFile when the current track does not end with FF 2F 00 or
 // `other` has no track; nothing changes then. The length field is left for
 // FinishTrack.
-int JoinTrack(int other);
-// kTrackBadArgument for an unknown buffer.
-int CopyTrack(int from, int to);
+Rc JoinTrack(int other);
+// kRcError for an unknown buffer.
+Rc CopyTrack(int from, int to);
 // Cuts the current track at `tick`: events at or after it are dropped, notes
 // still sounding get note offs at `tick`, and the track ends exactly there
 // (also when it ended earlier). Finished.
-int CutTrack(int32_t tick);
+Rc CutTrack(int32_t tick);
 // Every tempo event (FF 51) becomes a marker event (FF 06) of the same length.
-int StripTempo();
+Rc StripTempo();
 // New track: F7 01 F8 at start, start + step, ... while below end; the end of
 // track at end; finished. A step below 1 writes no clock.
 void ClockTrack(int32_t start, int32_t end, int32_t step);
 // New track in the current buffer with the events of `a` and `b` in time
 // order, `a` first at equal times. Neither may be the current buffer.
-int MergeTracks(int a, int b);
+Rc MergeTracks(int a, int b);
 // New track with channel `channel` (0..15) of `source` only.
-int ChannelTrack(int source, int channel);
+Rc ChannelTrack(int source, int channel);
 // New track with the events of [from, to) of `source` at time - from + offset,
 // preceded at time 0 by the state in force at `from` (tempo, time signature,
 // registered parameters, pitch bend, bank and program, controllers). Note on
 // and note off events of the channels set in `drop_note_channels` (bit n =
 // channel n) are left out. The header chunk is the source's.
-int RangeTrack(int source, int32_t from, int32_t to, int32_t offset,
-               uint16_t drop_note_channels = 0);
+Rc RangeTrack(int source, int32_t from, int32_t to, int32_t offset,
+              uint16_t drop_note_channels = 0);
 // New track with every event time of `source` mapped from `beats_from` to
 // `beats_to` beats per measure. Beat counts below 1 are refused.
-int MeterTrack(int source, int beats_from, int beats_to);
+Rc MeterTrack(int source, int beats_from, int beats_to);
 
 // ---- byte access --------------------------------------------------------------
 int GetTrackByte(int32_t offset);  // -1 outside the current size

@@ -33,31 +33,31 @@ bool SourcesUsable(int a, int b) {
 
 }  // namespace
 
-int JoinTrack(int other) {
-  if (!IsTrackNumber(other)) return kTrackBadArgument;
+Rc JoinTrack(int other) {
+  if (!IsTrackNumber(other)) return kRcError;
   TrackBuffer& b = TrackBufferAt(CurrentTrackBuffer());
   const TrackBuffer& o = TrackBufferAt(other);
   int32_t first = 0;
   int32_t limit = 0;
   if (b.size < kTrackHeaderSize + 3 || b.bytes[b.size - 3] != 0xFF || b.bytes[b.size - 2] != 0x2F ||
       b.bytes[b.size - 1] != 0x00 || !TrackSpan(o, &first, &limit)) {
-    return kTrackNotSmf;
+    return kRcUnsupportedFile;
   }
   const int32_t count = limit - first;
-  if (count > kTrackBufferSize - b.size) return kTrackNoRoom;
+  if (count > kTrackBufferSize - b.size) return kRcNoMemory;
   // memmove: joining a buffer to itself reads the bytes it is appending to,
   // so the end of track becomes an empty marker only after the copy.
   std::memmove(b.bytes + b.size, o.bytes + first, static_cast<size_t>(count));
   b.bytes[b.size - 2] = 0x06;
   b.size += count;
-  return kTrackOk;
+  return kRcOk;
 }
 
-int CutTrack(int32_t tick) {
+Rc CutTrack(int32_t tick) {
   TrackBuffer& b = TrackBufferAt(CurrentTrackBuffer());
   int32_t first = 0;
   int32_t limit = 0;
-  if (!TrackSpan(b, &first, &limit)) return kTrackNotSmf;
+  if (!TrackSpan(b, &first, &limit)) return kRcUnsupportedFile;
   NoteCounters& counters = TrackScratchSpace().counters;
   counters.Clear();
   // The last few kept events, so that room for the end of track can be made
@@ -96,20 +96,20 @@ int CutTrack(int32_t tick) {
   out.Resume(last_time);
   counters.WriteNoteOffs(out, tick);
   out.End(tick);
-  return kTrackOk;
+  return kRcOk;
 }
 
-int StripTempo() {
+Rc StripTempo() {
   TrackBuffer& b = TrackBufferAt(CurrentTrackBuffer());
   int32_t first = 0;
   int32_t limit = 0;
-  if (!TrackSpan(b, &first, &limit)) return kTrackNotSmf;
+  if (!TrackSpan(b, &first, &limit)) return kRcUnsupportedFile;
   midibytes::TrackWalker reader(b.bytes, limit, first);
   midibytes::SmfEvent event;
   while (reader.Next(&event) == midibytes::SmfStep::kEvent) {
     if (event.status == 0xFF && event.type == 0x51) b.bytes[event.body + 1] = 0x06;
   }
-  return kTrackOk;
+  return kRcOk;
 }
 
 void ClockTrack(int32_t start, int32_t end, int32_t step) {
@@ -124,8 +124,8 @@ void ClockTrack(int32_t start, int32_t end, int32_t step) {
   out.End(end);
 }
 
-int MergeTracks(int a, int b) {
-  if (!SourcesUsable(a, b)) return kTrackBadArgument;
+Rc MergeTracks(int a, int b) {
+  if (!SourcesUsable(a, b)) return kRcError;
   const TrackBuffer* const src[2] = {&TrackBufferAt(a), &TrackBufferAt(b)};
   midibytes::TrackWalker reader[2] = {ReaderFor(*src[0]), ReaderFor(*src[1])};
   // Each source's pending event; its end of track takes its turn in time
@@ -153,11 +153,11 @@ int MergeTracks(int a, int b) {
     ending[i] = reader[i].Next(&next[i]) != midibytes::SmfStep::kEvent;
   }
   out.End(end_time);
-  return kTrackOk;
+  return kRcOk;
 }
 
-int ChannelTrack(int source, int channel) {
-  if (!SourcesUsable(source, source) || channel < 0 || channel > 15) return kTrackBadArgument;
+Rc ChannelTrack(int source, int channel) {
+  if (!SourcesUsable(source, source) || channel < 0 || channel > 15) return kRcError;
   const TrackBuffer& src = TrackBufferAt(source);
   midibytes::TrackWalker reader = ReaderFor(src);
   TrackWriter out(TrackBufferAt(CurrentTrackBuffer()));
@@ -169,7 +169,7 @@ int ChannelTrack(int source, int channel) {
     }
   }
   out.End(event.time);
-  return kTrackOk;
+  return kRcOk;
 }
 
 }  // namespace qm3

@@ -34,9 +34,9 @@ int64_t MapTime(int64_t t, int m, int n) {
 
 }  // namespace
 
-int MeterTrack(int source, int beats_from, int beats_to) {
+Rc MeterTrack(int source, int beats_from, int beats_to) {
   if (!IsTrackNumber(source) || source == CurrentTrackBuffer() || beats_from < 1 || beats_to < 1) {
-    return kTrackBadArgument;
+    return kRcError;
   }
   const TrackBuffer& src = TrackBufferAt(source);
   const int32_t first = midibytes::FirstTrackEvent(src.bytes, src.size);
@@ -56,7 +56,7 @@ int MeterTrack(int source, int beats_from, int beats_to) {
     }
   }
   out.End(MapTime(event.time, beats_from, beats_to));
-  return kTrackOk;
+  return kRcOk;
 }
 
 }  // namespace qm3

@@ -141,8 +141,8 @@ const uint8_t* PlainHeader(const TrackBuffer& source) {
 
 }  // namespace
 
-int RangeTrack(int source, int32_t from, int32_t to, int32_t offset, uint16_t drop_note_channels) {
-  if (!IsTrackNumber(source) || source == CurrentTrackBuffer()) return kTrackBadArgument;
+Rc RangeTrack(int source, int32_t from, int32_t to, int32_t offset, uint16_t drop_note_channels) {
+  if (!IsTrackNumber(source) || source == CurrentTrackBuffer()) return kRcError;
   const TrackBuffer& src = TrackBufferAt(source);
   TrackBuffer& dst = TrackBufferAt(CurrentTrackBuffer());
   const int32_t first = midibytes::FirstTrackEvent(src.bytes, src.size);
@@ -187,7 +187,7 @@ int RangeTrack(int source, int32_t from, int32_t to, int32_t offset, uint16_t dr
   const int64_t end = int64_t{to} + shift;
   counters.WriteNoteOffs(out, end);
   out.End(end);
-  return kTrackOk;
+  return kRcOk;
 }
 
 }  // namespace qm3

@@ -219,6 +219,25 @@ TEST_F(PlaybackTest, StartBeyondTheLastEventFails) {
   seq.StopPlay();
 }
 
+// Every way a preroll fails is a code the host has a message for.
+TEST_F(PlaybackTest, PrerollFailuresAreHostCodes) {
+  const auto smf = MakeSmf({{0, {0x90, 60, 100}}, {96, {0x80, 60, 0}}});
+  Sequencer unopened;
+  EXPECT_EQ(unopened.Preroll(0, 0), kRcError);
+
+  Sequencer beyond;
+  beyond.set_output_device(device_);
+  ASSERT_EQ(beyond.OpenImage(smf.data(), smf.size(), 1.0), kRcOk);
+  EXPECT_EQ(beyond.Preroll(1000, 0), kRcError);
+  EXPECT_EQ(beyond.state(), SeqState::kOpened);
+
+  Sequencer no_port;
+  no_port.set_output_device(device_ + 100);
+  ASSERT_EQ(no_port.OpenImage(smf.data(), smf.size(), 1.0), kRcOk);
+  EXPECT_EQ(no_port.Preroll(0, 0), kRcMidiDeviceNotOpened);
+  EXPECT_EQ(no_port.state(), SeqState::kOpened);
+}
+
 TEST_F(PlaybackTest, ModulePortVanishingEndsThePlay) {
   std::vector<Ev> ev;
   for (uint32_t t = 0; t < 96 * 4 * 20; t += 4) ev.push_back({t, {0xF7, 0x01, 0xF8}});

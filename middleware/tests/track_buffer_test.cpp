@@ -28,12 +28,12 @@ std::vector<uint8_t> Events() {
 // An unknown buffer number is refused, never quietly taken as the current one.
 TEST(TrackBuffers, UnknownNumbersAreErrors) {
   StartMiddleware();
-  ASSERT_EQ(SelectTrackBuffer(1), kTrackOk);
-  EXPECT_EQ(SelectTrackBuffer(3), kTrackBadArgument);
-  EXPECT_EQ(SelectTrackBuffer(-1), kTrackBadArgument);
+  ASSERT_EQ(SelectTrackBuffer(1), kRcOk);
+  EXPECT_EQ(SelectTrackBuffer(3), kRcError);
+  EXPECT_EQ(SelectTrackBuffer(-1), kRcError);
   EXPECT_EQ(CurrentTrackBuffer(), 1);
   EXPECT_THROW(TrackBufferAt(kTrackBufferCount), std::out_of_range);
-  EXPECT_EQ(CopyTrack(0, 5), kTrackBadArgument);
+  EXPECT_EQ(CopyTrack(0, 5), kRcError);
   // Each instance has buffers of its own.
   NewTrack();
   PutEndOfTrack();
@@ -82,7 +82,7 @@ TEST(TrackJoin, ContinuesFromTheEndOfTheFirstTrack) {
   BuildTrack(0, {On(0, 0, 60), Off(96, 0, 60)}, 378);
   BuildTrack(1, {On(6, 1, 64), Off(54, 1, 64)}, 100);
   SelectTrackBuffer(0);
-  ASSERT_EQ(JoinTrack(1), kTrackOk);
+  ASSERT_EQ(JoinTrack(1), kRcOk);
   FinishTrack();
   int64_t end = 0;
   EXPECT_EQ(
@@ -100,21 +100,21 @@ TEST(TrackJoin, RefusesWhatDoesNotFitOrDoesNotEnd) {
   for (int i = 0; i < kTrackBufferSize - kTrackHeaderSize - 8; ++i) PutByte(0);
   PutEndOfTrack();
   const int32_t size = CurrentTrack().size;
-  EXPECT_EQ(JoinTrack(1), kTrackNoRoom);
+  EXPECT_EQ(JoinTrack(1), kRcNoMemory);
   EXPECT_EQ(CurrentTrack().size, size);
   EXPECT_EQ(GetTrackByte(size - 2), 0x2F);
 
   NewTrack();
   PutDelta(0);
   PutPacked(0x403C90, 3);  // no end of track
-  EXPECT_EQ(JoinTrack(1), kTrackNotSmf);
-  EXPECT_EQ(JoinTrack(7), kTrackBadArgument);
+  EXPECT_EQ(JoinTrack(1), kRcUnsupportedFile);
+  EXPECT_EQ(JoinTrack(7), kRcError);
 }
 
 TEST(TrackJoin, ATrackJoinedToItselfRepeats) {
   BuildTrack(0, {On(0, 0, 60), Off(48, 0, 60)}, 96);
   SelectTrackBuffer(0);
-  ASSERT_EQ(JoinTrack(0), kTrackOk);
+  ASSERT_EQ(JoinTrack(0), kRcOk);
   FinishTrack();
   int64_t end = 0;
   EXPECT_EQ(ReadTrack(0, &end),
@@ -129,7 +129,7 @@ TEST(TrackCut, HeldNotesEndAtTheTickAndTheTrackEndsThere) {
               Off(100, 0, 60), Off(200, 0, 62)},
              400);
   SelectTrackBuffer(0);
-  ASSERT_EQ(CutTrack(100), kTrackOk);
+  ASSERT_EQ(CutTrack(100), kRcOk);
   int64_t end = 0;
   EXPECT_EQ(ReadTrack(0, &end),
             (std::vector<Ev>{On(0, 0, 60), On(10, 2, 40), On(10, 2, 40), Off(20, 2, 40),
@@ -138,7 +138,7 @@ TEST(TrackCut, HeldNotesEndAtTheTickAndTheTrackEndsThere) {
   EXPECT_TRUE(WellFormed(0));
 
   // Cutting after the end lengthens the track with silence.
-  ASSERT_EQ(CutTrack(1000), kTrackOk);
+  ASSERT_EQ(CutTrack(1000), kRcOk);
   EXPECT_EQ(ReadTrack(0, &end).size(), 8u);
   EXPECT_EQ(end, 1000);
   EXPECT_TRUE(WellFormed(0));
@@ -175,11 +175,11 @@ TEST(TrackRoundTrip, CutThenJoinReproducesTheEvents) {
     // Front: cut; back: the range from the cut on; then join them again.
     SelectTrackBuffer(0);
     CopyTrack(2, 0);
-    ASSERT_EQ(CutTrack(1000), kTrackOk);
+    ASSERT_EQ(CutTrack(1000), kRcOk);
     SelectTrackBuffer(1);
-    ASSERT_EQ(RangeTrack(2, 1000, 2000, 0), kTrackOk);
+    ASSERT_EQ(RangeTrack(2, 1000, 2000, 0), kRcOk);
     SelectTrackBuffer(0);
-    ASSERT_EQ(JoinTrack(1), kTrackOk);
+    ASSERT_EQ(JoinTrack(1), kRcOk);
     FinishTrack();
     ASSERT_TRUE(WellFormed(0));
     int64_t end = 0;
@@ -204,7 +204,7 @@ TEST(TrackRoundTrip, MergeKeepsTimeOrderWithTheFirstArgumentFirst) {
     BuildTrack(0, a, 600);
     BuildTrack(1, b, 700);
     SelectTrackBuffer(2);
-    ASSERT_EQ(MergeTracks(0, 1), kTrackOk);
+    ASSERT_EQ(MergeTracks(0, 1), kRcOk);
     std::vector<Ev> expected = a;
     expected.insert(expected.end(), b.begin(), b.end());
     std::stable_sort(expected.begin(), expected.end(), by_time);
@@ -219,7 +219,7 @@ TEST(TrackMerge, EndsAtTheLaterEndAndUsesRunningStatus) {
   BuildTrack(0, {On(0, 0, 60), On(0, 0, 64)}, 1000);
   BuildTrack(1, {On(0, 0, 67), Off(500, 0, 67)}, 600);
   SelectTrackBuffer(2);
-  ASSERT_EQ(MergeTracks(0, 1), kTrackOk);
+  ASSERT_EQ(MergeTracks(0, 1), kRcOk);
   int64_t end = 0;
   EXPECT_EQ(ReadTrack(2, &end),
             (std::vector<Ev>{On(0, 0, 60), On(0, 0, 64), On(0, 0, 67), Off(500, 0, 67)}));
@@ -227,7 +227,7 @@ TEST(TrackMerge, EndsAtTheLaterEndAndUsesRunningStatus) {
   // 90 3C 64, then 00 40 64 and 00 43 64 under running status.
   EXPECT_EQ(GetTrackByte(kTrackHeaderSize + 4), 0x00);
   EXPECT_EQ(GetTrackByte(kTrackHeaderSize + 5), 0x40);
-  EXPECT_EQ(MergeTracks(2, 1), kTrackBadArgument);  // the target cannot be a source
+  EXPECT_EQ(MergeTracks(2, 1), kRcError);  // the target cannot be a source
 }
 
 TEST(TrackMerge, ResultTooLongIsCutAtAnEventAndStillEnds) {
@@ -236,7 +236,7 @@ TEST(TrackMerge, ResultTooLongIsCutAtAnEventAndStillEnds) {
   SelectTrackBuffer(1);
   ClockTrack(2, 200000 * 4, 4);
   SelectTrackBuffer(2);
-  ASSERT_EQ(MergeTracks(0, 1), kTrackOk);
+  ASSERT_EQ(MergeTracks(0, 1), kRcOk);
   EXPECT_TRUE(WellFormed(2));
   EXPECT_GT(CurrentTrack().size, kTrackBufferSize - 16);
   int64_t end = 0;

@@ -117,7 +117,7 @@ TEST(TrackInput, FindsTheFirstEventOrRefuses) {
   bad[7] = 0xFF;  // header length past the end
   Load(bad);
   EXPECT_EQ(FirstEvent(), -1);
-  EXPECT_EQ(CutTrack(10), kTrackNotSmf);
+  EXPECT_EQ(CutTrack(10), kRcUnsupportedFile);
   bad = plain;
   bad[14] = 'X';  // no "MTrk"
   Load(bad);
@@ -126,7 +126,7 @@ TEST(TrackInput, FindsTheFirstEventOrRefuses) {
   EXPECT_EQ(FirstEvent(), -1);
   Load({});
   EXPECT_EQ(FirstEvent(), -1);
-  EXPECT_EQ(StripTempo(), kTrackNotSmf);
+  EXPECT_EQ(StripTempo(), kRcUnsupportedFile);
 }
 
 TEST(TrackInput, VariableLengthNumbersHaveAtMostFourBytes) {
@@ -166,14 +166,14 @@ TEST(TrackInput, MalformedTracksEndAtTheLastWholeEvent) {
     while (reader.Next(&e) == midibytes::SmfStep::kEvent) ++events;
     EXPECT_LE(events, 2);
     SelectTrackBuffer(1);
-    ASSERT_EQ(MergeTracks(0, 0), kTrackOk);
+    ASSERT_EQ(MergeTracks(0, 0), kRcOk);
     EXPECT_TRUE(WellFormed(1));
-    ASSERT_EQ(RangeTrack(0, 0, 50, 0), kTrackOk);
+    ASSERT_EQ(RangeTrack(0, 0, 50, 0), kRcOk);
     EXPECT_TRUE(WellFormed(1));
-    ASSERT_EQ(MeterTrack(0, 3, 4), kTrackOk);
+    ASSERT_EQ(MeterTrack(0, 3, 4), kRcOk);
     EXPECT_TRUE(WellFormed(1));
     SelectTrackBuffer(0);
-    ASSERT_EQ(CutTrack(50), kTrackOk);
+    ASSERT_EQ(CutTrack(50), kRcOk);
     EXPECT_TRUE(WellFormed(0));
   }
 }
@@ -185,7 +185,7 @@ TEST(TrackInput, AFirstTrackWithoutEndStopsAtTheNextChunk) {
   SelectTrackBuffer(0);
   Load(image);
   SelectTrackBuffer(1);
-  ASSERT_EQ(MergeTracks(0, 0), kTrackOk);
+  ASSERT_EQ(MergeTracks(0, 0), kRcOk);
   EXPECT_EQ(ReadTrack(1), (std::vector<Ev>{On(0, 0, 60, 64), On(0, 0, 60, 64)}));
 }
 

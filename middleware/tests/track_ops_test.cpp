@@ -51,7 +51,7 @@ TEST(TrackRange, ChasesTheStateAtTheStartAndShiftsTheRange) {
               On(250, 0, 70)},
              400);
   SelectTrackBuffer(1);
-  ASSERT_EQ(RangeTrack(0, 100, 200, 1000), kTrackOk);
+  ASSERT_EQ(RangeTrack(0, 100, 200, 1000), kRcOk);
   int64_t end = 0;
   const std::vector<Ev> expected = {
       {0, sysex.bytes},  // written at once
@@ -92,48 +92,48 @@ TEST(TrackRange, DropsNotesOfSilencedChannelsAndCopiesTheHeader) {
   BuildTrack(0, {On(0, 0, 60), On(0, 3, 60), Cc(5, 3, 7, 1), Off(10, 3, 60), Off(10, 0, 60)}, 20);
   TrackBufferAt(0).bytes[13] = 0xF0;  // division 480
   SelectTrackBuffer(2);
-  ASSERT_EQ(RangeTrack(0, 0, 20, 0, 1 << 3), kTrackOk);
+  ASSERT_EQ(RangeTrack(0, 0, 20, 0, 1 << 3), kRcOk);
   EXPECT_EQ(ReadTrack(2), (std::vector<Ev>{On(0, 0, 60), Cc(5, 3, 7, 1), Off(10, 0, 60)}));
   EXPECT_EQ(GetTrackByte(13), 0xF0);
-  EXPECT_EQ(RangeTrack(2, 0, 20, 0), kTrackBadArgument);
+  EXPECT_EQ(RangeTrack(2, 0, 20, 0), kRcError);
 }
 
 TEST(TrackMeter, MapsBeatsBetweenMeters) {
   // 3 -> 4: beat 2 stretched over two beats.
   BuildTrack(0, {On(50, 0, 1), On(150, 0, 2), On(200, 0, 3), On(288 + 150, 0, 4)}, 576);
   SelectTrackBuffer(1);
-  ASSERT_EQ(MeterTrack(0, 3, 4), kTrackOk);
+  ASSERT_EQ(MeterTrack(0, 3, 4), kRcOk);
   int64_t end = 0;
   EXPECT_EQ(ReadTrack(1, &end),
             (std::vector<Ev>{On(50, 0, 1), On(204, 0, 2), On(296, 0, 3), On(384 + 204, 0, 4)}));
   EXPECT_EQ(end, 768);
   // 4 -> 3: beats 2 and 3 squeezed into one, beat 4 moved back.
   BuildTrack(0, {On(96, 0, 1), On(200, 0, 2), On(300, 0, 3), On(384 + 300, 0, 4)}, 768);
-  ASSERT_EQ(MeterTrack(0, 4, 3), kTrackOk);
+  ASSERT_EQ(MeterTrack(0, 4, 3), kRcOk);
   EXPECT_EQ(ReadTrack(1, &end),
             (std::vector<Ev>{On(96, 0, 1), On(148, 0, 2), On(204, 0, 3), On(288 + 204, 0, 4)}));
   EXPECT_EQ(end, 576);
   // 2 -> 4: everything scales.
   BuildTrack(0, {On(100, 0, 1)}, 384);
-  ASSERT_EQ(MeterTrack(0, 2, 4), kTrackOk);
+  ASSERT_EQ(MeterTrack(0, 2, 4), kRcOk);
   EXPECT_EQ(ReadTrack(1, &end), (std::vector<Ev>{On(200, 0, 1)}));
   EXPECT_EQ(end, 768);
   // The same meter changes nothing; no beats at all is refused.
-  ASSERT_EQ(MeterTrack(0, 4, 4), kTrackOk);
+  ASSERT_EQ(MeterTrack(0, 4, 4), kRcOk);
   EXPECT_EQ(ReadTrack(1), (std::vector<Ev>{On(100, 0, 1)}));
-  EXPECT_EQ(MeterTrack(0, 0, 4), kTrackBadArgument);
-  EXPECT_EQ(MeterTrack(0, 4, 0), kTrackBadArgument);
+  EXPECT_EQ(MeterTrack(0, 0, 4), kRcError);
+  EXPECT_EQ(MeterTrack(0, 4, 0), kRcError);
 }
 
 TEST(TrackChannel, KeepsOneChannelWithItsStatusBytes) {
   BuildTrack(0, {On(0, 10, 60), On(0, 0, 50), {5, {0xFF, 0x01, 'a'}}, Off(30, 10, 60)}, 90);
   SelectTrackBuffer(1);
-  ASSERT_EQ(ChannelTrack(0, 10), kTrackOk);
+  ASSERT_EQ(ChannelTrack(0, 10), kRcOk);
   int64_t end = 0;
   EXPECT_EQ(ReadTrack(1, &end), (std::vector<Ev>{On(0, 10, 60), Off(30, 10, 60)}));
   EXPECT_EQ(end, 90);
   EXPECT_EQ(GetTrackByte(kTrackHeaderSize + 5), 0x8A);  // no running status
-  EXPECT_EQ(ChannelTrack(0, 16), kTrackBadArgument);
+  EXPECT_EQ(ChannelTrack(0, 16), kRcError);
 }
 
 TEST(TrackClock, ClocksEveryStepBelowTheEnd) {
@@ -153,7 +153,7 @@ TEST(TrackStripTempo, TurnsTempoIntoMarkersOfTheSameLength) {
   BuildTrack(0, {{0, {0xFF, 0x51, 1, 2, 3}}, On(5, 0, 1), {9, {0xFF, 0x51, 4, 5, 6}}}, 10);
   SelectTrackBuffer(0);
   const int32_t size = CurrentTrack().size;
-  ASSERT_EQ(StripTempo(), kTrackOk);
+  ASSERT_EQ(StripTempo(), kRcOk);
   EXPECT_EQ(ReadTrack(0),
             (std::vector<Ev>{{0, {0xFF, 0x06, 1, 2, 3}}, On(5, 0, 1), {9, {0xFF, 0x06, 4, 5, 6}}}));
   EXPECT_EQ(CurrentTrack().size, size);
