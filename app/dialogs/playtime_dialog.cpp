@@ -243,6 +243,10 @@ bool CPlaytimeDlg::InitControl() {
     return false;
   }
   rhythm_tree_->CreateTree(data_->rhythm_tree(), rhythm);
+  // Choosing the rhythm in the tree is the user's choice as well: written,
+  // the middleware fits the times, intro and ending to it (a song that was
+  // never timed gets its shortest playing time) before they are shown.
+  if (rhythm_tree_->currentItem() != nullptr) mgr_->SetMIDIValue(QM3_ID_RHYTHM, rhythm);
   if (!fade_seconds_->Bind(mgr_, QM3_ID_FADE_OUT_SECONDS)) {
     TraceLog("ﾌｪｰﾄﾞｱｳﾄの最大値・最小値取得に失敗\n");
     return false;

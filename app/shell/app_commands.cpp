@@ -81,14 +81,14 @@ void CSonavexApp::OnCommand(int id) {
     case ID_SETUP_TIME:
       if (WriteCommand(id)) {
         CTimeDlg dialog(&mgr_, &data_, &messages_, frame_);
-        CModalCounter::Scope modal(&modals_);
+        ModalDialogScope modal(this);
         dialog.exec();
       }
       return;
     case ID_SETUP_DEVICE:
       if (WriteCommand(id)) {
         CDeviceDlg dialog(&mgr_, &data_, frame_);
-        CModalCounter::Scope modal(&modals_);
+        ModalDialogScope modal(this);
         dialog.exec();
       }
       return;
@@ -108,7 +108,7 @@ void CSonavexApp::OnCommand(int id) {
     case ID_APP_ABOUT:
       if (WriteCommand(id)) {
         CAboutDlg about(frame_);
-        CModalCounter::Scope modal(&modals_);
+        ModalDialogScope modal(this);
         about.exec();
       }
       return;
@@ -171,7 +171,7 @@ void CSonavexApp::OnFileNewFile() {
   CFileNewDlg dialog(frame_);
   int result = 0;
   {
-    CModalCounter::Scope modal(&modals_);
+    ModalDialogScope modal(this);
     result = dialog.exec();
   }
   if (result != QDialog::Accepted) return;
@@ -279,7 +279,7 @@ void CSonavexApp::OnConvert(int id) {
   int result = 0;
   {
     CConvertDlg progress(&mgr_, smf ? CConvertDlg::kSmf : CConvertDlg::kAudio, frame_);
-    CModalCounter::Scope modal(&modals_);
+    ModalDialogScope modal(this);
     result = progress.exec();
   }
   if (result == CConvertDlg::kFailed) return;  // the middleware has said why
@@ -309,7 +309,7 @@ void CSonavexApp::OnFileAddLibrary(bool rhythm) {
 void CSonavexApp::OnFileRmvLibrary(int mode) {
   CTreeDlg dialog(&mgr_, &data_, &messages_, mode, frame_);
   dialog.SetAddCommand([this](int add) { OnFileAddLibrary(add == CTreeDlg::kRhythms); });
-  CModalCounter::Scope modal(&modals_);
+  ModalDialogScope modal(this);
   dialog.exec();
 }
 

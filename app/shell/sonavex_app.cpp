@@ -147,10 +147,8 @@ void CSonavexApp::RunWelcome() {
   welcome.SetOpenMode(0);
   int result = 0;
   {
-    CModalCounter::Scope modal(&modals_);
-    HideControlDlg();
+    ModalDialogScope modal(this);
     result = welcome.exec();
-    ShowControlDlg();
   }
   frame_->setWindowTitle(title);
   if (result != QDialog::Accepted) {

@@ -116,6 +116,22 @@ class CSonavexApp : public QObject, public CommandHost {
   void Finished();
 
  private:
+  // A modal dialog's time: the modal counter raised and the transport window
+  // out of the way, back where it was when the dialog ends.
+  class ModalDialogScope {
+   public:
+    explicit ModalDialogScope(CSonavexApp* app) : app_(app), counted_(&app->modals_) {
+      app_->HideControlDlg();
+    }
+    ~ModalDialogScope() { app_->ShowControlDlg(); }
+    ModalDialogScope(const ModalDialogScope&) = delete;
+    ModalDialogScope& operator=(const ModalDialogScope&) = delete;
+
+   private:
+    CSonavexApp* app_;
+    CModalCounter::Scope counted_;
+  };
+
   bool ChangeEdit(int mode);
   bool WriteCommand(int id);
   void SetTitle();

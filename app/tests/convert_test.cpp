@@ -67,16 +67,18 @@ uint32_t Le(const QByteArray& b, int at, int size) {
 
 // Closes the conversion dialog once the middleware's progress reaches
 // `percent`. Looks at every turn of the event loop, like the clock's pump, so
-// the virtual clock cannot run past it.
-void CloseConversionAt(CSonavexApp* app, long percent) {
+// the virtual clock cannot run past it. Tells whether the transport window
+// was on screen meanwhile.
+void CloseConversionAt(CSonavexApp* app, long percent, bool* transport_shown) {
   auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, app, percent] {
+  QObject::connect(timer, &QTimer::timeout, [timer, app, percent, transport_shown] {
     QWidget* modal = QApplication::activeModalWidget();
     if (modal == nullptr || !modal->inherits("sonavex::app::CConvertDlg")) return;
     long progress = 0;
     if (!app->mgr().GetMIDIValue(QM3_ID_CONVERT_PROGRESS, &progress) || progress < percent) return;
     timer->stop();
     timer->deleteLater();
+    *transport_shown = app->control_dlg() != nullptr && app->control_dlg()->isVisible();
     modal->close();
   });
   timer->start(0);
@@ -185,9 +187,14 @@ void CancelHalfWay(int command, const QString& name) {
   QVERIFY(StartWithFortySevenSecondSong(&s.app));
   const QString out = s.folders.path() + QStringLiteral("/out");
   QVERIFY(QDir().mkpath(out));
-  CloseConversionAt(&s.app, 40);
+  QVERIFY(s.app.control_dlg() != nullptr && s.app.control_dlg()->isVisible());
+  bool transport_shown = true;
+  CloseConversionAt(&s.app, 40, &transport_shown);
   QCOMPARE(Convert(&s.app, command, out + QLatin1Char('/') + name),
            QStringLiteral("変換を中断しました"));
+  // The transport window stood aside during the conversion and is back.
+  QVERIFY(!transport_shown);
+  QVERIFY(s.app.control_dlg()->isVisible());
   QVERIFY2(QDir(out).isEmpty(), qPrintable(QDir(out).entryList().join(QLatin1Char(' '))));
   bool playing = true;
   QVERIFY(s.app.mgr().IsPlayingNow(&playing));

@@ -19,24 +19,72 @@
 #include "app_test_util.h"
 #include "controls/bgm_spin.h"
 #include "controls/rhythm_tree.h"
+#include "dialogs/playtime_dialog.h"
 #include "platform/clock.h"
 #include "shell/command_table.h"
 
 using namespace sonavex::app;
 using namespace sonavex::app::testing;
 
-namespace {}  // namespace
+namespace {
+
+// The start and end fields' texts as the next play-time dialog opens; the
+// dialog is then cancelled.
+void TimesOnOpen(QString* start, QString* end) {
+  AnswerModal("sonavex::app::CPlaytimeDlg", [start, end](QWidget* w) {
+    *start = Child<CBgmSpin>(w, "start")->text();
+    *end = Child<CBgmSpin>(w, "end")->text();
+    ClickButton(w, "cancel");
+  });
+}
+
+}  // namespace
 
 class SongDialogTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void freshStartOpensWithFittedTimes();
+  void openingWritesTheRhythmSoTheTimesFit();
   void fieldsWriteAndShowTheMiddlewareValues();
   void aChoiceThatDoesNotFitIsRefusedAndKept();
   void fortySevenSecondSongPlaysWithTheTransportFollowing();
   void transportWindowPlaceIsRemembered();
   void transportClicksGiveTheKeyboardBack();
 };
+
+void SongDialogTest::freshStartOpensWithFittedTimes() {
+  // No settings file: the welcome's new song opens the dialog on the
+  // middleware's first values, fitted to the chosen rhythm.
+  AppSession s;
+  QString start, end;
+  AnswerModal("sonavex::app::CWelcomeDlg", [](QWidget* w) { ClickButton(w, "ok"); });
+  TimesOnOpen(&start, &end);
+  QCOMPARE(s.app.InitInstance(), CSonavexApp::Start::kRunning);
+  const long first_end = MiddleValue(&s.app, QM3_ID_END_TIME);
+  QVERIFY(first_end > MiddleValue(&s.app, QM3_ID_START_TIME));
+  QVERIFY2(end != start, qPrintable(start + QLatin1Char('-') + end));
+  QString shown;
+  QVERIFY(s.app.mgr().GetMIDIValueStr(QM3_ID_END_TIME, &shown));
+  QCOMPARE(end, shown.trimmed());
+}
+
+void SongDialogTest::openingWritesTheRhythmSoTheTimesFit() {
+  // Before any song the middleware holds no playing time; the dialog opened
+  // on its own (not through the new-song command) chooses the rhythm, and
+  // the middleware fits the times to it, telling so.
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_END_TIME), MiddleValue(&s.app, QM3_ID_START_TIME));
+  s.app.mgr().ChangeWindow(QM3_SCREEN_PLAY_TIME);
+  CPlaytimeDlg dialog(&s.app.mgr(), &s.app.data(), s.app.frame());
+  AnswerEveryMessage notes;
+  QVERIFY(dialog.InitControl());
+  QVERIFY(MiddleValue(&s.app, QM3_ID_END_TIME) > MiddleValue(&s.app, QM3_ID_START_TIME));
+  QVERIFY(Child<CBgmSpin>(&dialog, "end")->text() != Child<CBgmSpin>(&dialog, "start")->text());
+  QCOMPARE(Child<CBgmSpin>(&dialog, "end")->value(), MiddleValue(&s.app, QM3_ID_END_TIME));
+  QCOMPARE(notes.shown().size(), 1);
+}
 
 void SongDialogTest::fieldsWriteAndShowTheMiddlewareValues() {
   AppSession s;
