@@ -3,10 +3,8 @@
 //
 // Thread rules: user-interface thread only.
 #pragma once
-#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QListWidget>
 #include <QRadioButton>
 
 namespace sonavex::app {

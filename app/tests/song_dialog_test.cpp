@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QSettings>
 #include <QSlider>
@@ -48,6 +49,7 @@ class SongDialogTest : public QObject {
   void openingWritesTheRhythmSoTheTimesFit();
   void fieldsWriteAndShowTheMiddlewareValues();
   void aChoiceThatDoesNotFitIsRefusedAndKept();
+  void refusedSongCreationIsToldAndKeepsTheSong();
   void fortySevenSecondSongPlaysWithTheTransportFollowing();
   void transportWindowPlaceIsRemembered();
   void transportClicksGiveTheKeyboardBack();
@@ -178,6 +180,31 @@ void SongDialogTest::aChoiceThatDoesNotFitIsRefusedAndKept() {
   QVERIFY(checked);
 }
 
+void SongDialogTest::refusedSongCreationIsToldAndKeepsTheSong() {
+  AppSession s;
+  QCOMPARE(StartWithSong(&s.app), CSonavexApp::Start::kRunning);
+  const long length = MiddleValue(&s.app, QM3_ID_SONG_LENGTH);
+  QVERIFY(length > 0);
+  QString refused;
+  bool closed_by_ok = false;
+  AnswerModal("sonavex::app::CPlaytimeDlg", [&](QWidget* w) {
+    // The user's melody is one the library no longer has.
+    Child<QRadioButton>(w, "user")->click();
+    QVERIFY(s.app.mgr().SetMIDIValue(QM3_ID_USER_MELODY, 99));
+    // The refusal's message has only OK: it closes the dialog.
+    AnswerMessage(true, &refused);
+    ClickButton(w, "ok");
+    closed_by_ok = !w->isVisible();
+  });
+  s.app.OnCommand(ID_EDIT_REEDIT);
+  QCOMPARE(refused, QStringLiteral("エラーです"));
+  QVERIFY(closed_by_ok);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_SONG_LENGTH), length);
+  const QM3PhraseList* phrases = nullptr;
+  QVERIFY(s.app.mgr().GetSongTimeLineData(&phrases));
+  QVERIFY(phrases->nCount > 0);
+}
+
 void SongDialogTest::fortySevenSecondSongPlaysWithTheTransportFollowing() {
   AppSession s(AppSession::Clock::kVirtual);
   QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
@@ -280,12 +307,25 @@ void SongDialogTest::transportClicksGiveTheKeyboardBack() {
     top->click();
     QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(s.app.frame()));
   }
-  // The volume spin writes the middleware's volume.
+  // The volume field opens on the middleware's volume in its format, wide
+  // enough for the largest volume; the spin writes it.
   auto* volume = Child<CBgmSpin>(transport, "volume");
   const long before = MiddleValue(&s.app, QM3_ID_MAIN_VOLUME);
-  QTest::keyClick(volume->edit(), Qt::Key_Down);
+  QString shown;
+  QVERIFY(s.app.mgr().GetMIDIValueStr(QM3_ID_MAIN_VOLUME, &shown));
+  QCOMPARE(volume->text(), shown.trimmed());
+  QLineEdit* field = volume->edit();
+  QVERIFY(field->fontMetrics().horizontalAdvance(QString::number(volume->maximum())) <=
+          field->contentsRect().width() - 4);
+  QTest::keyClick(field, Qt::Key_Down);
   QCOMPARE(MiddleValue(&s.app, QM3_ID_MAIN_VOLUME), before - 1);
   QCOMPARE(volume->value(), before - 1);
+  // A volume past the largest is refused: the field shows the one kept.
+  const QString kept = volume->text();
+  field->setText(QString::number(volume->maximum() + 1));
+  QTest::keyClick(field, Qt::Key_Return);
+  QCOMPARE(MiddleValue(&s.app, QM3_ID_MAIN_VOLUME), before - 1);
+  QCOMPARE(volume->text(), kept);
 }
 
 QTEST_MAIN(SongDialogTest)
