@@ -6,6 +6,8 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 #include "shell/trace.h"
 #include "shell/window_util.h"
@@ -182,18 +184,28 @@ QWidget* CPlaytimeDlg::BuildChoices() {
                            &CMIDIData::start_phrases),
                   row++, 1);
 
+  std::vector<QLabel*> lows, highs;
   const auto scale = [&](const char* text, const char* low, const char* high, QSlider* slider) {
     label(text);
     auto* line = new QHBoxLayout;
-    line->addWidget(new QLabel(QString::fromUtf8(low), box));
+    lows.push_back(new QLabel(QString::fromUtf8(low), box));
+    lows.back()->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    highs.push_back(new QLabel(QString::fromUtf8(high), box));
+    line->addWidget(lows.back());
     line->addWidget(slider, 1);
-    line->addWidget(new QLabel(QString::fromUtf8(high), box));
+    line->addWidget(highs.back());
     grid->addLayout(line, row++, 1);
   };
   liveliness_ = AddSlider(QM3_ID_LIVELINESS, "liveliness");
   scale("にぎやかさ :", "シンプル", "にぎやか", liveliness_);
   tempo_ = AddSlider(QM3_ID_TEMPO_SLIDER, "tempo");
   scale("テンポ :", "遅い", "速い", tempo_);
+  // The two sliders line up: their end labels share one width per side.
+  for (const std::vector<QLabel*>* side : {&lows, &highs}) {
+    int width = 0;
+    for (QLabel* l : *side) width = std::max(width, l->sizeHint().width());
+    for (QLabel* l : *side) l->setFixedWidth(width);
+  }
 
   label("ｲﾝﾄﾛ :");
   grid->addWidget(AddCombo(QM3_ID_INTRO, "intro", CMIDIData::kIntro, &CMIDIData::intros), row++, 1);
