@@ -35,6 +35,10 @@ ParameterMessage MakeParameter(const ParameterAddress& address, uint8_t high, ui
   return Build(address, halves, 1);
 }
 
+ParameterMessage MakeParameterByte(const ParameterAddress& address, uint8_t value) {
+  return MakeParameter(address, static_cast<uint8_t>(value >> 4), value & 0x0F);
+}
+
 ParameterMessage MakeParameter2(const ParameterAddress& address, const uint8_t halves[4]) {
   return Build(address, halves, 2);
 }
@@ -44,7 +48,7 @@ ParameterMessage MakeModuleInit() {
 }
 
 ParameterMessage MakeMainVolume(uint8_t volume) {
-  return MakeParameter(kAddrMainVolume, static_cast<uint8_t>(volume >> 4), volume & 0x0F);
+  return MakeParameterByte(kAddrMainVolume, volume);
 }
 
 ParameterMessage MakePlayMode(uint8_t mode) {

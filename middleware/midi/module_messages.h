@@ -1,6 +1,8 @@
 // The sound module's message formats: its parameter message (with the
 // checksum the module checks), the sound-set resets, and the channel reset
-// and transpose messages. Pure byte builders; sending is in module_sender.h.
+// and transpose messages. Pure byte builders, the one source of these bytes
+// for what is sent (module_sender.h) and what the song render writes into
+// the song.
 //
 // Thread rules: reentrant, no allocation, no locking; safe on device threads.
 #pragma once
@@ -24,6 +26,10 @@ inline constexpr ParameterAddress kAddrMainVolume = {0x01, 0x00, 0x00, 0x00};
 inline constexpr ParameterAddress kAddrPlayMode = {0x0A, 0x00, 0x02, 0x00};
 inline constexpr ParameterAddress kAddrRunSwitch = {0x00, 0x40, 0x00, 0x00};
 inline constexpr ParameterAddress kAddrRhythmSetup = {0x0A, 0x00, 0x00, 0x00};
+// What the rendered song carries: the first set-up at its start and the
+// song start on its first beat.
+inline constexpr ParameterAddress kAddrFirstSetup = {0x00, 0x00, 0x13, 0x00};
+inline constexpr ParameterAddress kAddrSongStart = {0x0A, 0x00, 0x04, 0x00};
 // Rhythm sections of a live run: variation, intro, fill-in (also intros 3
 // and 4, endings 3 and 4 and the fill-in reset), ending.
 inline constexpr ParameterAddress kAddrVariation = {0x0A, 0x00, 0x09, 0x00};
@@ -36,6 +42,8 @@ uint8_t ParameterChecksum(const uint8_t* message, size_t size);
 
 // One value given as its two 4-bit halves.
 ParameterMessage MakeParameter(const ParameterAddress& address, uint8_t high, uint8_t low);
+// One value (0..255) as [v >> 4] [v & 0F].
+ParameterMessage MakeParameterByte(const ParameterAddress& address, uint8_t value);
 // Two values given as four halves, in the order they travel.
 ParameterMessage MakeParameter2(const ParameterAddress& address, const uint8_t halves[4]);
 

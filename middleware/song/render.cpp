@@ -7,7 +7,6 @@
 #include "song/phrase_list.h"
 #include "song/phrase_source.h"
 #include "song/render_events.h"
-#include "song/render_module_messages.h"
 #include "song/render_steps.h"
 #include "song/track_buffer.h"
 
@@ -42,18 +41,15 @@ void BuildPre(const SongPlan& plan, const RenderSettings& s) {
   RenderEvents setup;
   setup.Tempo(0, plan.microseconds_per_quarter);
   for (int channel = 0; channel < 16; ++channel) setup.Controller(kSetupTick, channel, 121, 0);
-  const ModuleMessage1 first = ModuleParameter(kModuleFirstSetup, 1);
-  setup.SystemExclusive(kSetupTick, first.data(), static_cast<int>(first.size()));
-  const ModuleMessage2 rhythm = ModuleRhythmSelect(s.key_b, s.key_c);
-  setup.SystemExclusive(kSetupTick, rhythm.data(), static_cast<int>(rhythm.size()));
+  setup.Module(kSetupTick, midi::MakeParameterByte(midi::kAddrFirstSetup, 1));
+  setup.Module(kSetupTick, midi::MakeRhythmSetup(s.key_b, s.key_c));
   setup.Controller(kSetupTick, 0, 0, 0);
   setup.Controller(kSetupTick, 0, 32, s.melody_bank);
   setup.Program(kSetupTick, 0, s.melody_program);
-  const ModuleMessage1 variation = ModuleParameter(kModuleVariation, plan.first_variation);
-  setup.SystemExclusive(kSetupTick, variation.data(), static_cast<int>(variation.size()));
+  setup.Module(kSetupTick, midi::MakeParameterByte(midi::kAddrVariation, plan.first_variation));
   if (s.intro == 0 || s.intro == 1) {
-    const ModuleMessage1 intro = ModuleParameter(kModuleIntro, static_cast<uint8_t>(s.intro + 1));
-    setup.SystemExclusive(kSetupTick, intro.data(), static_cast<int>(intro.size()));
+    setup.Module(kSetupTick,
+                 midi::MakeParameterByte(midi::kAddrIntro, static_cast<uint8_t>(s.intro + 1)));
   }
   SelectTrackBuffer(0);
   setup.WriteTrack(kSongStartTick);

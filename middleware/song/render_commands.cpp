@@ -1,7 +1,6 @@
 // The render's command tracks, each merged into the song in time order.
 #include "song/phrase_list.h"
 #include "song/render_events.h"
-#include "song/render_module_messages.h"
 #include "song/render_steps.h"
 #include "song/track_buffer.h"
 
@@ -20,9 +19,9 @@ constexpr int kFadeSteps = 20;
 constexpr int kPartOrder[6] = {1, 2, 3, 4, 5, 0};
 constexpr int kPartChannel[6] = {0, 11, 12, 13, 14, 15};  // by bit: melody, acc 1-3, bass, drums
 
-void Command(RenderEvents& events, int64_t time, uint32_t address, uint8_t value) {
-  const ModuleMessage1 m = ModuleParameter(address, value);
-  events.SystemExclusive(time, m.data(), static_cast<int>(m.size()));
+void Command(RenderEvents& events, int64_t time, const midi::ParameterAddress& address,
+             uint8_t value) {
+  events.Module(time, midi::MakeParameterByte(address, value));
 }
 
 // Writes `events` into a scratch buffer and merges it with the song; the
@@ -57,23 +56,23 @@ int AddClock(const SongPlan& plan, const RenderSettings& s, int song) {
 int AddSectionCommands(const SongPlan& plan, const RenderSettings& s, int song) {
   RenderEvents events;
   if (s.intro == 2 || s.intro == 3) {
-    Command(events, kSongStartTick + kTicksPerBeat, kModuleFillIn,
+    Command(events, kSongStartTick + kTicksPerBeat, midi::kAddrFillIn,
             static_cast<uint8_t>(s.intro - 1));
   }
   const int64_t ending_beat =
       kSongStartTick + (plan.intro_measures + plan.body_measures) * s.beats * kTicksPerBeat;
   switch (s.ending) {
     case 1:
-      Command(events, ending_beat - kCommandLead, kModuleEnding, 2);
+      Command(events, ending_beat - kCommandLead, midi::kAddrEnding, 2);
       break;
     case 2:
-      Command(events, ending_beat + kTicksPerBeat, kModuleFillIn, 1);
+      Command(events, ending_beat + kTicksPerBeat, midi::kAddrFillIn, 1);
       break;
     case 3:
-      Command(events, ending_beat + kTicksPerBeat, kModuleFillIn, 2);
+      Command(events, ending_beat + kTicksPerBeat, midi::kAddrFillIn, 2);
       break;
     default:  // ending 1, and no ending
-      Command(events, ending_beat - kCommandLead, kModuleEnding, 1);
+      Command(events, ending_beat - kCommandLead, midi::kAddrEnding, 1);
       break;
   }
   const int64_t song_end = plan.starts.back();
@@ -112,19 +111,19 @@ int AddPartMutes(const SongPlan& plan, const SongPhrase* phrases, int count, int
 int AddVariations(const SongPlan& plan, const SongPhrase* phrases, int count,
                   const RenderSettings& s, int song) {
   RenderEvents events;
-  Command(events, kSongStartTick, kModuleSongStart, 1);
+  Command(events, kSongStartTick, midi::kAddrSongStart, 1);
   const int64_t measure = int64_t{s.beats} * kTicksPerBeat;
   for (int k = 0; k < count; ++k) {
     const int64_t last_measure = plan.starts[k + 1] - measure;
     if (phrases[k].fill_in == kFillIn1 || phrases[k].fill_in == kFillIn2) {
-      Command(events, last_measure - kCommandLead, kModuleFillIn,
+      Command(events, last_measure - kCommandLead, midi::kAddrFillIn,
               static_cast<uint8_t>(phrases[k].fill_in + 1));
-      Command(events, last_measure + kFillInEnd, kModuleFillIn, 0);
+      Command(events, last_measure + kFillInEnd, midi::kAddrFillIn, 0);
     }
     if (k + 1 < count) {
       const SongPhrase& next = phrases[k + 1];
       const uint8_t variation = next.kind == kPhraseBody ? static_cast<uint8_t>(next.variation) : 1;
-      Command(events, plan.starts[k + 1] - kCommandLead, kModuleVariation, variation);
+      Command(events, plan.starts[k + 1] - kCommandLead, midi::kAddrVariation, variation);
     }
   }
   return Merge(song, events, kSongStartTick);

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "midi/module_messages.h"
+
 namespace qm3 {
 
 class RenderEvents {
@@ -16,6 +18,10 @@ class RenderEvents {
   void Controller(int64_t time, int channel, uint8_t number, uint8_t value);
   // A whole system-exclusive message, F0 ... F7.
   void SystemExclusive(int64_t time, const uint8_t* message, int length);
+  // A parameter message of the sound module.
+  void Module(int64_t time, const midi::ParameterMessage& message) {
+    SystemExclusive(time, message.bytes.data(), static_cast<int>(message.size));
+  }
   // A one-byte real-time message stored as F7 01 `byte`.
   void RealTime(int64_t time, uint8_t byte);
   void Tempo(int64_t time, uint32_t microseconds_per_quarter);

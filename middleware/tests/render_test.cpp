@@ -9,8 +9,8 @@
 #include <fstream>
 #include <functional>
 
+#include "midi/module_messages.h"
 #include "song/phrase_list.h"
-#include "song/render_module_messages.h"
 #include "song/track_buffer.h"
 #include "track_test_util.h"
 
@@ -25,15 +25,25 @@ using testing::On;
 using testing::ReadTrack;
 using testing::WellFormed;
 
-TEST(ModuleMessages, BytesAndChecksums) {
-  const ModuleMessage1 init = ModuleParameter(0x007F0400, 0);
-  EXPECT_EQ(std::vector<uint8_t>(init.begin(), init.end()),
+// The song carries the same parameter messages the sender sends: fixed bytes
+// for the set-up, the song start and a fill-in command.
+TEST(ModuleMessages, SongCommandBytes) {
+  const auto bytes = [](const midi::ParameterMessage& m) {
+    return std::vector<uint8_t>(m.bytes.begin(), m.bytes.begin() + m.size);
+  };
+  EXPECT_EQ(bytes(midi::MakeParameterByte(midi::kAddrModuleInit, 0)),
             (std::vector<uint8_t>{0xF0, 0x50, 0x2C, 0x01, 0x2D, 0x13, 0x00, 0x7F, 0x04, 0x00, 0x00,
                                   0x01, 0x00, 0x00, 0x00, 0x3F, 0xF7}));
-  const ModuleMessage1 volume = ModuleParameter(0x01000000, 127);
-  EXPECT_EQ(volume[12], 0x07);
-  EXPECT_EQ(volume[13], 0x0F);
-  const ModuleMessage2 rhythm = ModuleRhythmSelect(0x47, 0x50);
+  EXPECT_EQ(bytes(midi::MakeParameterByte(midi::kAddrFirstSetup, 1)),
+            (std::vector<uint8_t>{0xF0, 0x50, 0x2C, 0x01, 0x2D, 0x13, 0x00, 0x00, 0x13, 0x00, 0x00,
+                                  0x01, 0x00, 0x01, 0x00, 0x2E, 0xF7}));
+  EXPECT_EQ(bytes(midi::MakeParameterByte(midi::kAddrSongStart, 1)),
+            (std::vector<uint8_t>{0xF0, 0x50, 0x2C, 0x01, 0x2D, 0x13, 0x0A, 0x00, 0x04, 0x00, 0x00,
+                                  0x01, 0x00, 0x01, 0x00, 0x33, 0xF7}));
+  EXPECT_EQ(bytes(midi::MakeParameterByte(midi::kAddrFillIn, 0x12)),
+            (std::vector<uint8_t>{0xF0, 0x50, 0x2C, 0x01, 0x2D, 0x13, 0x0A, 0x00, 0x0C, 0x00, 0x00,
+                                  0x01, 0x01, 0x02, 0x00, 0x29, 0xF7}));
+  const auto rhythm = bytes(midi::MakeRhythmSetup(0x47, 0x50));
   EXPECT_EQ(std::vector<uint8_t>(rhythm.begin() + 6, rhythm.end()),
             (std::vector<uint8_t>{0x0A, 0x00, 0x00, 0x00, 0x00, 0x02, 0x04, 0x07, 0x00, 0x05, 0x00,
                                   (0u - (0xBD + 0x0A + 0x02 + 0x04 + 0x07 + 0x05)) & 0x7F, 0xF7}));
@@ -53,9 +63,9 @@ SongPhrase Phrase(PhraseKind kind, int measures, int variation, int fill_in, int
 std::vector<uint8_t> AsEvent(const uint8_t* message, size_t length) {
   return std::vector<uint8_t>(message, message + length);
 }
-std::vector<uint8_t> Param(uint32_t address, uint8_t value) {
-  const ModuleMessage1 m = ModuleParameter(address, value);
-  return AsEvent(m.data(), m.size());
+std::vector<uint8_t> Param(const midi::ParameterAddress& address, uint8_t value) {
+  const midi::ParameterMessage m = midi::MakeParameterByte(address, value);
+  return AsEvent(m.bytes.data(), m.size);
 }
 
 class Render : public ::testing::Test {
@@ -125,11 +135,11 @@ class Render : public ::testing::Test {
     std::copy_if(events.begin(), events.end(), std::back_inserter(out), f);
     return out;
   }
-  static std::vector<Ev> Commands(const std::vector<Ev>& events, uint32_t address) {
+  static std::vector<Ev> Commands(const std::vector<Ev>& events,
+                                  const midi::ParameterAddress& address) {
     return Where(events, [&](const Ev& e) {
-      return e.bytes.size() == 17 && e.bytes[0] == 0xF0 && e.bytes[6] == (address >> 24) &&
-             e.bytes[7] == ((address >> 16) & 0xFF) && e.bytes[8] == ((address >> 8) & 0xFF) &&
-             e.bytes[9] == (address & 0xFF);
+      return e.bytes.size() == 17 && e.bytes[0] == 0xF0 &&
+             std::equal(address.begin(), address.end(), e.bytes.begin() + 6);
     });
   }
   static std::vector<Ev> Volumes(const std::vector<Ev>& events, int from) {
@@ -162,13 +172,13 @@ TEST_F(Render, SetUpCountInClockAndStart) {
       Where(song, [](const Ev& e) { return e.time == 336 && !(e.bytes[0] == 0xF7); });
   std::vector<Ev> expected;
   for (int ch = 0; ch < 16; ++ch) expected.push_back(Cc(336, ch, 121, 0));
-  expected.push_back({336, Param(kModuleFirstSetup, 1)});
-  const ModuleMessage2 rhythm = ModuleRhythmSelect(0x47, 0x50);
-  expected.push_back({336, AsEvent(rhythm.data(), rhythm.size())});
+  expected.push_back({336, Param(midi::kAddrFirstSetup, 1)});
+  const midi::ParameterMessage rhythm = midi::MakeRhythmSetup(0x47, 0x50);
+  expected.push_back({336, AsEvent(rhythm.bytes.data(), rhythm.size)});
   expected.push_back(Cc(336, 0, 0, 0));
   expected.push_back(Cc(336, 0, 32, 3));
   expected.push_back({336, {0xC0, 9}});
-  expected.push_back({336, Param(kModuleVariation, 2)});  // the first phrase's
+  expected.push_back({336, Param(midi::kAddrVariation, 2)});  // the first phrase's
   EXPECT_EQ(setup, expected);
 
   // Count-in clicks on channel 10.
@@ -195,7 +205,8 @@ TEST_F(Render, SetUpCountInClockAndStart) {
     return e.time == 384 && e.bytes == std::vector<uint8_t>{0xF7, 0xF8};
   });
   EXPECT_LT(start, clock);
-  EXPECT_EQ(Commands(song, kModuleSongStart), (std::vector<Ev>{{384, Param(kModuleSongStart, 1)}}));
+  EXPECT_EQ(Commands(song, midi::kAddrSongStart),
+            (std::vector<Ev>{{384, Param(midi::kAddrSongStart, 1)}}));
 }
 
 TEST_F(Render, MaterialSitsOnTheGrid) {
@@ -217,22 +228,22 @@ TEST_F(Render, MaterialSitsOnTheGrid) {
   ASSERT_EQ(melody.size(), 8u);
   for (int m = 0; m < 8; ++m) EXPECT_EQ(melody[m], On(384 + 384 + m * 384, 0, 60 + m));
   // Intro 1: set-up variation 1 and the intro command.
-  EXPECT_EQ(Commands(song, kModuleIntro), (std::vector<Ev>{{336, Param(kModuleIntro, 1)}}));
-  EXPECT_EQ(Commands(song, kModuleVariation)[0], (Ev{336, Param(kModuleVariation, 1)}));
+  EXPECT_EQ(Commands(song, midi::kAddrIntro), (std::vector<Ev>{{336, Param(midi::kAddrIntro, 1)}}));
+  EXPECT_EQ(Commands(song, midi::kAddrVariation)[0], (Ev{336, Param(midi::kAddrVariation, 1)}));
 }
 
 TEST_F(Render, SectionCommandTimes) {
   struct Case {
     int intro, ending;
-    uint32_t address;
+    midi::ParameterAddress address;
     uint8_t value;
     int64_t offset;  // from the ending's beat
   };
-  const Case cases[] = {{4, 4, kModuleEnding, 1, -52},
-                        {4, 0, kModuleEnding, 1, -52},
-                        {4, 1, kModuleEnding, 2, -52},
-                        {2, 2, kModuleFillIn, 1, +96},
-                        {3, 3, kModuleFillIn, 2, +96}};
+  const Case cases[] = {{4, 4, midi::kAddrEnding, 1, -52},
+                        {4, 0, midi::kAddrEnding, 1, -52},
+                        {4, 1, midi::kAddrEnding, 2, -52},
+                        {2, 2, midi::kAddrFillIn, 1, +96},
+                        {3, 3, midi::kAddrFillIn, 2, +96}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.ending);
     s_.intro = c.intro;
@@ -249,7 +260,7 @@ TEST_F(Render, SectionCommandTimes) {
     std::vector<Ev> got = Commands(song, c.address);
     std::vector<Ev> want;
     if (c.intro == 2 || c.intro == 3) {
-      want.push_back({480, Param(kModuleFillIn, static_cast<uint8_t>(c.intro - 1))});
+      want.push_back({480, Param(midi::kAddrFillIn, static_cast<uint8_t>(c.intro - 1))});
     }
     want.push_back({ending_beat + c.offset, Param(c.address, c.value)});
     EXPECT_EQ(got, want);
@@ -269,15 +280,15 @@ TEST_F(Render, VariationsFillInsAndPartMutes) {
       Run({Phrase(kPhraseBody, 4, 1, kFillIn2, 63), Phrase(kPhraseBody, 4, 2, kFillIn1, 62),
            Phrase(kPhraseBody, 4, 3, kFillInNone, 63 & ~(1 << 5))});
   // Variations 52 ticks before each boundary; fill-ins around each last measure.
-  EXPECT_EQ(Commands(song, kModuleVariation),
-            (std::vector<Ev>{{336, Param(kModuleVariation, 1)},
-                             {384 + 1536 - 52, Param(kModuleVariation, 2)},
-                             {384 + 3072 - 52, Param(kModuleVariation, 3)}}));
-  EXPECT_EQ(Commands(song, kModuleFillIn),
-            (std::vector<Ev>{{384 + 1152 - 52, Param(kModuleFillIn, 2)},
-                             {384 + 1152 + 48, Param(kModuleFillIn, 0)},
-                             {384 + 2688 - 52, Param(kModuleFillIn, 1)},
-                             {384 + 2688 + 48, Param(kModuleFillIn, 0)}}));
+  EXPECT_EQ(Commands(song, midi::kAddrVariation),
+            (std::vector<Ev>{{336, Param(midi::kAddrVariation, 1)},
+                             {384 + 1536 - 52, Param(midi::kAddrVariation, 2)},
+                             {384 + 3072 - 52, Param(midi::kAddrVariation, 3)}}));
+  EXPECT_EQ(Commands(song, midi::kAddrFillIn),
+            (std::vector<Ev>{{384 + 1152 - 52, Param(midi::kAddrFillIn, 2)},
+                             {384 + 1152 + 48, Param(midi::kAddrFillIn, 0)},
+                             {384 + 2688 - 52, Param(midi::kAddrFillIn, 1)},
+                             {384 + 2688 + 48, Param(midi::kAddrFillIn, 0)}}));
   // Volumes: the table at 379, then mute and restore 5 ticks before boundaries.
   std::vector<Ev> want;
   const uint8_t table[16] = {100, 113, 113, 113, 113, 113, 113, 113,
