@@ -145,18 +145,12 @@ int32_t FormatSyncMethod(int32_t value, char* text) {
   return 0;
 }
 
-struct AttachForms {
-  AttachForms() {
-    AttachTextForms(kEditingMode, FormatTitle, nullptr);
-    AttachTextForms(kSyncMethod, FormatSyncMethod, nullptr);
-  }
-};
-const AttachForms attach_forms;
-
 }  // namespace
 // Registers what this file provides; called from the one list in
 // core/registration.cpp when the instance is made.
 void RegisterEditingMode() {
+  AttachTextForms(kEditingMode, FormatTitle, nullptr);
+  AttachTextForms(kSyncMethod, FormatSyncMethod, nullptr);
   RegisterReaction(kEditingMode, OnEditingMode, kStageValues);
 }
 

@@ -46,17 +46,20 @@ struct CatalogStores;    // catalog_store.cpp
 struct Registry;         // registry.cpp
 struct FileHandlers;     // song/song_file_dispatch.cpp
 struct WavCaptureState;  // song/wav_capture.cpp
+struct ContentSeam;      // song/builder_content.cpp
 namespace midi {
 struct SenderState;        // midi/module_sender.cpp
 struct TransportState;     // midi/transport.cpp
 struct InputCaptureState;  // midi/input_capture.cpp
 struct LiveWindowSlot;     // midi/live_controls.cpp
 struct SmfDocumentSlot;    // midi/smf_document.cpp
+struct SoundGroupLists;    // midi/sound_groups.cpp
 PartState<SenderState> MakeSenderState();
 PartState<TransportState> MakeTransportState();
 PartState<InputCaptureState> MakeInputCaptureState();
 PartState<LiveWindowSlot> MakeLiveWindowSlot();
 PartState<SmfDocumentSlot> MakeSmfDocumentSlot();
+PartState<SoundGroupLists> MakeSoundGroupLists();
 }  // namespace midi
 
 PartState<CoreState> MakeCoreState();
@@ -76,6 +79,7 @@ PartState<CatalogStores> MakeCatalogStores();
 PartState<Registry> MakeRegistry();
 PartState<FileHandlers> MakeFileHandlers();
 PartState<WavCaptureState> MakeWavCaptureState();
+PartState<ContentSeam> MakeContentSeam();
 
 class Middleware {
  public:
@@ -107,6 +111,10 @@ class Middleware {
   PartState<CatalogStores> catalogs = MakeCatalogStores();
   PartState<midi::SenderState> sender = midi::MakeSenderState();
   PartState<midi::SmfDocumentSlot> smf = midi::MakeSmfDocumentSlot();
+  // The voice tables in the host's list form (process 11).
+  PartState<midi::SoundGroupLists> sound_groups = midi::MakeSoundGroupLists();
+  // Where the song builder takes its rhythm and melody facts from.
+  PartState<ContentSeam> content = MakeContentSeam();
   // Parts that own device threads come last, so they are destroyed first,
   // while everything their threads read still stands.
   PartState<midi::InputCaptureState> input_capture = midi::MakeInputCaptureState();

@@ -11,6 +11,7 @@ void RegisterPointer();
 void RegisterProcesses();
 void RegisterReturnCodes();
 void RegisterScreens();
+void RegisterTextForms();
 void RegisterTimeProcesses();
 void RegisterTimeSync();
 void RegisterUndo();
@@ -44,6 +45,7 @@ constexpr Part kParts[] = {
     {"core processes", RegisterProcesses},
     {"return codes", RegisterReturnCodes},
     {"screens", RegisterScreens},
+    {"text forms", RegisterTextForms},
     {"time processes", RegisterTimeProcesses},
     {"time sync", RegisterTimeSync},
     {"undo", RegisterUndo},

@@ -26,14 +26,12 @@ const Forms kForms[] = {
     {kPointerTicks, FormatMeasureBeatTick, nullptr},
 };
 
-struct AttachAll {
-  AttachAll() {
-    for (const Forms& f : kForms) AttachTextForms(f.id, f.formatter, f.parser);
-    for (int part = 1; part <= kPartCount; ++part)
-      AttachTextForms(PartPan(part), FormatPan, nullptr);
-  }
-};
-const AttachAll attach_all;
-
 }  // namespace
+
+// Registers what this file provides; called from the one list in
+// core/registration.cpp when the instance is made.
+void RegisterTextForms() {
+  for (const Forms& f : kForms) AttachTextForms(f.id, f.formatter, f.parser);
+  for (int part = 1; part <= kPartCount; ++part) AttachTextForms(PartPan(part), FormatPan, nullptr);
+}
 }  // namespace qm3

@@ -26,6 +26,8 @@ struct TextForms {
 
 struct ValueStore {
   TableImage live;
+  // Attached by the parts' registration when the instance is made.
+  std::array<TextForms, kRecordCount> forms{};
   ValueStore() { LoadTableDefaults(live); }
 };
 
@@ -39,10 +41,8 @@ ValueStore& TheStore() {
   return *TheMiddleware().values;
 }
 
-// Attached when the library loads; shared by every instance.
 std::array<TextForms, kRecordCount>& Forms() {
-  static std::array<TextForms, kRecordCount> forms{};
-  return forms;
+  return TheStore().forms;
 }
 
 // The group whose directory serves `group` (0x07 is a second name of 0x05).

@@ -8,6 +8,7 @@
 
 #include "core/control_ids.h"
 #include "core/middle_internal.h"
+#include "core/middleware.h"
 #include "core/result.h"
 #include "midi/smf_document.h"
 #include "midibytes/voices.h"
@@ -48,7 +49,23 @@ struct SoundLists {
   SoundList native;
   SoundList general_midi;
 };
-std::unique_ptr<SoundLists> lists;
+
+}  // namespace
+
+// Built by the first initialisation of the instance, freed at its end.
+struct SoundGroupLists {
+  std::unique_ptr<SoundLists> lists;
+};
+
+PartState<SoundGroupLists> MakeSoundGroupLists() {
+  return MakePartState<SoundGroupLists>();
+}
+
+namespace {
+
+std::unique_ptr<SoundLists>& Lists() {
+  return TheMiddleware().sound_groups->lists;
+}
 
 // Texts first, pointers after: the text vector no longer grows then.
 template <typename Categories, typename NameOf>
@@ -88,26 +105,27 @@ struct GmNames {
 
 // Numbering the voice tables: the first initialisation builds both lists.
 int BuildSoundLists() {
-  if (lists != nullptr) return 0;
+  if (Lists() != nullptr) return kRcOk;
   auto made = std::make_unique<SoundLists>();
   Fill(&made->native, midibytes::NativeVoiceMap(), NativeNames{});
   Fill(&made->general_midi, midibytes::GmVoiceMap(), GmNames{});
-  lists = std::move(made);
-  return 0;
+  Lists() = std::move(made);
+  return kRcOk;
 }
 
 int FreeSoundLists() {
-  lists.reset();
-  return 0;
+  Lists().reset();
+  return kRcOk;
 }
 
 // Process 11: a = the list of the voice map in use.
 int GetSoundGroupData(long* a, long*) {
+  const std::unique_ptr<SoundLists>& lists = Lists();
   if (lists == nullptr) return kRcError;
   QM3SoundGroupList* list =
       OpenFileUsesGmVoices() ? &lists->general_midi.list : &lists->native.list;
   *a = reinterpret_cast<long>(list);
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace

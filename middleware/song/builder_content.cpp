@@ -3,6 +3,7 @@
 
 #include "core/catalog.h"
 #include "core/middle_internal.h"
+#include "core/middleware.h"
 
 namespace qm3 {
 namespace {
@@ -54,20 +55,24 @@ class CatalogContent final : public SongContent {
   }
 };
 
-SongContent*& Installed() {
-  static SongContent* content = nullptr;
-  return content;
-}
-
 }  // namespace
 
+struct ContentSeam {
+  CatalogContent catalogs;
+  SongContent* installed = nullptr;  // a test's own library
+};
+
+PartState<ContentSeam> MakeContentSeam() {
+  return MakePartState<ContentSeam>();
+}
+
 SongContent& Content() {
-  static CatalogContent catalogs;
-  return Installed() != nullptr ? *Installed() : catalogs;
+  ContentSeam& seam = *TheMiddleware().content;
+  return seam.installed != nullptr ? *seam.installed : seam.catalogs;
 }
 
 void UseSongContent(SongContent* content) {
-  Installed() = content;
+  TheMiddleware().content->installed = content;
 }
 
 }  // namespace qm3

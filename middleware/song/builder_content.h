@@ -38,7 +38,9 @@ class SongContent {
 
 // The content in use: the loaded catalogs unless a test installed its own.
 SongContent& Content();
-// Installs `content` (nullptr restores the catalogs); the caller keeps it alive.
+// Installs `content` into the current instance (nullptr restores the
+// catalogs); the caller keeps it alive while the instance uses it. A fresh
+// instance starts with the catalogs.
 void UseSongContent(SongContent* content);
 
 }  // namespace qm3

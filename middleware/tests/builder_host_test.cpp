@@ -24,6 +24,7 @@ class BuilderHostTest : public CoreTest {
  protected:
   void SetUp() override {
     CoreTest::SetUp();
+    content_.Install();
     host_dir_.emplace("builder_host");
     content_.rhythms[0] = testing::StandardRhythm();
     content_.rhythms[0].intro_measures = {2, 4, 1, 1};

@@ -180,6 +180,7 @@ class MakeSongTest : public CoreTest {
  protected:
   void SetUp() override {
     CoreTest::SetUp();
+    content_.Install();
     host_dir_.emplace("make_song");
     content_.rhythms[0] = testing::StandardRhythm();
     content_.melodies.push_back({7, 4, {4, 4, 4, 4}, {2, 2}});

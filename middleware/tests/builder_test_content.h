@@ -23,8 +23,9 @@ class TestContent final : public SongContent {
     std::vector<int> dark;
   };
 
-  TestContent() { UseSongContent(this); }
-  ~TestContent() override { UseSongContent(nullptr); }
+  TestContent() = default;
+  // Into the current instance, which forgets it when it is destroyed.
+  void Install() { UseSongContent(this); }
   TestContent(const TestContent&) = delete;
   TestContent& operator=(const TestContent&) = delete;
 

@@ -101,6 +101,7 @@ class FitReactionTest : public CoreTest {
  protected:
   void SetUp() override {
     CoreTest::SetUp();
+    content_.Install();
     content_.rhythms[0] = testing::StandardRhythm();
     content_.rhythms[0].intro_measures = {2, 4, 1, 1};
     for (auto [id, v] : {std::pair{kEditingMode, 0},

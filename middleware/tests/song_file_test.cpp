@@ -50,6 +50,7 @@ class SongFileTest : public CoreTest {
  protected:
   void SetUp() override {
     CoreTest::SetUp();
+    content_.Install();
     host_dir_.emplace("song_file_host");
     content_.rhythms[0] = testing::StandardRhythm();
     content_.rhythms[0x0102] = testing::StandardRhythm(96, 3);
