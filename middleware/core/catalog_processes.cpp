@@ -94,7 +94,8 @@ int OnRhythm(ControlId, int32_t) {
 
 // The standard-tempo button (0x040A, and 0x050B on the song-edit screen): the
 // tempo goes back to the rhythm's standard tempo before the song is rendered
-// again (that reaction runs in a later stage). A MIDI file keeps its tempo.
+// again (that reaction runs in a later stage). An open MIDI file has its own
+// standard tempo (midi/smf_document.cpp).
 int OnStandardTempoButton(ControlId id, int32_t) {
   if (ReadValue(kEditingMode) != 0) return 0;
   SetStandardTempo((id & 0xFFFF) == kEditStandardTempoButton ? kEditTempo : kTempo);

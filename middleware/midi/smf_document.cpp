@@ -216,6 +216,10 @@ void ApplyTempoMap(const std::vector<TempoPoint>& tempos) {
   SetTempoMap(map.data(), map.size());
 }
 
+int32_t FirstTempo(const ConvertedSmf& c) {
+  return c.tempos.empty() ? kDefaultTempo : c.tempos.front().tempo;
+}
+
 // The value table after an import or a re-read: times, tempo, metre, the
 // parts at the start, which pans a drum part disables, and the pointer.
 void ApplyToTable() {
@@ -223,7 +227,7 @@ void ApplyToTable() {
   const auto length = static_cast<int32_t>(c.length_ticks);
   ApplyTempoMap(c.tempos);
   SetFileBeatsPerMeasure(c.beats_per_measure);
-  WriteValue(kTempo, c.tempos.empty() ? kDefaultTempo : c.tempos.front().tempo, false);
+  WriteValue(kTempo, FirstTempo(c), false);
   WriteValue(kSongLength, length, false);
   WriteValue(kStartTime, 0, false);
   const int32_t end_time = TickToTime(length);
@@ -345,6 +349,19 @@ int OnEditingMode(ControlId, int32_t) {
   Doc()->open = false;
   Doc()->muted.store(0);
   return kRcOk;
+}
+
+// The standard-tempo button (0x040A, 0x050B) with a file open: the tempo goes
+// back to the file's own, written as a typed tempo is, so the
+// synchronisation points follow. A song's standard tempo is the rhythm's
+// (core/catalog_processes.cpp).
+int OnStandardTempoButton(ControlId id, int32_t) {
+  if (!DocumentOpen()) return kRcOk;
+  const int32_t tempo = FirstTempo(Doc()->converted);
+  if (!InRange(kTempo, tempo)) return kRcOk;
+  const int rc = WriteValue(kEditTempo, tempo);
+  Notify((id & 0xFFFF) == kEditStandardTempoButton ? kEditTempo : kTempo, kNotifyValue);
+  return rc;
 }
 
 // Playback reads the image as it was when it started; edits made meanwhile
@@ -494,6 +511,8 @@ void RegisterSmfDocument() {
     RegisterReaction(PartPan(p), OnPartValue, kStageDevice);
   }
   RegisterReaction(kPlay, OnPlayPressed, kStageValues);
+  RegisterReaction(kStandardTempoButton, OnStandardTempoButton, kStageValues);
+  RegisterReaction(kEditStandardTempoButton, OnStandardTempoButton, kStageValues);
   for (int p = 1; p <= kPartCount; ++p) RegisterReaction(PartPlay(p), OnPartPlay, kStageDevice);
   RegisterReaction(kEditingMode, OnEditingMode, kStageDevice);
   RegisterPartFollower(FollowParts);

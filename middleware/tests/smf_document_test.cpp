@@ -97,6 +97,37 @@ TEST_F(SmfDocumentTest, OpenShowsThePartsAndLeavesNoWorkingFile) {
   EXPECT_EQ(size, 6);  // two sounding notes
 }
 
+// The standard-tempo button brings back the file's own tempo (its first
+// tempo event, or 120 BPM without one), under either of its names.
+TEST_F(SmfDocumentTest, StandardTempoButtonRestoresTheFilesTempo) {
+  auto slow = Header(0, 1, 96);  // 100 BPM
+  AddTrack(slow, {0x00, 0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0, 0x00, 0x90, 60, 100, 0x60, 0x80, 60,
+                  0x00, 0x00, 0xFF, 0x2F, 0x00});
+  ASSERT_EQ(Open(Write("slow.mid", slow)), 0);
+  ASSERT_EQ(Set(kSyncMethod, 1), 0);  // the tempo is set directly
+  ASSERT_EQ(Set(kEditTempo, 15025), 0);
+  ASSERT_EQ(Get(kEditTempo), 15025);
+  Drain();
+  EXPECT_EQ(Set(kEditStandardTempoButton, 1), 0);
+  EXPECT_EQ(Get(kEditTempo), 10000);
+  EXPECT_EQ(Get(kTempo), 100);
+  const std::vector<Posted> posted = Drain();
+  EXPECT_NE(std::find(posted.begin(), posted.end(), Posted(kEditTempo, kNotifyValue)),
+            posted.end());
+
+  ASSERT_EQ(Set(kEditTempo, 8000), 0);
+  EXPECT_EQ(Set(kStandardTempoButton, 1), 0);
+  EXPECT_EQ(Get(kTempo), 100);
+
+  auto plain = Header(0, 1, 96);  // no tempo event
+  AddTrack(plain, {0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0x00, 0x00, 0xFF, 0x2F, 0x00});
+  ASSERT_EQ(Open(Write("plain.mid", plain)), 0);
+  ASSERT_EQ(Set(kSyncMethod, 1), 0);
+  ASSERT_EQ(Set(kEditTempo, 9000), 0);
+  EXPECT_EQ(Set(kEditStandardTempoButton, 1), 0);
+  EXPECT_EQ(Get(kEditTempo), 12000);
+}
+
 TEST_F(SmfDocumentTest, DrumRulesRefuseAndKeepTheSound) {
   ASSERT_EQ(Open(Write("a.mid", GmFile())), 0);
   EXPECT_EQ(Set(PartSound(1), 0x1000), kRcDrumSoundOutsidePart10);
