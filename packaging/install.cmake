@@ -46,9 +46,13 @@ if(TARGET sonavex_dialogs)
   install(TARGETS sonavex_dialogs LIBRARY DESTINATION ${SONAVEX_HOME})
 endif()
 
-# The middleware for other hosts: public headers and a pkg-config file.
+# The middleware for other hosts: public headers and a pkg-config file. The
+# host windows that carry its notifications come from the platform library,
+# which the pkg-config file links too.
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/middleware/include/ DESTINATION include/qm3middle
         FILES_MATCHING PATTERN "*.h")
+install(FILES ${CMAKE_SOURCE_DIR}/platform/include/platform/host_window.h
+        DESTINATION include/qm3middle/platform)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/qm3middle.pc.in ${CMAKE_BINARY_DIR}/qm3middle.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/qm3middle.pc DESTINATION lib/pkgconfig)
 

@@ -53,7 +53,7 @@ cmake --install "$BUILD" --prefix "$P" >"$T/install.log"
 for f in bin/sonavex-cli bin/sonavex-drvsetup bin/sonavex-updater lib/libqm3middle.so \
   lib/sonavex/sonavex-cli lib/sonavex/libcvusb.so lib/sonavex/usbcvmid.inf \
   lib/sonavex/QM3RHY.toc lib/sonavex/QM3MEL.toc lib/sonavex/install-manifest.txt \
-  include/qm3middle/qm3middle.h lib/pkgconfig/qm3middle.pc \
+  include/qm3middle/qm3middle.h include/qm3middle/platform/host_window.h lib/pkgconfig/qm3middle.pc \
   lib/udev/rules.d/70-sonavex-cvusb.rules share/icons/hicolor/scalable/apps/sonavex.svg; do
   [ -e "$P/$f" ] || fail "installed $f"
 done
@@ -89,6 +89,15 @@ if cc -o abi_check "$SOURCE/middleware/tests/abi/abi_check.c" \
   pass "pkg-config build and run"
 else
   fail "pkg-config build and run"
+fi
+# A C++ host that waits on its host window's descriptor for notifications
+# needs the platform library too: pkg-config's flags alone must do.
+if c++ -o notify_host "$SOURCE/packaging/tests/notify_host.cpp" \
+  $(PKG_CONFIG_PATH="$P/lib/pkgconfig" pkg-config --cflags --libs qm3middle) \
+  -Wl,-rpath,"$P/lib" && ASAN_OPTIONS="verify_asan_link_order=0:${ASAN_OPTIONS:-}" ./notify_host; then
+  pass "pkg-config host with notifications builds and is notified"
+else
+  fail "pkg-config host with notifications builds and is notified"
 fi
 
 echo "== drvsetup, twice"
