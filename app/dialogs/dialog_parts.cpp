@@ -26,4 +26,15 @@ QRadioButton* IconRadio(const char* text, const char* name, const char* icon, QW
   return radio;
 }
 
+QLabel* ShadowLabel(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setAutoFillBackground(true);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::Window, palette.color(QPalette::Dark));
+  palette.setColor(QPalette::WindowText, palette.color(QPalette::Light));
+  label->setPalette(palette);
+  label->setContentsMargins(4, 2, 4, 2);
+  return label;
+}
+
 }  // namespace sonavex::app

@@ -1,10 +1,12 @@
-// Pieces the application's small dialogs share: the OK / "ｷｬﾝｾﾙ" button row
-// (buttons named "ok" and "cancel") and a radio button with an icon.
+// Pieces the application's dialogs share: the OK / "ｷｬﾝｾﾙ" button row
+// (buttons named "ok" and "cancel"), a radio button with an icon, and the
+// song dialogs' time labels.
 //
 // Thread rules: user-interface thread only.
 #pragma once
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QRadioButton>
 
 namespace sonavex::app {
@@ -14,5 +16,9 @@ QDialogButtonBox* OkCancelButtons(QDialog* dialog);
 
 // `icon` is a resource path or null.
 QRadioButton* IconRadio(const char* text, const char* name, const char* icon, QWidget* parent);
+
+// A time label of the song dialogs: drawn in the button-highlight colour on
+// the button-shadow colour.
+QLabel* ShadowLabel(const QString& text, QWidget* parent);
 
 }  // namespace sonavex::app

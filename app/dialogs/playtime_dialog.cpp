@@ -9,24 +9,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "dialogs/dialog_parts.h"
 #include "shell/trace.h"
 #include "shell/window_util.h"
 
 namespace sonavex::app {
 namespace {
-
-// The time labels: drawn in the button-highlight colour on the
-// button-shadow colour.
-QLabel* ShadowLabel(const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setAutoFillBackground(true);
-  QPalette palette = label->palette();
-  palette.setColor(QPalette::Window, palette.color(QPalette::Dark));
-  palette.setColor(QPalette::WindowText, palette.color(QPalette::Light));
-  label->setPalette(palette);
-  label->setContentsMargins(4, 2, 4, 2);
-  return label;
-}
 
 QRadioButton* Radio(const char* text, const char* name, QButtonGroup* group, int id,
                     QWidget* parent) {

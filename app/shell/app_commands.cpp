@@ -6,7 +6,6 @@
 #include "dialogs/choice_dialogs.h"
 #include "dialogs/convert_dialog.h"
 #include "dialogs/device_dialog.h"
-#include "dialogs/song_dialogs.h"
 #include "dialogs/time_dialog.h"
 #include "dialogs/tree_dialog.h"
 #include "shell/command_table.h"
@@ -136,9 +135,10 @@ void CSonavexApp::RunSongDialog(bool realtime) {
   CModalCounter::Scope modal(&modals_);
   DestroyControlDlg();
   if (realtime) {
-    CRealtimeDlg dialog(&mgr_, frame_);
-    dialog.SetRhythmNamer([this](long value) { return data_.RhythmName(value); });
+    CRealtimeDlg dialog(&mgr_, &data_, frame_);
+    realtime_ = &dialog;
     dialog.exec();
+    realtime_ = nullptr;
     return;
   }
   CPlaytimeDlg dialog(&mgr_, &data_, frame_);

@@ -59,6 +59,7 @@ void CSonavexApp::ShowControlDlg() {
 
 QWidget* CSonavexApp::FocusTarget() const {
   if (playtime_ != nullptr) return playtime_;
+  if (realtime_ != nullptr) return realtime_;
   if (QWidget* modal = QApplication::activeModalWidget()) return modal;
   return frame_;
 }

@@ -49,12 +49,20 @@ bool CSonavexApp::UpdateValue(ControlId id) {
   switch (GroupOf(id)) {
     case QM3_GROUP_PLAY_TIME:
       if (playtime_ != nullptr) return playtime_->UpdateValue(id);
+      // The real-time dialog shows several of these values under its own names.
+      if (realtime_ != nullptr) return realtime_->UpdateValue(id);
       TraceLog("ソング作成(演奏時間)ﾀﾞｲｱﾛｸﾞは表示されていないので更新出来ません\n");
       return true;
     case QM3_GROUP_REAL_TIME:
+      if (realtime_ != nullptr) return realtime_->UpdateValue(id);
       TraceLog("ソング作成(ﾘｱﾙﾀｲﾑ)ﾀﾞｲｱﾛｸﾞは表示されていないので更新出来ません\n");
       return true;
     case QM3_GROUP_TRANSPORT:
+      // A live run that ended by itself is closed by the real-time dialog.
+      if (id == QM3_ID_STOP && realtime_ != nullptr) {
+        realtime_->OnStopNotified();
+        return true;
+      }
       if (control_ != nullptr && control_->isVisible()) return control_->UpdateValue(id);
       TraceLog("コントロール画面は表示されていないので更新できません\n");
       return true;
@@ -137,8 +145,7 @@ bool CSonavexApp::UpdateAlive(ControlId id) {
     case QM3_SCREEN_TRANSPORT:
       return control_ == nullptr || !control_->isVisible() || control_->UpdateAlive();
     case QM3_SCREEN_REAL_TIME:
-      // The real-time dialog reads its states itself while it is open.
-      return true;
+      return realtime_ == nullptr || realtime_->UpdateAlive();
     case QM3_SCREEN_SONG_EDIT:
     case kScreenSongPane:
       if (edit_mode_ != kSongEdit) return true;
@@ -168,7 +175,7 @@ bool CSonavexApp::UpdateRedraw(ControlId id) {
     case QM3_SCREEN_PLAY_TIME:
       return playtime_ == nullptr || playtime_->UpdateRedraw();
     case QM3_SCREEN_REAL_TIME:
-      return true;
+      return realtime_ == nullptr || realtime_->UpdateRedraw();
     case QM3_SCREEN_SONG_EDIT:
     case QM3_SCREEN_SMF_EDIT:
       return view_ == nullptr || view_->UpdateRedraw();

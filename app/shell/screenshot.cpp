@@ -1,5 +1,6 @@
 #include "shell/screenshot.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,7 +15,7 @@
 #include "dialogs/convert_dialog.h"
 #include "dialogs/device_dialog.h"
 #include "dialogs/playtime_dialog.h"
-#include "dialogs/song_dialogs.h"
+#include "dialogs/realtime_dialog.h"
 #include "dialogs/time_dialog.h"
 #include "dialogs/tree_dialog.h"
 #include "qm3middle_ids.h"
@@ -75,6 +76,38 @@ int SaveLibrary(CSonavexApp* app, const QString& folder, bool rhythm) {
   const int written = Save(
       &tree, folder, rhythm ? QStringLiteral("library_rhythm") : QStringLiteral("library_melody"));
   rhythm ? app->mgr().RemoveRhythm(0) : app->mgr().RemoveMelody(0);
+  return written;
+}
+
+// The real-time dialog before a run, then during a recorded one: the intro
+// playing with variation 2 waiting (its lamp blinks). The run is cancelled.
+int SaveRealtime(CSonavexApp* app, const QString& folder) {
+  CRealtimeDlg realtime(&app->mgr(), &app->data(), app->frame());
+  app->mgr().ChangeWindow(QM3_SCREEN_REAL_TIME);
+  realtime.InitControl();
+  realtime.adjustSize();
+  int written = Save(&realtime, folder, QStringLiteral("realtime"));
+  const auto press = [&realtime](const char* name) {
+    if (auto* b = realtime.pad()->findChild<QAbstractButton*>(QString::fromUtf8(name))) b->click();
+  };
+  press("record");
+  press("introEnd1");
+  Run(900);
+  press("variation2");
+  // Until the waiting lamp is lit (it blinks with the beat).
+  QElapsedTimer waited;
+  waited.start();
+  long lit = 0;
+  while (waited.elapsed() < 3000 && lit == 0) {
+    Run(20);
+    app->mgr().GetMIDIValue(QM3_ID_VARIATION_LAMP(2), &lit);
+  }
+  realtime.UpdateRedraw();
+  written += Save(&realtime, folder, QStringLiteral("realtime_run"));
+  app->mgr().SetMIDIValue(QM3_ID_RECORD_BUTTON, 0);
+  app->mgr().SetMIDIValue(QM3_ID_STOP, 0);
+  app->mgr().SetMIDIValue(QM3_ID_REAL_TIME_CANCEL, 1);
+  realtime.hide();
   return written;
 }
 
@@ -146,6 +179,7 @@ int TakeScreenshots(CSonavexApp* app, const QString& folder) {
   playtime.InitControl();
   written += Save(&playtime, folder, QStringLiteral("playtime"));
   playtime.hide();
+  written += SaveRealtime(app, folder);
 
   QMessageBox box(QMessageBox::Question, QStringLiteral("Sonavex"),
                   QStringLiteral("編集中のファイル[名称未設定]を保存しますか？"));

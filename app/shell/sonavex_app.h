@@ -18,6 +18,7 @@
 #include "client/midi_mgr.h"
 #include "dialogs/control_dialog.h"
 #include "dialogs/playtime_dialog.h"
+#include "dialogs/realtime_dialog.h"
 #include "screens/main_form.h"
 #include "shell/app_settings.h"
 #include "shell/file_dialogs.h"
@@ -79,6 +80,8 @@ class CSonavexApp : public QObject, public CommandHost {
   CControlDlg* control_dlg() const { return control_.get(); }
   // The play-time song dialog while it is open, else null.
   CPlaytimeDlg* playtime_dlg() const { return playtime_; }
+  // The real-time song dialog while it is open, else null.
+  CRealtimeDlg* realtime_dlg() const { return realtime_; }
 
   // ---- flows ---------------------------------------------------------------
   // Whether the caller may go on (the changes were saved or discarded).
@@ -173,6 +176,7 @@ class CSonavexApp : public QObject, public CommandHost {
   std::unique_ptr<CControlDlg> control_;
   std::vector<bool> control_hides_;  // per open modal: whether it was shown
   QPointer<CPlaytimeDlg> playtime_;
+  QPointer<CRealtimeDlg> realtime_;
   QPointer<CSonavexSplashWindow> splash_;
   int edit_mode_ = kSongEdit;
   int content_kind_ = 0;

@@ -4,7 +4,7 @@
 #   cmake -DSONAVEX=<program> -DWORK=<folder> -P screenshot_check.cmake
 set(expected main_song_edit transport main_smf_edit menu_1 menu_2 menu_3 menu_4 menu_5
     splash welcome file_new time_base midi_output library_rhythm library_melody convert about
-    playtime message_save_changes)
+    playtime realtime realtime_run message_save_changes)
 
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/home ${WORK}/run)

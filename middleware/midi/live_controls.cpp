@@ -215,9 +215,15 @@ int OnFadeButton(ControlId, int32_t) {
   return 0;
 }
 
-int OnRecordSwitch(ControlId, int32_t) {
+int OnRecordSwitch(ControlId, int32_t old_value) {
   if (!OnWindow()) return 0;
   LiveRun& run = Window()->run;
+  // The window's switch is one button that always writes 1: pressed while
+  // recording, it stops (a write of 0 stops as well).
+  if (ReadValue(kRecordButton) != 0 && old_value != 0 && run.recording()) {
+    WriteValue(kRecordButton, 0, false);
+    Notify(kRecordButton, kNotifyValue);
+  }
   if (ReadValue(kRecordButton) != 0) {
     for (ControlId id : kLockedWhileRecording) WriteAlive(id, false);
     WriteAlive(kPlay, false);

@@ -177,6 +177,27 @@ TEST_F(LiveRunTest, EndingFinishesTheRunAndLaterButtonsAreIgnored) {
   EXPECT_EQ(Read(kEnding), 1);
 }
 
+TEST_F(LiveRunTest, RecordSwitchPressedAgainStopsAsAWriteOfZeroDoes) {
+  // The window's switch writes 1 on every press.
+  ASSERT_EQ(QM3SetValue(kRecordButton, 0, 1, 0), 0);
+  ASSERT_EQ(Press(VariationButton(1)), 0);
+  ClockTo(kM + 10);
+  ASSERT_EQ(QM3SetValue(kRecordButton, 0, 1, 0), 0);
+  EXPECT_EQ(Read(kRecordButton), 0);
+  ClockTo(2 * kM);
+  EXPECT_TRUE(StopPosted());
+  ASSERT_EQ(QM3SetValue(kStop, 0, 0, 0), 0);
+  EXPECT_EQ(Recording().size(), 2u);
+  EXPECT_EQ(Get(kRealTimeOk, 2), 1);
+  // Armed without a run, a second press disarms and gives the controls back.
+  ASSERT_EQ(QM3SetValue(kRecordButton, 0, 1, 0), 0);
+  EXPECT_EQ(Read(kRecordButton), 1);
+  EXPECT_EQ(Get(kTempo, 2), 0);
+  ASSERT_EQ(QM3SetValue(kRecordButton, 0, 1, 0), 0);
+  EXPECT_EQ(Read(kRecordButton), 0);
+  EXPECT_EQ(Get(kTempo, 2), 1);
+}
+
 TEST_F(LiveRunTest, RecordSwitchOffEndsTheRunAtTheBarLineWithSilence) {
   ASSERT_EQ(QM3SetValue(kRecordButton, 0, 1, 0), 0);
   EXPECT_EQ(Get(kRealTimeOk, 2), 0);
