@@ -22,22 +22,6 @@ using namespace sonavex::app::testing;
 
 namespace {
 
-CSonavexApp::Start StartCancellingWelcome(CSonavexApp* app) {
-  AnswerModal("sonavex::app::CWelcomeDlg", [](QWidget* w) { ClickButton(w, "cancel"); });
-  return app->InitInstance();
-}
-
-long Held(CSonavexApp* app, ControlId id) {
-  long value = -1;
-  app->mgr().GetMIDIValue(id, &value);
-  return value;
-}
-
-template <typename T>
-T* Child(QWidget* w, const char* name) {
-  return w->findChild<T*>(QString::fromUtf8(name));
-}
-
 bool Lit(QWidget* dialog, const char* lamp) {
   auto* w = Child<CLamp>(dialog, lamp);
   return w != nullptr && w->lit();
@@ -59,7 +43,7 @@ void Type(QWidget* dialog, Qt::Key key) {
 long Measure(CSonavexApp* app) {
   long ticks = 0;
   app->mgr().Meas2Tick(1, &ticks);
-  return Held(app, QM3_ID_SONG_LENGTH) / std::max(ticks, 1L) + 1;
+  return MiddleValue(app, QM3_ID_SONG_LENGTH) / std::max(ticks, 1L) + 1;
 }
 
 // Runs `perform` on the real-time dialog once it is shown; a check that
@@ -71,7 +55,8 @@ void AnswerRealtimeDialog(std::function<void(QWidget*)> perform) {
   });
 }
 
-bool WaitFor(const std::function<bool()>& done, int timeout_ms = 30000) {
+template <typename Done>
+bool WaitFor(Done done, int timeout_ms = 30000) {
   return QTest::qWaitFor(done, timeout_ms);
 }
 
@@ -86,10 +71,9 @@ class RealtimeDialogTest : public QObject {
 };
 
 void RealtimeDialogTest::shortRunPerformedByKeysAndClicksBecomesTheSong() {
-  PrivateFolders folders;
-  VirtualClockPump clock;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
+  AppSession s(AppSession::Clock::kVirtual);
+  CSonavexApp& app = s.app;
+  QCOMPARE(StartWithoutWelcome(&app), CSonavexApp::Start::kRunning);
   bool performed = false;
   long fill_measure = 0;
   AnswerRealtimeDialog([&](QWidget* w) {
@@ -100,7 +84,7 @@ void RealtimeDialogTest::shortRunPerformedByKeysAndClicksBecomesTheSong() {
     QVERIFY(!ok->isEnabled());  // nothing recorded yet
 
     Type(w, Qt::Key_R);
-    QCOMPARE(Held(&app, QM3_ID_RECORD_BUTTON), 1L);
+    QCOMPARE(MiddleValue(&app, QM3_ID_RECORD_BUTTON), 1L);
     QVERIFY(record->isChecked());
     QVERIFY(!Child<QAbstractButton>(w, "cancel")->isEnabled());
     QVERIFY(!Child<CBgmSpin>(w, "tempo")->isEnabled());
@@ -173,10 +157,9 @@ void RealtimeDialogTest::shortRunPerformedByKeysAndClicksBecomesTheSong() {
 }
 
 void RealtimeDialogTest::cancelledRunLeavesNoSongAndIdleKeysDoNothing() {
-  PrivateFolders folders;
-  VirtualClockPump clock;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartCancellingWelcome(&app), CSonavexApp::Start::kRunning);
+  AppSession s(AppSession::Clock::kVirtual);
+  CSonavexApp& app = s.app;
+  QCOMPARE(StartWithoutWelcome(&app), CSonavexApp::Start::kRunning);
   bool cancelled = false;
   AnswerRealtimeDialog([&](QWidget* w) {
     QVERIFY(QTest::qWaitForWindowActive(w));
@@ -184,7 +167,7 @@ void RealtimeDialogTest::cancelledRunLeavesNoSongAndIdleKeysDoNothing() {
     Type(w, Qt::Key_F);
     QTest::qWait(500);
     QCOMPARE(LitCount(w), 0);
-    QCOMPARE(Held(&app, QM3_ID_SONG_LENGTH), 0L);
+    QCOMPARE(MiddleValue(&app, QM3_ID_SONG_LENGTH), 0L);
     // Digits typed into the tempo field are the tempo, not fill-in keys.
     auto* tempo = Child<CBgmSpin>(w, "tempo");
     tempo->edit()->setFocus();
@@ -192,7 +175,7 @@ void RealtimeDialogTest::cancelledRunLeavesNoSongAndIdleKeysDoNothing() {
     QTest::keyClick(tempo->edit(), Qt::Key_9);
     QTest::keyClick(tempo->edit(), Qt::Key_0);
     QTest::keyClick(tempo->edit(), Qt::Key_Return);
-    QCOMPARE(Held(&app, QM3_ID_TEMPO), 90L);
+    QCOMPARE(MiddleValue(&app, QM3_ID_TEMPO), 90L);
     QCOMPARE(LitCount(w), 0);
 
     Child<QToolButton>(w, "variation1")->setFocus();
@@ -202,13 +185,13 @@ void RealtimeDialogTest::cancelledRunLeavesNoSongAndIdleKeysDoNothing() {
     QVERIFY(WaitFor([&] { return Measure(&app) >= 2; }));
     // The record switch again: the run ends at the bar line.
     Child<QToolButton>(w, "record")->click();
-    QCOMPARE(Held(&app, QM3_ID_RECORD_BUTTON), 0L);
+    QCOMPARE(MiddleValue(&app, QM3_ID_RECORD_BUTTON), 0L);
     auto* ok = Child<QAbstractButton>(w, "ok");
     QVERIFY(WaitFor([&] { return ok->isEnabled(); }));
     QCOMPARE(LitCount(w), 0);
     long measure_ticks = 0;
     QVERIFY(app.mgr().Meas2Tick(1, &measure_ticks));
-    QCOMPARE(Held(&app, QM3_ID_SONG_LENGTH), 2 * measure_ticks);
+    QCOMPARE(MiddleValue(&app, QM3_ID_SONG_LENGTH), 2 * measure_ticks);
     cancelled = true;
     ClickButton(w, "cancel");
   });
