@@ -91,10 +91,12 @@ bool OpenFileDlg(const FileDialogContext& ctx, FileType type, bool saving, QStri
     request.default_suffix = QString::fromUtf8(info.extension);
     request.saving = saving;
     QString chosen;
+    if (ctx.control_window) ctx.control_window(false);
     {
       CModalCounter::Scope modal(ctx.modals);
       chosen = ctx.chooser->Choose(request);
     }
+    if (ctx.control_window) ctx.control_window(true);
     if (chosen.isEmpty()) {
       TraceLog("ﾌｧｲﾙ選択がｷｬﾝｾﾙされました");
       return false;

@@ -7,6 +7,7 @@
 #pragma once
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 #include "shell/app_settings.h"
 #include "shell/file_chooser.h"
@@ -32,6 +33,9 @@ struct FileDialogContext {
   CMessageBox* messages;
   CModalCounter* modals;
   FileChooser* chooser;
+  // Called with false before the request opens and true after it closed
+  // (the transport window steps aside meanwhile); may be empty.
+  std::function<void(bool shown)> control_window;
 };
 
 // Runs the dialog; on OK `*file` is the chosen path and the folder setting

@@ -36,13 +36,17 @@ CSonavexApp::CSonavexApp(const StartOptions& options) : options_(options), link_
   settings_ = std::make_unique<CAppSettings>(path, CHostLink::ProgramFolder());
   connect(&instance_, &CSingleInstance::Activated, this, &CSonavexApp::OnActivated);
   connect(qApp, &QGuiApplication::applicationStateChanged, this, &CSonavexApp::OnApplicationState);
-  messages_.SetControlWindowHook([this](bool shown) {
+  messages_.SetControlWindowHook(ControlWindowHook());
+}
+
+std::function<void(bool)> CSonavexApp::ControlWindowHook() {
+  return [this](bool shown) {
     if (shown) {
       ShowControlDlg();
     } else {
       HideControlDlg();
     }
-  });
+  };
 }
 
 CSonavexApp::~CSonavexApp() {
@@ -294,7 +298,7 @@ void CSonavexApp::AfterNotifications() {
 }
 
 FileDialogContext CSonavexApp::Files() {
-  return {frame_, settings_.get(), &messages_, &modals_, chooser_.get()};
+  return {frame_, settings_.get(), &messages_, &modals_, chooser_.get(), ControlWindowHook()};
 }
 
 }  // namespace sonavex::app

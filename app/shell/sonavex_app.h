@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -135,6 +136,9 @@ class CSonavexApp : public QObject, public CommandHost {
     CModalCounter::Scope counted_;
   };
 
+  // Hides (false) or shows again (true) the transport window around a box
+  // or file request that is not one of the application's dialogs.
+  std::function<void(bool shown)> ControlWindowHook();
   bool ChangeEdit(int mode);
   bool WriteCommand(int id);
   void SetTitle();

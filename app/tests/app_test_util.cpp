@@ -99,6 +99,7 @@ void AnswerMessage(bool first, QString* shown) {
 
 QString ScriptedChooser::Choose(const FileRequest& request) {
   requests_.append(request);
+  if (look_) look_();
   return answers_.isEmpty() ? QString() : answers_.takeFirst();
 }
 

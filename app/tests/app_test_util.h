@@ -93,8 +93,11 @@ class ScriptedChooser : public FileChooser {
   explicit ScriptedChooser(QStringList answers) : answers_(std::move(answers)) {}
   QString Choose(const FileRequest& request) override;
   const QList<FileRequest>& requests() const { return requests_; }
+  // Runs `look` as each request comes, before it is answered.
+  void OnRequest(std::function<void()> look) { look_ = std::move(look); }
 
  private:
+  std::function<void()> look_;
   QStringList answers_;
   QList<FileRequest> requests_;
 };

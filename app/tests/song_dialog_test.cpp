@@ -280,6 +280,14 @@ void SongDialogTest::transportWindowPlaceIsRemembered() {
   });
   s.app.messages().ShowMessageOk(QStringLiteral("I\\test"));
   QVERIFY(transport->isVisible());
+  // So does a file request, answered here with Cancel.
+  ScriptedChooser* files = AnswerFiles(&s.app, {});
+  bool shown_meanwhile = true;
+  files->OnRequest([&] { shown_meanwhile = transport->isVisible(); });
+  s.app.OnCommand(ID_FILE_BGM_OPEN);
+  QCOMPARE(files->requests().size(), 1);
+  QVERIFY(!shown_meanwhile);
+  QVERIFY(transport->isVisible());
   QVERIFY(s.app.OnClose());
   QSettings ini(s.folders.settings(), QSettings::IniFormat);
   QCOMPARE(ini.value(QStringLiteral("ControlWindow/PosLeft")).toInt(), 100);
