@@ -53,7 +53,7 @@ class HostSession {
   void Wait(unsigned ms);
 
   // Prints a "note:" line (stderr) for each content file the last song render
-  // could not read and this session has not named yet.
+  // (or live run's material) could not read and this session has not named yet.
   void NoteSkippedFiles();
 
   // The MIDI output ports the middleware found (UTF-8 names), in the order

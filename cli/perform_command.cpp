@@ -88,11 +88,15 @@ RunEnd CloseRun(HostSession& s) {
   return RunEnd::kInputLost;
 }
 
-bool StopAsked(const std::vector<long>& ids) {
-  for (long id : ids) {
-    if (id == QM3_ID_STOP) return true;
+// Takes the run's notifications: names the source files its material could
+// not read, and says whether the run has stopped.
+bool StopAsked(HostSession& s) {
+  bool stop = false;
+  for (long id : s.Drain()) {
+    if (id == QM3_ID_PROCESS(QM3_PROC_GET_SKIPPED_FILES)) s.NoteSkippedFiles();
+    if (id == QM3_ID_STOP) stop = true;
   }
-  return false;
+  return stop;
 }
 
 RunEnd RunScript(HostSession& s, const std::vector<ScriptPress>& presses) {
@@ -111,7 +115,7 @@ RunEnd RunScript(HostSession& s, const std::vector<ScriptPress>& presses) {
       }
     }
     s.Wait(kScriptPollMs);
-    if (StopAsked(s.Drain())) return CloseRun(s);
+    if (StopAsked(s)) return CloseRun(s);
   }
 }
 
@@ -193,7 +197,7 @@ RunEnd RunKeys(HostSession& s) {
     }
     if (pressed && rc == 0 && key != ' ' && key != 'f') running = true;
     s.Wait(kLivePollMs);
-    if (StopAsked(s.Drain())) {
+    if (StopAsked(s)) {
       std::fputc('\n', stderr);
       return CloseRun(s);
     }

@@ -76,6 +76,22 @@ TEST_F(PerformTest, AScriptThatNeverEndsTheRunReachesTheMeasureLimitAndSaysSo) {
   EXPECT_NE(r.out.find("length: 382848 ticks"), std::string::npos) << "997 measures of 384";
 }
 
+TEST_F(PerformTest, ASourceTheRunCannotReadIsNamedOnceAndTheRunGoesOn) {
+  // The run's material holds the intro source even when no intro is played,
+  // and the song made afterwards does not read it again.
+  const fs::path program = sonavex::cli::test::CopyHostFolder(folder_.path() / "host");
+  const fs::path intro = folder_.path() / "host" / "I_src_mid.dat";
+  std::ofstream(intro, std::ios::binary | std::ios::trunc) << "MThd cut short";
+  const CliResult r = sonavex::cli::test::RunProgram(
+      program, {"perform", "--script", Script("1 main1\n3 stop\n")}, folder_.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string note = "note: " + intro.string() + " could not be read";
+  const size_t at = r.err.find(note);
+  EXPECT_NE(at, std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("note: ", at + 1), std::string::npos) << r.err;
+  EXPECT_EQ(r.out.rfind("1 11 0\n2 11 0\n", 0), 0u) << r.out;
+}
+
 TEST_F(PerformTest, BadScriptsAreRefusedBeforeTheRunNamingTheLine) {
   struct Case {
     const char* script;

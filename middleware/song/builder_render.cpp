@@ -15,8 +15,8 @@ namespace qm3 {
 
 struct RenderFlags {
   bool stale = false;  // the song changed since its last render
-  // The source files the last render could not read, and their list as
-  // process 48 hands it out.
+  // The source files the last render (or live run's material) could not
+  // read, and their list as process 48 hands it out.
   std::vector<std::string> skipped;
   std::vector<const char*> skipped_paths;
   QM3SkippedFiles published{};
@@ -45,14 +45,19 @@ int GetSkippedFiles(long* a, long* b) {
 
 }  // namespace
 
-int RenderSongNow() {
+int LoadSongSources(int (*load)(std::vector<std::string>* skipped)) {
   RenderFlags& f = Flags();
   f.skipped.clear();
-  const int rc = RenderCurrentSong(&f.skipped);
-  f.stale = rc != 0;
+  const int rc = load(&f.skipped);
   // The song plays with silence in place of what was skipped; the host
   // learns which files to look at.
   if (!f.skipped.empty()) Notify(ProcessId(kProcGetSkippedFiles), kNotifyValue);
+  return rc;
+}
+
+int RenderSongNow() {
+  const int rc = LoadSongSources(RenderCurrentSong);
+  Flags().stale = rc != 0;
   return rc;
 }
 

@@ -3,6 +3,8 @@
 //
 // Thread rules: host thread only; rendering writes work files (blocking I/O).
 #pragma once
+#include <string>
+#include <vector>
 
 namespace qm3 {
 
@@ -11,6 +13,12 @@ namespace qm3 {
 // could not read are listed by process 48 until the next render (and
 // notified when there are any).
 int RenderSongNow();
+
+// Runs `load` (a render, or the material of a live run), which adds every
+// source file it could not read to the list it is given. That list replaces
+// the one process 48 hands out, and the host is notified when it is not
+// empty. Returns what `load` returns.
+int LoadSongSources(int (*load)(std::vector<std::string>* skipped));
 
 // The rendered data no longer matches the song.
 void MarkSongDataStale();

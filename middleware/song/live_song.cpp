@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "core/control_ids.h"
 #include "core/core_state.h"
@@ -53,9 +55,7 @@ void SetAndNotify(ControlId id, int32_t value) {
   Notify(id, kNotifyValue);
 }
 
-}  // namespace
-
-int PrepareLiveMaterial() {
+int LoadLiveMaterial(std::vector<std::string>* skipped) {
   const RenderSettings s = CurrentRenderSettings();
   MelodyCycleRequest request;
   request.path = s.source_dir + s.melody_file;
@@ -65,9 +65,16 @@ int PrepareLiveMaterial() {
   request.start_phrase = s.start_phrase;
   request.melody_delay = kLiveMelodyDelay;
   // The cycle uses buffers 0 and 2 as scratch: the intro measure comes last.
-  BuildMelodyCycle(request, 1);
-  LoadFirstMeasure(s.source_dir + FixedSourceName(FixedSource::kIntro, s.mood), s.beats, 0);
+  NoteSkippedSource(BuildMelodyCycle(request, 1), request.path, skipped);
+  const std::string intro = s.source_dir + FixedSourceName(FixedSource::kIntro, s.mood);
+  NoteSkippedSource(LoadFirstMeasure(intro, s.beats, 0), intro, skipped);
   return 0;
+}
+
+}  // namespace
+
+int PrepareLiveMaterial() {
+  return LoadSongSources(LoadLiveMaterial);
 }
 
 RecordedSong SongFromRecording(const uint8_t* sections, const uint8_t* variations, int count,

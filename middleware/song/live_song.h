@@ -17,7 +17,8 @@ namespace qm3 {
 
 // Buffer 1: the melody cycle of the current melody, mood and start phrase,
 // channel 1 four ticks after the chords; buffer 0: the first measure of the
-// intro source of the current mood. 0 always (missing files play silence).
+// intro source of the current mood. 0 always: a file that cannot be read
+// plays silence and is named to the host as a render names it.
 int PrepareLiveMaterial();
 
 // The structure of a recorded run.

@@ -72,6 +72,10 @@ bool LoadFirstMeasure(const std::string& path, int beats, int buffer) {
   return loaded;
 }
 
+void NoteSkippedSource(bool loaded, const std::string& path, std::vector<std::string>* skipped) {
+  if (!loaded && skipped != nullptr) skipped->push_back(path);
+}
+
 int64_t CycleMeasures(const std::vector<int>& phrases) {
   int64_t q = 0;
   for (int l : phrases) q += l > 0 ? l : 0;

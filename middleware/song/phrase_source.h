@@ -35,6 +35,9 @@ bool LoadSource(const std::string& path, int buffer);
 // beats (cut at beats * 96). False when the file gave silence (see
 // LoadSource). The current buffer is `buffer` afterwards.
 bool LoadFirstMeasure(const std::string& path, int beats, int buffer);
+// Adds `path` to `skipped` (when given) unless it `loaded`: a source the song
+// needed and did not get, whose part is silence.
+void NoteSkippedSource(bool loaded, const std::string& path, std::vector<std::string>* skipped);
 
 // One melody cycle for a song, as the render uses it.
 struct MelodyCycleRequest {

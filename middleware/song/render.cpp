@@ -31,11 +31,6 @@ void EmptyTrack() {
   FinishTrack();
 }
 
-// Names a source the song needed and did not get (its part is silence).
-void NoteSkipped(bool loaded, const std::string& path, std::vector<std::string>* skipped) {
-  if (!loaded && skipped != nullptr) skipped->push_back(path);
-}
-
 // Step 1: tempo, the module set-up at 336 and the count-in, cut at 378.
 void BuildPre(const SongPlan& plan, const RenderSettings& s) {
   RenderEvents setup;
@@ -70,7 +65,7 @@ void BuildPre(const SongPlan& plan, const RenderSettings& s) {
 // Step 2: the intro source's first measure, I times.
 void BuildIntro(const RenderSettings& s, int intro_measures, std::vector<std::string>* skipped) {
   const std::string path = s.source_dir + FixedSourceName(IntroSource(s.intro), s.mood);
-  NoteSkipped(LoadFirstMeasure(path, s.beats, 1) || intro_measures < 1, path, skipped);
+  NoteSkippedSource(LoadFirstMeasure(path, s.beats, 1) || intro_measures < 1, path, skipped);
   SelectTrackBuffer(0);
   EmptyTrack();
   for (int i = 0; i < intro_measures; ++i) JoinTrack(1);
@@ -85,7 +80,7 @@ void BuildBody(const SongPlan& plan, const RenderSettings& s, std::vector<std::s
   request.beats = s.beats;
   request.phrases = s.melody_phrases;
   request.start_phrase = s.start_phrase;
-  NoteSkipped(BuildMelodyCycle(request, 1) || plan.body_measures < 1, request.path, skipped);
+  NoteSkippedSource(BuildMelodyCycle(request, 1) || plan.body_measures < 1, request.path, skipped);
 
   SelectTrackBuffer(0);
   EmptyTrack();
@@ -100,7 +95,7 @@ void BuildBody(const SongPlan& plan, const RenderSettings& s, std::vector<std::s
   } else {
     CutTrack(static_cast<int32_t>((plan.body_measures - 1) * measure));
     const std::string path = s.source_dir + FixedSourceName(ChordSource(plan.tempo_bpm), s.mood);
-    NoteSkipped(LoadFirstMeasure(path, s.beats, 1), path, skipped);
+    NoteSkippedSource(LoadFirstMeasure(path, s.beats, 1), path, skipped);
     SelectTrackBuffer(0);
     JoinTrack(1);
   }
@@ -115,7 +110,7 @@ void BuildEnding(const RenderSettings& s, int ending_measures, std::vector<std::
     return;
   }
   const std::string path = s.source_dir + FixedSourceName(FixedSource::kEnding, s.mood);
-  NoteSkipped(LoadFirstMeasure(path, s.beats, 0), path, skipped);
+  NoteSkippedSource(LoadFirstMeasure(path, s.beats, 0), path, skipped);
   CutTrack(ending_measures * s.beats * kTicksPerBeat);
 }
 

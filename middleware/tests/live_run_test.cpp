@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #include "core_test_host.h"
 #include "live_test_host.h"
@@ -300,6 +303,39 @@ TEST_F(LiveRunTest, RecordingSwitchedOnDuringARunStartsAtTheNextMeasure) {
   ClockTo(3 * kM);
   ASSERT_EQ(QM3SetValue(kStop, 0, 0, 0), 0);
   EXPECT_EQ(Recording(), (std::vector<std::pair<int, int>>{{13, 2}}));
+}
+
+// The source files process 48 names, as a host reads them.
+std::vector<std::string> SkippedFiles() {
+  long a = 0, b = 0;
+  std::vector<std::string> out;
+  if (QM3GetValue(ProcessId(kProcGetSkippedFiles), 0, &a, &b) != 0 || a == 0) return out;
+  const auto* files = reinterpret_cast<const QM3SkippedFiles*>(a);
+  for (int i = 0; i < files->nCount; ++i) out.emplace_back(files->ppszPath[i]);
+  return out;
+}
+
+TEST_F(LiveRunTest, AnUnreadableSourceIsNamedToTheHostAndTheRunPlaysOn) {
+  const std::filesystem::path intro = dir_ / "I_src_mid.dat";
+  const std::filesystem::path library = std::filesystem::read_symlink(intro);
+  std::filesystem::remove(intro);
+  std::ofstream(intro, std::ios::binary) << "MThd cut short";
+  ASSERT_EQ(Press(IntroButton(1)), 0);
+  bool notified = false;
+  for (const Posted& p : Drain()) notified |= p.first == ProcessId(kProcGetSkippedFiles);
+  EXPECT_TRUE(notified);
+  EXPECT_EQ(SkippedFiles(), std::vector<std::string>{intro.string()});
+  ClockTo(2 * kM);
+  EXPECT_EQ(SectionsEntered(), (Entered{{0, 1}, {kM + 83, 11}}));
+  ASSERT_EQ(QM3SetValue(kStop, 0, 0, 0), 0);
+
+  // With the file back, the next run names nothing.
+  std::filesystem::remove(intro);
+  std::filesystem::create_symlink(library, intro);
+  Drain();
+  ASSERT_EQ(Press(VariationButton(1)), 0);
+  for (const Posted& p : Drain()) EXPECT_NE(p.first, ProcessId(kProcGetSkippedFiles));
+  EXPECT_TRUE(SkippedFiles().empty());
 }
 
 TEST_F(LiveRunTest, LeavingTheWindowStopsTheRunAndOkMadeTheSong) {
