@@ -41,7 +41,10 @@ struct Job {
   std::string what;
 };
 
-Job Start(const fs::path& program, const std::vector<std::string>& args, const fs::path& log) {
+// Starts `program` with `args`, stdout to `log`; stderr to the same log, or
+// to `stderr_fd` when one is given (it is closed in the child).
+Job Start(const fs::path& program, const std::vector<std::string>& args, const fs::path& log,
+          int stderr_fd = -1) {
   std::vector<std::string> all = {program.string()};
   all.insert(all.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -50,7 +53,12 @@ Job Start(const fs::path& program, const std::vector<std::string>& args, const f
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  if (stderr_fd < 0) {
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  } else {
+    posix_spawn_file_actions_adddup2(&actions, stderr_fd, 2);
+    posix_spawn_file_actions_addclose(&actions, stderr_fd);
+  }
   Job job;
   job.what = program.string();
   for (size_t i = 1; i < all.size(); ++i) job.what += " " + all[i];
@@ -66,24 +74,8 @@ Job Start(const fs::path& program, const std::vector<std::string>& args, const f
 Job StartPiped(const fs::path& program, const std::vector<std::string>& args, const fs::path& log,
                int* err_pipe) {
   int fds[2];
-  if (::pipe(fds) != 0) return Job{};
-  std::vector<std::string> all = {program.string()};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
-  posix_spawn_file_actions_addclose(&actions, fds[0]);
-  posix_spawn_file_actions_addclose(&actions, fds[1]);
-  Job job;
-  job.what = program.string();
-  if (posix_spawn(&job.pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
-    job.pid = -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
+  if (::pipe2(fds, O_CLOEXEC) != 0) return Job{};
+  Job job = Start(program, args, log, fds[1]);
   ::close(fds[1]);
   *err_pipe = fds[0];
   return job;
