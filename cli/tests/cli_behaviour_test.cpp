@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <sstream>
 
@@ -24,6 +23,29 @@ int CountLines(const std::string& text, const std::string& prefix) {
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) n += line.rfind(prefix, 0) == 0;
   return n;
+}
+
+// "sonavex-cli 1.2...": the program's name, then a version "number.number".
+bool StartsWithNameAndVersion(const std::string& out) {
+  const std::string name = "sonavex-cli ";
+  if (out.rfind(name, 0) != 0) return false;
+  size_t at = name.size();
+  const auto number = [&] {
+    const size_t from = at;
+    while (at < out.size() && out[at] >= '0' && out[at] <= '9') ++at;
+    return at > from;
+  };
+  return number() && at < out.size() && out[at++] == '.' && number();
+}
+
+// The song file `text` with the song length (item 4,3) set to `ticks`.
+std::string WithSongLength(std::string text, const std::string& ticks) {
+  const std::string item = "\n4,3:";
+  const size_t at = text.find(item);
+  if (at == std::string::npos) return text;
+  const size_t from = at + item.size();
+  const size_t end = text.find_first_not_of("0123456789", from);
+  return text.replace(from, end == std::string::npos ? std::string::npos : end - from, ticks);
 }
 
 class CliBehaviourTest : public ::testing::Test {
@@ -60,7 +82,7 @@ TEST_F(CliBehaviourTest, HelpVersionAndExitCodes) {
   EXPECT_EQ(RunCli({"compose", "--help"}, dir()).out, r.out);
   r = RunCli({"--version"}, dir());
   EXPECT_EQ(r.status, 0);
-  EXPECT_TRUE(std::regex_search(r.out, std::regex("^sonavex-cli [0-9]+\\.[0-9]+"))) << r.out;
+  EXPECT_TRUE(StartsWithNameAndVersion(r.out)) << r.out;
 
   // Bad usage is 2, whoever finds it: the parser or the command.
   EXPECT_EQ(RunCli({}, dir()).status, 2);
@@ -168,7 +190,7 @@ TEST_F(CliBehaviourTest, SongFilesThatCannotBeSongsAreRefused) {
   std::stringstream song;
   song << std::ifstream(dir() / "song.bgm", std::ios::binary).rdbuf();
   std::ofstream(dir() / "long.bgm", std::ios::binary)
-      << std::regex_replace(song.str(), std::regex("\n4,3:[0-9]+"), "\n4,3:2147483647");
+      << WithSongLength(song.str(), "2147483647");
   r = RunCli({"convert", "long.bgm", "--smf", "long.mid"}, dir());
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("(code 17)"), std::string::npos) << r.err;
