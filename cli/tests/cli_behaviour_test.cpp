@@ -189,8 +189,7 @@ TEST_F(CliBehaviourTest, SongFilesThatCannotBeSongsAreRefused) {
   // A song length no song can have: refused as a broken song file.
   std::stringstream song;
   song << std::ifstream(dir() / "song.bgm", std::ios::binary).rdbuf();
-  std::ofstream(dir() / "long.bgm", std::ios::binary)
-      << WithSongLength(song.str(), "2147483647");
+  std::ofstream(dir() / "long.bgm", std::ios::binary) << WithSongLength(song.str(), "2147483647");
   r = RunCli({"convert", "long.bgm", "--smf", "long.mid"}, dir());
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("(code 17)"), std::string::npos) << r.err;
