@@ -26,6 +26,15 @@ class InProcessPipe : public Pipe {
     return {TransferStatus::kDone, read > capacity ? capacity : read};
   }
 
+  bool ReadsCarryTimes() override { return endpoint_.read_in_timed != nullptr; }
+
+  Transfer ReadTimed(uint8_t* data, int capacity, uint64_t* sent_us) override {
+    if (endpoint_.read_in_timed == nullptr) return {TransferStatus::kOther, 0};
+    const int read = endpoint_.read_in_timed(endpoint_.ctx, data, capacity, sent_us);
+    if (read < 0) return {TransferStatus::kGone, 0};
+    return {TransferStatus::kDone, read > capacity ? capacity : read};
+  }
+
   uint64_t NextInputMicroseconds() override {
     return endpoint_.next_in_us != nullptr ? endpoint_.next_in_us(endpoint_.ctx) : 0;
   }

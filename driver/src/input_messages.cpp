@@ -57,8 +57,10 @@ MMRESULT Open(UINT device, DWORD_PTR user, DWORD_PTR param1, DWORD_PTR param2) {
     std::lock_guard guard(port.lock);
     ResetInputPort(port);
     port.client = client;
+    port.batched = (static_cast<DWORD>(param2) & MIDI_IO_BATCHED) != 0;
     port.in_use = desc->hMidi != nullptr;
   }
+  InputPortsChanged();
   UsbTransport& transport = Transport();
   if (!transport.HoldsSide(kSide) && !transport.AcquireSide(kSide)) {
     FreePort(port);  // another process has an input port open
@@ -102,6 +104,7 @@ MMRESULT Close(InputPort& port) {
   if (!NotifyClient(port.client, MIM_CLOSE, 0, 0)) return MMSYSERR_INVALPARAM;
   port.in_use = false;
   ResetInputPort(port);
+  InputPortsChanged();
   return MMSYSERR_NOERROR;
 }
 
@@ -159,17 +162,20 @@ DWORD InputMessage(UINT device, UINT message, DWORD_PTR user, DWORD_PTR param1, 
     case MIDM_ADDBUFFER:
       return AddBuffer(port, param1, param2);
     case MIDM_START: {
+      CatchUpBatchedReads();  // what came before the start is not stamped
       std::lock_guard guard(port.lock);
       port.started = true;
       port.start_tick = GetTickCount() - 1;
       return MMSYSERR_NOERROR;
     }
     case MIDM_STOP: {
+      CatchUpBatchedReads();
       std::lock_guard guard(port.lock);
       Stop(port);
       return MMSYSERR_NOERROR;
     }
     case MIDM_RESET: {
+      CatchUpBatchedReads();
       std::lock_guard guard(port.lock);
       Stop(port);
       HandBackAllBuffers(port, GetTickCount() - port.start_tick);

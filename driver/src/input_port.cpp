@@ -65,6 +65,7 @@ void ParseDataByte(InputPort& port, uint8_t byte, uint32_t read_time) {
 
 void ResetInputPort(InputPort& port) {
   port.client = ClientBinding{};
+  port.batched = false;
   port.started = false;
   port.start_tick = 0;
   port.queue = nullptr;

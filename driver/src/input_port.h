@@ -18,6 +18,9 @@ namespace cvusb {
 struct InputPort {
   std::recursive_mutex lock;
   std::atomic<bool> in_use{false};
+  // Opened with MIDI_IO_BATCHED: the client takes late, exactly stamped
+  // messages.
+  std::atomic<bool> batched{false};
   ClientBinding client;
   bool started = false;
   uint32_t start_tick = 0;             // tick count at start, minus 1

@@ -27,6 +27,11 @@ constexpr uint64_t kMaxReaderIdleUs = 50 * kReadStepUs;
 // every byte as it is sent) waits this long between cycles.
 constexpr uint64_t kIdleWriterWaitUs = 1000000;
 constexpr uint64_t kNotWaiting = ~uint64_t{0};
+// When every open input takes batches (MIDI_IO_BATCHED) on the virtual
+// clock, the reader looks this often, still on its 2 ms grid.
+constexpr uint64_t kBatchLookUs = 500 * kReadStepUs;
+// Packets read but not yet handed over (their look is still to come).
+constexpr size_t kHeldPackets = 256;
 constexpr uint32_t kStopWaitMs = 500;
 constexpr uint32_t kClosedPipeRestMs = 1000;
 constexpr uint32_t kInputStartSettleMs = 100;
@@ -49,6 +54,22 @@ struct ThreadControl {
 
 void StopControl(ThreadControl& control, bool force);
 
+// The batched reader's packets with the time of the look that would have
+// read each, and the phase of its 2 ms grid. Guarded by `lock`, which the
+// reader and client threads (catching up before a stop) take for one read
+// and hand-over; never held across a clock wait.
+struct BatchedReads {
+  struct Held {
+    uint8_t bytes[4];
+    uint64_t look_us;
+  };
+  std::mutex lock;
+  std::atomic<bool> active{false};  // the reader is in batched looks
+  uint64_t grid_phase = 0;          // looks fall on multiples of kReadStepUs plus this
+  Held held[kHeldPackets];
+  size_t held_count = 0;
+};
+
 struct Threads {
   Threads() {
     // Constructed after what the threads use, so destroyed before it.
@@ -61,6 +82,7 @@ struct Threads {
   }
   ThreadControl writer;
   ThreadControl reader;
+  BatchedReads batched;
 };
 
 Threads& AllThreads() {
@@ -118,6 +140,76 @@ void RestWhilePipeClosed(ThreadControl* control) {
   }
 }
 
+// The first look of the reader's grid at or after `us`.
+uint64_t LookAtOrAfter(uint64_t us, uint64_t phase) {
+  return us + (phase % kReadStepUs + kReadStepUs - us % kReadStepUs) % kReadStepUs;
+}
+
+// Hands over the held packets whose look is before `upto_us` (or at it,
+// when `inclusive`), each stamped with its look's tick count.
+void HandOverHeld(BatchedReads& b, uint64_t upto_us, bool inclusive) {
+  size_t n = 0;
+  while (n < b.held_count &&
+         (b.held[n].look_us < upto_us || (inclusive && b.held[n].look_us == upto_us))) {
+    DispatchInputPackets(b.held[n].bytes, 4, static_cast<uint32_t>(b.held[n].look_us / 1000));
+    ++n;
+  }
+  std::copy(b.held + n, b.held + b.held_count, b.held);
+  b.held_count -= n;
+}
+
+// Reads every packet the device has sent by now, with the look that would
+// have found it, and hands over those due by `upto_us`. Caller holds b.lock.
+void ReadBatch(BatchedReads& b, uint64_t upto_us, bool inclusive) {
+  UsbTransport& transport = Transport();
+  for (;;) {
+    HandOverHeld(b, upto_us, inclusive);
+    const size_t room = std::min<size_t>(kHeldPackets - b.held_count, kTransferBytes / 4);
+    if (room == 0) break;
+    uint8_t data[kTransferBytes];
+    uint64_t sent[kTransferBytes / 4];
+    const Transfer read = transport.ReadPipeTimed(data, static_cast<int>(room * 4), sent);
+    if (read.status != TransferStatus::kDone || read.bytes <= 0) break;
+    const size_t packets = static_cast<size_t>(read.bytes) / 4;
+    for (size_t i = 0; i < packets; ++i) {
+      BatchedReads::Held& h = b.held[b.held_count++];
+      std::copy(data + 4 * i, data + 4 * i + 4, h.bytes);
+      h.look_us = LookAtOrAfter(sent[i], b.grid_phase);
+    }
+    if (packets < room) break;
+  }
+  HandOverHeld(b, upto_us, inclusive);
+}
+
+// True when the reader may look in batches: the virtual clock, a device
+// that tells when it sent each packet, and only clients that take batches.
+bool MayReadInBatches() {
+  if (platform::CurrentClock() != platform::ClockKind::kVirtual) return false;
+  bool any = false;
+  for (InputPort& port : Driver().inputs) {
+    if (!port.in_use.load()) continue;
+    if (!port.batched.load()) return false;
+    any = true;
+  }
+  return any && Transport().InputReadsCarryTimes();
+}
+
+// One batched look at `now_us` (on the grid), then a rest until the next
+// one or until woken (a port opened, stopped or closed); the reader then
+// goes on from its next grid point.
+void BatchedLook(ThreadControl* control, BatchedReads& b, uint64_t now_us) {
+  {
+    std::lock_guard guard(b.lock);
+    b.grid_phase = now_us % kReadStepUs;
+    b.active = true;
+    ReadBatch(b, now_us, true);
+  }
+  const bool woken = control->wake.WaitUntilMicroseconds(now_us + kBatchLookUs);
+  if (woken && control->run.load()) {
+    platform::SleepUntilMicroseconds(LookAtOrAfter(platform::GetMicroseconds(), now_us));
+  }
+}
+
 // On the virtual clock: waits until the reader's next look at `next_us`, or
 // later when the device says nothing can arrive before then, always landing
 // on the reader's 2 ms grid and on a 1 ms step, as the polling loop did. A
@@ -151,8 +243,19 @@ void ReaderMain(ThreadControl* control) {
   UsbTransport& transport = Transport();
   uint8_t buffer[kTransferBytes];
   const bool virtual_clock = platform::CurrentClock() == platform::ClockKind::kVirtual;
+  BatchedReads& batched = AllThreads().batched;
   while (control->run.load()) {
     const uint64_t pass_us = platform::GetMicroseconds();
+    if (virtual_clock && MayReadInBatches()) {
+      BatchedLook(control, batched, pass_us);
+      continue;
+    }
+    if (batched.active.load()) {
+      // Back to looking every 2 ms: what a batch held is due by now.
+      std::lock_guard guard(batched.lock);
+      batched.active = false;
+      HandOverHeld(batched, pass_us, true);
+    }
     const uint32_t deadline = platform::GetTickCount() + 1;
     for (;;) {
       if (!transport.IsPipeOpen(PipeDirection::kIn)) {
@@ -179,12 +282,30 @@ void ReaderMain(ThreadControl* control) {
     }
     YieldAfterPass();
   }
+  {
+    // What a batch still held was for ports that have stopped.
+    std::lock_guard guard(batched.lock);
+    batched.active = false;
+    batched.held_count = 0;
+  }
   control->alive = false;
 }
 
 }  // namespace
 
+void CatchUpBatchedReads() {
+  BatchedReads& b = AllThreads().batched;
+  if (!b.active.load()) return;
+  std::lock_guard guard(b.lock);
+  if (b.active.load()) ReadBatch(b, platform::GetMicroseconds(), false);
+}
+
+void InputPortsChanged() {
+  AllThreads().reader.wake.Set();
+}
+
 void WakeReader() {
+  if (AllThreads().batched.active.load()) return;  // it reads what was sent by its next batch
   ThreadControl& reader = AllThreads().reader;
   const uint64_t until = reader.waiting_until.load();
   // Data due within the look it waits for is read then anyway.

@@ -39,6 +39,12 @@ class Pipe {
   // data unless something is written first; 0 when the pipe cannot tell
   // (the reader then polls).
   virtual uint64_t NextInputMicroseconds() { return 0; }
+  // True when ReadTimed works: the device tells when it sent each packet.
+  virtual bool ReadsCarryTimes() { return false; }
+  // Like Read, and the clock time each packet was sent at into sent_us[i].
+  virtual Transfer ReadTimed(uint8_t* /*data*/, int /*capacity*/, uint64_t* /*sent_us*/) {
+    return {TransferStatus::kOther, 0};
+  }
 };
 
 // Where the device was found.

@@ -89,6 +89,19 @@ uint64_t UsbTransport::NextInputMicroseconds() {
   return pipe ? pipe->NextInputMicroseconds() : 0;
 }
 
+bool UsbTransport::InputReadsCarryTimes() {
+  std::lock_guard guard(io_lock_);
+  auto& pipe = pipes_[Index(PipeDirection::kIn)];
+  return pipe && pipe->ReadsCarryTimes();
+}
+
+Transfer UsbTransport::ReadPipeTimed(uint8_t* data, int capacity, uint64_t* sent_us) {
+  std::lock_guard guard(io_lock_);
+  auto& pipe = pipes_[Index(PipeDirection::kIn)];
+  if (!pipe) return {TransferStatus::kGone, 0};
+  return pipe->ReadTimed(data, capacity, sent_us);
+}
+
 Transfer UsbTransport::WritePipe(const uint8_t* data, int length) {
   std::lock_guard guard(io_lock_);
   auto& pipe = pipes_[Index(PipeDirection::kOut)];

@@ -51,6 +51,9 @@ class UsbTransport {
   Transfer WritePipe(const uint8_t* data, int length);
   // The input pipe's Pipe::NextInputMicroseconds (0 when closed or unknown).
   uint64_t NextInputMicroseconds();
+  // The input pipe's Pipe::ReadsCarryTimes and ReadTimed, under the I/O lock.
+  bool InputReadsCarryTimes();
+  Transfer ReadPipeTimed(uint8_t* data, int capacity, uint64_t* sent_us);
   void ServiceOutputPipe();
 
   // Appends packets to the output ring; false only when the output pipe is

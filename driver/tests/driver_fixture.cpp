@@ -16,13 +16,13 @@ void RecordingCallback(HMIDI, UINT message, DWORD_PTR instance, DWORD_PTR param1
   RecordCallback(message, instance, param1, param2);
 }
 
-DWORD Open(UINT message, unsigned device, bool with_callback) {
+DWORD Open(UINT message, unsigned device, bool with_callback, DWORD extra_flags = 0) {
   MIDIOPENDESC desc{};
   desc.hMidi = reinterpret_cast<HMIDI>(FakeHandle(device));
   desc.dwCallback = with_callback ? reinterpret_cast<DWORD_PTR>(&RecordingCallback) : 0;
   desc.dwInstance = device;
   DWORD_PTR instance = 0;
-  const DWORD flags = with_callback ? CALLBACK_FUNCTION : CALLBACK_NULL;
+  const DWORD flags = (with_callback ? CALLBACK_FUNCTION : CALLBACK_NULL) | extra_flags;
   return message == MODM_OPEN
              ? modMessage(device, MODM_OPEN, reinterpret_cast<DWORD_PTR>(&instance),
                           reinterpret_cast<DWORD_PTR>(&desc), flags)
@@ -60,8 +60,8 @@ DWORD OpenOutputPort(unsigned device, bool with_callback) {
   return Open(MODM_OPEN, device, with_callback);
 }
 
-DWORD OpenInputPort(unsigned device, bool with_callback) {
-  return Open(MIDM_OPEN, device, with_callback);
+DWORD OpenInputPort(unsigned device, bool with_callback, DWORD flags) {
+  return Open(MIDM_OPEN, device, with_callback, flags);
 }
 
 DWORD_PTR FakeHandle(unsigned device) {

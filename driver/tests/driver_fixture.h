@@ -30,7 +30,9 @@ void RecordCallback(platform::UINT message, platform::DWORD_PTR instance,
 // Opens a port with a function callback that records events; instance is
 // the device number. Returns the driver's result.
 platform::DWORD OpenOutputPort(unsigned device, bool with_callback = true);
-platform::DWORD OpenInputPort(unsigned device, bool with_callback = true);
+// `flags` adds open flags (MIDI_IO_BATCHED) to the callback's.
+platform::DWORD OpenInputPort(unsigned device, bool with_callback = true,
+                              platform::DWORD flags = 0);
 platform::DWORD_PTR FakeHandle(unsigned device);
 
 // Waits for the driver's threads in 1 ms steps of the platform clock until

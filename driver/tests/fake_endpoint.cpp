@@ -3,8 +3,9 @@
 #include "device_routes.h"
 #include "platform/clock.h"
 
-FakeEndpoint::FakeEndpoint(bool tells_next_input) {
-  SonavexUsbEndpoint endpoint{this, &WriteOut, &ReadIn, tells_next_input ? &NextIn : nullptr};
+FakeEndpoint::FakeEndpoint(bool tells_next_input, bool reads_with_times) {
+  SonavexUsbEndpoint endpoint{this, &WriteOut, &ReadIn, tells_next_input ? &NextIn : nullptr,
+                              reads_with_times ? &ReadInTimed : nullptr};
   SonavexRegisterUsbEndpoint(cvusb::kEndpointName, &endpoint);
 }
 
@@ -19,9 +20,14 @@ std::vector<uint8_t> FakeEndpoint::TakeWritten() {
   return out;
 }
 
+void FakeEndpoint::QueueLocked(uint64_t at_us, const uint8_t* data, size_t len) {
+  input_.insert(input_.end(), data, data + len);
+  for (size_t i = 0; i + 4 <= len; i += 4) input_times_.push_back(at_us);
+}
+
 void FakeEndpoint::QueueInput(const std::vector<uint8_t>& bytes) {
   std::lock_guard lock(mu_);
-  input_.insert(input_.end(), bytes.begin(), bytes.end());
+  QueueLocked(platform::GetMicroseconds(), bytes.data(), bytes.size());
 }
 
 void FakeEndpoint::ScheduleInput(uint64_t at_us, const std::vector<uint8_t>& bytes) {
@@ -32,7 +38,7 @@ void FakeEndpoint::ScheduleInput(uint64_t at_us, const std::vector<uint8_t>& byt
 void FakeEndpoint::TakeDueLocked(uint64_t now_us) {
   while (!scheduled_.empty() && scheduled_.begin()->first <= now_us) {
     const auto& bytes = scheduled_.begin()->second;
-    input_.insert(input_.end(), bytes.begin(), bytes.end());
+    QueueLocked(scheduled_.begin()->first, bytes.data(), bytes.size());
     scheduled_.erase(scheduled_.begin());
   }
 }
@@ -49,7 +55,11 @@ int FakeEndpoint::WriteOut(void* ctx, const uint8_t* data, int len) {
   if (self->gone_) return -1;
   std::lock_guard lock(self->mu_);
   self->written_.insert(self->written_.end(), data, data + len);
-  if (self->echo_) self->input_.insert(self->input_.end(), data, data + len);
+  if (self->echo_) {
+    // Input sent before the echo comes before it, as on a real device.
+    self->TakeDueLocked(platform::GetMicroseconds());
+    self->QueueLocked(platform::GetMicroseconds(), data, static_cast<size_t>(len));
+  }
   return len;
 }
 
@@ -61,6 +71,25 @@ int FakeEndpoint::ReadIn(void* ctx, uint8_t* data, int capacity, unsigned) {
   self->TakeDueLocked(platform::GetMicroseconds());
   int n = 0;
   while (n + 4 <= capacity && self->input_.size() >= 4) {
+    for (int i = 0; i < 4; ++i) {
+      data[n++] = self->input_.front();
+      self->input_.pop_front();
+    }
+    if (!self->input_times_.empty()) self->input_times_.pop_front();
+  }
+  return n;
+}
+
+int FakeEndpoint::ReadInTimed(void* ctx, uint8_t* data, int capacity, uint64_t* sent_us) {
+  auto* self = static_cast<FakeEndpoint*>(ctx);
+  ++self->reads_;
+  if (self->gone_) return -1;
+  std::lock_guard lock(self->mu_);
+  self->TakeDueLocked(platform::GetMicroseconds());
+  int n = 0;
+  while (n + 4 <= capacity && self->input_.size() >= 4 && !self->input_times_.empty()) {
+    sent_us[n / 4] = self->input_times_.front();
+    self->input_times_.pop_front();
     for (int i = 0; i < 4; ++i) {
       data[n++] = self->input_.front();
       self->input_.pop_front();

@@ -13,8 +13,9 @@
 
 class FakeEndpoint {
  public:
-  // Registers; a device that tells its next input lets the reader wait for it.
-  explicit FakeEndpoint(bool tells_next_input = false);
+  // Registers; a device that tells its next input lets the reader wait for
+  // it, one that reads with times lets it read in batches.
+  explicit FakeEndpoint(bool tells_next_input = false, bool reads_with_times = false);
   ~FakeEndpoint();  // unregisters
   FakeEndpoint(const FakeEndpoint&) = delete;
   FakeEndpoint& operator=(const FakeEndpoint&) = delete;
@@ -34,11 +35,14 @@ class FakeEndpoint {
   static int WriteOut(void* ctx, const uint8_t* data, int len);
   static int ReadIn(void* ctx, uint8_t* data, int capacity, unsigned timeout_ms);
   static uint64_t NextIn(void* ctx);
+  static int ReadInTimed(void* ctx, uint8_t* data, int capacity, uint64_t* sent_us);
+  void QueueLocked(uint64_t at_us, const uint8_t* data, size_t len);
   void TakeDueLocked(uint64_t now_us);
 
   std::mutex mu_;
   std::vector<uint8_t> written_;
   std::deque<uint8_t> input_;
+  std::deque<uint64_t> input_times_;  // when each packet of input_ was sent
   std::multimap<uint64_t, std::vector<uint8_t>> scheduled_;
   std::atomic<bool> echo_{false};
   std::atomic<bool> gone_{false};

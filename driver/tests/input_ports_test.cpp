@@ -156,32 +156,44 @@ struct ReadOutcome {
   int reads = 0;
 };
 
-ReadOutcome ReadOnTheVirtualClock(bool device_tells_next_input) {
+// How the reader may look: every 2 ms, waiting for the device's next input,
+// or in batches for a client that keeps only time stamps.
+enum class Looks { kPolled, kWaited, kBatched };
+
+// With `stop_after` input messages, the port stops between that one's
+// time and the next's.
+ReadOutcome ReadOnTheVirtualClock(Looks looks, int stop_after = 40) {
   UseVirtualClock();
   ReadOutcome outcome;
   {
-    FakeEndpoint endpoint(device_tells_next_input);
+    FakeEndpoint endpoint(looks != Looks::kPolled, looks == Looks::kBatched);
     endpoint.EchoWrites();
     EXPECT_EQ(DriverProc(0, nullptr, DRV_LOAD, 0, 0), 1);
-    EXPECT_EQ(OpenInputPort(0), MMSYSERR_NOERROR);
+    EXPECT_EQ(OpenInputPort(0, true, looks == Looks::kBatched ? MIDI_IO_BATCHED : 0),
+              MMSYSERR_NOERROR);
     EXPECT_EQ(OpenOutputPort(0), MMSYSERR_NOERROR);
     EXPECT_EQ(midMessage(0, MIDM_START, 0, 0, 0), MMSYSERR_NOERROR);
     const uint64_t t0 = GetMicroseconds();
     uint64_t at = t0;
+    uint64_t stop_at = 0;
     for (uint8_t i = 0; i < 40; ++i) {
-      at += 137 + (i * 7919u) % 23000;  // gaps from 0.1 to 23 ms
+      const uint64_t gap = 137 + (i * 7919u) % 23000;  // from 0.1 to 23 ms
+      if (i == stop_after) stop_at = at + gap / 2;
+      at += gap;
       endpoint.ScheduleInput(at, {0x09, 0x90, i, 0x64});
     }
-    for (uint8_t i = 0; i < 20; ++i) {
+    if (stop_at == 0) stop_at = at + 10000;
+    for (uint8_t i = 0; i < 20 && t0 + 3000 + i * 9973u < stop_at; ++i) {
       SleepUntilMicroseconds(t0 + 3000 + i * 9973u);
       EXPECT_EQ(modMessage(0, MODM_DATA, 0, 0x4000B0u | (i << 8), 0), MMSYSERR_NOERROR);
     }
-    SleepUntilMicroseconds(at + 10000);
+    SleepUntilMicroseconds(stop_at);
+    midMessage(0, MIDM_STOP, 0, 0, 0);
+    SleepUntilMicroseconds(at + 10000);  // what comes after the stop is not delivered
     for (const auto& e : TakeCallbackEvents()) {
       if (e.message == MIM_DATA) outcome.messages.emplace_back(e.param1, e.param2);
     }
     outcome.reads = endpoint.reads();
-    midMessage(0, MIDM_STOP, 0, 0, 0);
     modMessage(0, MODM_CLOSE, 0, 0, 0);
     midMessage(0, MIDM_CLOSE, 0, 0, 0);
     DriverProc(0, nullptr, DRV_FREE, 0, 0);
@@ -195,11 +207,29 @@ ReadOutcome ReadOnTheVirtualClock(bool device_tells_next_input) {
 // the same messages with the same stamps, with a fraction of the looks.
 TEST(InputReader, WaitingForInputStampsLikePollingWithFewerReads) {
   IsolateDriverEnvironment();
-  const ReadOutcome polled = ReadOnTheVirtualClock(false);
-  const ReadOutcome waited = ReadOnTheVirtualClock(true);
+  const ReadOutcome polled = ReadOnTheVirtualClock(Looks::kPolled);
+  const ReadOutcome waited = ReadOnTheVirtualClock(Looks::kWaited);
   EXPECT_EQ(polled.messages.size(), 60u);
   EXPECT_EQ(waited.messages, polled.messages);
   EXPECT_LT(waited.reads * 4, polled.reads);
+}
+
+// A client that keeps only time stamps gets the messages in batches, late,
+// yet each with the stamp a 2 ms look would have given it; a stop hands
+// over what came before it and nothing after, wherever it falls between
+// two looks.
+TEST(InputReader, BatchesCarryThePolledStampsUpToTheStop) {
+  IsolateDriverEnvironment();
+  const ReadOutcome polled = ReadOnTheVirtualClock(Looks::kPolled);
+  const ReadOutcome batched = ReadOnTheVirtualClock(Looks::kBatched);
+  EXPECT_EQ(batched.messages, polled.messages);
+  EXPECT_LT(batched.reads * 8, polled.reads);
+  for (int stop_after : {1, 9, 17, 25, 33}) {
+    const ReadOutcome polled_part = ReadOnTheVirtualClock(Looks::kPolled, stop_after);
+    const ReadOutcome batched_part = ReadOnTheVirtualClock(Looks::kBatched, stop_after);
+    EXPECT_LT(polled_part.messages.size(), polled.messages.size());
+    EXPECT_EQ(batched_part.messages, polled_part.messages) << "stop after " << stop_after;
+  }
 }
 
 }  // namespace

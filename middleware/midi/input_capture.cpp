@@ -94,8 +94,9 @@ uint32_t FindModuleInput() {
 int OpenCapture(size_t words) {
   if (C().port != nullptr) return 0;
   if (C().limit != 0) words = std::min(words, C().limit);
+  // The capture only keeps time stamps: the driver may hand them over late.
   if (midiInOpen(&C().port, FindModuleInput(), reinterpret_cast<DWORD_PTR>(&OnInput), 0,
-                 CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
+                 CALLBACK_FUNCTION | MIDI_IO_BATCHED) != MMSYSERR_NOERROR) {
     C().port = nullptr;
     return kRcMidiDeviceNotOpened;
   }
@@ -122,6 +123,8 @@ int StartCapture(const std::string& path, uint64_t parameter, CaptureWriter writ
 
 int StopCapture(bool keep) {
   if (!C().active.load()) return 11;
+  // The stop hands over what the driver still holds from before it.
+  midiInStop(C().port);
   C().active.store(false, std::memory_order_release);
   StopAndResetPort();
   // Nothing is at the path before the writer runs: a file the user had

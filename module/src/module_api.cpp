@@ -32,6 +32,10 @@ int ReadIn(void* ctx, uint8_t* data, int capacity, unsigned timeout_ms) {
   return static_cast<corvane::SoundModule*>(ctx)->ReadIn(data, capacity, timeout_ms);
 }
 
+int ReadInTimed(void* ctx, uint8_t* data, int capacity, uint64_t* sent_us) {
+  return static_cast<corvane::SoundModule*>(ctx)->ReadInTimed(data, capacity, sent_us);
+}
+
 uint64_t NextIn(void* ctx) {
   return static_cast<corvane::SoundModule*>(ctx)->NextInMicroseconds();
 }
@@ -94,7 +98,7 @@ extern "C" int CorvaneModuleStart(const CorvaneModuleOptions* options) {
     corvane::SoundModule& m = Module();
     if (!m.Open(data_dir, sound_font)) return CORVANE_MODULE_NO_SOUNDFONT;
 
-    const SonavexUsbEndpoint endpoint{&m, WriteOut, ReadIn, NextIn};
+    const SonavexUsbEndpoint endpoint{&m, WriteOut, ReadIn, NextIn, ReadInTimed};
     if (SonavexRegisterUsbEndpoint(CORVANE_MODULE_ENDPOINT_NAME, &endpoint) != 0) {
       m.Close();
       return CORVANE_MODULE_ENDPOINT_TAKEN;

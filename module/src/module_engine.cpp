@@ -434,11 +434,12 @@ void ModuleEngine::Send(uint8_t status, uint8_t d1, uint8_t d2) {
   ++in_count_;
 }
 
-size_t ModuleEngine::TakeInPackets(uint64_t us, uint8_t* out, size_t max) {
+size_t ModuleEngine::TakeInPackets(uint64_t us, uint8_t* out, size_t max, uint64_t* sent_us) {
   size_t n = 0;
   while (n < max && in_count_ > 0 && in_ring_[in_head_].us <= us) {
     const auto& p = in_ring_[in_head_].bytes;
     std::copy(p.begin(), p.end(), out + 4 * n);
+    if (sent_us != nullptr) sent_us[n] = in_ring_[in_head_].us;
     in_head_ = (in_head_ + 1) % in_ring_.size();
     --in_count_;
     ++n;

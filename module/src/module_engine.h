@@ -38,8 +38,9 @@ class ModuleEngine final : private MidiMessageSink, private StyleSink {
   // Bulk OUT bytes that arrived at `us`.
   void Receive(uint64_t us, const uint8_t* data, size_t len);
 
-  // Bulk IN packets due at `us`, at most `max` of them, into `out`.
-  size_t TakeInPackets(uint64_t us, uint8_t* out, size_t max);
+  // Bulk IN packets due at `us`, at most `max` of them, into `out`, and
+  // when `sent_us` is not null the time each was sent at.
+  size_t TakeInPackets(uint64_t us, uint8_t* out, size_t max, uint64_t* sent_us = nullptr);
   // Time of the next thing the engine will do or send (for waiting readers).
   std::optional<uint64_t> NextWake() const;
   // Earliest time the engine may queue bulk IN packets unless bytes arrive

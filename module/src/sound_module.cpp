@@ -69,6 +69,16 @@ int SoundModule::ReadIn(uint8_t* data, int capacity, unsigned timeout_ms) {
   }
 }
 
+int SoundModule::ReadInTimed(uint8_t* data, int capacity, uint64_t* sent_us) {
+  const uint64_t now = platform::GetMicroseconds();
+  std::lock_guard lock(engine_mu_);
+  if (!engine_) return -1;
+  if (data == nullptr || sent_us == nullptr || capacity < 4) return 0;
+  engine_->AdvanceTo(now);
+  return static_cast<int>(
+      4 * engine_->TakeInPackets(now, data, static_cast<size_t>(capacity) / 4, sent_us));
+}
+
 uint64_t SoundModule::NextInMicroseconds() {
   std::lock_guard lock(engine_mu_);
   if (!engine_) return 0;  // gone: let the reader find out at once

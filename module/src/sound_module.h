@@ -35,6 +35,9 @@ class SoundModule final : private CommandSource {
   // Bulk IN: whole packets due by now, waiting up to `timeout_ms` for the
   // first; 0 on time-out, -1 when closed.
   int ReadIn(uint8_t* data, int capacity, unsigned timeout_ms);
+  // Bulk IN: whole packets due by now, at once, with the time each was sent
+  // at; -1 when closed.
+  int ReadInTimed(uint8_t* data, int capacity, uint64_t* sent_us);
   // When bulk IN may next have data unless something is written first
   // (~0: nothing scheduled). Takes the engine lock briefly.
   uint64_t NextInMicroseconds();

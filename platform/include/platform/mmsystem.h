@@ -68,6 +68,12 @@ constexpr DWORD CALLBACK_THREAD = 0x00020000;
 constexpr DWORD CALLBACK_FUNCTION = 0x00030000;
 constexpr DWORD CALLBACK_EVENT = 0x00050000;
 constexpr DWORD MIDI_IO_STATUS = 0x00000020;
+// midiInOpen, this platform's own: the client keeps only each message and its
+// time stamp (a recorder), so on the virtual clock a driver may hand messages
+// over in batches after their time, each with the time stamp it would have
+// had; midiInStop and midiInReset first hand over every message stamped
+// before the stop. On the real clock, and for other clients, nothing changes.
+constexpr DWORD MIDI_IO_BATCHED = 0x00000100;
 // With CALLBACK_EVENT, dwCallback is a platform::Event* (platform/clock.h),
 // set once per callback message. With CALLBACK_WINDOW it is a host window
 // (platform/host_window.h) that receives (message, handle, param1).

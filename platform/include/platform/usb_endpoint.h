@@ -24,6 +24,11 @@ struct SonavexUsbEndpoint {
   // when nothing is scheduled. Never blocks. Lets a reader on the virtual
   // clock wait for data instead of polling every millisecond.
   uint64_t (*next_in_us)(void* ctx);
+  // Optional (may be null): like read_in with no time-out, and the clock
+  // time (microseconds) each packet was sent at into sent_us[i]. Never
+  // blocks. Lets a reader on the virtual clock read in batches yet stamp
+  // each message with the time of the look that would have found it.
+  int (*read_in_timed)(void* ctx, uint8_t* data, int capacity, uint64_t* sent_us);
 };
 
 // 0 on success, -1 when the name is taken or an argument is null.
