@@ -123,6 +123,27 @@ void EndPlay(Sequencer* seq, int screen, uint32_t final_pos, bool reached_end) {
   Notify(kStop, kNotifyValue);
 }
 
+// The wait after a look at the position. A conversion of a song on the
+// virtual clock passes over the looks that cannot find the end yet (its
+// tempo does not change while it plays), up to a second of them at a time
+// for the progress, and lands on the same look the plain steps reach, so the
+// end is found at the same instant; every other play steps `poll_ms`.
+void WaitForNextLook(Sequencer* seq, uint32_t song_end, uint32_t poll_ms, bool skip_looks) {
+  constexpr uint64_t kSkipLimitUs = 1000000;
+  constexpr uint64_t kSafeLooks = 2;  // looks kept before the end's estimate
+  const uint64_t poll_us = uint64_t{poll_ms} * 1000;
+  uint64_t end_us = 0;
+  if (!skip_looks || !seq->ClockOfPosition(song_end, &end_us)) {
+    platform::Sleep(poll_ms);
+    return;
+  }
+  const uint64_t now = platform::GetMicroseconds();
+  uint64_t looks = end_us > now ? (end_us - now) / poll_us : 0;
+  looks = looks > kSafeLooks ? looks - kSafeLooks : 1;
+  looks = std::min(looks, std::max<uint64_t>(1, kSkipLimitUs / poll_us));
+  platform::SleepUntilMicroseconds(now + looks * poll_us);
+}
+
 void PlayThread() {
   const DeviceThreadScope device;
   T().running.store(true);
@@ -210,6 +231,8 @@ void PlayThread() {
   // keeps nothing past the song's end, so finding the end later changes
   // nothing in it: there a look every 250 ms is enough.
   const uint32_t poll_ms = AudioCapture() ? 25 : InputCapture() ? 250 : 5;
+  const bool skip_looks = song && (AudioCapture() || InputCapture()) &&
+                          platform::CurrentClock() == platform::ClockKind::kVirtual;
   while (T().playing.load() && !over) {
     uint32_t pos = seq->GetPosition();
     uint64_t beat_us = 0;
@@ -226,7 +249,7 @@ void PlayThread() {
     pos_out = pos > lead ? pos - lead : 0;
     if (screen == 5 || screen == 7) FollowPlaybackPosition(static_cast<int32_t>(pos_out));
     if (T().observer.position != nullptr) T().observer.position(pos_out);
-    if (!over) platform::Sleep(poll_ms);
+    if (!over) WaitForNextLook(seq.get(), song_end, poll_ms, skip_looks);
   }
   EndPlay(seq.get(), screen, pos_out, over);
 }
