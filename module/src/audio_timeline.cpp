@@ -73,8 +73,16 @@ bool AudioTimeline::Held(uint64_t frame) const {
 void AudioTimeline::RenderUntil(uint64_t frame) {
   while (cursor_ < frame) {
     ApplyDue(cursor_, false);
-    synth_.RenderBlock(Slot(cursor_));
-    cursor_ += kBlockFrames;
+    // The blocks before the next command's (within the ring) go in one call.
+    const uint64_t ring_left = kHistoryFrames - cursor_ % kHistoryFrames;
+    uint64_t run = kBlockFrames;
+    while (cursor_ + run < frame && run < ring_left && run < kMaxRunFrames &&
+           !(pending_pos_ < pending_.size() &&
+             pending_[pending_pos_].frame < cursor_ + run + kBlockFrames / 2)) {
+      run += kBlockFrames;
+    }
+    synth_.Render(Slot(cursor_), static_cast<uint32_t>(run));
+    cursor_ += run;
   }
 }
 

@@ -117,15 +117,16 @@ void Synth::Apply(const SynthCommand& c, bool skip_notes) {
   }
 }
 
-void Synth::RenderBlock(int16_t* out) {
+void Synth::Render(int16_t* out, uint32_t frames) {
+  frames = std::min(frames, kMaxRunFrames);
   if (synth_ == nullptr) {
-    for (uint32_t i = 0; i < 2 * kBlockFrames; ++i) out[i] = 0;
+    for (uint32_t i = 0; i < 2 * frames; ++i) out[i] = 0;
     return;
   }
-  float left[kBlockFrames];
-  float right[kBlockFrames];
-  fluid_synth_write_float(synth_, kBlockFrames, left, 0, 1, right, 0, 1);
-  for (uint32_t i = 0; i < kBlockFrames; ++i) {
+  float left[kMaxRunFrames];
+  float right[kMaxRunFrames];
+  fluid_synth_write_float(synth_, static_cast<int>(frames), left, 0, 1, right, 0, 1);
+  for (uint32_t i = 0; i < frames; ++i) {
     out[2 * i] = ToSample(left[i]);
     out[2 * i + 1] = ToSample(right[i]);
   }

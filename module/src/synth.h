@@ -15,6 +15,7 @@ namespace corvane {
 
 inline constexpr uint32_t kSampleRate = 44100;
 inline constexpr uint32_t kBlockFrames = 64;
+inline constexpr uint32_t kMaxRunFrames = 64 * kBlockFrames;
 
 enum class SynthOp : uint8_t {
   kNoteOn,
@@ -52,7 +53,10 @@ class Synth {
   // `skip_notes`: applied while nobody listens, so new notes are not started.
   void Apply(const SynthCommand& command, bool skip_notes);
   // One block of kBlockFrames interleaved stereo frames.
-  void RenderBlock(int16_t* out);
+  void RenderBlock(int16_t* out) { Render(out, kBlockFrames); }
+  // `frames` (a multiple of kBlockFrames, at most kMaxRunFrames) in one
+  // call: the same samples as block by block, with less overhead.
+  void Render(int16_t* out, uint32_t frames);
   fluid_settings_t* settings() { return settings_; }
   fluid_synth_t* fluid() { return synth_; }
 
