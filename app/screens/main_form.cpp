@@ -1,6 +1,7 @@
 #include "screens/main_form.h"
 
 #include <QFrame>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QVBoxLayout>
@@ -29,10 +30,14 @@ CSonavexView::CSonavexView(CMIDIMgr* mgr, QWidget* parent) : QWidget(parent), mg
   layout->addLayout(top);
   auto* frame = new QFrame(this);
   frame->setFrameShape(QFrame::StyledPanel);
-  frame->setMinimumSize(600, 320);
   frame_ = frame;
-  auto* frame_layout = new QVBoxLayout(frame_);
-  frame_layout->setContentsMargins(0, 0, 0, 0);
+  // The least size through the layout, not on the frame: a centre screen
+  // that needs more (the SMF screen's rows and scroll bar) makes the frame,
+  // and so the window, grow instead of being cut off.
+  frame_grid_ = new QGridLayout(frame_);
+  frame_grid_->setContentsMargins(0, 0, 0, 0);
+  frame_grid_->setColumnMinimumWidth(0, 600);
+  frame_grid_->setRowMinimumHeight(0, 320);
   layout->addWidget(frame_, 1);
   panel_ = new CSyncPanel(mgr_, this);
   layout->addWidget(panel_);
@@ -60,7 +65,7 @@ bool CSonavexView::ChangeCenterDlg(int edit_mode) {
     center_->setProperty("screenNumber", kScreenSongPane);
   }
   setProperty("screenNumber", ScreenNumber());
-  frame_->layout()->addWidget(center_);
+  frame_grid_->addWidget(center_, 0, 0);
   center_->show();
   const bool reported = mgr_->ChangeWindow(ScreenNumber());
   if (!InitControl()) TraceLog("ｺﾝﾄﾛｰﾙ初期設定でｴﾗｰ発生\n");

@@ -15,6 +15,8 @@
 #include "screens/screen.h"
 #include "screens/sync_panel.h"
 
+class QGridLayout;
+
 namespace sonavex::app {
 
 class CSonavexView : public QWidget, public CScreen {
@@ -61,6 +63,7 @@ class CSonavexView : public QWidget, public CScreen {
   CSyncPanel* panel_ = nullptr;
   int shown_icon_ = -1;
   QWidget* frame_ = nullptr;
+  QGridLayout* frame_grid_ = nullptr;
   CCenterScreen* center_ = nullptr;
   int* scale_ = nullptr;
   int shown_mode_ = -1;

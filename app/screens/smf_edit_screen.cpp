@@ -1,5 +1,6 @@
 #include "screens/smf_edit_screen.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QTimer>
@@ -40,6 +41,7 @@ CSmfeditDlg::CSmfeditDlg(CMIDIMgr* mgr, int* scale, QWidget* parent)
   auto* body = new QHBoxLayout;
   body->setSpacing(2);
   auto* parts = new QWidget(this);
+  parts_ = parts;
   grid_ = new QGridLayout(parts);
   grid_->setContentsMargins(0, 0, 0, 0);
   grid_->setHorizontalSpacing(4);
@@ -70,19 +72,31 @@ CSmfeditDlg::CSmfeditDlg(CMIDIMgr* mgr, int* scale, QWidget* parent)
   layout->addLayout(body);
   layout->addStretch(1);
 
+  parts_->installEventFilter(this);
+  smf_->installEventFilter(this);
   connect(part_bar_, &QScrollBar::valueChanged, this, &CSmfeditDlg::OnVScroll);
   connect(zoom_in_, &QToolButton::clicked, this, [this] { ChangeZoom(+1); });
   connect(zoom_out_, &QToolButton::clicked, this, [this] { ChangeZoom(-1); });
 }
 
-void CSmfeditDlg::resizeEvent(QResizeEvent* event) {
-  CCenterScreen::resizeEvent(event);
-  QTimer::singleShot(0, this, &CSmfeditDlg::AlignRows);
-}
-
 void CSmfeditDlg::showEvent(QShowEvent* event) {
   CCenterScreen::showEvent(event);
-  QTimer::singleShot(0, this, &CSmfeditDlg::AlignRows);
+  ScheduleAlign();
+}
+
+bool CSmfeditDlg::eventFilter(QObject* watched, QEvent* event) {
+  const bool moved = event->type() == QEvent::Resize || event->type() == QEvent::Move;
+  if (moved && (watched == parts_ || watched == smf_)) ScheduleAlign();
+  return CCenterScreen::eventFilter(watched, event);
+}
+
+void CSmfeditDlg::ScheduleAlign() {
+  if (align_pending_) return;
+  align_pending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    align_pending_ = false;
+    AlignRows();
+  });
 }
 
 void CSmfeditDlg::AlignRows() {
@@ -94,7 +108,7 @@ void CSmfeditDlg::AlignRows() {
     grid_->setRowMinimumHeight(0, rulers);
     grid_->activate();
   }
-  QWidget* parts = grid_->parentWidget();
+  QWidget* parts = parts_;
   std::array<std::pair<int, int>, CSmfWnd::kRows> edges{};
   for (int r = 0; r < CSmfWnd::kRows; ++r) {
     const QRect cell = grid_->cellRect(r + 1, 0);
@@ -113,6 +127,8 @@ bool CSmfeditDlg::CreateSmfWnd() {
   o.ticks_per_width = ZoomOf(Scale()).ticks_per_width;
   o.total_ticks = smf_->time_line().GetSongAll();
   o.range_allowed = true;
+  // The small font makes the rulers lower: the rows move up with them.
+  ScheduleAlign();
   return smf_->CreateWnd(o) && built;
 }
 
@@ -163,17 +179,35 @@ bool CSmfeditDlg::UpdatePointerStatics() {
   return true;
 }
 
+bool CSmfeditDlg::HasFile() {
+  // The middleware keeps its part defaults without a file; they are not
+  // a file's parts. A name that cannot be read shows what there is.
+  QString name;
+  return !mgr_->GetEditFileName(&name) || !name.isEmpty();
+}
+
 bool CSmfeditDlg::UpdateControl() {
+  const bool file = HasFile();
   for (CSmfPartRow* row : rows_) {
-    if (!row->UpdateControl(sounds_)) return false;
+    if (!file) {
+      row->ShowEmpty();
+    } else if (!row->UpdateControl(sounds_)) {
+      return false;
+    }
   }
   return UpdatePointerStatics();
 }
 
 bool CSmfeditDlg::MaskControl() {
+  const bool file = HasFile();
   for (CSmfPartRow* row : rows_) {
-    if (!row->MaskControl()) return false;
+    if (!file) {
+      row->ShowEmpty();
+    } else if (!row->MaskControl()) {
+      return false;
+    }
   }
+  part_bar_->setEnabled(file);
   // The area has no record of its own: it is always there.
   long area = 1, unused = 0;
   const bool alive =
@@ -197,6 +231,7 @@ bool CSmfeditDlg::UpdateValue(ControlId id) {
     const int part = (index - 3) / 4 + 1;
     const int row = part - part_bar_->value();
     if (row < 0 || row >= CSmfWnd::kRows) return true;  // not shown now
+    if (!HasFile()) return true;                        // the rows stand empty
     return rows_[static_cast<size_t>(row)]->UpdateItem(
         static_cast<CSmfPartRow::Item>((index - 3) % 4), sounds_);
   }

@@ -45,8 +45,8 @@ class CSmfeditDlg : public CCenterScreen {
   const CSoundTree& sounds() const { return sounds_; }
 
  protected:
-  void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   bool CreateSmfWnd();
@@ -57,20 +57,26 @@ class CSmfeditDlg : public CCenterScreen {
   void OnVScroll(int top);
   void OnSmfBtnSound(int row);
   void ChangeZoom(int step);
-  // The time line's rows follow the part rows beside it.
+  // The time line's rows follow the part rows beside it, once the layout
+  // has settled after any move or resize of either side.
+  void ScheduleAlign();
   void AlignRows();
+  // Whether a file is open: without one the rows stand empty and disabled.
+  bool HasFile();
 
   QLabel* pointer_time_ = nullptr;
   QLabel* pointer_measure_ = nullptr;
   QToolButton* zoom_in_ = nullptr;
   QToolButton* zoom_out_ = nullptr;
   QWidget* header_ = nullptr;
+  QWidget* parts_ = nullptr;
   QGridLayout* grid_ = nullptr;
   std::array<CSmfPartRow*, CSmfWnd::kRows> rows_{};
   CSmfWnd* smf_ = nullptr;
   QScrollBar* part_bar_ = nullptr;
   CSoundTree sounds_;
   bool created_ = false;
+  bool align_pending_ = false;
 };
 
 }  // namespace sonavex::app

@@ -91,6 +91,16 @@ void CSmfPartRow::OnSmfChkPart(bool ticked) {
   ShowPlay(mgr_->GetMIDIValue(ItemId(part_, kPlay), &value) && value == 1);
 }
 
+void CSmfPartRow::ShowEmpty() {
+  ShowPlay(false);
+  sound_->clear();
+  sound_->setToolTip({});
+  volume_->SetText({});
+  pan_->SetText({});
+  for (QWidget* w : std::initializer_list<QWidget*>{play_, label_, sound_, choose_, volume_, pan_})
+    w->setEnabled(false);
+}
+
 void CSmfPartRow::SetSoundName(const QString& name) {
   sound_->setText(name.trimmed().isEmpty() ? QStringLiteral(" ") : name.trimmed());
   sound_->setToolTip(sound_->text());

@@ -37,6 +37,9 @@ class CSmfPartRow : public QObject {
   bool UpdateControl(const CSoundTree& sounds);
   bool UpdateItem(Item item, const CSoundTree& sounds);
   bool MaskControl();
+  // No file open: the row keeps its part's label and shows nothing else,
+  // every control disabled.
+  void ShowEmpty();
   void SetSoundName(const QString& name);
   // The fields' height, which the time line's rows follow.
   int RowHeight() const;

@@ -74,10 +74,16 @@ bool CSmfWnd::TimeString(long second, QString* text) {
 
 void CSmfWnd::PaintContent(QPainter& p, const QRect& clip) {
   for (const QRect& r : rows_) PaintLaneBackground(p, r);
+  // Each line on the first pixel of the row below, where the part row
+  // beside it draws its top edge; the last on the last row's bottom.
   p.setPen(palette().color(QPalette::Midlight).darker(115));
-  for (const QRect& r : rows_) p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    const QRect& r = rows_[i];
+    const int y = i + 1 < rows_.size() ? rows_[i + 1].top() : r.bottom();
+    p.drawLine(r.left(), y, r.right(), y);
+  }
   // PaintTimeLine: the entries inside the view, in each visible part's row.
-  const long first = origin();
+  const long first = LeftEdgeTick();
   const long last = RightEdgeTick();
   long tick = 0;
   for (const CDeltaTick& e : time_line_.entries()) {

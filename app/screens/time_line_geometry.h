@@ -55,10 +55,15 @@ constexpr long SnapTick(long tick, long unit) {
   return (tick + unit / 2) / unit * unit;
 }
 
-// The largest scroll origin: 0 while the whole length fits the window.
+// The largest scroll origin: 0 while the whole length fits the `shown`
+// pixels of the window (all of it unless margins are kept free).
+constexpr long ScrollMax(long total, int width, long ticks_per_width, int shown) {
+  if (TickToPixel(total, width, ticks_per_width) < shown) return 0;
+  return std::max(0L, total - PixelToTick(shown, width, ticks_per_width));
+}
+
 constexpr long ScrollMax(long total, int width, long ticks_per_width) {
-  if (TickToPixel(total, width, ticks_per_width) < width) return 0;
-  return std::max(0L, total - PixelToTick(width, width, ticks_per_width));
+  return ScrollMax(total, width, ticks_per_width, width);
 }
 
 }  // namespace sonavex::app

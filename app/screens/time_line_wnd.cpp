@@ -22,6 +22,9 @@ constexpr int kWalkLimit = 100000;   // no ruler walk takes more steps
 constexpr int kAutoScrollMs = 500;
 constexpr int kStripWiden = 7;  // a moved pointer redraws this much around it
 constexpr int kStripRise = 5;
+// Tick 0 and the song's end stay this far inside the view, so the pointer's
+// knob (11 pixels wide) is whole at either end.
+constexpr int kEdgeInset = 6;
 
 const QColor kRangeColour(49, 106, 197, 80);
 // Ticks travel in the scroll bar's int; no length goes beyond this.
@@ -81,18 +84,24 @@ long CTimeLineWnd::snap() const {
 
 int CTimeLineWnd::XOf(long tick) const {
   const int w = viewport()->width();
-  return static_cast<int>(TickToPixel(tick, w, ticks_per_width_) -
-                          TickToPixel(origin(), w, ticks_per_width_));
+  return kEdgeInset + static_cast<int>(TickToPixel(tick, w, ticks_per_width_) -
+                                       TickToPixel(origin(), w, ticks_per_width_));
 }
 
 long CTimeLineWnd::CorrectMouseTick(int x) const {
   const int w = viewport()->width();
-  const long absolute = x + TickToPixel(origin(), w, ticks_per_width_);
+  const long absolute = x - kEdgeInset + TickToPixel(origin(), w, ticks_per_width_);
   return SnapTick(PixelToTick(absolute, w, ticks_per_width_), snap());
 }
 
 long CTimeLineWnd::RightEdgeTick() const {
-  return origin() + PixelToTick(viewport()->width(), viewport()->width(), ticks_per_width_);
+  const int w = viewport()->width();
+  return origin() + PixelToTick(w - kEdgeInset, w, ticks_per_width_);
+}
+
+long CTimeLineWnd::LeftEdgeTick() const {
+  const int w = viewport()->width();
+  return std::max(0L, origin() - PixelToTick(kEdgeInset, w, ticks_per_width_));
 }
 
 int CTimeLineWnd::LaneHeight() const {
@@ -118,7 +127,8 @@ void CTimeLineWnd::Layout() {
 
 void CTimeLineWnd::SetScrollRange() {
   QScrollBar* bar = horizontalScrollBar();
-  const long max = ScrollMax(total_, viewport()->width(), ticks_per_width_);
+  const int w = viewport()->width();
+  const long max = ScrollMax(total_, w, ticks_per_width_, w - 2 * kEdgeInset);
   bar->setRange(0, static_cast<int>(max));
   bar->setSingleStep(static_cast<int>(snap()));
   bar->setPageStep(static_cast<int>(ticks_per_width_));
@@ -323,13 +333,15 @@ void CTimeLineWnd::PaintView(QPainter& p, const QRect& clip) {
 }
 
 void CTimeLineWnd::PaintLaneBackground(QPainter& p, const QRect& lane) const {
-  const int end = std::clamp(XOf(total_), lane.left(), lane.right() + 1);
-  if (end > lane.left())
-    p.fillRect(QRect(lane.left(), lane.top(), end - lane.left(), lane.height()), Qt::white);
-  if (end <= lane.right()) {
-    p.fillRect(QRect(end, lane.top(), lane.right() + 1 - end, lane.height()),
-               palette().color(QPalette::Midlight));
-  }
+  // White over the song, the shadow before its start and past its end.
+  const int start = std::clamp(XOf(0), lane.left(), lane.right() + 1);
+  const int end = std::clamp(XOf(total_), start, lane.right() + 1);
+  const QColor shadow = palette().color(QPalette::Midlight);
+  if (start > lane.left())
+    p.fillRect(QRect(lane.left(), lane.top(), start - lane.left(), lane.height()), shadow);
+  if (end > start) p.fillRect(QRect(start, lane.top(), end - start, lane.height()), Qt::white);
+  if (end <= lane.right())
+    p.fillRect(QRect(end, lane.top(), lane.right() + 1 - end, lane.height()), shadow);
 }
 
 void CTimeLineWnd::PaintBackGround(QPainter& p, const QRect& clip) {
@@ -362,7 +374,7 @@ void CTimeLineWnd::PaintTime(QPainter& p, const QRect& clip) {
   const QFontMetrics metrics(font_);
   const long right = RightEdgeTick();
   long second = 0;
-  if (!mgr_->Tick2Sec(origin(), &second)) {
+  if (!mgr_->Tick2Sec(LeftEdgeTick(), &second)) {
     ruler_failed_ = true;
     return;
   }
@@ -406,7 +418,7 @@ void CTimeLineWnd::PaintMeasure(QPainter& p, const QRect& clip) {
   const long right = RightEdgeTick();
   const bool finest = ticks_per_width_ <= ZoomOf(kMaxScale).ticks_per_width;
   long measure = 0;
-  if (!mgr_->Tick2Meas(origin(), &measure)) {
+  if (!mgr_->Tick2Meas(LeftEdgeTick(), &measure)) {
     ruler_failed_ = true;
     return;
   }

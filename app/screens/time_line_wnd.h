@@ -64,7 +64,8 @@ class CTimeLineWnd : public QAbstractScrollArea {
   QRect measure_lane() const { return measure_lane_; }
   // Every lane, top down, in viewport coordinates (the lane labels follow them).
   virtual QList<QRect> Lanes() const { return {time_lane_, measure_lane_}; }
-  // Viewport x of `tick` (shifted by the scroll origin).
+  // Viewport x of `tick` (shifted by the scroll origin); the origin itself
+  // lies a few pixels in from the left edge.
   int XOf(long tick) const;
   // The snapped tick of viewport x (CorrectMouseTick).
   long CorrectMouseTick(int x) const;
@@ -84,8 +85,9 @@ class CTimeLineWnd : public QAbstractScrollArea {
   virtual bool TimeString(long second, QString* text) = 0;
 
   int LaneHeight() const;
-  // The tick at the view's right edge.
+  // The ticks at the view's right and left edges (never below 0).
   long RightEdgeTick() const;
+  long LeftEdgeTick() const;
   // The lanes' song extent: white up to the end, shadow past it.
   void PaintLaneBackground(QPainter& p, const QRect& lane) const;
 

@@ -21,6 +21,7 @@
 #include "qm3middle_ids.h"
 #include "shell/sonavex_app.h"
 #include "shell/splash.h"
+#include "shell/tour_smf.h"
 #include "shell/trace.h"
 
 namespace sonavex::app {
@@ -111,6 +112,19 @@ int SaveRealtime(CSonavexApp* app, const QString& folder) {
   return written;
 }
 
+// The SMF-edit screen over a small file made for the tour, with a range
+// of two measures chosen.
+int SaveSmfScreen(CSonavexApp* app, const QString& folder) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("tour.mid"));
+  if (!dir.isValid() || !WriteTourSmf(path) || !app->OpenNamedFile(path)) return 0;
+  constexpr long kMeasure = 384;
+  app->mgr().SetPointerPos(2 * kMeasure);
+  app->mgr().SetPointerRange(2 * kMeasure, 4 * kMeasure);
+  Run(200);
+  return Save(app->frame(), folder, QStringLiteral("main_smf_edit"));
+}
+
 }  // namespace
 
 int TakeScreenshots(CSonavexApp* app, const QString& folder) {
@@ -132,11 +146,6 @@ int TakeScreenshots(CSonavexApp* app, const QString& folder) {
     transport->UpdatePointer(false);
     written += Save(transport, folder, QStringLiteral("transport"));
   }
-  app->mgr().SetMIDIValue(QM3_ID_EDITING_MODE, 1);
-  app->ChangeSmfedit();
-  written += Save(frame, folder, QStringLiteral("main_smf_edit"));
-  app->mgr().SetMIDIValue(QM3_ID_EDITING_MODE, 0);
-  app->ChangeSngedit();
 
   // Every menu of the menu bar, opened.
   const QList<QAction*> menus = frame->menuBar()->actions();
@@ -187,6 +196,9 @@ int TakeScreenshots(CSonavexApp* app, const QString& folder) {
   box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
   written += Save(&box, folder, QStringLiteral("message_save_changes"));
   box.hide();
+
+  // Last, as it replaces the song: the SMF-edit screen with a file open.
+  written += SaveSmfScreen(app, folder);
   return written;
 }
 

@@ -84,6 +84,8 @@ class SmfScreenTest : public QObject {
   void scrollingRebindsTheRows();
   void fileThatDoesNotImportKeepsTheScreen();
   void noDragWhilePlaying();
+  void rowsLineUpWithTheTimeLine();
+  void withoutAFileTheRowsStandEmpty();
 };
 
 void SmfScreenTest::noteActivityRecords() {
@@ -267,6 +269,74 @@ void SmfScreenTest::noDragWhilePlaying() {
   QCOMPARE(line->range_last(), line->range_first());
   QVERIFY(s.app.mgr().SetMIDIValue(QM3_ID_STOP, 0));
   QTRY_VERIFY_WITH_TIMEOUT(s.app.mgr().IsPlayingNow(&playing) && !playing, 5000);
+}
+
+void SmfScreenTest::rowsLineUpWithTheTimeLine() {
+  PrivateFolders folders;
+  CSonavexApp app(QuietOptions());
+  QCOMPARE(StartWithoutWelcome(&app), CSonavexApp::Start::kRunning);
+  QVERIFY(
+      app.OpenNamedFile(WriteFile(folders.path(), QStringLiteral("rows.mid"), EightMeasures())));
+  CSmfeditDlg* screen = Screen(&app);
+  CSmfWnd* line = screen->smf_wnd();
+  // Each row's sound field spans its row of the time line to the pixel,
+  // below the rulers.
+  auto rows_match = [screen, line] {
+    if (line->measure_lane().bottom() >= line->row(0).top()) return false;
+    for (int r = 0; r < CSmfWnd::kRows; ++r) {
+      auto* sound = screen->findChild<QLabel*>(QStringLiteral("sound%1").arg(r + 1));
+      const int top = line->viewport()->mapFrom(screen, sound->mapTo(screen, QPoint(0, 0))).y();
+      if (top != line->row(r).top() || top + sound->height() - 1 != line->row(r).bottom()) {
+        return false;
+      }
+    }
+    return true;
+  };
+  QTRY_VERIFY_WITH_TIMEOUT(rows_match(), 3000);
+  // The main form makes room for the whole screen: the time line's scroll
+  // bar is not cut off below.
+  QWidget* frame = screen->parentWidget();
+  QScrollBar* bar = line->horizontalScrollBar();
+  QTRY_VERIFY_WITH_TIMEOUT(
+      frame->rect().contains(QRect(bar->mapTo(frame, QPoint(0, 0)), bar->size())), 3000);
+  // A larger window, and the rows follow.
+  app.frame()->resize(app.frame()->width() + 120, app.frame()->height() + 90);
+  QTRY_VERIFY_WITH_TIMEOUT(rows_match(), 3000);
+}
+
+void SmfScreenTest::withoutAFileTheRowsStandEmpty() {
+  PrivateFolders folders;
+  CSonavexApp app(QuietOptions());
+  QCOMPARE(StartWithoutWelcome(&app), CSonavexApp::Start::kRunning);
+  QVERIFY(app.mgr().SetMIDIValue(QM3_ID_EDITING_MODE, 1));
+  QVERIFY(app.ChangeSmfedit());
+  CSmfeditDlg* screen = Screen(&app);
+  QVERIFY(screen != nullptr);
+  for (int r = 1; r <= CSmfWnd::kRows; ++r) {
+    auto* sound = screen->findChild<QLabel*>(QStringLiteral("sound%1").arg(r));
+    auto* volume = screen->findChild<CBgmSpin*>(QStringLiteral("volume%1").arg(r));
+    auto* pan = screen->findChild<CBgmSpin*>(QStringLiteral("pan%1").arg(r));
+    auto* play = screen->findChild<QToolButton*>(QStringLiteral("play%1").arg(r));
+    QVERIFY(sound->text().trimmed().isEmpty());
+    QVERIFY(volume->text().isEmpty());
+    QVERIFY(pan->text().isEmpty());
+    QVERIFY(!play->isChecked());
+    for (QWidget* w : std::initializer_list<QWidget*>{sound, volume, pan, play}) {
+      QVERIFY(!w->isEnabled());
+    }
+  }
+  QVERIFY(!screen->part_bar()->isEnabled());
+  // A file opened: its parts fill the rows.
+  QVERIFY(
+      app.OpenNamedFile(WriteFile(folders.path(), QStringLiteral("fill.mid"), EightMeasures())));
+  screen = Screen(&app);
+  auto* volume = screen->findChild<CBgmSpin*>(QStringLiteral("volume1"));
+  QVERIFY(volume->isEnabled());
+  QString shown;
+  QVERIFY(app.mgr().GetMIDIValueStr(QM3_ID_PART_VOLUME(1), &shown));
+  QCOMPARE(volume->text(), shown.trimmed());
+  QVERIFY(!screen->findChild<QLabel*>(QStringLiteral("sound1"))->text().trimmed().isEmpty());
+  QVERIFY(screen->part_bar()->isEnabled());
 }
 
 QTEST_MAIN(SmfScreenTest)

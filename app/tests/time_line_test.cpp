@@ -58,6 +58,7 @@ class TimeLineTest : public QObject {
   void pointerBeyondTheSongIsIgnored();
   void phraseEditsReachTheMiddleware();
   void nothingMovesWhilePlaying();
+  void bothEndsOfTheSongStayInsideTheView();
 };
 
 void TimeLineTest::zoomTableAndSnapping() {
@@ -232,6 +233,32 @@ void TimeLineTest::nothingMovesWhilePlaying() {
   QVERIFY(s.app.mgr().SetMIDIValue(QM3_ID_STOP, 0));
   QTRY_VERIFY_WITH_TIMEOUT(s.app.mgr().IsPlayingNow(&playing) && !playing, 5000);
   QTRY_VERIFY_WITH_TIMEOUT(line->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOn, 5000);
+}
+
+void TimeLineTest::bothEndsOfTheSongStayInsideTheView() {
+  PrivateFolders folders;
+  CSonavexApp app(QuietOptions());
+  QCOMPARE(StartWithSong(&app), CSonavexApp::Start::kRunning);
+  constexpr int kKnobHalf = 5;  // the pointer's knob reaches this far either side
+  for (int scale = kMinScale; scale <= kMaxScale; ++scale) {
+    UseScale(&app, scale);
+    CSngWnd* line = Screen(&app)->sng_wnd();
+    const int width = line->viewport()->width();
+    QVERIFY(line->XOf(0) - kKnobHalf >= 0);
+    line->horizontalScrollBar()->setValue(line->horizontalScrollBar()->maximum());
+    QVERIFY2(line->XOf(line->total_ticks()) + kKnobHalf <= width - 1,
+             qPrintable(QStringLiteral("scale %1").arg(scale)));
+    // Yet the end is not left far inside: the last window is full.
+    QVERIFY(line->XOf(line->total_ticks()) >= width - 2 * kKnobHalf - 4);
+  }
+  // A click left of the song's start is its start.
+  CSngWnd* line = Screen(&app)->sng_wnd();
+  line->horizontalScrollBar()->setValue(0);
+  Click(line, XOf(line, 4 * kTicksPerBeat));
+  QTRY_COMPARE_WITH_TIMEOUT(line->pointer(), 4 * kTicksPerBeat, 3000);
+  Click(line, 1);
+  QTRY_COMPARE_WITH_TIMEOUT(MiddlePointer(&app), 0L, 3000);
+  QTRY_COMPARE_WITH_TIMEOUT(line->pointer(), 0L, 3000);
 }
 
 QTEST_MAIN(TimeLineTest)
