@@ -272,12 +272,11 @@ void SmfScreenTest::noDragWhilePlaying() {
 }
 
 void SmfScreenTest::rowsLineUpWithTheTimeLine() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartWithoutWelcome(&app), CSonavexApp::Start::kRunning);
-  QVERIFY(
-      app.OpenNamedFile(WriteFile(folders.path(), QStringLiteral("rows.mid"), EightMeasures())));
-  CSmfeditDlg* screen = Screen(&app);
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  QVERIFY(s.app.OpenNamedFile(
+      WriteFile(s.folders.path(), QStringLiteral("rows.mid"), EightMeasures())));
+  CSmfeditDlg* screen = Screen(&s.app);
   CSmfWnd* line = screen->smf_wnd();
   // Each row's sound field spans its row of the time line to the pixel,
   // below the rulers.
@@ -300,17 +299,16 @@ void SmfScreenTest::rowsLineUpWithTheTimeLine() {
   QTRY_VERIFY_WITH_TIMEOUT(
       frame->rect().contains(QRect(bar->mapTo(frame, QPoint(0, 0)), bar->size())), 3000);
   // A larger window, and the rows follow.
-  app.frame()->resize(app.frame()->width() + 120, app.frame()->height() + 90);
+  s.app.frame()->resize(s.app.frame()->width() + 120, s.app.frame()->height() + 90);
   QTRY_VERIFY_WITH_TIMEOUT(rows_match(), 3000);
 }
 
 void SmfScreenTest::withoutAFileTheRowsStandEmpty() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartWithoutWelcome(&app), CSonavexApp::Start::kRunning);
-  QVERIFY(app.mgr().SetMIDIValue(QM3_ID_EDITING_MODE, 1));
-  QVERIFY(app.ChangeSmfedit());
-  CSmfeditDlg* screen = Screen(&app);
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  QVERIFY(s.app.mgr().SetMIDIValue(QM3_ID_EDITING_MODE, 1));
+  QVERIFY(s.app.ChangeSmfedit());
+  CSmfeditDlg* screen = Screen(&s.app);
   QVERIFY(screen != nullptr);
   for (int r = 1; r <= CSmfWnd::kRows; ++r) {
     auto* sound = screen->findChild<QLabel*>(QStringLiteral("sound%1").arg(r));
@@ -327,13 +325,13 @@ void SmfScreenTest::withoutAFileTheRowsStandEmpty() {
   }
   QVERIFY(!screen->part_bar()->isEnabled());
   // A file opened: its parts fill the rows.
-  QVERIFY(
-      app.OpenNamedFile(WriteFile(folders.path(), QStringLiteral("fill.mid"), EightMeasures())));
-  screen = Screen(&app);
+  QVERIFY(s.app.OpenNamedFile(
+      WriteFile(s.folders.path(), QStringLiteral("fill.mid"), EightMeasures())));
+  screen = Screen(&s.app);
   auto* volume = screen->findChild<CBgmSpin*>(QStringLiteral("volume1"));
   QVERIFY(volume->isEnabled());
   QString shown;
-  QVERIFY(app.mgr().GetMIDIValueStr(QM3_ID_PART_VOLUME(1), &shown));
+  QVERIFY(s.app.mgr().GetMIDIValueStr(QM3_ID_PART_VOLUME(1), &shown));
   QCOMPARE(volume->text(), shown.trimmed());
   QVERIFY(!screen->findChild<QLabel*>(QStringLiteral("sound1"))->text().trimmed().isEmpty());
   QVERIFY(screen->part_bar()->isEnabled());

@@ -236,13 +236,12 @@ void TimeLineTest::nothingMovesWhilePlaying() {
 }
 
 void TimeLineTest::bothEndsOfTheSongStayInsideTheView() {
-  PrivateFolders folders;
-  CSonavexApp app(QuietOptions());
-  QCOMPARE(StartWithSong(&app), CSonavexApp::Start::kRunning);
+  AppSession s;
+  QCOMPARE(StartWithSong(&s.app), CSonavexApp::Start::kRunning);
   constexpr int kKnobHalf = 5;  // the pointer's knob reaches this far either side
   for (int scale = kMinScale; scale <= kMaxScale; ++scale) {
-    UseScale(&app, scale);
-    CSngWnd* line = Screen(&app)->sng_wnd();
+    UseScale(&s.app, scale);
+    CSngWnd* line = Screen(&s.app)->sng_wnd();
     const int width = line->viewport()->width();
     QVERIFY(line->XOf(0) - kKnobHalf >= 0);
     line->horizontalScrollBar()->setValue(line->horizontalScrollBar()->maximum());
@@ -252,12 +251,12 @@ void TimeLineTest::bothEndsOfTheSongStayInsideTheView() {
     QVERIFY(line->XOf(line->total_ticks()) >= width - 2 * kKnobHalf - 4);
   }
   // A click left of the song's start is its start.
-  CSngWnd* line = Screen(&app)->sng_wnd();
+  CSngWnd* line = Screen(&s.app)->sng_wnd();
   line->horizontalScrollBar()->setValue(0);
   Click(line, XOf(line, 4 * kTicksPerBeat));
   QTRY_COMPARE_WITH_TIMEOUT(line->pointer(), 4 * kTicksPerBeat, 3000);
   Click(line, 1);
-  QTRY_COMPARE_WITH_TIMEOUT(MiddlePointer(&app), 0L, 3000);
+  QTRY_COMPARE_WITH_TIMEOUT(MiddlePointer(&s.app), 0L, 3000);
   QTRY_COMPARE_WITH_TIMEOUT(line->pointer(), 0L, 3000);
 }
 
