@@ -5,6 +5,7 @@
 
 #include "core/catalog.h"
 #include "core/catalog_store.h"
+#include "core/result.h"
 #include "platform/sjis.h"
 
 namespace qm3 {
@@ -70,14 +71,14 @@ const QM3RhythmList* AddedRhythms() {
 }
 
 int AddCatalogEntry(const char* path) {
-  if (path == nullptr) return 1;
+  if (path == nullptr) return kRcError;
   const std::string p(path);
   const bool rhythm = !p.empty() && p.back() == 'y';
   try {
     if (rhythm) {
       AddedRhythmStore& store = AddedRhythmEntries();
       // The list's count is one byte: a full list takes no more entries.
-      if (store.rhythms.size() >= kCatalogMaxEntries) return 1;
+      if (store.rhythms.size() >= kCatalogMaxEntries) return kRcError;
       QM3RhythmData r{};
       r.lKeyA = kAddedNumberBase + static_cast<int>(store.rhythms.size());
       store.names.push_back(AddedName(store.rhythms.size()));
@@ -85,7 +86,7 @@ int AddCatalogEntry(const char* path) {
       store.RebuildView();
     } else {
       MelodyCatalogStore& store = AddedMelodyStore();
-      if (store.melodies.size() >= kCatalogMaxEntries) return 1;
+      if (store.melodies.size() >= kCatalogMaxEntries) return kRcError;
       MelodyStore m;
       m.name = AddedName(store.melodies.size());
       m.data.lID = kAddedNumberBase + static_cast<int>(store.melodies.size());
@@ -93,7 +94,7 @@ int AddCatalogEntry(const char* path) {
       store.RebuildView();
     }
   } catch (const std::bad_alloc&) {
-    return 4;
+    return kRcNoMemory;
   }
   return LoadCatalogs();
 }

@@ -12,6 +12,7 @@
 #include "core/catalog.h"
 #include "core/catalog_store.h"
 #include "core/middle_internal.h"
+#include "core/result.h"
 
 namespace qm3 {
 namespace {
@@ -184,7 +185,7 @@ int Load(Store& store, const LineSource& next, Reader read) {
 
 int LoadFile(const std::string& path, const std::function<int(const LineSource&)>& load) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return 5;
+  if (file == nullptr) return kRcFileNotRead;
   const int result = load(LinesOf(file));
   std::fclose(file);
   return result;

@@ -16,6 +16,7 @@
 
 #include "core/control_ids.h"
 #include "core/core_state.h"
+#include "core/device_result.h"
 #include "core/middleware.h"
 #include "core/result.h"
 #include "core/work_folder.h"
@@ -119,11 +120,12 @@ unsigned PlatformPortCount() {
 
 int PlatformPortName(unsigned device, char* name32) {
   platform::MIDIOUTCAPS caps{};
-  if (platform::midiOutGetDevCaps(device, &caps, sizeof caps) != platform::MMSYSERR_NOERROR)
-    return 1;
+  if (Rc rc = MidiDeviceRc(platform::midiOutGetDevCaps(device, &caps, sizeof caps)); rc != kRcOk) {
+    return rc;
+  }
   static_assert(sizeof caps.szPname == QM3_DEVICE_NAME_SIZE);
   std::memcpy(name32, caps.szPname, QM3_DEVICE_NAME_SIZE);
-  return 0;
+  return kRcOk;
 }
 
 // Step 8: the port list, and the sound module's port when it is listed.

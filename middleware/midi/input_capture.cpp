@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 
+#include "core/device_result.h"
 #include "core/middleware.h"
 #include "core/result.h"
 #include "midi/module_sender.h"
@@ -91,14 +92,16 @@ uint32_t FindModuleInput() {
   return n + 1;
 }
 
-int OpenCapture(size_t words) {
-  if (C().port != nullptr) return 0;
+Rc OpenCapture(size_t words) {
+  if (C().port != nullptr) return kRcOk;
   if (C().limit != 0) words = std::min(words, C().limit);
   // The capture only keeps time stamps: the driver may hand them over late.
-  if (midiInOpen(&C().port, FindModuleInput(), reinterpret_cast<DWORD_PTR>(&OnInput), 0,
-                 CALLBACK_FUNCTION | MIDI_IO_BATCHED) != MMSYSERR_NOERROR) {
+  const Rc opened =
+      MidiDeviceRc(midiInOpen(&C().port, FindModuleInput(), reinterpret_cast<DWORD_PTR>(&OnInput),
+                              0, CALLBACK_FUNCTION | MIDI_IO_BATCHED));
+  if (opened != kRcOk) {
     C().port = nullptr;
-    return kRcMidiDeviceNotOpened;
+    return opened;
   }
   C().words.reset(new (std::nothrow) uint32_t[words]);
   C().capacity = C().words ? words : 0;
@@ -107,10 +110,10 @@ int OpenCapture(size_t words) {
     C().port = nullptr;
     return kRcNoMemory;
   }
-  return 0;
+  return kRcOk;
 }
 
-int StartCapture(const std::string& path, uint64_t parameter, CaptureWriter writer) {
+Rc StartCapture(const std::string& path, uint64_t parameter, CaptureWriter writer) {
   if (C().port == nullptr) return kRcMidiDeviceNotOpened;
   C().path = path;
   C().parameter = parameter;
@@ -118,20 +121,20 @@ int StartCapture(const std::string& path, uint64_t parameter, CaptureWriter writ
   C().used.store(0);
   C().overflowed.store(false);
   C().active.store(true, std::memory_order_release);
-  return midiInStart(C().port) == MMSYSERR_NOERROR ? 0 : kRcMidiDeviceNotOpened;
+  return MidiDeviceRc(midiInStart(C().port));
 }
 
-int StopCapture(bool keep) {
-  if (!C().active.load()) return 11;
+Rc StopCapture(bool keep) {
+  if (!C().active.load()) return kRcFileNotWritten;
   // The stop hands over what the driver still holds from before it.
   midiInStop(C().port);
   C().active.store(false, std::memory_order_release);
   StopAndResetPort();
   // Nothing is at the path before the writer runs: a file the user had
   // there stays untouched when the capture is dropped.
-  if (!keep) return 0;
+  if (!keep) return kRcOk;
   if (C().overflowed.load()) return kRcNoMemory;
-  if (C().writer == nullptr) return 11;
+  if (C().writer == nullptr) return kRcFileNotWritten;
   return C().writer(C().words.get(), C().used.load(), C().path, C().parameter);
 }
 

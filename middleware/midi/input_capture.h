@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/result.h"
+
 namespace qm3::midi {
 
 inline constexpr const char* kModuleInputName = "Corvane USB MIDI IN 1";
@@ -24,20 +26,22 @@ inline constexpr size_t kCaptureWordsPerSecond = 400;
 // Words of store for a song of `seconds` (plus a margin for the ending).
 size_t CaptureWordsFor(double seconds);
 
-// Writes the captured words as the file; 0 or a return code (11).
-using CaptureWriter = int (*)(const uint32_t* words, size_t count, const std::string& path,
-                              uint64_t parameter);
+// Writes the captured words as the file: kRcOk, or why not.
+using CaptureWriter = Rc (*)(const uint32_t* words, size_t count, const std::string& path,
+                             uint64_t parameter);
 
 // The device number of the module's input port, or the port count + 1.
 uint32_t FindModuleInput();
 
-int OpenCapture(size_t words);  // 0, 4 or 13
+// kRcOk, kRcNoMemory or kRcMidiDeviceNotOpened.
+Rc OpenCapture(size_t words);
 // Caps every later store at `words` (0: no cap), so tests can fill one.
 void LimitCaptureWords(size_t words);
-int StartCapture(const std::string& path, uint64_t parameter, CaptureWriter writer);
-// keep: write the file through the writer; otherwise delete it. 11 when no
-// capture was started, 4 (nothing written) when the store filled.
-int StopCapture(bool keep);
+Rc StartCapture(const std::string& path, uint64_t parameter, CaptureWriter writer);
+// keep: write the file through the writer; otherwise delete it.
+// kRcFileNotWritten when no capture was started, kRcNoMemory (nothing
+// written) when the store filled.
+Rc StopCapture(bool keep);
 void CloseCapture();
 bool CaptureActive();
 // Words captured so far (time, message pairs); for tests.

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <memory>
 
+#include "core/device_result.h"
 #include "core/middleware.h"
 #include "core/result.h"
-#include "midi/device_result.h"
 #include "midi/module_messages.h"
 #include "midi/sequence_file.h"
 #include "platform/clock.h"

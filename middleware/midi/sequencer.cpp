@@ -5,7 +5,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "midi/device_result.h"
+#include "core/device_result.h"
 #include "midi/module_messages.h"
 #include "midi/module_sender.h"
 #include "midibytes/file_bytes.h"

@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "core/result.h"
 #include "platform/sjis.h"
 #include "song/builder_fill_in.h"
 
@@ -149,29 +150,29 @@ double TempoSliderFactor(int step) {
 
 int PlanPlayTimeSong(const PlayTimeRequest& q, PlayTimeSong* song) {
   const PhraseRecipe& r = q.recipe;
-  if (!UsableMelody(r.melody_measures) || r.beats < 1 || q.fps <= 0) return 1;
+  if (!UsableMelody(r.melody_measures) || r.beats < 1 || q.fps <= 0) return kRcError;
   const int64_t span = static_cast<int64_t>(q.end_time) - q.start_time;
-  if (span <= 0) return 1;
+  if (span <= 0) return kRcError;
   const double seconds = static_cast<double>(span) / q.fps;
   const double tempo =
       std::clamp(q.standard_tempo * TempoSliderFactor(q.tempo_slider), 30.0, 300.0);
   const int intro = HasIntro(r) ? r.intro_measures : 0;
   const int ending = HasEnding(r) ? r.ending_measures : 0;
   const double measures = tempo * seconds / 60.0 / r.beats - intro - ending;
-  if (measures < 0) return 1;
+  if (measures < 0) return kRcError;
 
   int body = BuildPhraseList(measures, BuildMode::kNearestCycles, r, &song->phrases);
-  if (body < 0) return 4;
+  if (body < 0) return kRcNoMemory;
   int64_t beats = (static_cast<int64_t>(body) + intro + ending) * r.beats;
   int32_t fitted = TempoOf(beats, seconds);
   if (std::fabs(fitted * 0.0001 - tempo) > 0.05 * tempo) {
     body = BuildPhraseList(std::floor(measures + 0.5), BuildMode::kTrimToFit, r, &song->phrases);
-    if (body < 0) return 4;
+    if (body < 0) return kRcNoMemory;
     beats = (static_cast<int64_t>(body) + intro + ending) * r.beats;
     fitted = TempoOf(beats, seconds);
   }
   // A span so short that no section is left makes no song.
-  if (beats <= 0) return 1;
+  if (beats <= 0) return kRcError;
   song->song_ticks = static_cast<int32_t>(std::min<int64_t>(beats * 96, INT32_MAX));
   song->tempo = fitted;
   return 0;

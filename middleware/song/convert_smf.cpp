@@ -261,7 +261,7 @@ void ToGeneralMidiVoices(TrackBuffer* track) {
 
 }  // namespace
 
-int WriteCapturedSmf(const uint32_t* words, size_t count, const std::string& path, uint64_t range) {
+Rc WriteCapturedSmf(const uint32_t* words, size_t count, const std::string& path, uint64_t range) {
   const uint32_t usec = SongTempoMicroseconds();
   const int beats = std::max(1, RhythmFieldQuery(ReadValue(kRhythm), 12, 0));
   const std::string body = WorkDirectory() + "body_mid.dat";

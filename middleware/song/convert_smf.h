@@ -38,7 +38,7 @@ uint64_t PackSongRange(uint32_t from, uint32_t to);
 
 // Builds the file from captured (time ms, packed message) pairs, the whole
 // song or the range packed in `range`; 0, 4, 5 or 11.
-int WriteCapturedSmf(const uint32_t* words, size_t count, const std::string& path, uint64_t range);
+Rc WriteCapturedSmf(const uint32_t* words, size_t count, const std::string& path, uint64_t range);
 
 // A recorded performance as timed messages: notes that would sound for no
 // time (on and off at one tick) and second note-ons of a sounding key at one

@@ -24,15 +24,15 @@ namespace {
 constexpr uint64_t kStartGridUs = 640000;
 
 int ConvertWav(const char* path, bool range, long flags) {
-  if (path == nullptr || ReadValue(kSongLength) == 0) return 1;
+  if (path == nullptr || ReadValue(kSongLength) == 0) return kRcError;
   ConversionCut cut;
   cut.keep_tail = (flags & kWavKeepReleaseTail) != 0;
   if (range) {
     const SelectedRange r = ReadSelectedRange();
-    if (r.start_ticks == r.end_ticks) return 18;
+    if (r.start_ticks == r.end_ticks) return kRcNoRange;
     const int32_t from = std::min(r.start_ticks, r.end_ticks);
     const int32_t to = std::max(r.start_ticks, r.end_ticks);
-    if (from < 0 || from >= ReadValue(kSongLength)) return 18;
+    if (from < 0 || from >= ReadValue(kSongLength)) return kRcNoRange;
     cut.from = static_cast<uint32_t>(from);
     cut.to = static_cast<uint32_t>(std::min(to, ReadValue(kSongLength)));
   }

@@ -10,6 +10,7 @@
 #include "core/control_ids.h"
 #include "core/core_state.h"
 #include "core/middle_internal.h"
+#include "core/result.h"
 #include "song/builder_content.h"
 #include "song/builder_host.h"
 #include "song/builder_render.h"
@@ -139,7 +140,7 @@ int MakeSongFromRecording(const uint8_t* sections, const uint8_t* variations, in
     song = SongFromRecording(sections, variations, count, beats, facts.intro_measures,
                              facts.ending_measures);
   } catch (const std::bad_alloc&) {
-    return 4;
+    return kRcNoMemory;
   }
   WriteValue(kIntro, song.intro, false);
   WriteValue(kEnding, song.ending, false);

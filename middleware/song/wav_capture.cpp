@@ -11,6 +11,7 @@
 #include <new>
 #include <vector>
 
+#include "core/device_result.h"
 #include "core/middle_internal.h"
 #include "core/middleware.h"
 #include "platform/audio_source.h"
@@ -24,6 +25,9 @@ namespace {
 using namespace platform;
 
 constexpr int kBuffers = 4;
+// The capture's error while it is cancelled: nothing is written, and the
+// cancel is no failure for the caller.
+constexpr int kCancelled = -1;
 constexpr size_t kCopyPiece = 262144;
 constexpr int kStateStarting = 0, kStateRunning = 1, kStateFinished = 2;
 constexpr uint32_t kWaitLimitMs = 10000;
@@ -92,7 +96,7 @@ void SpoolCompleted() {
     WAVEHDR& h = G().headers[G().writer];
     if (h.dwBytesRecorded > 0 &&
         std::fwrite(h.lpData, 1, h.dwBytesRecorded, G().spool) != h.dwBytesRecorded) {
-      G().error.store(8);
+      G().error.store(kRcDiskFull);
     }
     if (G().running.load()) Requeue(h);
     G().writer = (G().writer + 1) % kBuffers;
@@ -148,7 +152,7 @@ void WriteTarget() {
   uint64_t frames = 0;
   PlaceCut(total_frames, &first, &frames);
   if (frames * 4 > 0xFFFFFFFFull - 64) {
-    G().error.store(8);
+    G().error.store(kRcDiskFull);
     return;
   }
   uint8_t header[kWavHeaderSize];
@@ -173,17 +177,17 @@ void WriteTarget() {
     ok = ok && std::fwrite(out.data(), 4, count, G().target) == count;
     at += count;
   }
-  if (!ok) G().error.store(8);
+  if (!ok) G().error.store(kRcDiskFull);
 }
 
 // Puts the finished file in place of the target, or removes it.
 void SettleTarget() {
   const bool failed = G().error.load() != 0;
-  if (std::fclose(G().target) != 0 && !failed) G().error.store(8);
+  if (std::fclose(G().target) != 0 && !failed) G().error.store(kRcDiskFull);
   G().target = nullptr;
   if (G().error.load() == 0 &&
       std::rename(G().temporary_path.c_str(), G().target_path.c_str()) != 0) {
-    G().error.store(11);
+    G().error.store(kRcFileNotWritten);
   }
   if (G().error.load() != 0) std::remove(G().temporary_path.c_str());
 }
@@ -200,7 +204,7 @@ void CaptureThread() {
     SpoolCompleted();
     if (G().error.load() == 0) WriteTarget();
   } else {
-    G().error.store(12);
+    G().error.store(kRcAudioDeviceNotOpened);
   }
   SettleTarget();
   std::fclose(G().spool);
@@ -297,18 +301,19 @@ uint32_t FindModuleAudioDevice() {
   return n;
 }
 
-int OpenWavCapture() {
-  if (G().device != nullptr) return 0;
+Rc OpenWavCapture() {
+  if (G().device != nullptr) return kRcOk;
   G().memory.reset(new (std::nothrow) uint8_t[size_t{kWavBytesPerSecond} * kBuffers]);
-  if (!G().memory) return 4;
+  if (!G().memory) return kRcNoMemory;
   WAVEFORMATEX format{WAVE_FORMAT_PCM, 2, kWavRate, kWavBytesPerSecond, 4, 16, 0};
   const uint32_t id = FindModuleAudioDevice();
   G().clock_exact = IsInProcessAudioSource(id);
-  if (waveInOpen(&G().device, id, &format, reinterpret_cast<DWORD_PTR>(&OnWaveIn), 0,
-                 CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
+  const Rc opened = AudioDeviceRc(waveInOpen(
+      &G().device, id, &format, reinterpret_cast<DWORD_PTR>(&OnWaveIn), 0, CALLBACK_FUNCTION));
+  if (opened != kRcOk) {
     G().device = nullptr;
     G().memory.reset();
-    return 12;
+    return opened;
   }
   for (int i = 0; i < kBuffers; ++i) {
     G().headers[i] = WAVEHDR{};
@@ -316,7 +321,7 @@ int OpenWavCapture() {
         reinterpret_cast<char*>(G().memory.get() + i * size_t{kWavBytesPerSecond});
     G().headers[i].dwBufferLength = kWavBytesPerSecond;
   }
-  return 0;
+  return kRcOk;
 }
 
 bool WavCaptureClockExact() {
@@ -327,20 +332,20 @@ void SetWavCut(const WavCut& cut) {
   G().cut = cut;
 }
 
-int StartWavCapture(const std::string& target) {
-  if (G().device == nullptr) return 12;
+Rc StartWavCapture(const std::string& target) {
+  if (G().device == nullptr) return kRcAudioDeviceNotOpened;
   G().spool_path = WorkDirectory() + "wavetemp.dat";
   G().target_path = target;
   G().temporary_path = target + ".part" + std::to_string(::getpid());
   G().cut = WavCut{};
   G().spool = std::fopen(G().spool_path.c_str(), "w+b");
-  if (G().spool == nullptr) return 11;
+  if (G().spool == nullptr) return kRcFileNotWritten;
   G().target = std::fopen(G().temporary_path.c_str(), "wb");
   if (G().target == nullptr) {
     std::fclose(G().spool);
     G().spool = nullptr;
     std::remove(G().spool_path.c_str());
-    return 11;
+    return kRcFileNotWritten;
   }
   for (WAVEHDR& h : G().headers) {
     waveInPrepareHeader(G().device, &h, sizeof h);
@@ -352,20 +357,24 @@ int StartWavCapture(const std::string& target) {
   G().state.store(kStateStarting);
   G().running.store(true);
   G().thread = std::make_unique<platform::Thread>(CaptureThread);
-  if (!WaitState([] { return G().state.load() != kStateStarting; })) return 12;
-  return 0;
+  if (!WaitState([] { return G().state.load() != kStateStarting; })) {
+    return kRcAudioDeviceNotOpened;
+  }
+  return kRcOk;
 }
 
-int StopWavCapture(bool complete) {
-  if (!G().thread) return 11;
-  if (!complete) G().error.store(-1);
+Rc StopWavCapture(bool complete) {
+  if (!G().thread) return kRcFileNotWritten;
+  if (!complete) G().error.store(kCancelled);
   waveInReset(G().device);
   G().running.store(false);
   const bool finished = WaitState([] { return G().state.load() == kStateFinished; });
   if (finished) G().thread->Join();
   G().thread.reset();
   platform::Sleep(50);
-  return finished ? G().error.load() : 12;
+  if (!finished) return kRcAudioDeviceNotOpened;
+  const int error = G().error.load();
+  return error == kCancelled ? kRcOk : static_cast<Rc>(error);
 }
 
 void CloseWavCapture() {

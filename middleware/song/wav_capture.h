@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/result.h"
+
 namespace qm3 {
 
 inline constexpr uint32_t kWavRate = 44100;
@@ -76,18 +78,21 @@ inline constexpr uint32_t kWavEndFadeFrames = 441;  // 10 ms
 void FadeOutFrames(const int16_t* in, int16_t* out, size_t count, uint64_t at, uint64_t total,
                    uint32_t fade);
 
-int OpenWavCapture();  // 0, 4, 12
+// kRcOk, kRcNoMemory or kRcAudioDeviceNotOpened.
+Rc OpenWavCapture();
 // True when the open device's frames are on the platform clock.
 bool WavCaptureClockExact();
-// 0 or 11 (the target's folder cannot take a file; nothing is written then).
+// kRcOk, kRcFileNotWritten (the target's folder cannot take a file; nothing
+// is written then) or kRcAudioDeviceNotOpened.
 // The file is written beside the target under a temporary name and renamed
 // over it only when complete, so a failed capture leaves an earlier file.
-int StartWavCapture(const std::string& target);
+Rc StartWavCapture(const std::string& target);
 // Sets the cut a complete capture writes; call before StopWavCapture(true).
 void SetWavCut(const WavCut& cut);
-// complete: trim and write; otherwise cancel. Returns the capture's result:
-// 0, 8 (disk full), 11, 12 (the capture thread did not answer), -1 cancelled.
-int StopWavCapture(bool complete);
+// complete: trim and write; otherwise cancel (kRcOk). Returns the capture's
+// result: kRcOk, kRcDiskFull, kRcFileNotWritten, kRcAudioDeviceNotOpened (the
+// capture thread did not answer).
+Rc StopWavCapture(bool complete);
 void CloseWavCapture();
 bool WavCaptureRunning();
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "midi/device_result.h"
+#include "core/device_result.h"
 
 namespace qm3 {
 namespace {
@@ -37,9 +37,9 @@ TEST(ResultTest, CarriesTheValueOrTheReason) {
 }
 
 TEST(ResultTest, DeviceResultsBecomeTheHostsMidiCode) {
-  EXPECT_EQ(midi::MidiDeviceRc(platform::MMSYSERR_NOERROR), kRcOk);
-  EXPECT_EQ(midi::MidiDeviceRc(platform::MMSYSERR_ERROR), kRcMidiDeviceNotOpened);
-  EXPECT_EQ(midi::MidiDeviceRc(2), kRcMidiDeviceNotOpened);
+  EXPECT_EQ(MidiDeviceRc(platform::MMSYSERR_NOERROR), kRcOk);
+  EXPECT_EQ(MidiDeviceRc(platform::MMSYSERR_ERROR), kRcMidiDeviceNotOpened);
+  EXPECT_EQ(MidiDeviceRc(2), kRcMidiDeviceNotOpened);
 }
 
 }  // namespace
