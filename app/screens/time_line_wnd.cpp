@@ -473,7 +473,10 @@ void CTimeLineWnd::PaintPointer(QPainter& p, const QRect& clip) {
   const int x = XOf(pointer_);
   if (x < -kStripWiden || x > w + kStripWiden) return;
   PaintKnob(p, x);
-  p.fillRect(QRect(x - 1, top, 3, bottom - top + 1), Qt::white);
+  // A white edge keeps the line clear of the content's boxes and marks; over
+  // the rulers it would cut through their labels.
+  const int content = measure_lane_.bottom() + 1;
+  if (bottom >= content) p.fillRect(QRect(x - 1, content, 3, bottom - content + 1), Qt::white);
   p.drawLine(x, top, x, bottom);
 }
 
