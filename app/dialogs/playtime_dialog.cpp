@@ -14,20 +14,13 @@
 #include "shell/window_util.h"
 
 namespace sonavex::app {
-namespace {
-
-QRadioButton* Radio(const char* text, const char* name, QButtonGroup* group, int id,
-                    QWidget* parent) {
-  auto* radio = new QRadioButton(QString::fromUtf8(text), parent);
-  radio->setObjectName(QString::fromUtf8(name));
-  group->addButton(radio, id);
-  return radio;
-}
-
-}  // namespace
 
 CPlaytimeDlg::CPlaytimeDlg(CMIDIMgr* mgr, CMIDIData* data, QWidget* parent)
-    : QDialog(parent), mgr_(mgr), data_(data) {
+    : QDialog(parent),
+      mgr_(mgr),
+      data_(data),
+      material_(mgr, data, {QM3_ID_RHYTHM, QM3_ID_MOOD, QM3_ID_MELODY_CHOICE}, this,
+                [this](ControlId id) { return UpdateValue(id); }) {
   setObjectName(QStringLiteral("CPlaytimeDlg"));
   setWindowTitle(QStringLiteral("演奏時間を指定してｿﾝｸﾞを作成"));
   setProperty("forwardKeys", true);
@@ -36,7 +29,7 @@ CPlaytimeDlg::CPlaytimeDlg(CMIDIMgr* mgr, CMIDIData* data, QWidget* parent)
   auto* columns = new QHBoxLayout;
   auto* left = new QVBoxLayout;
   left->addWidget(BuildTimes());
-  left->addWidget(BuildRhythm(), 1);
+  left->addWidget(material_.BuildRhythm(200), 1);
   columns->addLayout(left, 1);
   columns->addWidget(BuildChoices());
 
@@ -82,42 +75,6 @@ QWidget* CPlaytimeDlg::BuildTimes() {
   return box;
 }
 
-QWidget* CPlaytimeDlg::BuildRhythm() {
-  auto* box = new QGroupBox(QStringLiteral("ﾘｽﾞﾑ :"), this);
-  auto* layout = new QVBoxLayout(box);
-  rhythm_tree_ = new CRhythmTreeCtrl(box);
-  rhythm_tree_->setObjectName(QStringLiteral("rhythmTree"));
-  rhythm_tree_->setProperty("midiId", QM3_ID_RHYTHM);
-  rhythm_tree_->setMinimumSize(220, 200);
-  connect(rhythm_tree_, &CCatalogTreeCtrl::SelectionChosen, this, &CPlaytimeDlg::OnRhythmChosen);
-  layout->addWidget(rhythm_tree_, 1);
-  auto* names = new QGridLayout;
-  rhythm_name_ = new QLabel(box);
-  rhythm_name_->setObjectName(QStringLiteral("rhythmName"));
-  rhythm_tempo_ = new QLabel(box);
-  rhythm_tempo_->setObjectName(QStringLiteral("rhythmTempo"));
-  names->addWidget(new QLabel(QStringLiteral("ﾘｽﾞﾑ名 :"), box), 0, 0);
-  names->addWidget(rhythm_name_, 0, 1);
-  names->addWidget(new QLabel(QStringLiteral("標準ﾃﾝﾎﾟ :  ♩ ="), box), 1, 0);
-  names->addWidget(rhythm_tempo_, 1, 1);
-  names->setColumnStretch(1, 1);
-  layout->addLayout(names);
-  return box;
-}
-
-QComboBox* CPlaytimeDlg::AddCombo(ControlId id, const char* name, int flag,
-                                  const CBgmList& (CMIDIData::*list)() const) {
-  auto* box = new QComboBox(this);
-  box->setObjectName(QString::fromUtf8(name));
-  box->setProperty("midiId", id);
-  box->setMinimumContentsLength(12);
-  box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  combos_.push_back({box, id, flag, list});
-  connect(box, &QComboBox::activated, this,
-          [this, box, id] { Write(id, CBgmList::GetSelectComboData(box)); });
-  return box;
-}
-
 QSlider* CPlaytimeDlg::AddSlider(ControlId id, const char* name) {
   auto* slider = new QSlider(Qt::Horizontal, this);
   slider->setObjectName(QString::fromUtf8(name));
@@ -149,27 +106,13 @@ QWidget* CPlaytimeDlg::BuildChoices() {
     grid->addLayout(line, row++, 1);
   };
 
-  tune_ = new QButtonGroup(this);
-  label("曲調 :");
-  pair(Radio("明るい", "light", tune_, 0, box), Radio("暗い", "dark", tune_, 1, box));
-  melody_choice_ = new QButtonGroup(this);
-  label("ﾒﾛﾃﾞｨｰ :");
-  pair(Radio("自動設定", "auto", melody_choice_, 0, box),
-       Radio("ﾕｰｻﾞｰ設定", "user", melody_choice_, 1, box));
-  for (QAbstractButton* b : tune_->buttons()) b->setProperty("midiId", QM3_ID_MOOD);
-  for (QAbstractButton* b : melody_choice_->buttons())
-    b->setProperty("midiId", QM3_ID_MELODY_CHOICE);
-  connect(tune_, &QButtonGroup::idClicked, this, [this](int id) {
-    if (tune_->button(id)->isChecked()) Write(QM3_ID_MOOD, id);
-  });
-  connect(melody_choice_, &QButtonGroup::idClicked, this, [this](int id) {
-    if (melody_choice_->button(id)->isChecked()) Write(QM3_ID_MELODY_CHOICE, id);
-  });
-  grid->addWidget(AddCombo(QM3_ID_USER_MELODY, "melody", CMIDIData::kMelody, &CMIDIData::melodies),
-                  row++, 1);
+  material_.AddChoiceRows(grid, &row, box);
+  grid->addWidget(
+      material_.AddCombo(QM3_ID_USER_MELODY, "melody", CMIDIData::kMelody, &CMIDIData::melodies),
+      row++, 1);
   label("開始ﾌﾚｰｽﾞ:");
-  grid->addWidget(AddCombo(QM3_ID_START_PHRASE, "startPhrase", CMIDIData::kStartPhrase,
-                           &CMIDIData::start_phrases),
+  grid->addWidget(material_.AddCombo(QM3_ID_START_PHRASE, "startPhrase", CMIDIData::kStartPhrase,
+                                     &CMIDIData::start_phrases),
                   row++, 1);
 
   std::vector<QLabel*> lows, highs;
@@ -196,10 +139,12 @@ QWidget* CPlaytimeDlg::BuildChoices() {
   }
 
   label("ｲﾝﾄﾛ :");
-  grid->addWidget(AddCombo(QM3_ID_INTRO, "intro", CMIDIData::kIntro, &CMIDIData::intros), row++, 1);
+  grid->addWidget(material_.AddCombo(QM3_ID_INTRO, "intro", CMIDIData::kIntro, &CMIDIData::intros),
+                  row++, 1);
   label("ｴﾝﾃﾞｨﾝｸﾞ :");
-  grid->addWidget(AddCombo(QM3_ID_ENDING, "ending", CMIDIData::kEnding, &CMIDIData::endings), row++,
-                  1);
+  grid->addWidget(
+      material_.AddCombo(QM3_ID_ENDING, "ending", CMIDIData::kEnding, &CMIDIData::endings), row++,
+      1);
 
   label("ﾌｪｰﾄﾞｱｳﾄ :");
   fade_out_ = new QCheckBox(box);
@@ -237,16 +182,10 @@ bool CPlaytimeDlg::InitControl() {
     TraceLog("開始時間の最大値・最小値取得に失敗\n");
     return false;
   }
-  long rhythm = 0;
-  if (!mgr_->GetMIDIValue(QM3_ID_RHYTHM, &rhythm)) {
-    TraceLog("ﾘｽﾞﾑの現在値取得に失敗\n");
-    return false;
-  }
-  rhythm_tree_->CreateTree(data_->rhythm_tree(), rhythm);
   // Choosing the rhythm in the tree is the user's choice as well: written,
   // the middleware fits the times, intro and ending to it (a song that was
   // never timed gets its shortest playing time) before they are shown.
-  if (rhythm_tree_->currentItem() != nullptr) mgr_->SetMIDIValue(QM3_ID_RHYTHM, rhythm);
+  if (!material_.CreateTree(true)) return false;
   if (!fade_seconds_->Bind(mgr_, QM3_ID_FADE_OUT_SECONDS)) {
     TraceLog("ﾌｪｰﾄﾞｱｳﾄの最大値・最小値取得に失敗\n");
     return false;
@@ -263,14 +202,14 @@ bool CPlaytimeDlg::InitControl() {
 }
 
 bool CPlaytimeDlg::UpdateControl() {
-  bool ok = start_->Refresh() && UpdateTimeFormat() && end_->Refresh() && UpdateRhythm() &&
-            UpdateRadios(tune_, QM3_ID_MOOD) && UpdateRadios(melody_choice_, QM3_ID_MELODY_CHOICE);
-  for (const ComboBinding& combo : combos_) {
+  bool ok = start_->Refresh() && UpdateTimeFormat() && end_->Refresh() &&
+            material_.UpdateRhythm() && material_.UpdateChoices();
+  for (const CSongMaterial::Combo& combo : material_.combos()) {
     if (combo.id == QM3_ID_INTRO) {
       ok = ok && UpdateSlider(liveliness_, QM3_ID_LIVELINESS) &&
            UpdateSlider(tempo_, QM3_ID_TEMPO_SLIDER);
     }
-    ok = ok && UpdateCombo(combo);
+    ok = ok && material_.UpdateCombo(combo);
   }
   return ok && UpdateValue(QM3_ID_FADE_OUT) && fade_seconds_->Refresh();
 }
@@ -280,44 +219,6 @@ bool CPlaytimeDlg::UpdateTimeFormat() {
   if (!mgr_->GetMIDIValueStr(QM3_ID_PLAY_TIME_DISPLAY_MODE_LABEL, &format)) return false;
   start_format_->setText(format.trimmed());
   end_format_->setText(format.trimmed());
-  return true;
-}
-
-bool CPlaytimeDlg::UpdateRhythm() {
-  long rhythm = 0;
-  if (!mgr_->GetMIDIValue(QM3_ID_RHYTHM, &rhythm)) return false;
-  if (!rhythm_tree_->SelectNumber(rhythm)) TraceLog("ﾘｽﾞﾑの選択に失敗 %ld\n", rhythm);
-  ShowRhythmNames(rhythm);
-  return true;
-}
-
-void CPlaytimeDlg::ShowRhythmNames(long selection) {
-  QString name;
-  long tempo = 0;
-  if (!rhythm_tree_->tree().GetNamesFromSelNum(selection, &name, &tempo)) return;
-  rhythm_name_->setText(name);
-  rhythm_tempo_->setText(QString::number(tempo));
-}
-
-bool CPlaytimeDlg::UpdateRadios(QButtonGroup* group, ControlId id) {
-  long value = 0;
-  if (!mgr_->GetMIDIValue(id, &value)) return false;
-  group->button(value == 0 ? 0 : 1)->setChecked(true);
-  return true;
-}
-
-bool CPlaytimeDlg::UpdateCombo(const ComboBinding& combo) {
-  if (!data_->UpdateListInfo(combo.list_flag)) return false;
-  long value = 0;
-  if (!mgr_->GetMIDIValue(combo.id, &value)) return false;
-  const CBgmList& list = (data_->*combo.list)();
-  list.AddControl(combo.box, value);
-  if (combo.box->currentIndex() < 0) {
-    if (combo.id == QM3_ID_ENDING)
-      TraceLog("ｴﾝﾃﾞｨﾝｸﾞの選択に失敗 %ld\n", value);
-    else
-      TraceLog("コンボボックスの選択に失敗 ID:[%04x] %ld\n", combo.id, value);
-  }
   return true;
 }
 
@@ -336,12 +237,6 @@ bool CPlaytimeDlg::UpdateValue(ControlId id) {
       return start_->Refresh() && UpdateTimeFormat();
     case QM3_ID_END_TIME:
       return end_->Refresh();
-    case QM3_ID_RHYTHM:
-      return UpdateRhythm();
-    case QM3_ID_MOOD:
-      return UpdateRadios(tune_, id);
-    case QM3_ID_MELODY_CHOICE:
-      return UpdateRadios(melody_choice_, id);
     case QM3_ID_LIVELINESS:
       return UpdateSlider(liveliness_, id);
     case QM3_ID_TEMPO_SLIDER:
@@ -359,55 +254,28 @@ bool CPlaytimeDlg::UpdateValue(ControlId id) {
     default:
       break;
   }
-  for (const ComboBinding& combo : combos_) {
-    if (combo.id == id) return UpdateCombo(combo);
-  }
+  if (bool ok = true; material_.UpdateValue(id, &ok)) return ok;
   TraceLog("指定されたMIDIIDはこの画面上のコントロールではありません ID:[%04x]\n", id);
   return true;
 }
 
 bool CPlaytimeDlg::MaskControl() {
-  struct Governed {
-    ControlId id;
-    std::vector<QWidget*> widgets;
+  std::vector<MaskEntry> table = {
+      {QM3_ID_START_TIME, {start_}},      {QM3_ID_END_TIME, {end_}},
+      {QM3_ID_LIVELINESS, {liveliness_}}, {QM3_ID_TEMPO_SLIDER, {tempo_}},
+      {QM3_ID_FADE_OUT, {fade_out_}},     {QM3_ID_FADE_OUT_SECONDS, {fade_seconds_}},
   };
-  std::vector<Governed> table = {
-      {QM3_ID_START_TIME, {start_}},
-      {QM3_ID_END_TIME, {end_}},
-      {QM3_ID_RHYTHM, {rhythm_tree_, rhythm_name_, rhythm_tempo_}},
-      {QM3_ID_MOOD, {tune_->button(0), tune_->button(1)}},
-      {QM3_ID_MELODY_CHOICE, {melody_choice_->button(0), melody_choice_->button(1)}},
-      {QM3_ID_LIVELINESS, {liveliness_}},
-      {QM3_ID_TEMPO_SLIDER, {tempo_}},
-      {QM3_ID_FADE_OUT, {fade_out_}},
-      {QM3_ID_FADE_OUT_SECONDS, {fade_seconds_}},
-  };
-  for (const ComboBinding& combo : combos_) table.push_back({combo.id, {combo.box}});
+  material_.AddMaskEntries(&table);
   if (QWidget* ok = findChild<QWidget*>(QStringLiteral("ok")))
     table.push_back({QM3_ID_CREATE_SONG_BUTTON, {ok}});
   if (QWidget* cancel = findChild<QWidget*>(QStringLiteral("cancel")))
     table.push_back({QM3_ID_PLAY_TIME_CANCEL, {cancel}});
-  for (const Governed& g : table) {
-    bool alive = true;
-    if (!mgr_->GetMIDIAlive(g.id, &alive)) return false;
-    for (QWidget* w : g.widgets) {
-      // The focus moves on before its control is disabled.
-      if (!alive && w->isAncestorOf(focusWidget())) focusNextChild();
-      if (!alive && w == focusWidget()) focusNextChild();
-      w->setEnabled(alive);
-    }
-  }
-  return true;
+  return MaskWidgets(mgr_, this, table);
 }
 
 void CPlaytimeDlg::Write(ControlId id, long value) {
   mgr_->SetMIDIValue(id, value);  // a refusal shows the middleware's message
   UpdateValue(id);
-}
-
-void CPlaytimeDlg::OnRhythmChosen(long selection) {
-  mgr_->SetMIDIValue(QM3_ID_RHYTHM, selection);
-  UpdateRhythm();
 }
 
 bool CPlaytimeDlg::PressButton(ControlId id) {

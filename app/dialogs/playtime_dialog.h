@@ -22,6 +22,7 @@
 #include "client/midi_mgr.h"
 #include "controls/bgm_spin.h"
 #include "controls/rhythm_tree.h"
+#include "dialogs/song_material.h"
 #include "screens/screen.h"
 
 namespace sonavex::app {
@@ -53,29 +54,14 @@ class CPlaytimeDlg : public QDialog, public CScreen {
   }
 
  private:
-  struct ComboBinding {
-    QComboBox* box;
-    ControlId id;
-    int list_flag;
-    const CBgmList& (CMIDIData::*list)() const;
-  };
-
   QWidget* BuildTimes();
-  QWidget* BuildRhythm();
   QWidget* BuildChoices();
-  QComboBox* AddCombo(ControlId id, const char* name, int flag,
-                      const CBgmList& (CMIDIData::*list)() const);
   QSlider* AddSlider(ControlId id, const char* name);
 
-  bool UpdateRhythm();
-  bool UpdateCombo(const ComboBinding& combo);
   bool UpdateSlider(QSlider* slider, ControlId id);
-  bool UpdateRadios(QButtonGroup* group, ControlId id);
   bool UpdateTimeFormat();
-  void ShowRhythmNames(long selection);
   // Writes a user's change, then shows what the middleware kept.
   void Write(ControlId id, long value);
-  void OnRhythmChosen(long selection);
   bool PressButton(ControlId id);
 
   CMIDIMgr* mgr_;
@@ -85,15 +71,10 @@ class CPlaytimeDlg : public QDialog, public CScreen {
   CBgmSpin* fade_seconds_ = nullptr;
   QLabel* start_format_ = nullptr;
   QLabel* end_format_ = nullptr;
-  CRhythmTreeCtrl* rhythm_tree_ = nullptr;
-  QLabel* rhythm_name_ = nullptr;
-  QLabel* rhythm_tempo_ = nullptr;
-  QButtonGroup* tune_ = nullptr;
-  QButtonGroup* melody_choice_ = nullptr;
+  CSongMaterial material_;
   QSlider* liveliness_ = nullptr;
   QSlider* tempo_ = nullptr;
   QCheckBox* fade_out_ = nullptr;
-  std::vector<ComboBinding> combos_;
   std::function<void()> before_init_, after_init_;
 };
 

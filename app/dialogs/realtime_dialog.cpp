@@ -37,17 +37,15 @@ ControlId RealTimeName(ControlId id) {
   }
 }
 
-QRadioButton* Radio(const char* text, const char* name, QButtonGroup* group, int id,
-                    QWidget* parent) {
-  QRadioButton* radio = IconRadio(text, name, nullptr, parent);
-  group->addButton(radio, id);
-  return radio;
-}
-
 }  // namespace
 
 CRealtimeDlg::CRealtimeDlg(CMIDIMgr* mgr, CMIDIData* data, QWidget* parent)
-    : QDialog(parent), mgr_(mgr), data_(data) {
+    : QDialog(parent),
+      mgr_(mgr),
+      data_(data),
+      material_(mgr, data,
+                {QM3_ID_REAL_TIME_RHYTHM, QM3_ID_REAL_TIME_MOOD, QM3_ID_REAL_TIME_MELODY_CHOICE},
+                this, [this](ControlId id) { return UpdateValue(id); }) {
   setObjectName(QStringLiteral("CRealtimeDlg"));
   setWindowTitle(QStringLiteral("ﾘｱﾙﾀｲﾑｿﾝｸﾞ作成"));
   setProperty("forwardKeys", true);
@@ -56,7 +54,7 @@ CRealtimeDlg::CRealtimeDlg(CMIDIMgr* mgr, CMIDIData* data, QWidget* parent)
   auto* columns = new QHBoxLayout;
   auto* left = new QVBoxLayout;
   left->addWidget(BuildTimes());
-  left->addWidget(BuildRhythm(), 1);
+  left->addWidget(material_.BuildRhythm(150), 1);
   columns->addLayout(left, 1);
   columns->addWidget(BuildChoices());
 
@@ -118,45 +116,6 @@ QWidget* CRealtimeDlg::BuildTimes() {
   return box;
 }
 
-QWidget* CRealtimeDlg::BuildRhythm() {
-  auto* box = new QGroupBox(QStringLiteral("ﾘｽﾞﾑ :"), this);
-  auto* layout = new QVBoxLayout(box);
-  rhythm_tree_ = new CRhythmTreeCtrl(box);
-  rhythm_tree_->setObjectName(QStringLiteral("rhythmTree"));
-  rhythm_tree_->setProperty("midiId", QM3_ID_REAL_TIME_RHYTHM);
-  rhythm_tree_->setMinimumSize(220, 150);
-  connect(rhythm_tree_, &CCatalogTreeCtrl::SelectionChosen, this, [this](long selection) {
-    mgr_->SetMIDIValue(QM3_ID_REAL_TIME_RHYTHM, selection);
-    UpdateRhythm();
-  });
-  layout->addWidget(rhythm_tree_, 1);
-  auto* names = new QGridLayout;
-  rhythm_name_ = new QLabel(box);
-  rhythm_name_->setObjectName(QStringLiteral("rhythmName"));
-  rhythm_tempo_ = new QLabel(box);
-  rhythm_tempo_->setObjectName(QStringLiteral("rhythmTempo"));
-  names->addWidget(new QLabel(QStringLiteral("ﾘｽﾞﾑ名 :"), box), 0, 0);
-  names->addWidget(rhythm_name_, 0, 1);
-  names->addWidget(new QLabel(QStringLiteral("標準ﾃﾝﾎﾟ :  ♩ ="), box), 1, 0);
-  names->addWidget(rhythm_tempo_, 1, 1);
-  names->setColumnStretch(1, 1);
-  layout->addLayout(names);
-  return box;
-}
-
-QComboBox* CRealtimeDlg::AddCombo(ControlId id, const char* name, int flag,
-                                  const CBgmList& (CMIDIData::*list)() const) {
-  auto* box = new QComboBox(this);
-  box->setObjectName(QString::fromUtf8(name));
-  box->setProperty("midiId", id);
-  box->setMinimumContentsLength(12);
-  box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  combos_.push_back({box, id, flag, list});
-  connect(box, &QComboBox::activated, this,
-          [this, box, id] { Write(id, CBgmList::GetSelectComboData(box)); });
-  return box;
-}
-
 QWidget* CRealtimeDlg::BuildChoices() {
   auto* box = new QGroupBox(this);
   auto* grid = new QGridLayout(box);
@@ -170,28 +129,13 @@ QWidget* CRealtimeDlg::BuildChoices() {
     grid->addLayout(line, row++, 1);
   };
 
-  tune_ = new QButtonGroup(this);
-  label(QStringLiteral("曲調 :"));
-  pair(Radio("明るい", "light", tune_, 0, box), Radio("暗い", "dark", tune_, 1, box));
-  melody_choice_ = new QButtonGroup(this);
-  label(QStringLiteral("ﾒﾛﾃﾞｨｰ :"));
-  pair(Radio("自動設定", "auto", melody_choice_, 0, box),
-       Radio("ﾕｰｻﾞｰ設定", "user", melody_choice_, 1, box));
-  for (QAbstractButton* b : tune_->buttons()) b->setProperty("midiId", QM3_ID_REAL_TIME_MOOD);
-  for (QAbstractButton* b : melody_choice_->buttons())
-    b->setProperty("midiId", QM3_ID_REAL_TIME_MELODY_CHOICE);
-  connect(tune_, &QButtonGroup::idClicked, this, [this](int id) {
-    if (tune_->button(id)->isChecked()) Write(QM3_ID_REAL_TIME_MOOD, id);
-  });
-  connect(melody_choice_, &QButtonGroup::idClicked, this, [this](int id) {
-    if (melody_choice_->button(id)->isChecked()) Write(QM3_ID_REAL_TIME_MELODY_CHOICE, id);
-  });
-  grid->addWidget(
-      AddCombo(QM3_ID_REAL_TIME_USER_MELODY, "melody", CMIDIData::kMelody, &CMIDIData::melodies),
-      row++, 1);
+  material_.AddChoiceRows(grid, &row, box);
+  grid->addWidget(material_.AddCombo(QM3_ID_REAL_TIME_USER_MELODY, "melody", CMIDIData::kMelody,
+                                     &CMIDIData::melodies),
+                  row++, 1);
   label(QStringLiteral("開始ﾌﾚｰｽﾞ:"));
-  grid->addWidget(AddCombo(QM3_ID_REAL_TIME_START_PHRASE, "startPhrase", CMIDIData::kStartPhrase,
-                           &CMIDIData::start_phrases),
+  grid->addWidget(material_.AddCombo(QM3_ID_REAL_TIME_START_PHRASE, "startPhrase",
+                                     CMIDIData::kStartPhrase, &CMIDIData::start_phrases),
                   row++, 1);
 
   label(QStringLiteral("ﾃﾝﾎﾟ :  ♩ = "));
@@ -230,12 +174,7 @@ bool CRealtimeDlg::InitControl() {
     TraceLog("開始時間の最大値・最小値取得に失敗\n");
     return false;
   }
-  long rhythm = 0;
-  if (!mgr_->GetMIDIValue(QM3_ID_REAL_TIME_RHYTHM, &rhythm)) {
-    TraceLog("ﾘｽﾞﾑの現在値取得に失敗\n");
-    return false;
-  }
-  rhythm_tree_->CreateTree(data_->rhythm_tree(), rhythm);
+  if (!material_.CreateTree(false)) return false;
   if (!tempo_->Bind(mgr_, QM3_ID_TEMPO)) {
     TraceLog("ﾃﾝﾎﾟの最大値・最小値取得に失敗\n");
     return false;
@@ -252,45 +191,15 @@ bool CRealtimeDlg::InitControl() {
 }
 
 bool CRealtimeDlg::UpdateControl() {
-  bool ok = UpdateTimes() && UpdateRhythm() && UpdateRadios(tune_, QM3_ID_REAL_TIME_MOOD) &&
-            UpdateRadios(melody_choice_, QM3_ID_REAL_TIME_MELODY_CHOICE);
-  for (const ComboBinding& combo : combos_) ok = ok && UpdateCombo(combo);
+  bool ok = UpdateTimes() && material_.UpdateRhythm() && material_.UpdateChoices();
+  for (const CSongMaterial::Combo& combo : material_.combos())
+    ok = ok && material_.UpdateCombo(combo);
   return ok && tempo_->Refresh() && pad_->UpdateControl();
 }
 
 bool CRealtimeDlg::UpdateTimes() {
   return UpdateValue(QM3_ID_REAL_TIME_START_TIME) && UpdateValue(QM3_ID_REAL_TIME_END_TIME) &&
          UpdateValue(QM3_ID_SONG_LENGTH);
-}
-
-bool CRealtimeDlg::UpdateRhythm() {
-  long rhythm = 0;
-  if (!mgr_->GetMIDIValue(QM3_ID_REAL_TIME_RHYTHM, &rhythm)) return false;
-  if (!rhythm_tree_->SelectNumber(rhythm)) TraceLog("ﾘｽﾞﾑの選択に失敗 %ld\n", rhythm);
-  QString name;
-  long tempo = 0;
-  if (rhythm_tree_->tree().GetNamesFromSelNum(rhythm, &name, &tempo)) {
-    rhythm_name_->setText(name);
-    rhythm_tempo_->setText(QString::number(tempo));
-  }
-  return true;
-}
-
-bool CRealtimeDlg::UpdateRadios(QButtonGroup* group, ControlId id) {
-  long value = 0;
-  if (!mgr_->GetMIDIValue(id, &value)) return false;
-  group->button(value == 0 ? 0 : 1)->setChecked(true);
-  return true;
-}
-
-bool CRealtimeDlg::UpdateCombo(const ComboBinding& combo) {
-  if (!data_->UpdateListInfo(combo.list_flag)) return false;
-  long value = 0;
-  if (!mgr_->GetMIDIValue(combo.id, &value)) return false;
-  (data_->*combo.list)().AddControl(combo.box, value);
-  if (combo.box->currentIndex() < 0)
-    TraceLog("コンボボックスの選択に失敗 ID:[%04x] %ld\n", combo.id, value);
-  return true;
 }
 
 bool CRealtimeDlg::UpdateValue(ControlId id) {
@@ -317,56 +226,27 @@ bool CRealtimeDlg::UpdateValue(ControlId id) {
       }
       position_->setText(text.trimmed());
       return true;
-    case QM3_ID_REAL_TIME_RHYTHM:
-      return UpdateRhythm();
-    case QM3_ID_REAL_TIME_MOOD:
-      return UpdateRadios(tune_, id);
-    case QM3_ID_REAL_TIME_MELODY_CHOICE:
-      return UpdateRadios(melody_choice_, id);
     case QM3_ID_TEMPO:
       return tempo_->Refresh();
     default:
       break;
   }
-  for (const ComboBinding& combo : combos_) {
-    if (combo.id == id) return UpdateCombo(combo);
-  }
+  if (bool ok = true; material_.UpdateValue(id, &ok)) return ok;
   if (pad_->ShowsValue(id)) return pad_->UpdateValue(id);
   TraceLog("指定されたMIDIIDはこの画面上のコントロールではありません ID:[%04x]\n", id);
   return true;
 }
 
 bool CRealtimeDlg::MaskControl() {
-  struct Governed {
-    ControlId id;
-    std::vector<QWidget*> widgets;
-  };
-  std::vector<Governed> table = {
+  std::vector<MaskEntry> table = {
       {QM3_ID_REAL_TIME_START_TIME, {start_}},
-      {QM3_ID_REAL_TIME_RHYTHM, {rhythm_tree_, rhythm_name_, rhythm_tempo_}},
-      {QM3_ID_REAL_TIME_MOOD, {tune_->button(0), tune_->button(1)}},
-      {QM3_ID_REAL_TIME_MELODY_CHOICE, {melody_choice_->button(0), melody_choice_->button(1)}},
       {QM3_ID_TEMPO, {tempo_}},
       {QM3_ID_STANDARD_TEMPO_BUTTON, {standard_tempo_}},
       {QM3_ID_REAL_TIME_OK, {ok_}},
       {QM3_ID_REAL_TIME_CANCEL, {cancel_}},
   };
-  for (const ComboBinding& combo : combos_) table.push_back({combo.id, {combo.box}});
-  for (const Governed& g : table) {
-    bool alive = true;
-    if (!mgr_->GetMIDIAlive(g.id, &alive)) return false;
-    for (QWidget* w : g.widgets) {
-      // The focus moves on before its control is disabled.
-      if (!alive && (w == focusWidget() || w->isAncestorOf(focusWidget()))) focusNextChild();
-      w->setEnabled(alive);
-    }
-  }
-  return pad_->MaskControl();
-}
-
-void CRealtimeDlg::Write(ControlId id, long value) {
-  mgr_->SetMIDIValue(id, value);  // a refusal shows the middleware's message
-  UpdateValue(id);
+  material_.AddMaskEntries(&table);
+  return MaskWidgets(mgr_, this, table) && pad_->MaskControl();
 }
 
 void CRealtimeDlg::OnStopNotified() {

@@ -21,6 +21,7 @@
 #include "controls/bgm_spin.h"
 #include "controls/rhythm_tree.h"
 #include "dialogs/section_pad.h"
+#include "dialogs/song_material.h"
 #include "screens/screen.h"
 
 namespace sonavex::app {
@@ -53,23 +54,9 @@ class CRealtimeDlg : public QDialog, public CScreen {
   CSectionPad* pad() const { return pad_; }
 
  private:
-  struct ComboBinding {
-    QComboBox* box;
-    ControlId id;
-    int list_flag;
-    const CBgmList& (CMIDIData::*list)() const;
-  };
-
   QWidget* BuildTimes();
-  QWidget* BuildRhythm();
   QWidget* BuildChoices();
-  QComboBox* AddCombo(ControlId id, const char* name, int flag,
-                      const CBgmList& (CMIDIData::*list)() const);
   bool UpdateTimes();
-  bool UpdateRhythm();
-  bool UpdateRadios(QButtonGroup* group, ControlId id);
-  bool UpdateCombo(const ComboBinding& combo);
-  void Write(ControlId id, long value);
   bool PressButton(ControlId id);
 
   CMIDIMgr* mgr_;
@@ -78,12 +65,7 @@ class CRealtimeDlg : public QDialog, public CScreen {
   QLabel* start_format_ = nullptr;
   QLabel* end_ = nullptr;
   QLabel* position_ = nullptr;
-  CRhythmTreeCtrl* rhythm_tree_ = nullptr;
-  QLabel* rhythm_name_ = nullptr;
-  QLabel* rhythm_tempo_ = nullptr;
-  QButtonGroup* tune_ = nullptr;
-  QButtonGroup* melody_choice_ = nullptr;
-  std::vector<ComboBinding> combos_;
+  CSongMaterial material_;
   CBgmSpin* tempo_ = nullptr;
   QPushButton* standard_tempo_ = nullptr;
   CSectionPad* pad_ = nullptr;
