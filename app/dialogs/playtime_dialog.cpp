@@ -98,13 +98,6 @@ QWidget* CPlaytimeDlg::BuildChoices() {
   const auto label = [&](const char* text) {
     grid->addWidget(new QLabel(QString::fromUtf8(text), box), row, 0);
   };
-  const auto pair = [&](QWidget* a, QWidget* b) {
-    auto* line = new QHBoxLayout;
-    line->addWidget(a);
-    line->addWidget(b);
-    line->addStretch(1);
-    grid->addLayout(line, row++, 1);
-  };
 
   material_.AddChoiceRows(grid, &row, box);
   grid->addWidget(
