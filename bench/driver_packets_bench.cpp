@@ -67,7 +67,7 @@ int Nothing(void*, uint8_t*, int, unsigned) {
 }
 
 void BM_QueueAndDrainSysex(benchmark::State& state) {
-  SonavexUsbEndpoint endpoint{nullptr, &Accept, &Nothing, nullptr};
+  SonavexUsbEndpoint endpoint{nullptr, &Accept, &Nothing, nullptr, nullptr};
   SonavexRegisterUsbEndpoint("corvane-usb-0", &endpoint);
   auto& transport = cvusb::Transport();
   transport.OpenPipe(cvusb::PipeDirection::kOut);
