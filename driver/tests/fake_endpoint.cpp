@@ -64,22 +64,11 @@ int FakeEndpoint::WriteOut(void* ctx, const uint8_t* data, int len) {
 }
 
 int FakeEndpoint::ReadIn(void* ctx, uint8_t* data, int capacity, unsigned) {
-  auto* self = static_cast<FakeEndpoint*>(ctx);
-  ++self->reads_;
-  if (self->gone_) return -1;
-  std::lock_guard lock(self->mu_);
-  self->TakeDueLocked(platform::GetMicroseconds());
-  int n = 0;
-  while (n + 4 <= capacity && self->input_.size() >= 4) {
-    for (int i = 0; i < 4; ++i) {
-      data[n++] = self->input_.front();
-      self->input_.pop_front();
-    }
-    if (!self->input_times_.empty()) self->input_times_.pop_front();
-  }
-  return n;
+  return ReadInTimed(ctx, data, capacity, nullptr);
 }
 
+// Hands out whole packets; with `sent_us`, also when each was sent (a packet
+// whose time is unknown stays queued).
 int FakeEndpoint::ReadInTimed(void* ctx, uint8_t* data, int capacity, uint64_t* sent_us) {
   auto* self = static_cast<FakeEndpoint*>(ctx);
   ++self->reads_;
@@ -87,9 +76,12 @@ int FakeEndpoint::ReadInTimed(void* ctx, uint8_t* data, int capacity, uint64_t* 
   std::lock_guard lock(self->mu_);
   self->TakeDueLocked(platform::GetMicroseconds());
   int n = 0;
-  while (n + 4 <= capacity && self->input_.size() >= 4 && !self->input_times_.empty()) {
-    sent_us[n / 4] = self->input_times_.front();
-    self->input_times_.pop_front();
+  while (n + 4 <= capacity && self->input_.size() >= 4 &&
+         (sent_us == nullptr || !self->input_times_.empty())) {
+    if (!self->input_times_.empty()) {
+      if (sent_us != nullptr) sent_us[n / 4] = self->input_times_.front();
+      self->input_times_.pop_front();
+    }
     for (int i = 0; i < 4; ++i) {
       data[n++] = self->input_.front();
       self->input_.pop_front();
