@@ -179,15 +179,7 @@ bool CRealtimeDlg::InitControl() {
     TraceLog("ﾃﾝﾎﾟの最大値・最小値取得に失敗\n");
     return false;
   }
-  if (!UpdateControl()) {
-    TraceLog("コントロールの現在値取得・更新に失敗\n");
-    return false;
-  }
-  if (!MaskControl()) {
-    TraceLog("コントロールの状態取得・マスク処理に失敗\n");
-    return false;
-  }
-  return true;
+  return ShowCurrentState();
 }
 
 bool CRealtimeDlg::UpdateControl() {

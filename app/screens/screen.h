@@ -5,6 +5,7 @@
 // Thread rules: user-interface thread only.
 #pragma once
 #include "client/control_tables.h"
+#include "shell/trace.h"
 
 namespace sonavex::app {
 
@@ -23,6 +24,20 @@ class CScreen {
   virtual bool UpdateValue(ControlId id) = 0;
   // The screen's own identifier number (the item of 0x42nn), for key forwarding.
   virtual int ScreenNumber() const = 0;
+
+  // The last part of a dialog's InitControl: its values, then its enabled
+  // states, each failure traced.
+  bool ShowCurrentState() {
+    if (!UpdateControl()) {
+      TraceLog("コントロールの現在値取得・更新に失敗\n");
+      return false;
+    }
+    if (!MaskControl()) {
+      TraceLog("コントロールの状態取得・マスク処理に失敗\n");
+      return false;
+    }
+    return true;
+  }
 };
 
 }  // namespace sonavex::app
