@@ -25,9 +25,10 @@ uint64_t FrameAt(uint64_t us) {
   return (us * kSampleRate + 999999) / 1000000;
 }
 
-bool AudioTimeline::Open(const std::string& sound_font, uint64_t now_us, size_t max_commands) {
+bool AudioTimeline::Open(const std::string& sound_font, int render_cores, uint64_t now_us,
+                         size_t max_commands) {
   std::lock_guard lock(mu_);
-  if (!synth_.Open(sound_font)) return false;
+  if (!synth_.Open(sound_font, render_cores)) return false;
   history_.assign(kHistoryFrames * 2, 0);
   cursor_ = history_start_ = BlockStart(now_us * kSampleRate / 1000000);
   pending_.clear();

@@ -37,7 +37,7 @@ inline constexpr uint32_t kRenderLookaheadFrames = kBlockFrames;
 
 class AudioTimeline {
  public:
-  bool Open(const std::string& sound_font, uint64_t now_us, size_t max_commands);
+  bool Open(const std::string& sound_font, int render_cores, uint64_t now_us, size_t max_commands);
   void Close();
   Synth& synth() { return synth_; }
 

@@ -2,10 +2,12 @@
 // endpoint and audio device with the platform layer.
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "corvane/module.h"
 #include "platform/audio_source.h"
@@ -73,6 +75,19 @@ bool ChooseSoundFont(const CorvaneModuleOptions& o, std::string& path) {
   return false;
 }
 
+// Synthesis threads: an export renders long stretches, which a second core
+// shortens; live periods are too short to share.
+int ChooseRenderCores(const CorvaneModuleOptions& o) {
+  constexpr int kMaxCores = 2;
+  int cores = o.render_cores;
+  if (cores <= 0) cores = std::atoi(Env("SONAVEX_RENDER_CORES").c_str());
+  if (cores <= 0) {
+    const unsigned machine = std::thread::hardware_concurrency();
+    cores = o.live_output == 0 && machine >= 2 ? kMaxCores : 1;
+  }
+  return std::clamp(cores, 1, kMaxCores);
+}
+
 void StopLocked() {
   if (!g_running) return;
   if (g_live != nullptr) {
@@ -96,7 +111,7 @@ extern "C" int CorvaneModuleStart(const CorvaneModuleOptions* options) {
     if (!ChooseSoundFont(o, sound_font)) return CORVANE_MODULE_NO_SOUNDFONT;
     const std::string data_dir = o.data_dir != nullptr ? o.data_dir : Env("SONAVEX_DATA_DIR");
     corvane::SoundModule& m = Module();
-    if (!m.Open(data_dir, sound_font)) return CORVANE_MODULE_NO_SOUNDFONT;
+    if (!m.Open(data_dir, sound_font, ChooseRenderCores(o))) return CORVANE_MODULE_NO_SOUNDFONT;
 
     const SonavexUsbEndpoint endpoint{&m, WriteOut, ReadIn, NextIn, ReadInTimed};
     if (SonavexRegisterUsbEndpoint(CORVANE_MODULE_ENDPOINT_NAME, &endpoint) != 0) {

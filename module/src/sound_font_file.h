@@ -1,12 +1,16 @@
-// How FluidSynth reads a SoundFont file: plain descriptor reads, and for the
-// large sample chunk the destination is first faulted in at once, in huge
-// pages where the kernel allows them. The bytes read are the same; only the
-// cost of first touching ~140 MiB of fresh memory page by page goes away
-// (that was a third of a short WAV export's CPU time).
+// How FluidSynth reads a SoundFont file: the headers' many small reads come
+// out of a 64 KiB buffer, and the large sample chunk is read straight into
+// its destination, which is first faulted in at once, in huge pages where the
+// kernel allows them, half of it on a second thread. The bytes read are the
+// same; what goes away is ~80,000 system calls and the cost of first
+// touching ~140 MiB of fresh memory page by page on one core (together about
+// two thirds of a short WAV export's time).
 //
 // Thread rules: InstallSoundFontReader is called once per synth, on the
 // thread that opens it, before the SoundFont is loaded; the callbacks run on
-// that thread during the load.
+// that thread during the load. The sample chunk's second half is read by a
+// short-lived thread that the callback joins before it returns; it touches
+// only its half of the destination and its own file offsets (pread).
 #pragma once
 
 typedef struct _fluid_synth_t fluid_synth_t;

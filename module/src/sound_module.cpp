@@ -16,12 +16,13 @@ SoundModule::~SoundModule() {
   Close();
 }
 
-bool SoundModule::Open(const std::string& data_dir, const std::string& sound_font) {
+bool SoundModule::Open(const std::string& data_dir, const std::string& sound_font,
+                       int render_cores) {
   Close();
   const uint64_t now = platform::GetMicroseconds();
   // The audio lock is never taken inside the engine lock (renderers hold the
   // audio lock when they pull from the engine).
-  if (!audio_.Open(sound_font, now, kPullLimit)) return false;
+  if (!audio_.Open(sound_font, render_cores, now, kPullLimit)) return false;
   std::lock_guard lock(engine_mu_);
   bank_ = StyleBank{};
   if (!data_dir.empty()) bank_.Load(data_dir);

@@ -26,7 +26,7 @@ class SoundModule final : private CommandSource {
   ~SoundModule();
 
   // False when the synth cannot be set up (an unreadable SoundFont).
-  bool Open(const std::string& data_dir, const std::string& sound_font);
+  bool Open(const std::string& data_dir, const std::string& sound_font, int render_cores);
   void Close();
   bool is_open() const { return open_.load(); }
 

@@ -2,6 +2,7 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "sound_font_file.h"
@@ -25,7 +26,7 @@ Synth::~Synth() {
   Close();
 }
 
-bool Synth::Open(const std::string& sound_font) {
+bool Synth::Open(const std::string& sound_font, int cores) {
   Close();
   if (sound_font.empty()) return true;
   // The synthesizer's own chatter (missing presets, driver notes) stays out
@@ -37,7 +38,7 @@ bool Synth::Open(const std::string& sound_font) {
   fluid_settings_setnum(settings_, "synth.sample-rate", kSampleRate);
   fluid_settings_setnum(settings_, "synth.gain", kFullGain);
   fluid_settings_setint(settings_, "synth.threadsafe-api", 0);
-  fluid_settings_setint(settings_, "synth.cpu-cores", 1);
+  fluid_settings_setint(settings_, "synth.cpu-cores", std::max(cores, 1));
   fluid_settings_setint(settings_, "synth.midi-channels", 16);
   fluid_settings_setint(settings_, "synth.polyphony", 256);
   synth_ = new_fluid_synth(settings_);

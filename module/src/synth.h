@@ -4,6 +4,9 @@
 //
 // Thread rules: not locked; the audio timeline owns it and serialises every
 // call. Render never allocates; Open/Close allocate (start and stop only).
+// With more than one core, FluidSynth's own mixer threads render voices
+// during a Render call and are idle between calls; Open joins a helper thread
+// of the SoundFont load (see sound_font_file.h).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -45,8 +48,9 @@ class Synth {
   Synth(const Synth&) = delete;
   Synth& operator=(const Synth&) = delete;
 
-  // An empty path opens a silent synth (no FluidSynth at all).
-  bool Open(const std::string& sound_font);
+  // An empty path opens a silent synth (no FluidSynth at all). `cores`
+  // threads share each render call; any number gives the same samples.
+  bool Open(const std::string& sound_font, int cores);
   void Close();
   bool audible() const { return synth_ != nullptr; }
 

@@ -97,6 +97,50 @@ TEST_F(ModuleAudio, IdenticalInputGivesIdenticalBytesHoweverTheAudioIsFetched) {
       std::equal(first.begin(), first.begin() + static_cast<long>(shared), by_block.begin()));
 }
 
+// Enough voices at once that a second synthesis thread takes a share: six
+// notes on each of four programs, a bend while they sound, then the release.
+std::vector<int16_t> RenderChords(int render_cores) {
+  ModuleRig rig("default", true, render_cores);
+  EXPECT_TRUE(rig.started());
+  std::vector<int16_t> audio;
+  uint64_t rendered_frames = 0;
+  auto render_until = [&](uint64_t us) {
+    rig.RunUntil(us);
+    const uint64_t target = us * kRate / 1000000 - kRenderLookaheadFrames;
+    constexpr uint32_t kPiece = 4410;
+    while (rendered_frames + kPiece <= target) {
+      std::vector<int16_t> buf(kPiece * 2);
+      const uint64_t from_us = rendered_frames * 1000000 / kRate;
+      EXPECT_EQ(CorvaneModuleRenderAudio(from_us, buf.data(), kPiece), kPiece);
+      audio.insert(audio.end(), buf.begin(), buf.end());
+      rendered_frames += kPiece;
+    }
+  };
+  rig.SysEx({0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7});
+  const uint8_t programs[] = {0, 48, 19, 33};
+  for (uint8_t ch = 0; ch < 4; ++ch) rig.Short({uint8_t(0xC0 | ch), programs[ch]});
+  render_until(200000);
+  for (uint8_t ch = 0; ch < 4; ++ch) {
+    for (uint8_t key : {48, 52, 55, 60, 64, 67}) rig.Short({uint8_t(0x90 | ch), key, 100});
+  }
+  render_until(rig.now() + 700000);
+  rig.Short({0xE1, 0x00, 0x50});
+  render_until(rig.now() + 700000);
+  for (uint8_t ch = 0; ch < 4; ++ch) {
+    for (uint8_t key : {48, 52, 55, 60, 64, 67}) rig.Short({uint8_t(0x80 | ch), key, 0});
+  }
+  render_until(rig.now() + 1000000);
+  return audio;
+}
+
+TEST_F(ModuleAudio, TwoSynthesisThreadsGiveTheSamplesOfOne) {
+  const auto one = RenderChords(1);
+  const auto two = RenderChords(2);
+  ASSERT_GT(one.size(), 2u * kRate * 2);
+  EXPECT_GT(Rms(one, kRate / 2, kRate), 500.0);  // the chords sound
+  EXPECT_TRUE(one == two);
+}
+
 TEST_F(ModuleAudio, SilentUntilTheCountInThenSoundWhereMusicPlays) {
   const auto audio = RenderSession(4410);
   // Nothing sounds before the first click; the click is loud right after.

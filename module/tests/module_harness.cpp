@@ -143,7 +143,7 @@ void WriteTestStyle(const std::filesystem::path& dir) {
   dark.WriteTo(dir, 1, 2, true);
 }
 
-ModuleRig::ModuleRig(const std::string& sound_font, bool with_style) {
+ModuleRig::ModuleRig(const std::string& sound_font, bool with_style, int render_cores) {
   platform::UseVirtualClock();
   dir_ = std::filesystem::temp_directory_path() /
          ("corvane-module-test-" + std::to_string(getpid()) + "-" + std::to_string(g_rig_serial++));
@@ -155,6 +155,7 @@ ModuleRig::ModuleRig(const std::string& sound_font, bool with_style) {
   CorvaneModuleOptions options{};
   options.data_dir = dir.c_str();
   options.sound_font = font.c_str();
+  options.render_cores = render_cores;
   started_ = CorvaneModuleStart(&options) == CORVANE_MODULE_OK &&
              SonavexFindUsbEndpoint(CORVANE_MODULE_ENDPOINT_NAME, &endpoint_) == 0;
 }

@@ -54,7 +54,9 @@ struct Received {
 class ModuleRig {
  public:
   // `sound_font`: "" for a silent module, "default" for the test SoundFont.
-  explicit ModuleRig(const std::string& sound_font = "", bool with_style = true);
+  // `render_cores`: the module's synthesis threads (0: its own choice).
+  explicit ModuleRig(const std::string& sound_font = "", bool with_style = true,
+                     int render_cores = 0);
   ~ModuleRig();
   bool started() const { return started_; }
   const std::filesystem::path& data_dir() const { return dir_; }

@@ -46,6 +46,12 @@ typedef struct CorvaneModuleOptions {
   const char* sound_font;
   /* Non-zero: also play to the sound card (real clock only). */
   int live_output;
+  /* Threads that share the synthesis of each stretch of audio (the samples
+   * are the same for any number). 0: $SONAVEX_RENDER_CORES, else two on a
+   * machine with two cores or more when nothing plays live (exports), else
+   * one (live playback renders short periods, where a second thread costs
+   * more than it gives). */
+  int render_cores;
 } CorvaneModuleOptions;
 
 /* Starts the module and registers its endpoint and audio device. A NULL
