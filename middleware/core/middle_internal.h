@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/result.h"
 #include "qm3middle_ids.h"
 
 namespace qm3 {
@@ -33,15 +34,15 @@ bool ReadRange(ControlId id, int32_t* min, int32_t* max);
 bool InRange(ControlId id, int64_t value);
 bool ReadAlive(ControlId id);
 
-// The internal write path (steps 6 and 7 of a host write): out-of-range values
-// are refused silently (result 0, value kept). With `react` the reaction step
-// for `id` runs and its result is returned.
-int WriteValue(ControlId id, int32_t value, bool react = true);
-int WriteRange(ControlId id, int32_t min, int32_t max);
-int WriteAlive(ControlId id, bool alive);
+// The internal write path (range check and reaction of a host write):
+// out-of-range values are refused silently (kRcOk, value kept). With `react`
+// the reaction step for `id` runs and its result is returned.
+Rc WriteValue(ControlId id, int32_t value, bool react = true);
+Rc WriteRange(ControlId id, int32_t min, int32_t max);
+Rc WriteAlive(ControlId id, bool alive);
 // The display width (maximum characters typed); writable only from inside.
 int32_t ReadWidth(ControlId id);
-int WriteWidth(ControlId id, int32_t width);
+Rc WriteWidth(ControlId id, int32_t width);
 
 // Text forms of a record: render a value as the control shows it, and read
 // typed text back. Text is Shift-JIS; buffers hold at least 256 bytes. Both
@@ -66,7 +67,7 @@ void RedrawScreen();
 using ProcessFn = int (*)(long* a, long* b);
 // Returns the function registered before (so a test can put it back).
 ProcessFn RegisterProcess(int number, ProcessFn fn);
-int RunProcess(int number, long* a, long* b);
+Rc RunProcess(int number, long* a, long* b);
 
 // ---- reaction step ---------------------------------------------------------
 // Runs after a successful value write from the host (or an internal write with
@@ -85,7 +86,7 @@ enum ReactionStage : int {
 };
 using ReactionFn = int (*)(ControlId id, int32_t old_value);
 void RegisterReaction(ControlId id, ReactionFn fn, int stage = kStageValues);
-int RunReaction(ControlId id, int32_t old_value);
+Rc RunReaction(ControlId id, int32_t old_value);
 
 // ---- read hooks ------------------------------------------------------------
 // Runs when the host reads the value of `id` (cCmd 0), before the value is
@@ -93,7 +94,7 @@ int RunReaction(ControlId id, int32_t old_value);
 // result is the read's return code; the value is read all the same.
 using ReadHookFn = int (*)(ControlId id);
 void RegisterReadHook(ControlId id, ReadHookFn fn);
-int RunReadHook(ControlId id);
+Rc RunReadHook(ControlId id);
 
 // ---- initialisation and shut-down steps -------------------------------------
 // Steps of QM3MiddleInit owned by other parts (voice tables, catalogs, audio
@@ -106,7 +107,7 @@ enum InitStep : int {
 };
 using StepFn = int (*)();
 void RegisterInitStep(int step, StepFn fn);
-int RunInitSteps(int step);
+Rc RunInitSteps(int step);
 void RegisterShutdownStep(StepFn fn);
 void RunShutdownSteps();
 

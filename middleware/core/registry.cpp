@@ -94,18 +94,19 @@ ProcessFn RegisterProcess(int number, ProcessFn fn) {
   return previous;
 }
 
-int RunProcess(int number, long* a, long* b) {
-  if (number < 0 || number >= kProcessCount || Processes()[number] == nullptr) return 0;
+Rc RunProcess(int number, long* a, long* b) {
+  if (number < 0 || number >= kProcessCount || Processes()[number] == nullptr) return kRcOk;
   long dummy_a = 0;
   long dummy_b = 0;
-  return Processes()[number](a != nullptr ? a : &dummy_a, b != nullptr ? b : &dummy_b);
+  return static_cast<Rc>(
+      Processes()[number](a != nullptr ? a : &dummy_a, b != nullptr ? b : &dummy_b));
 }
 
 void RegisterReaction(ControlId id, ReactionFn fn, int stage) {
   if (fn != nullptr) Reactions()[id & 0xFFFF].emplace(stage, Reaction{fn, R().registering});
 }
 
-int RunReaction(ControlId id, int32_t old_value) {
+Rc RunReaction(ControlId id, int32_t old_value) {
   // Reactions registered for the written identifier; when it has none, those
   // of its alias target, and so on down the chain.
   constexpr int kMaxChain = 8;
@@ -115,33 +116,33 @@ int RunReaction(ControlId id, int32_t old_value) {
     it = Reactions().find(link);
     if (it != Reactions().end()) break;
   }
-  if (it == Reactions().end()) return 0;
+  if (it == Reactions().end()) return kRcOk;
   for (const auto& [stage, reaction] : it->second) {
-    if (int rc = reaction.fn(id, old_value); rc != 0) return rc;
+    if (int rc = reaction.fn(id, old_value); rc != kRcOk) return static_cast<Rc>(rc);
   }
-  return 0;
+  return kRcOk;
 }
 
 void RegisterReadHook(ControlId id, ReadHookFn fn) {
   if (fn != nullptr) ReadHooks()[id & 0xFFFF] = fn;
 }
 
-int RunReadHook(ControlId id) {
+Rc RunReadHook(ControlId id) {
   auto it = ReadHooks().find(id & 0xFFFF);
-  return it == ReadHooks().end() ? 0 : it->second(id);
+  return it == ReadHooks().end() ? kRcOk : static_cast<Rc>(it->second(id));
 }
 
 void RegisterInitStep(int step, StepFn fn) {
   if (fn != nullptr) InitSteps()[step].push_back(fn);
 }
 
-int RunInitSteps(int step) {
+Rc RunInitSteps(int step) {
   auto it = InitSteps().find(step);
-  if (it == InitSteps().end()) return 0;
+  if (it == InitSteps().end()) return kRcOk;
   for (StepFn fn : it->second) {
-    if (int rc = fn(); rc != 0) return rc;
+    if (int rc = fn(); rc != kRcOk) return static_cast<Rc>(rc);
   }
-  return 0;
+  return kRcOk;
 }
 
 void RegisterShutdownStep(StepFn fn) {

@@ -237,26 +237,26 @@ int32_t ReadWidth(ControlId id) {
   return v;
 }
 
-int WriteValue(ControlId id, int32_t value, bool react) {
+Rc WriteValue(ControlId id, int32_t value, bool react) {
   int32_t old_value = 0;
-  if (WriteCommand(id, kCmdValue, &value, 0, &old_value) != WriteOutcome::kStored) return 0;
-  return react ? RunReaction(id, old_value) : 0;
+  if (WriteCommand(id, kCmdValue, &value, 0, &old_value) != WriteOutcome::kStored) return kRcOk;
+  return react ? RunReaction(id, old_value) : kRcOk;
 }
 
-int WriteRange(ControlId id, int32_t min, int32_t max) {
+Rc WriteRange(ControlId id, int32_t min, int32_t max) {
   WriteCommand(id, kCmdRange, &min, max, nullptr);
-  return 0;
+  return kRcOk;
 }
 
-int WriteAlive(ControlId id, bool alive) {
+Rc WriteAlive(ControlId id, bool alive) {
   int32_t v = alive ? 1 : 0;
   WriteCommand(id, kCmdAlive, &v, 0, nullptr);
-  return 0;
+  return kRcOk;
 }
 
-int WriteWidth(ControlId id, int32_t width) {
+Rc WriteWidth(ControlId id, int32_t width) {
   WriteCommand(id, kCmdWidth, &width, 0, nullptr);
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace qm3
