@@ -79,8 +79,8 @@ void BM_Import(benchmark::State& state) {
   std::vector<uint8_t> image;
   ConvertedSmf converted;
   for (auto _ : state) {
-    if (NormaliseSmf(file.data(), file.size(), &image) != kImportOk ||
-        ConvertSmf(image.data(), image.size(), &converted) != kImportOk) {
+    if (NormaliseSmf(file.data(), file.size(), &image) != qm3::kRcOk ||
+        ConvertSmf(image.data(), image.size(), &converted) != qm3::kRcOk) {
       state.SkipWithError("the file did not import");
       break;
     }

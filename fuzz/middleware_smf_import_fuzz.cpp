@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace qm3::midi;
   std::vector<uint8_t> image;
-  if (NormaliseSmf(data, size, &image) != kImportOk) {
+  if (NormaliseSmf(data, size, &image) != qm3::kRcOk) {
     // The checks also meet raw bytes when a file is read again after undo.
     ConvertedSmf raw;
     ConvertSmf(data, size, &raw);

@@ -51,11 +51,11 @@ void CheckConverted(const qm3::midi::ConvertedSmf& c) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace qm3::midi;
   ConvertedSmf raw;
-  if (ConvertSmf(data, size, &raw) == kImportOk) CheckConverted(raw);
+  if (ConvertSmf(data, size, &raw) == qm3::kRcOk) CheckConverted(raw);
   std::vector<uint8_t> image;
-  if (NormaliseSmf(data, size, &image) != kImportOk) return 0;
+  if (NormaliseSmf(data, size, &image) != qm3::kRcOk) return 0;
   ConvertedSmf c;
-  if (ConvertSmf(image.data(), image.size(), &c) != kImportOk) return 0;
+  if (ConvertSmf(image.data(), image.size(), &c) != qm3::kRcOk) return 0;
   CheckConverted(c);
   return 0;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/result.h"
 #include "qm3middle.h"
 
 namespace qm3 {
@@ -25,15 +26,15 @@ constexpr int kCatalogMaxEntries = 255;
 // Most section lengths per mood list (what one line can carry).
 constexpr int kMelodyMaxSections = 128;
 
-// Loading: 0, 5 when the file cannot be opened, -4 when memory runs out.
-// Each replaces the previous catalog.
-int LoadRhythmCatalog(const std::string& path);
-int LoadMelodyCatalog(const std::string& path);
+// Loading: kRcFileNotRead when the file cannot be opened, kRcNoMemory when
+// memory runs out. Each replaces the previous catalog.
+Rc LoadRhythmCatalog(const std::string& path);
+Rc LoadMelodyCatalog(const std::string& path);
 // Same, from bytes already in memory (what the loaders and fuzzers use).
-int ParseRhythmCatalog(std::string_view bytes);
-int ParseMelodyCatalog(std::string_view bytes);
+Rc ParseRhythmCatalog(std::string_view bytes);
+Rc ParseMelodyCatalog(std::string_view bytes);
 // Both catalogs from the host directory, rhythms first; the first failure.
-int LoadCatalogs();
+Rc LoadCatalogs();
 
 // The host's lists (process 9, 10, 40, 41, 46, 42, 43).
 const QM3RhythmGroupList* RhythmGroups();
@@ -46,9 +47,9 @@ const QM3RhythmList* AddedRhythms();
 
 // User-added entries. AddCatalogEntry: a path ending in 'y' adds a rhythm,
 // otherwise a melody; then both catalogs are loaded again (result: the first
-// failing load, 1 when the list is full or the path is missing). The removes
-// drop the last entry (nothing when the list is empty).
-int AddCatalogEntry(const char* path);
+// failing load, kRcError when the list is full or the path is missing). The
+// removes drop the last entry (nothing when the list is empty).
+Rc AddCatalogEntry(const char* path);
 void RemoveAddedMelody();
 void RemoveAddedRhythm();
 

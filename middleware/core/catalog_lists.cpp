@@ -70,7 +70,7 @@ const QM3RhythmList* AddedRhythms() {
   return &AddedRhythmEntries().list;
 }
 
-int AddCatalogEntry(const char* path) {
+Rc AddCatalogEntry(const char* path) {
   if (path == nullptr) return kRcError;
   const std::string p(path);
   const bool rhythm = !p.empty() && p.back() == 'y';

@@ -10,55 +10,50 @@
 namespace qm3 {
 namespace {
 
-// Internal "no memory" (-4) is code 4 at the interface.
-int Code(int rc) {
-  return rc == -4 ? 4 : rc;
-}
-
 template <typename T>
-int Hand(long* a, const T* list) {
+Rc Hand(long* a, const T* list) {
   *a = reinterpret_cast<long>(list);
-  return 0;
+  return kRcOk;
 }
 
-int GetRhyGroupData(long* a, long*) {
+Rc GetRhyGroupData(long* a, long*) {
   return Hand(a, RhythmGroups());
 }
-int GetMelodyData(long* a, long*) {
+Rc GetMelodyData(long* a, long*) {
   return Hand(a, Melodies());
 }
-int GetIntroData(long* a, long*) {
+Rc GetIntroData(long* a, long*) {
   return Hand(a, IntroChoices());
 }
-int GetEndingData(long* a, long*) {
+Rc GetEndingData(long* a, long*) {
   return Hand(a, EndingChoices());
 }
-int GetDelMelodyData(long* a, long*) {
+Rc GetDelMelodyData(long* a, long*) {
   return Hand(a, AddedMelodies());
 }
-int GetDelRhythmData(long* a, long*) {
+Rc GetDelRhythmData(long* a, long*) {
   return Hand(a, AddedRhythms());
 }
-int GetStartPhraseData(long* a, long*) {
+Rc GetStartPhraseData(long* a, long*) {
   return Hand(a, StartPhraseChoices());
 }
 
-int AddRhyMel(long*, long* b) {
-  return Code(AddCatalogEntry(reinterpret_cast<const char*>(*b)));
+Rc AddRhyMel(long*, long* b) {
+  return AddCatalogEntry(reinterpret_cast<const char*>(*b));
 }
 
-int RemoveMelody(long*, long*) {
+Rc RemoveMelody(long*, long*) {
   RemoveAddedMelody();
-  return 0;
+  return kRcOk;
 }
 
-int RemoveRhythm(long*, long*) {
+Rc RemoveRhythm(long*, long*) {
   RemoveAddedRhythm();
-  return 0;
+  return kRcOk;
 }
 
 int InitCatalogs() {
-  return Code(LoadCatalogs());
+  return LoadCatalogs();
 }
 
 bool OnRealTimeScreen() {

@@ -165,39 +165,39 @@ void ReadMelodies(const LineSource& next, MelodyCatalogStore& store) {
 }
 
 // Runs a reader over a fresh catalog; on exhausted memory the catalog keeps
-// what was read and the result is -4.
+// what was read and the result is kRcNoMemory.
 template <typename Store, typename Reader>
-int Load(Store& store, const LineSource& next, Reader read) {
-  int result = 0;
+Rc Load(Store& store, const LineSource& next, Reader read) {
+  Rc result = kRcOk;
   try {
     read(next, store);
   } catch (const std::bad_alloc&) {
-    result = -4;
+    result = kRcNoMemory;
   }
   try {
     store.RebuildView();
   } catch (const std::bad_alloc&) {
     store = Store{};  // an empty catalog rather than a half-built view
-    result = -4;
+    result = kRcNoMemory;
   }
   return result;
 }
 
-int LoadFile(const std::string& path, const std::function<int(const LineSource&)>& load) {
+Rc LoadFile(const std::string& path, const std::function<Rc(const LineSource&)>& load) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return kRcFileNotRead;
-  const int result = load(LinesOf(file));
+  const Rc result = load(LinesOf(file));
   std::fclose(file);
   return result;
 }
 
-int LoadRhythms(const LineSource& next) {
+Rc LoadRhythms(const LineSource& next) {
   RhythmCatalogStore& store = RhythmCatalog();
   store = RhythmCatalogStore{};
   return Load(store, next, ReadRhythms);
 }
 
-int LoadMelodies(const LineSource& next) {
+Rc LoadMelodies(const LineSource& next) {
   MelodyCatalogStore& store = MelodyCatalog();
   store = MelodyCatalogStore{};
   return Load(store, next, ReadMelodies);
@@ -205,24 +205,24 @@ int LoadMelodies(const LineSource& next) {
 
 }  // namespace
 
-int ParseRhythmCatalog(std::string_view bytes) {
+Rc ParseRhythmCatalog(std::string_view bytes) {
   return LoadRhythms(LinesOf(bytes));
 }
 
-int ParseMelodyCatalog(std::string_view bytes) {
+Rc ParseMelodyCatalog(std::string_view bytes) {
   return LoadMelodies(LinesOf(bytes));
 }
 
-int LoadRhythmCatalog(const std::string& path) {
+Rc LoadRhythmCatalog(const std::string& path) {
   return LoadFile(path, LoadRhythms);
 }
 
-int LoadMelodyCatalog(const std::string& path) {
+Rc LoadMelodyCatalog(const std::string& path) {
   return LoadFile(path, LoadMelodies);
 }
 
-int LoadCatalogs() {
-  if (int rc = LoadRhythmCatalog(HostDirectory() + kRhythmCatalogName); rc != 0) return rc;
+Rc LoadCatalogs() {
+  if (Rc rc = LoadRhythmCatalog(HostDirectory() + kRhythmCatalogName); rc != kRcOk) return rc;
   return LoadMelodyCatalog(HostDirectory() + kMelodyCatalogName);
 }
 

@@ -51,13 +51,13 @@ Hooks& TheHooks() {
   return State().hooks;
 }
 
-int RunHooks(const std::map<int, std::vector<ScreenHookFn>>& table, int screen) {
+Rc RunHooks(const std::map<int, std::vector<ScreenHookFn>>& table, int screen) {
   auto it = table.find(screen);
-  if (it == table.end()) return 0;
+  if (it == table.end()) return kRcOk;
   for (ScreenHookFn fn : it->second) {
-    if (int rc = fn(screen); rc != 0) return rc;
+    if (Rc rc = fn(screen); rc != kRcOk) return rc;
   }
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace
@@ -143,10 +143,10 @@ void RegisterScreenEnter(int screen, ScreenHookFn fn) {
 void RegisterScreenLeave(int screen, ScreenHookFn fn) {
   if (fn != nullptr) TheHooks().leave[screen].push_back(fn);
 }
-int RunScreenEnter(int screen) {
+Rc RunScreenEnter(int screen) {
   return RunHooks(TheHooks().enter, screen);
 }
-int RunScreenLeave(int screen) {
+Rc RunScreenLeave(int screen) {
   return RunHooks(TheHooks().leave, screen);
 }
 

@@ -40,8 +40,8 @@ int32_t RealTimeSongFlag();
 void SetRealTimeSongFlag(int32_t flag);
 
 // Hooks of screen entry and exit; the first non-zero result is returned.
-int RunScreenEnter(int screen);
-int RunScreenLeave(int screen);
+Rc RunScreenEnter(int screen);
+Rc RunScreenLeave(int screen);
 
 // Title sources (null when not registered).
 NameFn RhythmNameSource();

@@ -185,9 +185,9 @@ int Init(long hwnd, long message) {
 }
 
 // Processes 12 and 13: the output port list.
-int GetOutDevice(long* a, long*) {
+Rc GetOutDevice(long* a, long*) {
   *a = reinterpret_cast<long>(&S().devices);
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ void RedrawScreen();
 // ---- process table -------------------------------------------------------
 // A process receives the two pointer-sized arguments and leaves its results in
 // them. Parts register their processes from the list in registration.cpp.
-using ProcessFn = int (*)(long* a, long* b);
+using ProcessFn = Rc (*)(long* a, long* b);
 // Returns the function registered before (so a test can put it back).
 ProcessFn RegisterProcess(int number, ProcessFn fn);
 Rc RunProcess(int number, long* a, long* b);
@@ -215,7 +215,7 @@ void ResetPlayer();
 // ---- screen entry and exit ------------------------------------------------------
 // Runs after the core's own work on entering / before leaving `screen`; a
 // non-zero result of an enter hook is process 25's result (13: no MIDI input).
-using ScreenHookFn = int (*)(int screen);
+using ScreenHookFn = Rc (*)(int screen);
 void RegisterScreenEnter(int screen, ScreenHookFn fn);
 void RegisterScreenLeave(int screen, ScreenHookFn fn);
 

@@ -136,16 +136,16 @@ int WritePointerOrRange(int32_t a, int32_t b) {
 }
 
 // Process 2: the selected phrase (-1 none).
-int GetSelectPhrase(long* a, long*) {
+Rc GetSelectPhrase(long* a, long*) {
   *a = SelectedPhrase();
-  return 0;
+  return kRcOk;
 }
 
 // Process 3 read: the pointer; the range arrives by the handshake.
-int GetPointerPos(long* a, long* b) {
+Rc GetPointerPos(long* a, long* b) {
   *a = ReadValue(kPointerTicks);
   *b = 0;
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ constexpr size_t kFileNameBuffer = 260;
 
 // Process 18: stop playback, free everything, delete the lock, then the
 // instance itself.
-int End(long*, long*) {
+Rc End(long*, long*) {
   WriteValue(kStop, 0);
   RunShutdownSteps();
   ReleaseUndoSnapshot();
@@ -30,53 +30,53 @@ int End(long*, long*) {
   DeleteMiddleLock();
   SetEnded(true);
   DestroyMiddleware();
-  return 0;
+  return kRcOk;
 }
 
 // Process 19: a = the host's buffer, receives the current file name.
-int GetEditFileName(long* a, long*) {
+Rc GetEditFileName(long* a, long*) {
   char* buffer = reinterpret_cast<char*>(*a);
   if (buffer == nullptr) return kRcError;
   const std::string& name = CurrentFileName();
   const size_t n = name.size() < kFileNameBuffer ? name.size() : kFileNameBuffer - 1;
   std::memcpy(buffer, name.data(), n);
   buffer[n] = '\0';
-  return 0;
+  return kRcOk;
 }
 
 // Process 20: a = 1 when nothing is unsaved.
-int GetSaved(long* a, long*) {
+Rc GetSaved(long* a, long*) {
   *a = IsSaved() ? 1 : 0;
-  return 0;
+  return kRcOk;
 }
 
 // Process 22: b = the new file name, then saved as process 21. A failed save
 // keeps the previous name, so a later save does not go to a file that was
 // never written.
-int SaveAsFile(long* a, long* b) {
+Rc SaveAsFile(long* a, long* b) {
   const char* name = reinterpret_cast<const char*>(*b);
   if (name == nullptr) return kRcError;
   const std::string previous = CurrentFileName();
   SetCurrentFileName(name);
-  const int rc = RunProcess(kProcSaveFile, a, b);
-  if (rc != 0) SetCurrentFileName(previous);
+  const Rc rc = RunProcess(kProcSaveFile, a, b);
+  if (rc != kRcOk) SetCurrentFileName(previous);
   return rc;
 }
 
 // Processes 31, 32: a = value >> 8, b = value & 255.
-int Split(long* a, long* b) {
+Rc Split(long* a, long* b) {
   const long v = *a;
   *a = v >> 8;
   *b = v & 255;
-  return 0;
+  return kRcOk;
 }
 
 // Process 33: a = the INI file name.
-int SetIniFileNameProcess(long* a, long*) {
+Rc SetIniFileNameProcess(long* a, long*) {
   const char* name = reinterpret_cast<const char*>(*a);
   if (name == nullptr) return kRcError;
   SetIniFileName(name);
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace
@@ -94,7 +94,7 @@ PartState<KeyRepeat> MakeKeyRepeat() {
 namespace {
 
 // Process 34: function keys; the same key again within 100 ms is auto-repeat.
-int SetKeyCode(long* a, long*) {
+Rc SetKeyCode(long* a, long*) {
   KeyRepeat& k = *TheMiddleware().keys;
   const long key = *a;
   const uint32_t now = platform::GetTickCount();
@@ -103,28 +103,28 @@ int SetKeyCode(long* a, long*) {
   k.has_previous = true;
   k.previous_key = key;
   k.previous_time = now;
-  if (repeat) return 0;
+  if (repeat) return kRcOk;
   if (key == kKeyF11) return WriteValue(kStop, 0);
   if (key == kKeyF12 && ReadAlive(kPlay)) return WriteValue(kPlay, 1);
-  return 0;
+  return kRcOk;
 }
 
 // Process 37: the library's version.
-int GetDllVersion(long* a, long*) {
+Rc GetDllVersion(long* a, long*) {
   *a = kDllVersion;
-  return 0;
+  return kRcOk;
 }
 
 // Process 38 read: the real-time song flag in song mode, else 0.
-int GetRealTimeSongFlag(long* a, long*) {
+Rc GetRealTimeSongFlag(long* a, long*) {
   *a = EditingMode() == 0 ? RealTimeSongFlag() : 0;
-  return 0;
+  return kRcOk;
 }
 
 // Process 39: 1 while playback runs.
-int GetPlaying(long* a, long*) {
+Rc GetPlaying(long* a, long*) {
   *a = IsPlaying() ? 1 : 0;
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace

@@ -65,10 +65,10 @@ struct Table {
 };
 
 // Process 24: a = the table.
-int GetReturnCodeData(long* a, long*) {
+Rc GetReturnCodeData(long* a, long*) {
   static const Table table;
   *a = reinterpret_cast<long>(&table.c);
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace

@@ -48,8 +48,8 @@ void SetTransportFor(int screen) {
   }
 }
 
-int EnterScreen(int screen) {
-  int rc = 0;
+Rc EnterScreen(int screen) {
+  Rc rc = kRcOk;
   switch (screen) {
     case kScreenRealTime:
       for (ControlId lamp = kFirstLamp; lamp <= kLastLamp; lamp += 2) WriteValue(lamp, 0, false);
@@ -86,8 +86,8 @@ int EnterScreen(int screen) {
 }
 
 // Process 25: a = the new screen's identifier 0x42nn.
-int ChangeWindow(long* a, long*) {
-  if ((*a & ~0xFFL) != ScreenId(0)) return 0;
+Rc ChangeWindow(long* a, long*) {
+  if ((*a & ~0xFFL) != ScreenId(0)) return kRcOk;
   RunScreenLeave(CurrentScreen());
   const int screen = static_cast<int>(*a & 0xFF);
   SetCurrentScreen(screen);
@@ -96,10 +96,10 @@ int ChangeWindow(long* a, long*) {
 }
 
 // Process 26: a = the start-up choice of the welcome window.
-int InitialMenu(long* a, long*) {
+Rc InitialMenu(long* a, long*) {
   WaitHardwareReady();
   const long choice = *a;
-  if (choice != 0 && choice != 1) return 0;
+  if (choice != 0 && choice != 1) return kRcOk;
   ResetPlayer();
   if (choice == 0) {
     const int32_t base = ReadValue(kTimeBase);

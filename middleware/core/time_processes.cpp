@@ -14,40 +14,40 @@ int32_t Arg(const long* a) {
   return static_cast<int32_t>(*a);
 }
 
-int Tick2Meas(long* a, long* b) {
+Rc Tick2Meas(long* a, long* b) {
   *b = (Arg(a) / kTicksPerBeat) / BeatsPerMeasure();
-  return 0;
+  return kRcOk;
 }
 
-int Meas2Tick(long* a, long* b) {
+Rc Meas2Tick(long* a, long* b) {
   const int64_t ticks = static_cast<int64_t>(Arg(a)) * TicksPerMeasure();
   *b = ticks > INT32_MAX ? INT32_MAX : (ticks < INT32_MIN ? INT32_MIN : ticks);
-  return 0;
+  return kRcOk;
 }
 
-int Tick2Sec(long* a, long* b) {
+Rc Tick2Sec(long* a, long* b) {
   *b = TickToMajorUnit(Arg(a));
-  return 0;
+  return kRcOk;
 }
 
-int Sec2Tick(long* a, long* b) {
+Rc Sec2Tick(long* a, long* b) {
   *b = MajorUnitToTick(Arg(a));
-  return 0;
+  return kRcOk;
 }
 
-int TimeOfTick(long* a, long* b) {
+Rc TimeOfTick(long* a, long* b) {
   *b = TickToTime(Arg(a));
-  return 0;
+  return kRcOk;
 }
 
-int TickOfTime(long* a, long* b) {
+Rc TickOfTime(long* a, long* b) {
   *b = TimeToTick(Arg(a));
-  return 0;
+  return kRcOk;
 }
 
-int TickInMeas(long* a, long* b) {
+Rc TickInMeas(long* a, long* b) {
   *b = Arg(a) % TicksPerMeasure();
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace

@@ -164,7 +164,7 @@ int StartRun() {
 
 // ---- reactions -------------------------------------------------------------
 
-int EnterWindow(int) {
+Rc EnterWindow(int) {
   if (Window() == nullptr) return kRcMidiDeviceNotOpened;
   LiveWindow& w = *Window();
   w.run.Stop();
@@ -172,11 +172,11 @@ int EnterWindow(int) {
   w.accepted = false;
   w.input_lost = false;
   w.input_device = FindModuleInput();
-  return w.input_device < platform::midiInGetNumDevs() ? 0 : kRcMidiDeviceNotOpened;
+  return w.input_device < platform::midiInGetNumDevs() ? kRcOk : kRcMidiDeviceNotOpened;
 }
 
-int LeaveWindow(int) {
-  if (Window() == nullptr) return 0;
+Rc LeaveWindow(int) {
+  if (Window() == nullptr) return kRcOk;
   LiveWindow& w = *Window();
   StopRun();
   EndRecording();
@@ -184,7 +184,7 @@ int LeaveWindow(int) {
   if (w.accepted) DisableUndo();
   w.run.ClearRecorded();
   w.accepted = false;
-  return 0;
+  return kRcOk;
 }
 
 // Buttons 0x040C..0x041E: intro (ending while a run is on), variation and
@@ -272,9 +272,9 @@ int SyncOnRead(ControlId) {
 }
 
 // Process 47: a = the recording of the last run.
-int GetLiveRecording(long* a, long*) {
+Rc GetLiveRecording(long* a, long*) {
   *a = 0;
-  if (Window() == nullptr) return 0;
+  if (Window() == nullptr) return kRcOk;
   LiveWindow& w = *Window();
   if (w.run.active()) {
     w.published = QM3LiveRecording{};
@@ -283,7 +283,7 @@ int GetLiveRecording(long* a, long*) {
     w.published = QM3LiveRecording{rec.count, rec.sections.data(), rec.variations.data()};
   }
   *a = reinterpret_cast<long>(&w.published);
-  return 0;
+  return kRcOk;
 }
 
 // The main volume goes through the run's port while a run holds it.

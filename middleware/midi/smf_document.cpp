@@ -69,7 +69,7 @@ struct WorkingFile {
 
 // Copies `from` to `to` in 64 KiB pieces: 0, 5 (no source), 8 (no target),
 // 11 (short write).
-int CopyFile(const std::string& from, const std::string& to) {
+Rc CopyFile(const std::string& from, const std::string& to) {
   std::FILE* in = std::fopen(from.c_str(), "rb");
   if (in == nullptr) return kRcFileNotRead;
   std::FILE* out = std::fopen(to.c_str(), "wb");
@@ -78,7 +78,7 @@ int CopyFile(const std::string& from, const std::string& to) {
     return kRcDiskFull;
   }
   std::vector<char> piece(kCopyPiece);
-  int rc = kRcOk;
+  Rc rc = kRcOk;
   size_t total = 0;
   for (size_t n; (n = std::fread(piece.data(), 1, piece.size(), in)) > 0;) {
     total += n;
@@ -132,8 +132,8 @@ struct ReadImage {
 
 // The checks and conversion of an image; 20 when the song is longer than the
 // song length may be.
-int ReadFileImage(const std::vector<uint8_t>& image, ReadImage* out) {
-  if (int rc = ConvertSmf(image.data(), image.size(), &out->converted); rc != kImportOk) return rc;
+Rc ReadFileImage(const std::vector<uint8_t>& image, ReadImage* out) {
+  if (Rc rc = ConvertSmf(image.data(), image.size(), &out->converted); rc != kRcOk) return rc;
   int32_t min = 0;
   int32_t max = 0;
   ReadRange(kSongLength, &min, &max);
@@ -259,13 +259,13 @@ void SendSoundSet(int sound_set) {
 
 // ---- opening and saving ----------------------------------------------------------------
 
-int OpenSmfFile(const std::string& path) {
+Rc OpenSmfFile(const std::string& path) {
   return ImportSmf(path);
 }
 
 // Content files need the maker's closed conversion libraries, which this
 // platform does not have: a converter registered for "mof" would take over.
-int OpenContentFile(const std::string& path) {
+Rc OpenContentFile(const std::string& path) {
   platform::TraceLog(
       "OpenFile %s: SINGLANE content needs its closed conversion libraries, which do not exist "
       "on this platform; the file is not opened\n",
@@ -274,7 +274,7 @@ int OpenContentFile(const std::string& path) {
 }
 
 // Process 21 in modes 1 and 2: the image, written beside and renamed.
-int SaveSmfFile(const std::string& path) {
+Rc SaveSmfFile(const std::string& path) {
   if (Doc() == nullptr || !Doc()->open) return kRcError;
   const std::string temporary = path + ".tmp";
   if (!WriteWholeFile(temporary, Doc()->image) ||
@@ -418,7 +418,7 @@ void ReleaseImage() {
 // ---- processes and life cycle ---------------------------------------------------------
 
 // Process 8: a = the time-line records, b = their byte count.
-int GetSmfTimeLineData(long* a, long* b) {
+Rc GetSmfTimeLineData(long* a, long* b) {
   if (!DocumentOpen()) {
     *a = 0;
     *b = 0;
@@ -447,22 +447,22 @@ int FreeDocument() {
 
 }  // namespace
 
-int ImportSmf(const std::string& path) {
+Rc ImportSmf(const std::string& path) {
   if (Doc() == nullptr) return kRcError;
   std::vector<uint8_t> image;
   ReadImage read;
   int sound_set = kSoundSetNative;
   try {
     WorkingFile working;
-    if (int rc = CopyFile(path, working.path); rc != kRcOk) return rc;
+    if (Rc rc = CopyFile(path, working.path); rc != kRcOk) return rc;
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(working.path, &bytes)) return kRcFileNotRead;
     std::vector<uint8_t> normalised;
-    if (int rc = NormaliseSmf(bytes.data(), bytes.size(), &normalised); rc != kImportOk) return rc;
+    if (Rc rc = NormaliseSmf(bytes.data(), bytes.size(), &normalised); rc != kRcOk) return rc;
     if (!WriteWholeFile(working.path, normalised)) return kRcFileNotWritten;
     if (!ReadWholeFile(working.path, &image)) return kRcFileNotRead;
     sound_set = DetectSoundSet(image.data(), image.size());
-    if (int rc = ReadFileImage(image, &read); rc != kRcOk) return rc;
+    if (Rc rc = ReadFileImage(image, &read); rc != kRcOk) return rc;
   } catch (const std::bad_alloc&) {
     return kRcNoMemory;
   }

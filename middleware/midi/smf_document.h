@@ -11,12 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "core/result.h"
+
 namespace qm3::midi {
 
 // Opens a Standard MIDI File (or RIFF RMID) as the import pipeline does: 0,
 // 4, 5, 6, 8, 11 or 20. On failure the previous song or file stays open and
 // unchanged and no working file is left behind.
-int ImportSmf(const std::string& path);
+Rc ImportSmf(const std::string& path);
 
 // True when the open file's parts use General MIDI voice identifiers (no
 // file open: true).

@@ -116,27 +116,27 @@ void CopyEvent(const SmfEvent& e, const uint8_t* b, midibytes::TrackWriter* w) {
   }
 }
 
-int Normalise(const uint8_t* bytes, size_t size, std::vector<uint8_t>* out) {
+Rc Normalise(const uint8_t* bytes, size_t size, std::vector<uint8_t>* out) {
   const uint8_t* smf = nullptr;
   size_t smf_size = 0;
   if (midibytes::Unwrap(bytes, size, &smf, &smf_size) == midibytes::Container::kBadRiff) {
-    return kImportUnsupported;
+    return kRcUnsupportedFile;
   }
-  if (smf_size > static_cast<size_t>(midibytes::kMaxImageSize)) return kImportNotRead;
+  if (smf_size > static_cast<size_t>(midibytes::kMaxImageSize)) return kRcFileNotRead;
   const auto n = static_cast<int64_t>(smf_size);
   const bool tagged = midibytes::HasTag(smf, n, 0, "MThd") ||
                       midibytes::HasTag(smf, n, midibytes::kPrefixSize, "MThd");
-  if (!tagged) return kImportUnsupported;
+  if (!tagged) return kRcUnsupportedFile;
   midibytes::SmfHeader header;
-  if (!midibytes::ReadHeader(smf, n, &header)) return kImportNotRead;
+  if (!midibytes::ReadHeader(smf, n, &header)) return kRcFileNotRead;
   std::vector<midibytes::TrackChunk> tracks;
   if (!midibytes::ListTracks(smf, n, header, midibytes::ChunkPolicy::kLenient, kMaxImportTracks,
                              &tracks)) {
-    return kImportNotRead;
+    return kRcFileNotRead;
   }
-  if (tracks.empty()) return kImportUnsupported;
+  if (tracks.empty()) return kRcUnsupportedFile;
   for (const midibytes::TrackChunk& t : tracks) {
-    if (t.clipped) return kImportNotRead;  // declared longer than the file
+    if (t.clipped) return kRcFileNotRead;  // declared longer than the file
   }
 
   // First pass: what each channel already has, and that every track reads.
@@ -147,7 +147,7 @@ int Normalise(const uint8_t* bytes, size_t size, std::vector<uint8_t>* out) {
   for (midibytes::MergedStep step; (step = reader.Next(&m)) != midibytes::MergedStep::kEnd;) {
     if (step == midibytes::MergedStep::kBroken) {
       // A track that simply stops after a whole event lacks only its end.
-      if (reader.first_break() != midibytes::WalkStop::kEndOfData) return kImportNotRead;
+      if (reader.first_break() != midibytes::WalkStop::kEndOfData) return kRcFileNotRead;
       continue;
     }
     const SmfEvent& e = m.event;
@@ -179,7 +179,7 @@ int Normalise(const uint8_t* bytes, size_t size, std::vector<uint8_t>* out) {
   w.End(end_time);
 
   const std::vector<uint8_t>& body = w.bytes();
-  if (body.size() > static_cast<size_t>(midibytes::kMaxImageSize) - 64) return kImportNotRead;
+  if (body.size() > static_cast<size_t>(midibytes::kMaxImageSize) - 64) return kRcFileNotRead;
   out->clear();
   out->reserve(22 + body.size());
   out->insert(out->end(), {'M', 'T', 'h', 'd', 0, 0, 0, 6});
@@ -189,27 +189,27 @@ int Normalise(const uint8_t* bytes, size_t size, std::vector<uint8_t>* out) {
   out->insert(out->end(), {'M', 'T', 'r', 'k'});
   midibytes::AppendBe32(*out, static_cast<uint32_t>(body.size()));
   out->insert(out->end(), body.begin(), body.end());
-  return kImportOk;
+  return kRcOk;
 }
 
-int Convert(const uint8_t* image, size_t size, ConvertedSmf* out) {
+Rc Convert(const uint8_t* image, size_t size, ConvertedSmf* out) {
   *out = ConvertedSmf{};
-  if (size > static_cast<size_t>(midibytes::kMaxImageSize)) return kImportNotRead;
+  if (size > static_cast<size_t>(midibytes::kMaxImageSize)) return kRcFileNotRead;
   const auto n = static_cast<int64_t>(size);
   int64_t at = 0;
   if (!midibytes::HasTag(image, n, 0, "MThd")) {
     at = midibytes::kPrefixSize;
-    if (!midibytes::HasTag(image, n, at, "MThd")) return kImportUnsupported;
+    if (!midibytes::HasTag(image, n, at, "MThd")) return kRcUnsupportedFile;
   }
   midibytes::SmfHeader header;
-  if (!midibytes::ReadHeader(image, n, &header)) return kImportNotRead;
-  if (header.frame_based()) return kImportUnsupported;
-  if (header.division == 0) return kImportNotRead;
+  if (!midibytes::ReadHeader(image, n, &header)) return kRcFileNotRead;
+  if (header.frame_based()) return kRcUnsupportedFile;
+  if (header.division == 0) return kRcFileNotRead;
   if (header.format > 1 || (header.format == 1 && header.track_count != 1)) {
-    return kImportUnsupported;
+    return kRcUnsupportedFile;
   }
   TrackWalker marker_scan = FirstTrack(image, size);
-  if (!marker_scan.Valid()) return kImportUnsupported;
+  if (!marker_scan.Valid()) return kRcUnsupportedFile;
   SmfEvent e;
   for (SmfStep s; (s = marker_scan.Next(&e)) == SmfStep::kEvent;) {
     if (IsSoundingNote(e, image)) break;
@@ -233,7 +233,7 @@ int Convert(const uint8_t* image, size_t size, ConvertedSmf* out) {
   for (SmfStep s;;) {
     s = walker.Next(&e);
     if (s == SmfStep::kTruncated) {
-      if (walker.stop() != midibytes::WalkStop::kEndOfData) return kImportNotRead;
+      if (walker.stop() != midibytes::WalkStop::kEndOfData) return kRcFileNotRead;
       break;
     }
     const int64_t tick = converted(e.time);
@@ -256,29 +256,29 @@ int Convert(const uint8_t* image, size_t size, ConvertedSmf* out) {
       out->time_line.push_back(static_cast<uint8_t>(e.Channel()));
       out->time_line.push_back(image[e.data + 1] & 0x7F);
       last_note_tick = tick;
-      if (out->time_line.size() > kMaxEventListBytes) return kImportTooLong;
+      if (out->time_line.size() > kMaxEventListBytes) return kRcSongTooLong;
     }
   }
-  return kImportOk;
+  return kRcOk;
 }
 
 }  // namespace
 
-int NormaliseSmf(const uint8_t* bytes, size_t size, std::vector<uint8_t>* out) {
+Rc NormaliseSmf(const uint8_t* bytes, size_t size, std::vector<uint8_t>* out) {
   try {
     return Normalise(bytes, size, out);
   } catch (const std::bad_alloc&) {
     out->clear();
-    return kImportNoMemory;
+    return kRcNoMemory;
   }
 }
 
-int ConvertSmf(const uint8_t* image, size_t size, ConvertedSmf* out) {
+Rc ConvertSmf(const uint8_t* image, size_t size, ConvertedSmf* out) {
   try {
     return Convert(image, size, out);
   } catch (const std::bad_alloc&) {
     *out = ConvertedSmf{};
-    return kImportNoMemory;
+    return kRcNoMemory;
   }
 }
 

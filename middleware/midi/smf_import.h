@@ -14,14 +14,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/result.h"
+
 namespace qm3::midi {
 
-// Results, as the middleware's return codes.
-inline constexpr int kImportOk = 0;
-inline constexpr int kImportNoMemory = 4;
-inline constexpr int kImportNotRead = 5;      // truncated or malformed bytes, division 0
-inline constexpr int kImportUnsupported = 6;  // not a file of this kind, frames, format 2
-inline constexpr int kImportTooLong = 20;
+// Results are the middleware's return codes: kRcFileNotRead for truncated or
+// malformed bytes and division 0, kRcUnsupportedFile for bytes that are not a
+// file of this kind, frames or format 2.
 
 // Sound sets of a file (which messages precede its first note).
 inline constexpr int kSoundSetNative = 1;
@@ -38,8 +37,9 @@ inline constexpr uint16_t kMaxImportTracks = 0xFFFF;
 // "RMID") into one track in time order, inserts at its start, per channel and
 // only where the file has none, bank select 0/0 and program 0, volume 100 and
 // pan 64, and ends it with one end of track. The header keeps its format and
-// division; its track count becomes 1. 0, 5 or 6.
-int NormaliseSmf(const uint8_t* bytes, size_t size, std::vector<uint8_t>* out);
+// division; its track count becomes 1. kRcOk, kRcFileNotRead or
+// kRcUnsupportedFile.
+Rc NormaliseSmf(const uint8_t* bytes, size_t size, std::vector<uint8_t>* out);
 
 struct TempoPoint {
   int32_t tick;   // middleware ticks
@@ -58,10 +58,11 @@ struct ConvertedSmf {
   std::vector<uint8_t> time_line;
 };
 
-// Checks a normalised image and converts it. 0, 5, 6 or 20 (the note
-// activity exceeds kMaxEventListBytes). The song-length limit is the
+// Checks a normalised image and converts it. kRcOk, kRcFileNotRead,
+// kRcUnsupportedFile or kRcSongTooLong (the note activity exceeds
+// kMaxEventListBytes). The song-length limit is the
 // caller's to apply to `length_ticks`.
-int ConvertSmf(const uint8_t* image, size_t size, ConvertedSmf* out);
+Rc ConvertSmf(const uint8_t* image, size_t size, ConvertedSmf* out);
 
 // 1 native, 2 General MIDI, 3 GS: the last General MIDI System On or GS reset
 // before the first note-on decides.

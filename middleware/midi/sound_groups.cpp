@@ -119,7 +119,7 @@ int FreeSoundLists() {
 }
 
 // Process 11: a = the list of the voice map in use.
-int GetSoundGroupData(long* a, long*) {
+Rc GetSoundGroupData(long* a, long*) {
   const std::unique_ptr<SoundLists>& lists = Lists();
   if (lists == nullptr) return kRcError;
   QM3SoundGroupList* list =

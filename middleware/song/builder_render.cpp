@@ -33,7 +33,7 @@ RenderFlags& Flags() {
 }
 
 // Process 48: a = the skipped files of the last render, b = their count.
-int GetSkippedFiles(long* a, long* b) {
+Rc GetSkippedFiles(long* a, long* b) {
   RenderFlags& f = Flags();
   f.skipped_paths.clear();
   for (const std::string& path : f.skipped) f.skipped_paths.push_back(path.c_str());
@@ -45,18 +45,18 @@ int GetSkippedFiles(long* a, long* b) {
 
 }  // namespace
 
-int LoadSongSources(int (*load)(std::vector<std::string>* skipped)) {
+Rc LoadSongSources(Rc (*load)(std::vector<std::string>* skipped)) {
   RenderFlags& f = Flags();
   f.skipped.clear();
-  const int rc = load(&f.skipped);
+  const Rc rc = load(&f.skipped);
   // The song plays with silence in place of what was skipped; the host
   // learns which files to look at.
   if (!f.skipped.empty()) Notify(ProcessId(kProcGetSkippedFiles), kNotifyValue);
   return rc;
 }
 
-int RenderSongNow() {
-  const int rc = LoadSongSources(RenderCurrentSong);
+Rc RenderSongNow() {
+  const Rc rc = LoadSongSources(RenderCurrentSong);
   Flags().stale = rc != 0;
   return rc;
 }

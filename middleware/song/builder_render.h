@@ -6,19 +6,21 @@
 #include <string>
 #include <vector>
 
+#include "core/result.h"
+
 namespace qm3 {
 
 // Renders the current phrase list and song values now. Returns 0 or the
 // render's code (8 when a work file cannot be created). The source files it
 // could not read are listed by process 48 until the next render (and
 // notified when there are any).
-int RenderSongNow();
+Rc RenderSongNow();
 
 // Runs `load` (a render, or the material of a live run), which adds every
 // source file it could not read to the list it is given. That list replaces
 // the one process 48 hands out, and the host is notified when it is not
 // empty. Returns what `load` returns.
-int LoadSongSources(int (*load)(std::vector<std::string>* skipped));
+Rc LoadSongSources(Rc (*load)(std::vector<std::string>* skipped));
 
 // The rendered data no longer matches the song.
 void MarkSongDataStale();

@@ -325,7 +325,7 @@ namespace {
 
 // Plays the song and records what the module plays; the file (the whole
 // song or the range packed in `range`) is written when the song has played.
-int ConvertSmfPlayed(const char* path, uint64_t range, bool with_wav) {
+Rc ConvertSmfPlayed(const char* path, uint64_t range, bool with_wav) {
   if (!CanWriteBeside(path)) return kRcFileNotWritten;
   if (with_wav) {  // the WAV conversion that follows plays the song for both
     SetPendingSmf({path, range});
@@ -340,12 +340,12 @@ int ConvertSmfPlayed(const char* path, uint64_t range, bool with_wav) {
   midi::SendPlayMode(2);
   platform::Sleep(1000);
   const double seconds = ReadValue(kSongLength) * (SongTempoMicroseconds() / 96.0) / 1e6;
-  if (int rc = midi::OpenCapture(midi::CaptureWordsFor(seconds)); rc != 0) {
+  if (Rc rc = midi::OpenCapture(midi::CaptureWordsFor(seconds)); rc != 0) {
     EndConversion();
     return rc;
   }
   midi::StartCapture(path, range, WriteCapturedSmf);
-  const int rc = WriteValue(kPlay, 1);
+  const Rc rc = WriteValue(kPlay, 1);
   if (rc != 0 || !midi::PlayRequested()) {
     midi::StopCapture(false);
     midi::CloseCapture();
@@ -357,13 +357,13 @@ int ConvertSmfPlayed(const char* path, uint64_t range, bool with_wav) {
 
 }  // namespace
 
-int ConvertSmfAll(const char* path, long flags) {
+Rc ConvertSmfAll(const char* path, long flags) {
   if (path == nullptr) return kRcError;
   if (ReadValue(kSongLength) == 0) return kRcError;
   return ConvertSmfPlayed(path, 0, (flags & kSmfWithNextWav) != 0);
 }
 
-int ConvertSmfPart(const char* path, long flags) {
+Rc ConvertSmfPart(const char* path, long flags) {
   if (path == nullptr) return kRcError;
   const int32_t length = ReadValue(kSongLength);
   if (length == 0) return kRcError;

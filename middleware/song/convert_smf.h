@@ -26,11 +26,11 @@ bool CanWriteBeside(const std::string& path);
 // Process 27: 0, 1 (no song), 4, 11, 13, or the play's result. With
 // kSmfWithNextWav in `flags` nothing plays yet: the next WAV conversion
 // records the file in its own play (the same bytes as a play of its own).
-int ConvertSmfAll(const char* path, long flags);
+Rc ConvertSmfAll(const char* path, long flags);
 // Process 28: 0, 1, 18 (empty range or one that starts past the song), 4, 5,
 // 11; a song's range is recorded like the whole song and cut at the end.
 // The flag as for process 27 (an opened MIDI file's range is cut at once).
-int ConvertSmfPart(const char* path, long flags);
+Rc ConvertSmfPart(const char* path, long flags);
 
 // A song range for the capture's parameter: [from, to) in song ticks, to = 0
 // for the whole song.

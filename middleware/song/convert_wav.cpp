@@ -23,7 +23,7 @@ namespace {
 // whenever it is converted.
 constexpr uint64_t kStartGridUs = 640000;
 
-int ConvertWav(const char* path, bool range, long flags) {
+Rc ConvertWav(const char* path, bool range, long flags) {
   if (path == nullptr || ReadValue(kSongLength) == 0) return kRcError;
   ConversionCut cut;
   cut.keep_tail = (flags & kWavKeepReleaseTail) != 0;
@@ -51,11 +51,11 @@ int ConvertWav(const char* path, bool range, long flags) {
   platform::SleepUntilMicroseconds((now / kStartGridUs + 1) * kStartGridUs);
   BeginConversion(with_smf ? kConversionSmfWav : kConversionWav, path, cut);
   platform::Sleep(1000);
-  if (int rc = OpenWavCapture(); rc != 0) {
+  if (Rc rc = OpenWavCapture(); rc != 0) {
     EndConversion();
     return rc;
   }
-  if (int rc = StartWavCapture(path); rc != 0) {
+  if (Rc rc = StartWavCapture(path); rc != 0) {
     CloseWavCapture();
     EndConversion();
     return rc;
@@ -67,7 +67,7 @@ int ConvertWav(const char* path, bool range, long flags) {
   const uint64_t play_at = platform::GetMicroseconds() + 1000000;
   if (with_smf) {
     const double seconds = ReadValue(kSongLength) * (SongTempoMicroseconds() / 96.0) / 1e6;
-    int rc = midi::OpenCapture(midi::CaptureWordsFor(seconds));
+    Rc rc = midi::OpenCapture(midi::CaptureWordsFor(seconds));
     if (rc == 0) rc = midi::StartCapture(smf.path, smf.range, WriteCapturedSmf);
     if (rc != 0) {
       midi::CloseCapture();
@@ -78,7 +78,7 @@ int ConvertWav(const char* path, bool range, long flags) {
     }
   }
   platform::SleepUntilMicroseconds(play_at);
-  const int rc = WriteValue(kPlay, 1);
+  const Rc rc = WriteValue(kPlay, 1);
   if (rc != 0 || !midi::PlayRequested()) {
     if (with_smf) {
       midi::StopCapture(false);
@@ -89,7 +89,7 @@ int ConvertWav(const char* path, bool range, long flags) {
     EndConversion();
     return rc != 0 ? rc : kRcMidiDeviceNotOpened;
   }
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace
@@ -122,16 +122,16 @@ WavCut WavCutOf(const ConversionCut& cut) {
 
 namespace {
 
-int ConvertWavAll(long* a, long* b) {
+Rc ConvertWavAll(long* a, long* b) {
   return ConvertWav(reinterpret_cast<const char*>(*b), false, *a);
 }
-int ConvertWavPart(long* a, long* b) {
+Rc ConvertWavPart(long* a, long* b) {
   return ConvertWav(reinterpret_cast<const char*>(*b), true, *a);
 }
-int ConvertSmfAllProcess(long* a, long* b) {
+Rc ConvertSmfAllProcess(long* a, long* b) {
   return ConvertSmfAll(reinterpret_cast<const char*>(*b), *a);
 }
-int ConvertSmfPartProcess(long* a, long* b) {
+Rc ConvertSmfPartProcess(long* a, long* b) {
   return ConvertSmfPart(reinterpret_cast<const char*>(*b), *a);
 }
 

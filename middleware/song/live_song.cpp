@@ -56,7 +56,7 @@ void SetAndNotify(ControlId id, int32_t value) {
   Notify(id, kNotifyValue);
 }
 
-int LoadLiveMaterial(std::vector<std::string>* skipped) {
+Rc LoadLiveMaterial(std::vector<std::string>* skipped) {
   const RenderSettings s = CurrentRenderSettings();
   MelodyCycleRequest request;
   request.path = s.source_dir + s.melody_file;
@@ -69,7 +69,7 @@ int LoadLiveMaterial(std::vector<std::string>* skipped) {
   NoteSkippedSource(BuildMelodyCycle(request, 1), request.path, skipped);
   const std::string intro = s.source_dir + FixedSourceName(FixedSource::kIntro, s.mood);
   NoteSkippedSource(LoadFirstMeasure(intro, s.beats, 0), intro, skipped);
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace

@@ -140,9 +140,9 @@ void ReleasePhraseSnapshot() {
 }
 
 // Process 1 (the song's time-line data): a = the phrase list.
-int GetSongTimeLineData(long* a, long* /*b*/) {
+Rc GetSongTimeLineData(long* a, long* /*b*/) {
   *a = reinterpret_cast<long>(PublishSongPhrases());
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace

@@ -129,27 +129,27 @@ void JoinSections(const RenderSettings& s) {
 
 }  // namespace
 
-int RenderSong(const SongPhrase* phrases, int count, const RenderSettings& s,
-               std::vector<std::string>* skipped) {
+Rc RenderSong(const SongPhrase* phrases, int count, const RenderSettings& s,
+              std::vector<std::string>* skipped) {
   const SongPlan plan = PlanSong(phrases, count, s);
 
   BuildPre(plan, s);
-  if (!Save(s, kPreWorkFile)) return kRenderDiskFull;
+  if (!Save(s, kPreWorkFile)) return kRcDiskFull;
   BuildIntro(s, plan.intro_measures, skipped);
-  if (!Save(s, kIntroWorkFile)) return kRenderDiskFull;
+  if (!Save(s, kIntroWorkFile)) return kRcDiskFull;
   BuildBody(plan, s, skipped);
-  if (!Save(s, kBodyWorkFile)) return kRenderDiskFull;
+  if (!Save(s, kBodyWorkFile)) return kRcDiskFull;
   BuildEnding(s, plan.ending_measures, skipped);
-  if (!Save(s, kEndingWorkFile)) return kRenderDiskFull;
+  if (!Save(s, kEndingWorkFile)) return kRcDiskFull;
   JoinSections(s);
   // Song in buffer 0; each command track is merged in turn.
   const int song = AddCommandTracks(plan, phrases, count, s, 0);
   SelectTrackBuffer(song);
-  if (!Save(s, kSongWorkFile)) return kRenderDiskFull;
-  return 0;
+  if (!Save(s, kSongWorkFile)) return kRcDiskFull;
+  return kRcOk;
 }
 
-int RenderCurrentSong(std::vector<std::string>* skipped) {
+Rc RenderCurrentSong(std::vector<std::string>* skipped) {
   const std::vector<SongPhrase>& phrases = SongPhrases();
   return RenderSong(phrases.data(), static_cast<int>(phrases.size()), CurrentRenderSettings(),
                     skipped);

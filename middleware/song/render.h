@@ -13,11 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "core/result.h"
+
 namespace qm3 {
 
 struct SongPhrase;
 
-constexpr int kRenderDiskFull = 8;
 // The song proper starts after one count-in measure of 4 beats.
 constexpr int32_t kSongStartTick = 384;
 
@@ -67,14 +68,14 @@ struct RenderSettings {
 // The settings from the value table, the catalogs and the directories.
 RenderSettings CurrentRenderSettings();
 
-// Renders `count` phrases with `settings`. Returns 0, or 8 when a work file
-// cannot be written (the render stops there; files already written stay).
+// Renders `count` phrases with `settings`. Returns kRcOk, or kRcDiskFull when
+// a work file cannot be written (the render stops there; files already written stay).
 // A source file the song needs that cannot be read gives silence in its
 // place; its path is added to `skipped` (when given).
-int RenderSong(const SongPhrase* phrases, int count, const RenderSettings& settings,
-               std::vector<std::string>* skipped = nullptr);
+Rc RenderSong(const SongPhrase* phrases, int count, const RenderSettings& settings,
+              std::vector<std::string>* skipped = nullptr);
 
 // Renders the process's phrase list with the current settings.
-int RenderCurrentSong(std::vector<std::string>* skipped = nullptr);
+Rc RenderCurrentSong(std::vector<std::string>* skipped = nullptr);
 
 }  // namespace qm3

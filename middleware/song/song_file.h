@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/result.h"
+
 namespace qm3 {
 
 // The whole file for the current song, byte for byte.
@@ -16,7 +18,7 @@ std::string FormatSongFile();
 
 // Writes the current song to `path` through a temporary file renamed into
 // place, so a failed save leaves the previous file as it was. Returns 0 or 11.
-int SaveSongFile(const std::string& path);
+Rc SaveSongFile(const std::string& path);
 
 // Reads song file bytes into the value table, the phrase list and the
 // catalog selections. Returns 0, 4 (no memory), 5 (empty), 16 (no known
@@ -25,12 +27,12 @@ int SaveSongFile(const std::string& path);
 // song of some length, too few phrase lines, an old melody number out of
 // range). Values set before a bad
 // line stay set.
-int ReadSongFile(std::string_view bytes);
+Rc ReadSongFile(std::string_view bytes);
 
 // Switches to song mode, reads the file at `path` and renders the song
 // (playback and conversions use the rendered data): 0, 4, 5 (also for what
 // is not a regular file), 16, 17 (also for a file larger than any song
 // file), or the render's 8 when its work files cannot be written.
-int OpenSongFile(const std::string& path);
+Rc OpenSongFile(const std::string& path);
 
 }  // namespace qm3

@@ -46,12 +46,12 @@ std::map<int, FileSaveFn>& Savers() {
 
 // Process 17: b = the file name. Waits for the hardware first so the sound
 // module is ready for what the file sets up.
-int OpenFile(long*, long* b) {
+Rc OpenFile(long*, long* b) {
   const char* name = reinterpret_cast<const char*>(*b);
   if (name == nullptr) return kRcError;
   WaitHardwareReady();
   const std::string path = name;
-  const int rc = OpenFileByExtension(path);
+  const Rc rc = OpenFileByExtension(path);
   if (rc == kRcOk) {
     SetCurrentFileName(path);
     SetSaved(true);
@@ -60,8 +60,8 @@ int OpenFile(long*, long* b) {
 }
 
 // Process 21: saves to the current file name.
-int SaveFile(long*, long*) {
-  const int rc = SaveFileByMode(CurrentFileName());
+Rc SaveFile(long*, long*) {
+  const Rc rc = SaveFileByMode(CurrentFileName());
   if (rc == kRcOk) SetSaved(true);
   return rc;
 }
@@ -76,7 +76,7 @@ void RegisterFileSaver(int editing_mode, FileSaveFn fn) {
   Savers()[editing_mode] = fn;
 }
 
-int OpenFileByExtension(const std::string& path) {
+Rc OpenFileByExtension(const std::string& path) {
   const size_t dot = path.rfind('.');
   const size_t slash = path.find_last_of("/\\");
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
@@ -86,7 +86,7 @@ int OpenFileByExtension(const std::string& path) {
   return it->second(path);
 }
 
-int SaveFileByMode(const std::string& path) {
+Rc SaveFileByMode(const std::string& path) {
   auto it = Savers().find(EditingMode());
   if (it == Savers().end() || it->second == nullptr) return kRcUnsupportedFile;
   return it->second(path);

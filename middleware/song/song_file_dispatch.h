@@ -7,19 +7,23 @@
 #include <string>
 #include <string_view>
 
+#include "core/result.h"
+
 namespace qm3 {
 
-using FileOpenFn = int (*)(const std::string& path);
-using FileSaveFn = int (*)(const std::string& path);
+using FileOpenFn = Rc (*)(const std::string& path);
+using FileSaveFn = Rc (*)(const std::string& path);
 
 // `extension` without the dot, compared without regard to case.
 void RegisterFileOpener(std::string_view extension, FileOpenFn fn);
 // `editing_mode` as in 0x0501: 0 song, 1 SMF, 2 content.
 void RegisterFileSaver(int editing_mode, FileSaveFn fn);
 
-// Opens `path` with the opener of its extension; 6 when there is none.
-int OpenFileByExtension(const std::string& path);
-// Saves to `path` with the saver of the current editing mode; 6 when none.
-int SaveFileByMode(const std::string& path);
+// Opens `path` with the opener of its extension; kRcUnsupportedFile when there
+// is none.
+Rc OpenFileByExtension(const std::string& path);
+// Saves to `path` with the saver of the current editing mode; kRcUnsupportedFile
+// when none.
+Rc SaveFileByMode(const std::string& path);
 
 }  // namespace qm3

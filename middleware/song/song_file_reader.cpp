@@ -109,7 +109,7 @@ struct SeenDefaults {
 };
 
 // One "%d,%d:%d" line of the parameter section. Returns a code to remember.
-int ApplyParameter(std::string_view line, SeenDefaults* seen) {
+Rc ApplyParameter(std::string_view line, SeenDefaults* seen) {
   const int64_t group = Decimal(Field(&line, ','));
   const int64_t index = Decimal(Field(&line, ':'));
   const int32_t value = Decimal(line);
@@ -175,7 +175,7 @@ int32_t RealTimeFlagFromNames(const std::vector<SongPhrase>& phrases) {
 }
 
 // Version line through the phrase section.
-int ReadStructure(LineReader& in, SeenDefaults* seen) {
+Rc ReadStructure(LineReader& in, SeenDefaults* seen) {
   std::string_view line;
   bool ended = false;
   if (!in.Next(&line, &ended)) return kRcFileNotRead;
@@ -184,11 +184,11 @@ int ReadStructure(LineReader& in, SeenDefaults* seen) {
     return kRcSongFileVersion;
   if (!in.Next(&line) || line != kSectionMiddle) return kRcSongFileBroken;
 
-  int remembered = kRcOk;
+  Rc remembered = kRcOk;
   for (;;) {
     if (!in.Next(&line)) return kRcSongFileBroken;  // no end marker
     if (IsMarker(line)) break;
-    if (int rc = ApplyParameter(line, seen); rc != kRcOk) remembered = rc;
+    if (Rc rc = ApplyParameter(line, seen); rc != kRcOk) remembered = rc;
   }
   if (remembered != kRcOk) return remembered;
 
@@ -201,7 +201,7 @@ int ReadStructure(LineReader& in, SeenDefaults* seen) {
     return kRcSongFileBroken;
   }
   std::vector<SongPhrase> phrases;
-  int rc = kRcOk;
+  Rc rc = kRcOk;
   try {
     for (int32_t i = 0; i < count; ++i) {
       if (!in.Next(&line) || IsMarker(line)) {
@@ -237,11 +237,11 @@ void ReadContents(std::string_view line) {
 
 }  // namespace
 
-int ReadSongFile(std::string_view bytes) {
+Rc ReadSongFile(std::string_view bytes) {
   LineReader in(bytes);
   SeenDefaults seen;
   try {
-    if (int rc = ReadStructure(in, &seen); rc != kRcOk) return rc;
+    if (Rc rc = ReadStructure(in, &seen); rc != kRcOk) return rc;
     if (!seen.real_time_flag) WriteRealTimeSongFlag(RealTimeFlagFromNames(SongPhrases()));
     if (!seen.start_phrase) WriteValue(kStartPhrase, 0, false);
     if (!seen.tempo_slider) WriteValue(kTempoSlider, 3, false);
@@ -258,7 +258,7 @@ int ReadSongFile(std::string_view bytes) {
   }
 }
 
-int OpenSongFile(const std::string& path) {
+Rc OpenSongFile(const std::string& path) {
   WriteValue(kEditingMode, 0);
   std::string bytes;
   switch (midibytes::ReadFileBytes(path, kSongFileLimit, &bytes)) {
@@ -269,7 +269,7 @@ int OpenSongFile(const std::string& path) {
     default:  // missing, a FIFO or a device, a read error
       return kRcFileNotRead;
   }
-  const int rc = ReadSongFile(bytes);
+  const Rc rc = ReadSongFile(bytes);
   MarkSongDataStale();
   if (rc != kRcOk) return rc;
   WriteRange(kPointerTicks, 0, ReadValue(kSongLength));

@@ -72,7 +72,7 @@ std::string FormatSongFile() {
   return out;
 }
 
-int SaveSongFile(const std::string& path) {
+Rc SaveSongFile(const std::string& path) {
   if (path.empty()) return kRcFileNotWritten;
   try {
     return ReplaceFile(path, FormatSongFile()) ? kRcOk : kRcFileNotWritten;

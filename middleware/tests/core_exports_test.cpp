@@ -202,8 +202,8 @@ TEST_F(ExportsTest, SmallProcesses) {
 }
 
 // A save that fails keeps the previous file name.
-int g_save_result = 0;
-int FakeSave(long*, long*) {
+Rc g_save_result = kRcOk;
+Rc FakeSave(long*, long*) {
   return g_save_result;
 }
 
@@ -216,7 +216,7 @@ TEST_F(ExportsTest, SaveAsKeepsTheOldNameWhenTheSaveFails) {
   EXPECT_EQ(QM3SetValue(ProcessId(kProcSaveAsFile), 0, 0, reinterpret_cast<long>(target)),
             kRcFileNotWritten);
   EXPECT_EQ(CurrentFileName(), "/music/old.sng");
-  g_save_result = 0;
+  g_save_result = kRcOk;
   EXPECT_EQ(QM3SetValue(ProcessId(kProcSaveAsFile), 0, 0, reinterpret_cast<long>(target)), 0);
   EXPECT_EQ(CurrentFileName(), target);
   RegisterProcess(kProcSaveFile, real_save);

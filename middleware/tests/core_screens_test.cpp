@@ -67,12 +67,12 @@ TEST_F(ScreensTest, EnteringSongEditWithASongEnablesThePartSwitches) {
 }
 
 int g_leave_calls = 0;
-int g_enter_result = 0;
-int CountLeave(int) {
+Rc g_enter_result = kRcOk;
+Rc CountLeave(int) {
   ++g_leave_calls;
-  return 0;
+  return kRcOk;
 }
-int OpenInput(int) {
+Rc OpenInput(int) {
   return g_enter_result;
 }
 
@@ -97,7 +97,7 @@ TEST_F(ScreensTest, RealTimeScreenEntryAndExit) {
   EXPECT_EQ(ReadValue(kSongLength), 0);
   EXPECT_TRUE(LocateButtonsDead());
 
-  g_enter_result = 0;
+  g_enter_result = kRcOk;
   EXPECT_EQ(Change(kScreenSongEdit), 0);
   EXPECT_EQ(g_leave_calls, 1);
 }

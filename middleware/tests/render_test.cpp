@@ -400,7 +400,7 @@ TEST_F(Render, SourcesThatCannotBeReadAreNamedWhenTheSongNeedsThem) {
 TEST_F(Render, AWorkFileThatCannotBeWrittenGivesEight) {
   s_.work_dir = (dir_ / "missing" / "").string();
   const std::vector<SongPhrase> phrases = {Phrase(kPhraseBody, 4, 1, kFillInNone)};
-  EXPECT_EQ(RenderSong(phrases.data(), 1, s_), kRenderDiskFull);
+  EXPECT_EQ(RenderSong(phrases.data(), 1, s_), kRcDiskFull);
 }
 
 TEST_F(Render, EveryWorkFileIsASingleTrack) {

@@ -17,13 +17,13 @@ using midibytes::testing::Header;
 
 std::vector<uint8_t> Normalised(const std::vector<uint8_t>& file) {
   std::vector<uint8_t> out;
-  EXPECT_EQ(NormaliseSmf(file.data(), file.size(), &out), kImportOk);
+  EXPECT_EQ(NormaliseSmf(file.data(), file.size(), &out), kRcOk);
   return out;
 }
 
 int ImportCode(const std::vector<uint8_t>& file) {
   std::vector<uint8_t> out;
-  if (int rc = NormaliseSmf(file.data(), file.size(), &out); rc != kImportOk) return rc;
+  if (int rc = NormaliseSmf(file.data(), file.size(), &out); rc != kRcOk) return rc;
   ConvertedSmf c;
   return ConvertSmf(out.data(), out.size(), &c);
 }
@@ -55,7 +55,7 @@ TEST(SmfImport, FormatOneTracksMergeAndEveryChannelGetsItsStartSettings) {
   EXPECT_EQ(parts[15].pan, 64);
 
   ConvertedSmf c;
-  ASSERT_EQ(ConvertSmf(image.data(), image.size(), &c), kImportOk);
+  ASSERT_EQ(ConvertSmf(image.data(), image.size(), &c), kRcOk);
   EXPECT_EQ(c.length_ticks, 0x60);
   EXPECT_EQ(c.beats_per_measure, 3);
   ASSERT_EQ(c.tempos.size(), 1u);
@@ -73,7 +73,7 @@ TEST(SmfImport, PrefixedAndRiffWrappedFilesImportLikeTheBareFile) {
 TEST(SmfImport, DivisionConvertsToNinetySixTicksPerBeat) {
   const auto image = Normalised(ThreeTrackFile(480));
   ConvertedSmf c;
-  ASSERT_EQ(ConvertSmf(image.data(), image.size(), &c), kImportOk);
+  ASSERT_EQ(ConvertSmf(image.data(), image.size(), &c), kRcOk);
   EXPECT_DOUBLE_EQ(c.tempo_ratio, 0.2);
   EXPECT_EQ(c.length_ticks, 0x60 / 5 + 0);  // 96 file ticks at 480 per beat
   EXPECT_EQ(c.time_line[3], 10);            // 48 file ticks
@@ -86,24 +86,24 @@ TEST(SmfImport, HostileFilesGetTheirCodes) {
     return head;
   };
   const std::initializer_list<uint8_t> ok_track = {0x00, 0x90, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00};
-  EXPECT_EQ(ImportCode({'R', 'I', 'F', 'F', 1, 0, 0, 0}), kImportUnsupported);
-  EXPECT_EQ(ImportCode({'n', 'o', 't', ' ', 'm', 'i', 'd', 'i'}), kImportUnsupported);
-  EXPECT_EQ(ImportCode(with(Header(0, 1, 0), ok_track)), kImportNotRead);           // division 0
-  EXPECT_EQ(ImportCode(with(Header(0, 1, 0xE728), ok_track)), kImportUnsupported);  // frames
-  EXPECT_EQ(ImportCode(with(Header(2, 1, 96), ok_track)), kImportUnsupported);      // format 2
-  EXPECT_EQ(ImportCode(Header(0, 0, 96)), kImportUnsupported);                      // no track
-  EXPECT_EQ(ImportCode(Header(0, 1, 96, 0x7FFFFFF0)), kImportNotRead);  // header past the end
-  EXPECT_EQ(ImportCode(with(Header(0, 1, 96), ok_track, 4000)), kImportNotRead);  // track too
+  EXPECT_EQ(ImportCode({'R', 'I', 'F', 'F', 1, 0, 0, 0}), kRcUnsupportedFile);
+  EXPECT_EQ(ImportCode({'n', 'o', 't', ' ', 'm', 'i', 'd', 'i'}), kRcUnsupportedFile);
+  EXPECT_EQ(ImportCode(with(Header(0, 1, 0), ok_track)), kRcFileNotRead);           // division 0
+  EXPECT_EQ(ImportCode(with(Header(0, 1, 0xE728), ok_track)), kRcUnsupportedFile);  // frames
+  EXPECT_EQ(ImportCode(with(Header(2, 1, 96), ok_track)), kRcUnsupportedFile);      // format 2
+  EXPECT_EQ(ImportCode(Header(0, 0, 96)), kRcUnsupportedFile);                      // no track
+  EXPECT_EQ(ImportCode(Header(0, 1, 96, 0x7FFFFFF0)), kRcFileNotRead);  // header past the end
+  EXPECT_EQ(ImportCode(with(Header(0, 1, 96), ok_track, 4000)), kRcFileNotRead);  // track too
   EXPECT_EQ(ImportCode(with(Header(0, 1, 96), {0x81, 0x81, 0x81, 0x81, 0x01, 0x90, 0x3C, 0x40})),
-            kImportNotRead);  // five-byte delta
-  EXPECT_EQ(ImportCode(with(Header(0, 1, 96), {0x00, 0x3C, 0x40})), kImportNotRead);  // running
-  EXPECT_EQ(ImportCode(with(Header(0, 1, 96), {0x00, 0xFF, 0x01, 0x40, 'a'})), kImportNotRead);
+            kRcFileNotRead);  // five-byte delta
+  EXPECT_EQ(ImportCode(with(Header(0, 1, 96), {0x00, 0x3C, 0x40})), kRcFileNotRead);  // running
+  EXPECT_EQ(ImportCode(with(Header(0, 1, 96), {0x00, 0xFF, 0x01, 0x40, 'a'})), kRcFileNotRead);
   // Without an end of track the track ends after its last whole event.
-  EXPECT_EQ(ImportCode(with(Header(0, 1, 96), {0x00, 0x90, 0x3C, 0x40})), kImportOk);
+  EXPECT_EQ(ImportCode(with(Header(0, 1, 96), {0x00, 0x90, 0x3C, 0x40})), kRcOk);
   // Thousands of tracks merge.
   auto many = Header(1, 3000, 96);
   for (int i = 0; i < 3000; ++i) AddTrack(many, ok_track);
-  EXPECT_EQ(ImportCode(many), kImportOk);
+  EXPECT_EQ(ImportCode(many), kRcOk);
 }
 
 std::vector<uint8_t> WithEvents(std::initializer_list<uint8_t> events) {
@@ -118,13 +118,13 @@ TEST(SmfImport, OwnMarkerPutsTheFirstFourBeatsBeforeTheStart) {
                   'S',  'Y',  '-',  'Q',  'M',  '3',  '-',  '0',  '0',  '0',  '1',  0x83,
                   0x00, 0x90, 0x3C, 0x40, 0x60, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00});
   ConvertedSmf c;
-  ASSERT_EQ(ConvertSmf(image.data(), image.size(), &c), kImportOk);
+  ASSERT_EQ(ConvertSmf(image.data(), image.size(), &c), kRcOk);
   EXPECT_TRUE(c.own_marker);
   EXPECT_EQ(c.length_ticks, 0x180 + 0x60 - 384);
   EXPECT_EQ(c.time_line[0], 0);  // the note at file tick 384 is position 0
 
   const auto other = WithEvents({0x00, 0xFF, 0x01, 3, 'C', 'o', 'r', 0x00, 0xFF, 0x2F, 0x00});
-  ASSERT_EQ(ConvertSmf(other.data(), other.size(), &c), kImportOk);
+  ASSERT_EQ(ConvertSmf(other.data(), other.size(), &c), kRcOk);
   EXPECT_FALSE(c.own_marker);
 }
 
