@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # WAV export speed: composes a song with sonavex-cli, exports it to SMF, to
 # WAV and to both in one play, and renders the exported SMF with
-# `fluidsynth -F` and the same SoundFont as the reference, all in one run. Prints the export time as a
-# fraction of the song's playing time (a hardware capture takes 1.0) and as a
-# ratio to the reference render.
+# `fluidsynth -F` and the same SoundFont as the reference, all in one run.
+# Prints the export time as a fraction of the song's playing time (a hardware
+# capture takes 1.0) and as a ratio to the reference render. The WAV export
+# also runs with one synthesis thread (SONAVEX_RENDER_CORES=1) to show what
+# the second core gives; the two WAVs must be the same bytes.
 #
 # Usage: bench/cli_export.sh [BUILD_DIR] [SECONDS] [RUNS]
 set -euo pipefail
@@ -38,6 +40,7 @@ EOF
 )
 
 wav_cmd="$cli convert $work/song.bgm --wav $work/run.wav"
+one_core_cmd="env SONAVEX_RENDER_CORES=1 $cli convert $work/song.bgm --wav $work/one.wav"
 smf_cmd="$cli convert $work/song.bgm --smf $work/run.mid"
 both_cmd="$cli convert $work/song.bgm --smf $work/both.mid --wav $work/both.wav"
 ref_cmd="fluidsynth -ni -q -r 44100 -F $work/ref.wav $sf2 $work/song.mid"
@@ -59,20 +62,25 @@ print(r['mean'], r['user'] + r['system'])" "$work/h.json"
 }
 
 wav_s=$(mean_seconds "$wav_cmd")
+one_s=$(mean_seconds "$one_core_cmd")
 smf_s=$(mean_seconds "$smf_cmd")
 both_s=$(mean_seconds "$both_cmd")
 ref_s=$(mean_seconds "$ref_cmd")
 cmp -s "$work/both.mid" "$work/run.mid" || echo "warning: the SMF of the one-play export differs" >&2
+cmp -s "$work/one.wav" "$work/run.wav" || echo "warning: one synthesis thread gave other samples" >&2
 
 # shellcheck disable=SC2086 # each of these holds two words: wall and CPU seconds
-python3 - "$play_s" $wav_s $smf_s $ref_s "$sf2" "$runs" $both_s <<'EOF'
+python3 - "$play_s" $wav_s $smf_s $ref_s "$sf2" "$runs" $both_s $one_s <<'EOF'
 import sys
-play, wav, wav_cpu, smf, smf_cpu, ref, ref_cpu, sf2, runs, both, both_cpu = sys.argv[1:12]
-play, wav, smf, ref, both = map(float, (play, wav, smf, ref, both))
+play, wav, wav_cpu, smf, smf_cpu, ref, ref_cpu, sf2, runs, both, both_cpu, one, one_cpu = \
+    sys.argv[1:14]
+play, wav, smf, ref, both, one = map(float, (play, wav, smf, ref, both, one))
 print(f"soundfont            {sf2}  (mean of {runs} runs each)")
 print(f"song playing time    {play:8.2f} s")
 print(f"convert --wav        {wav:8.2f} s  = {wav / play:.4f} of playing time "
       f"({play / wav:.1f}x faster than real time; hardware path 1.0)")
+print(f"  one synth thread   {one:8.2f} s  ({play / one:.1f}x; two threads take "
+      f"{wav / one:.2f} of its time)")
 print(f"convert --smf        {smf:8.2f} s  = {smf / play:.4f} of playing time")
 print(f"fluidsynth -F (ref)  {ref:8.2f} s  = {ref / play:.4f} of playing time")
 print(f"convert --smf --wav {both:8.2f} s  (one play; separately {wav + smf:.2f} s, "
@@ -81,5 +89,6 @@ print(f"wav export / fluidsynth -F = {wav / ref:.2f} (wall)")
 if ref_cpu != "-":
     print(f"CPU seconds: convert --wav {float(wav_cpu):.2f}, convert --smf {float(smf_cpu):.2f}, "
           f"fluidsynth -F {float(ref_cpu):.2f}; wav / fluidsynth = "
-          f"{float(wav_cpu) / float(ref_cpu):.2f}; convert --smf --wav {float(both_cpu):.2f}")
+          f"{float(wav_cpu) / float(ref_cpu):.2f}; convert --smf --wav {float(both_cpu):.2f}; "
+          f"convert --wav on one thread {float(one_cpu):.2f}")
 EOF
