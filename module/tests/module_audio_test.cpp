@@ -17,27 +17,40 @@ namespace {
 constexpr uint64_t kClock120 = 20833;
 constexpr uint32_t kRate = CORVANE_MODULE_SAMPLE_RATE;
 
+// Moves the rig's clock and takes the module's audio from the render function
+// in pieces of `piece` frames as time passes, as the audio device does: only
+// as far as the module has seen the commands that place their sounds.
+class AudioTaker {
+ public:
+  AudioTaker(ModuleRig& rig, uint32_t piece) : rig_(rig), piece_(piece) {}
+
+  void RunUntil(uint64_t us) {
+    rig_.RunUntil(us);
+    const uint64_t target = us * kRate / 1000000 - kRenderLookaheadFrames;
+    while (rendered_frames_ + piece_ <= target) {
+      std::vector<int16_t> buf(piece_ * 2);
+      const uint64_t from_us = rendered_frames_ * 1000000 / kRate;
+      EXPECT_EQ(CorvaneModuleRenderAudio(from_us, buf.data(), piece_), piece_);
+      audio_.insert(audio_.end(), buf.begin(), buf.end());
+      rendered_frames_ += piece_;
+    }
+  }
+  std::vector<int16_t> audio() const { return audio_; }
+
+ private:
+  ModuleRig& rig_;
+  uint32_t piece_;
+  uint64_t rendered_frames_ = 0;
+  std::vector<int16_t> audio_;
+};
+
 // A short song session: count-in clicks, the set-up, Start, two measures of
-// main 1 with a chord change and a melody note, Stop. Audio is taken from
-// the render function in pieces of `piece` frames as time passes.
+// main 1 with a chord change and a melody note, Stop.
 std::vector<int16_t> RenderSession(uint32_t piece) {
   ModuleRig rig("default");
   EXPECT_TRUE(rig.started());
-  std::vector<int16_t> audio;
-  uint64_t rendered_frames = 0;
-  auto render_until = [&](uint64_t us) {
-    rig.RunUntil(us);
-    // As the audio device does: frames only as far as the module has seen
-    // the commands that place their sounds.
-    const uint64_t target = us * kRate / 1000000 - kRenderLookaheadFrames;
-    while (rendered_frames + piece <= target) {
-      std::vector<int16_t> buf(piece * 2);
-      const uint64_t from_us = rendered_frames * 1000000 / kRate;
-      EXPECT_EQ(CorvaneModuleRenderAudio(from_us, buf.data(), piece), piece);
-      audio.insert(audio.end(), buf.begin(), buf.end());
-      rendered_frames += piece;
-    }
-  };
+  AudioTaker taker(rig, piece);
+  auto render_until = [&](uint64_t us) { taker.RunUntil(us); };
   rig.SysEx({0xF0, 0x7E, 0x7F, 0x09, 0x02, 0xF7});
   rig.Parameter(0x0A000200, {0, 2});
   render_until(500000);  // half a second of silence
@@ -61,7 +74,7 @@ std::vector<int16_t> RenderSession(uint32_t piece) {
   rig.Short({0x80, 72, 0});
   rig.Short({0xFC});
   render_until(rig.now() + 1000000);
-  return audio;
+  return taker.audio();
 }
 
 double Rms(const std::vector<int16_t>& audio, size_t from_frame, size_t to_frame) {
@@ -102,20 +115,8 @@ TEST_F(ModuleAudio, IdenticalInputGivesIdenticalBytesHoweverTheAudioIsFetched) {
 std::vector<int16_t> RenderChords(int render_cores) {
   ModuleRig rig("default", true, render_cores);
   EXPECT_TRUE(rig.started());
-  std::vector<int16_t> audio;
-  uint64_t rendered_frames = 0;
-  auto render_until = [&](uint64_t us) {
-    rig.RunUntil(us);
-    const uint64_t target = us * kRate / 1000000 - kRenderLookaheadFrames;
-    constexpr uint32_t kPiece = 4410;
-    while (rendered_frames + kPiece <= target) {
-      std::vector<int16_t> buf(kPiece * 2);
-      const uint64_t from_us = rendered_frames * 1000000 / kRate;
-      EXPECT_EQ(CorvaneModuleRenderAudio(from_us, buf.data(), kPiece), kPiece);
-      audio.insert(audio.end(), buf.begin(), buf.end());
-      rendered_frames += kPiece;
-    }
-  };
+  AudioTaker taker(rig, 4410);
+  auto render_until = [&](uint64_t us) { taker.RunUntil(us); };
   rig.SysEx({0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7});
   const uint8_t programs[] = {0, 48, 19, 33};
   for (uint8_t ch = 0; ch < 4; ++ch) rig.Short({uint8_t(0xC0 | ch), programs[ch]});
@@ -130,7 +131,7 @@ std::vector<int16_t> RenderChords(int render_cores) {
     for (uint8_t key : {48, 52, 55, 60, 64, 67}) rig.Short({uint8_t(0x80 | ch), key, 0});
   }
   render_until(rig.now() + 1000000);
-  return audio;
+  return taker.audio();
 }
 
 TEST_F(ModuleAudio, TwoSynthesisThreadsGiveTheSamplesOfOne) {

@@ -70,8 +70,8 @@ TEST_F(SoundFontReader, TruncatedFilesAreRefused) {
   std::ifstream in(font_, std::ios::binary);
   const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
   ASSERT_GT(bytes.size(), 1u << 20);
-  const auto path = std::filesystem::temp_directory_path() /
-                    ("sonavex-cut-" + std::to_string(getpid()) + ".sf2");
+  const auto path =
+      std::filesystem::temp_directory_path() / ("sonavex-cut-" + std::to_string(getpid()) + ".sf2");
   // Inside the first headers, inside the sample chunk, and inside the
   // preset headers at the end.
   for (size_t length : {size_t{100}, bytes.size() / 2, bytes.size() - 200}) {
