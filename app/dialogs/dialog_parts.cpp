@@ -37,4 +37,9 @@ QLabel* ShadowLabel(const QString& text, QWidget* parent) {
   return label;
 }
 
+QLabel* HelpKeyLine(QDialog* dialog, HelpPage page) {
+  AddHelpKey(dialog, page);
+  return new QLabel(QStringLiteral("ﾍﾙﾌﾟを表示するには [F1] を押してください。"), dialog);
+}
+
 }  // namespace sonavex::app

@@ -43,8 +43,7 @@ CPlaytimeDlg::CPlaytimeDlg(CMIDIMgr* mgr, CMIDIData* data, QWidget* parent)
   connect(buttons, &QDialogButtonBox::rejected, this, &CPlaytimeDlg::reject);
 
   auto* bottom = new QHBoxLayout;
-  bottom->addWidget(new QLabel(QStringLiteral("ﾍﾙﾌﾟを表示するには [F1] を押してください。"), this),
-                    1);
+  bottom->addWidget(HelpKeyLine(this, HelpPage::kPlaytimeSong), 1);
   bottom->addWidget(buttons);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(columns, 1);

@@ -77,8 +77,7 @@ CRealtimeDlg::CRealtimeDlg(CMIDIMgr* mgr, CMIDIData* data, QWidget* parent)
   connect(buttons, &QDialogButtonBox::rejected, this, &CRealtimeDlg::reject);
 
   auto* bottom = new QHBoxLayout;
-  bottom->addWidget(new QLabel(QStringLiteral("ﾍﾙﾌﾟを表示するには [F1] を押してください。"), this),
-                    1);
+  bottom->addWidget(HelpKeyLine(this, HelpPage::kRealtimeSong), 1);
   bottom->addWidget(buttons);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(columns, 1);

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -146,6 +147,19 @@ void AnswerPlaytimeDialog(const QString& start, const QString& end) {
 void ClickButton(QWidget* dialog, const char* name) {
   auto* button = dialog->findChild<QAbstractButton*>(QString::fromUtf8(name));
   if (button != nullptr) button->click();
+}
+
+OpenedUrls::OpenedUrls() {
+  QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open");
+}
+
+OpenedUrls::~OpenedUrls() {
+  QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+}
+
+void PressHelpKey(QWidget* dialog) {
+  QWidget* focus = QApplication::focusWidget();
+  QTest::keyClick(focus != nullptr && focus->window() == dialog ? focus : dialog, Qt::Key_F1);
 }
 
 }  // namespace sonavex::app::testing

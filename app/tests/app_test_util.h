@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -131,5 +132,25 @@ QStringList EnterPlaytimeTimes(QWidget* dialog, const QString& start, const QStr
 //   AnswerPlaytimeDialog("0:00:00:00", "0:00:47:00");
 //   app.OnCommand(ID_FILE_NEW_PLAY);
 void AnswerPlaytimeDialog(const QString& start, const QString& end);
+
+// While it lives, the addresses the application asks the browser to open
+// (the help pages) are kept here instead.
+class OpenedUrls : public QObject {
+  Q_OBJECT
+
+ public:
+  OpenedUrls();
+  ~OpenedUrls() override;
+  const QList<QUrl>& urls() const { return urls_; }
+
+ public slots:
+  void Open(const QUrl& url) { urls_ << url; }
+
+ private:
+  QList<QUrl> urls_;
+};
+
+// Presses F1 on whatever has the keyboard in `dialog` (else the dialog).
+void PressHelpKey(QWidget* dialog);
 
 }  // namespace sonavex::app::testing

@@ -68,6 +68,7 @@ class RealtimeDialogTest : public QObject {
  private slots:
   void shortRunPerformedByKeysAndClicksBecomesTheSong();
   void cancelledRunLeavesNoSongAndIdleKeysDoNothing();
+  void helpKeyOpensTheKeysSectionEvenDuringARun();
 };
 
 void RealtimeDialogTest::shortRunPerformedByKeysAndClicksBecomesTheSong() {
@@ -200,6 +201,39 @@ void RealtimeDialogTest::cancelledRunLeavesNoSongAndIdleKeysDoNothing() {
   const QM3PhraseList* phrases = nullptr;
   QVERIFY(app.mgr().GetSongTimeLineData(&phrases));
   QCOMPARE(phrases->nCount, 0);
+}
+
+void RealtimeDialogTest::helpKeyOpensTheKeysSectionEvenDuringARun() {
+  // F1 opens the real-time section (it lists the dialog's keys); during a
+  // run the dialog stays modal and the run goes on taking its keys.
+  AppSession s(AppSession::Clock::kVirtual);
+  CSonavexApp& app = s.app;
+  QCOMPARE(StartWithoutWelcome(&app), CSonavexApp::Start::kRunning);
+  OpenedUrls browser;
+  bool checked = false;
+  AnswerRealtimeDialog([&](QWidget* w) {
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    PressHelpKey(w);
+    QCOMPARE(browser.urls().size(), 1);
+    QCOMPARE(browser.urls()[0].fileName(), QStringLiteral("making-a-song.html"));
+    QCOMPARE(browser.urls()[0].fragment(), QStringLiteral("realtime"));
+    QCOMPARE(QApplication::activeModalWidget(), w);
+
+    Type(w, Qt::Key_R);
+    Type(w, Qt::Key_5);
+    QVERIFY(WaitFor([&] { return Lit(w, "variation1Lamp"); }));
+    PressHelpKey(w);
+    QCOMPARE(browser.urls().size(), 2);
+    QCOMPARE(QApplication::activeModalWidget(), w);
+    QVERIFY(Child<QToolButton>(w, "record")->isChecked());
+    Type(w, Qt::Key_R);  // the run ends at the bar line
+    QVERIFY(WaitFor([&] { return Child<QAbstractButton>(w, "ok")->isEnabled(); }));
+    checked = true;
+    ClickButton(w, "cancel");
+  });
+  app.OnCommand(ID_FILE_NEW_REAL);
+  QVERIFY(checked);
+  QVERIFY(app.realtime_dlg() == nullptr);
 }
 
 QTEST_MAIN(RealtimeDialogTest)

@@ -165,7 +165,8 @@ void RoutingTest::storedWindowPlacementIsUsed() {
 }
 
 void RoutingTest::helpPagesAreThere() {
-  for (HelpPage page : {HelpPage::kContents, HelpPage::kIndex, HelpPage::kUsage}) {
+  for (HelpPage page : {HelpPage::kContents, HelpPage::kIndex, HelpPage::kUsage,
+                        HelpPage::kPlaytimeSong, HelpPage::kRealtimeSong}) {
     const QString file = HelpFile(page);
     QVERIFY2(!file.isEmpty(), "help page missing beside the program");
     QFile f(file);
@@ -173,6 +174,10 @@ void RoutingTest::helpPagesAreThere() {
     const QString text = QString::fromUtf8(f.readAll());
     // Every page links back to the contents.
     QVERIFY(text.contains(QStringLiteral("href=\"index.html\"")));
+    // A dialog's section is where its help key leads.
+    const QString anchor = HelpUrl(page).fragment();
+    if (!anchor.isEmpty())
+      QVERIFY2(text.contains(QStringLiteral("id=\"%1\"").arg(anchor)), qPrintable(anchor));
   }
 }
 

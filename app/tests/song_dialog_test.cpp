@@ -3,6 +3,7 @@
 // the user chose and shows what the middleware kept, a 47-second song made
 // through the dialog plays under the virtual clock while the transport
 // window follows, and the transport window's place is remembered.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -53,6 +54,7 @@ class SongDialogTest : public QObject {
   void fortySevenSecondSongPlaysWithTheTransportFollowing();
   void transportWindowPlaceIsRemembered();
   void transportClicksGiveTheKeyboardBack();
+  void helpKeyOpensTheSectionAndKeepsTheDialog();
 };
 
 void SongDialogTest::freshStartOpensWithFittedTimes() {
@@ -334,6 +336,36 @@ void SongDialogTest::transportClicksGiveTheKeyboardBack() {
   QTest::keyClick(field, Qt::Key_Return);
   QCOMPARE(MiddleValue(&s.app, QM3_ID_MAIN_VOLUME), before - 1);
   QCOMPARE(volume->text(), kept);
+}
+
+void SongDialogTest::helpKeyOpensTheSectionAndKeepsTheDialog() {
+  // The dialog is modal, so the main window's F1 cannot reach it: the
+  // dialog's own opens the play-time section, once per press, from a field
+  // as from the dialog, and the dialog stays open and modal.
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  OpenedUrls browser;
+  AnswerEveryMessage notes;
+  bool checked = false;
+  AnswerModal("sonavex::app::CPlaytimeDlg", [&](QWidget* w) {
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    PressHelpKey(w);
+    QCOMPARE(browser.urls().size(), 1);
+    QCOMPARE(browser.urls()[0].fileName(), QStringLiteral("making-a-song.html"));
+    QCOMPARE(browser.urls()[0].fragment(), QStringLiteral("playtime"));
+    QVERIFY(w->isVisible());
+    QCOMPARE(QApplication::activeModalWidget(), w);
+    Child<CBgmSpin>(w, "end")->edit()->setFocus();
+    PressHelpKey(w);
+    QCOMPARE(browser.urls().size(), 2);
+    QCOMPARE(QApplication::activeModalWidget(), w);
+    checked = true;
+    ClickButton(w, "cancel");
+  });
+  s.app.OnCommand(ID_FILE_NEW_PLAY);
+  QVERIFY(checked);
+  QVERIFY(s.app.playtime_dlg() == nullptr);
+  Q_UNUSED(notes);
 }
 
 QTEST_MAIN(SongDialogTest)
