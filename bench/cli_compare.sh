@@ -4,6 +4,8 @@
 # with MMA and rendering it with `fluidsynth -F` (same SoundFont), in one run.
 # Also reports the peak resident memory of compose and convert, with the
 # SoundFont's size subtracted (the synthesizer keeps its samples in memory).
+# Our job also runs with one synthesis thread (SONAVEX_RENDER_CORES=1), to
+# show what the second core gives.
 #
 # Needs: mma, and GNU time (/usr/bin/time) for the peak memory.
 # Usage: bench/cli_compare.sh [BUILD_DIR] [SECONDS] [RUNS]
@@ -40,6 +42,9 @@ ours() {
     2>"$work/log"
   [[ -s $work/song.wav ]] || { echo "no WAV written" >&2; return 1; }
 }
+ours_one_thread() {
+  SONAVEX_RENDER_CORES=1 ours
+}
 theirs() {
   mma -f "$work/acc.mid" "$work/acc.mma" >/dev/null 2>&1
   fluidsynth -ni -q -r 44100 -F "$work/acc.wav" "$sf2" "$work/acc.mid" >/dev/null 2>&1
@@ -66,9 +71,11 @@ theirs
 for _ in $(seq "$runs"); do
   seconds_of ours >>"$work/ours"
   seconds_of theirs >>"$work/theirs"
+  seconds_of ours_one_thread >>"$work/ours_one"
 done
 read -r ours_s ours_cpu < <(awk '{w += $1; c += $2} END {print w / NR, c / NR}' "$work/ours")
 read -r theirs_s theirs_cpu < <(awk '{w += $1; c += $2} END {print w / NR, c / NR}' "$work/theirs")
+read -r one_s one_cpu < <(awk '{w += $1; c += $2} END {print w / NR, c / NR}' "$work/ours_one")
 compose_kib=$(peak_kib "$cli" compose --duration "$seconds" -o "$work/m.bgm")
 convert_smf_kib=$(peak_kib "$cli" convert "$work/m.bgm" --smf "$work/m.mid")
 convert_wav_kib=$(peak_kib "$cli" convert "$work/m.bgm" --wav "$work/m.wav")
@@ -77,18 +84,21 @@ mma_kib=$(peak_kib mma -f "$work/m2.mid" "$work/acc.mma")
 
 python3 - "$ours_s" "$theirs_s" "$seconds" "$sf2" "$runs" "$(stat -c %s "$sf2")" \
   "$compose_kib" "$convert_smf_kib" "$convert_wav_kib" "$fluid_kib" "$mma_kib" \
-  "$ours_cpu" "$theirs_cpu" <<'EOF'
+  "$ours_cpu" "$theirs_cpu" "$one_s" "$one_cpu" <<'EOF'
 import sys
 ours, theirs, secs = float(sys.argv[1]), float(sys.argv[2]), float(sys.argv[3])
 sf2, runs, sf2_mib = sys.argv[4], sys.argv[5], int(sys.argv[6]) / 2**20
 kib = [int(v) for v in sys.argv[7:12]]
 ours_cpu, theirs_cpu = float(sys.argv[12]), float(sys.argv[13])
+one, one_cpu = float(sys.argv[14]), float(sys.argv[15])
 names = ["sonavex-cli compose", "sonavex-cli convert --smf", "sonavex-cli convert --wav",
          "fluidsynth -F (ref)", "mma (ref)"]
 print(f"soundfont {sf2} ({sf2_mib:.1f} MiB); {secs:.0f} s song; mean of {runs} runs")
 print(f"compose + convert --smf --wav   {ours:8.2f} s")
 print(f"mma + fluidsynth -F (ref)       {theirs:8.2f} s")
 print(f"ratio ours / reference          {ours / theirs:8.2f}")
+print(f"  with one synthesis thread     {one:8.2f} s, ratio {one / theirs:.2f} "
+      f"(CPU {one_cpu:.2f} s)")
 print(f"CPU seconds: ours {ours_cpu:.2f}, reference {theirs_cpu:.2f}, "
       f"ratio {ours_cpu / theirs_cpu:.2f}")
 print("peak resident set (MiB)          total   beyond the SoundFont")
