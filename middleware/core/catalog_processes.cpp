@@ -80,30 +80,30 @@ void SetStandardTempo(ControlId shown_as) {
   Notify(shown_as, kNotifyValue);
 }
 
-int OnRhythm(ControlId, int32_t) {
+Rc OnRhythm(ControlId, int32_t) {
   SetRememberedRhythm(ReadValue(kRhythm));
   if (ReadValue(kMelodyChoice) == 0) ChooseDefaultMelody();
   if (OnRealTimeScreen()) SetStandardTempo(kTempo);
-  return 0;
+  return kRcOk;
 }
 
 // The standard-tempo button (0x040A, and 0x050B on the song-edit screen): the
 // tempo goes back to the rhythm's standard tempo before the song is rendered
 // again (that reaction runs in a later stage). An open MIDI file has its own
 // standard tempo (midi/smf_document.cpp).
-int OnStandardTempoButton(ControlId id, int32_t) {
-  if (ReadValue(kEditingMode) != 0) return 0;
+Rc OnStandardTempoButton(ControlId id, int32_t) {
+  if (ReadValue(kEditingMode) != 0) return kRcOk;
   SetStandardTempo((id & 0xFFFF) == kEditStandardTempoButton ? kEditTempo : kTempo);
-  return 0;
+  return kRcOk;
 }
 
-int OnMelodyChoice(ControlId, int32_t) {
+Rc OnMelodyChoice(ControlId, int32_t) {
   const bool user = ReadValue(kMelodyChoice) == 1;
   WriteAlive(kUserMelody, user);
   WriteAlive(kStartPhrase, user);
   if (!user) ChooseDefaultMelody();
   RedrawScreen();
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ constexpr MenuState kMenuByMode[] = {
     {kMenuSyncPointAndTempo, true, true},
 };
 
-int OnEditingMode(ControlId, int32_t) {
+Rc OnEditingMode(ControlId, int32_t) {
   const int mode = ReadValue(kEditingMode);
   if (mode == 0) {
     const TableLayout& layout = Layout();
@@ -65,7 +65,7 @@ int OnEditingMode(ControlId, int32_t) {
     ResetPlayer();
   }
   RedrawScreen();
-  return 0;
+  return kRcOk;
 }
 
 // Copies Shift-JIS `text` into a host buffer, never splitting a character.

@@ -84,7 +84,7 @@ enum ReactionStage : int {
   kStageSong = 1,    // fitting the song into its time, re-rendering
   kStageDevice = 2,  // sending the change to the sound module
 };
-using ReactionFn = int (*)(ControlId id, int32_t old_value);
+using ReactionFn = Rc (*)(ControlId id, int32_t old_value);
 void RegisterReaction(ControlId id, ReactionFn fn, int stage = kStageValues);
 Rc RunReaction(ControlId id, int32_t old_value);
 

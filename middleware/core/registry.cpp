@@ -118,7 +118,7 @@ Rc RunReaction(ControlId id, int32_t old_value) {
   }
   if (it == Reactions().end()) return kRcOk;
   for (const auto& [stage, reaction] : it->second) {
-    if (int rc = reaction.fn(id, old_value); rc != kRcOk) return static_cast<Rc>(rc);
+    if (Rc rc = reaction.fn(id, old_value); rc != kRcOk) return rc;
   }
   return kRcOk;
 }

@@ -110,18 +110,18 @@ Rc InitialMenu(long* a, long*) {
 }
 
 // Fade-out on/off: its length is usable only when it is on.
-int OnFadeOut(ControlId, int32_t) {
+Rc OnFadeOut(ControlId, int32_t) {
   WriteAlive(kFadeOutSeconds, ReadValue(kFadeOut) == 1);
   RedrawScreen();
-  return 0;
+  return kRcOk;
 }
 
 // Start time on the real-time screen: the end follows at start + song length.
-int OnRealTimeStartTime(ControlId, int32_t) {
-  if (CurrentScreen() != kScreenRealTime) return 0;
+Rc OnRealTimeStartTime(ControlId, int32_t) {
+  if (CurrentScreen() != kScreenRealTime) return kRcOk;
   WriteValue(kEndTime, TimeOfTick(ReadValue(kSongLength)), false);
   Notify(kRealTimeEndTime, kNotifyValue);
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace

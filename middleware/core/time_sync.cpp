@@ -116,32 +116,32 @@ void Resynchronise(Moved moved) {
   RedrawScreen();
 }
 
-int OnSync1Time(ControlId, int32_t) {
+Rc OnSync1Time(ControlId, int32_t) {
   Resynchronise(Moved::kOther);
-  return 0;
+  return kRcOk;
 }
 
-int OnSync1Pos(ControlId, int32_t) {
+Rc OnSync1Pos(ControlId, int32_t) {
   Resynchronise(Moved::kPoint1);
-  return 0;
+  return kRcOk;
 }
 
-int OnSync2Time(ControlId, int32_t) {
+Rc OnSync2Time(ControlId, int32_t) {
   Resynchronise(Moved::kOther);
-  return 0;
+  return kRcOk;
 }
 
-int OnSync2Pos(ControlId, int32_t) {
+Rc OnSync2Pos(ControlId, int32_t) {
   Resynchronise(Moved::kPoint2);
-  return 0;
+  return kRcOk;
 }
 
-int OnTempo(ControlId, int32_t) {
+Rc OnTempo(ControlId, int32_t) {
   Resynchronise(Moved::kOther);
-  return 0;
+  return kRcOk;
 }
 
-int OnMethod(ControlId, int32_t) {
+Rc OnMethod(ControlId, int32_t) {
   const bool two_points = ReadValue(kSyncMethod) == kTwoPoints;
   WriteAlive(kSync1Time, true);
   WriteAlive(kSync1Measure, true);
@@ -152,16 +152,16 @@ int OnMethod(ControlId, int32_t) {
   WriteValue(kMenuSyncTwoPoints, two_points ? 1 : 0, false);
   WriteValue(kMenuSyncPointAndTempo, two_points ? 0 : 1, false);
   RedrawScreen();
-  return 0;
+  return kRcOk;
 }
 
 // The menu's two radio items choose the method; the method's own reaction
 // then sets both items.
-int OnMenuTwoPoints(ControlId, int32_t) {
+Rc OnMenuTwoPoints(ControlId, int32_t) {
   return WriteValue(kSyncMethod, kTwoPoints);
 }
 
-int OnMenuPointAndTempo(ControlId, int32_t) {
+Rc OnMenuPointAndTempo(ControlId, int32_t) {
   return WriteValue(kSyncMethod, kPointAndTempo);
 }
 

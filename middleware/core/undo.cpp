@@ -58,48 +58,48 @@ void NotifyAfterExchange() {
   Notify(ProcessId(kProcPointerPos), kNotifyValue);
 }
 
-int ExchangeByMenu(ControlId enable, ControlId disable) {
+Rc ExchangeByMenu(ControlId enable, ControlId disable) {
   SwapUndoSnapshot();
   WriteAlive(enable, true);
   WriteAlive(disable, false);
   NotifyAfterExchange();
   SetLastEditId(0);
   RedrawScreen();
-  return 0;
+  return kRcOk;
 }
 
 // Undo / redo menu items. A disabled item does nothing: without a snapshot of
 // this edit run the exchange would bring back unrelated old state.
-int OnUndo(ControlId, int32_t) {
-  if (!ReadAlive(kMenuUndo)) return 0;
+Rc OnUndo(ControlId, int32_t) {
+  if (!ReadAlive(kMenuUndo)) return kRcOk;
   return ExchangeByMenu(kMenuRedo, kMenuUndo);
 }
 
-int OnRedo(ControlId, int32_t) {
-  if (!ReadAlive(kMenuRedo)) return 0;
+Rc OnRedo(ControlId, int32_t) {
+  if (!ReadAlive(kMenuRedo)) return kRcOk;
   return ExchangeByMenu(kMenuUndo, kMenuRedo);
 }
 
 // Re-edit the song structure: remember the state before the play-time window.
-int OnReEditStructure(ControlId, int32_t) {
+Rc OnReEditStructure(ControlId, int32_t) {
   U().re_edit_pending = TakeUndoSnapshot();
-  return 0;
+  return kRcOk;
 }
 
 // Cancel of the play-time window: after a re-edit, back to the state before.
-int OnPlayTimeCancel(ControlId, int32_t) {
-  if (!U().re_edit_pending) return 0;
+Rc OnPlayTimeCancel(ControlId, int32_t) {
+  if (!U().re_edit_pending) return kRcOk;
   U().re_edit_pending = false;
   WriteValue(kStop, 0);
   SwapUndoSnapshot();
   DisableUndo();
-  return 0;
+  return kRcOk;
 }
 
 // Creating the song closes the play-time window: the re-edit is accepted.
-int OnCreateSong(ControlId, int32_t) {
+Rc OnCreateSong(ControlId, int32_t) {
   U().re_edit_pending = false;
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace

@@ -151,7 +151,7 @@ void StopRun() {
   EndRecording();
 }
 
-int StartRun() {
+Rc StartRun() {
   LiveWindow& w = *Window();
   LiveRun::Ports ports;
   ports.output_device = CurrentOutputDevice();
@@ -189,8 +189,8 @@ Rc LeaveWindow(int) {
 
 // Buttons 0x040C..0x041E: intro (ending while a run is on), variation and
 // fill-in, each starting a run when none is on.
-int OnSectionButton(ControlId id, int32_t) {
-  if (!OnWindow()) return 0;
+Rc OnSectionButton(ControlId id, int32_t) {
+  if (!OnWindow()) return kRcOk;
   if (CurrentOutputDevice() != ModulePort()) return kRcWrongOutputDevice;
   LiveRun& run = Window()->run;
   // A run that ended by itself is closed before anything else happens.
@@ -207,16 +207,16 @@ int OnSectionButton(ControlId id, int32_t) {
   } else {
     run.RequestFill(index - 8);
   }
-  return run.active() ? 0 : StartRun();
+  return run.active() ? kRcOk : StartRun();
 }
 
-int OnFadeButton(ControlId, int32_t) {
+Rc OnFadeButton(ControlId, int32_t) {
   if (OnWindow() && Window()->run.active()) Window()->run.RequestFade();
-  return 0;
+  return kRcOk;
 }
 
-int OnRecordSwitch(ControlId, int32_t old_value) {
-  if (!OnWindow()) return 0;
+Rc OnRecordSwitch(ControlId, int32_t old_value) {
+  if (!OnWindow()) return kRcOk;
   LiveRun& run = Window()->run;
   // The window's switch is one button that always writes 1: pressed while
   // recording, it stops (a write of 0 stops as well).
@@ -229,41 +229,41 @@ int OnRecordSwitch(ControlId, int32_t old_value) {
     WriteAlive(kPlay, false);
     RedrawScreen();
     run.SetRecording(true);
-    return 0;
+    return kRcOk;
   }
   if (run.active() && !run.ended()) {
     run.StopAtBarEnd();  // the run's end settles the recording
-    return 0;
+    return kRcOk;
   }
   StopRun();
   EndRecording();
-  return 0;
+  return kRcOk;
 }
 
 // Stop on the window ends the run; a run whose input went away says so.
-int OnStopButton(ControlId, int32_t) {
-  if (!OnWindow() || ReadValue(kStop) != 0) return 0;
+Rc OnStopButton(ControlId, int32_t) {
+  if (!OnWindow() || ReadValue(kStop) != 0) return kRcOk;
   StopRun();
-  return Window()->input_lost ? kRcMidiDeviceNotOpened : 0;
+  return Window()->input_lost ? kRcMidiDeviceNotOpened : kRcOk;
 }
 
-int OnOk(ControlId, int32_t) {
-  if (!OnWindow()) return 0;
+Rc OnOk(ControlId, int32_t) {
+  if (!OnWindow()) return kRcOk;
   StopRun();
   LiveWindow& w = *Window();
   const LiveRecording& rec = w.run.recorded();
-  if (rec.count == 0) return 0;
-  const int rc = MakeSongFromRecording(rec.sections.data(), rec.variations.data(), rec.count);
+  if (rec.count == 0) return kRcOk;
+  const Rc rc = MakeSongFromRecording(rec.sections.data(), rec.variations.data(), rec.count);
   if (rc == 0) w.accepted = true;
   return rc;
 }
 
-int OnCancel(ControlId, int32_t) {
-  if (!OnWindow()) return 0;
+Rc OnCancel(ControlId, int32_t) {
+  if (!OnWindow()) return kRcOk;
   StopRun();
   Window()->run.ClearRecorded();
   Window()->accepted = false;
-  return 0;
+  return kRcOk;
 }
 
 int SyncOnRead(ControlId) {

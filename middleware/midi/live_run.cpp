@@ -68,7 +68,7 @@ void LiveRun::Reset() {
 
 // ---- host side ---------------------------------------------------------------
 
-int LiveRun::OpenPorts(const Ports& ports) {
+Rc LiveRun::OpenPorts(const Ports& ports) {
   if (midiOutOpen(&out_, ports.output_device, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
     out_ = nullptr;
     return kRcMidiDeviceNotOpened;
@@ -89,7 +89,7 @@ int LiveRun::OpenPorts(const Ports& ports) {
   }
   const ParameterMessage opening = MakeRunSwitch(false);
   SendLong(opening.bytes.data(), opening.size);
-  return 0;
+  return kRcOk;
 }
 
 void LiveRun::ClosePorts() {
@@ -112,13 +112,13 @@ void LiveRun::ClosePorts() {
   long_buffer_.reset();
 }
 
-int LiveRun::Start(const Ports& ports, const LiveRhythm& rhythm) {
-  if (active_) return 0;
+Rc LiveRun::Start(const Ports& ports, const LiveRhythm& rhythm) {
+  if (active_) return kRcOk;
   rhythm_ = rhythm;
   rhythm_.beats = std::max(1, rhythm_.beats);
   rhythm_.max_measures = std::clamp(rhythm_.max_measures, 1, kMaxRunMeasures);
   n_ = 0;
-  if (int rc = OpenPorts(ports); rc != 0) return rc;
+  if (Rc rc = OpenPorts(ports); rc != 0) return rc;
   active_ = true;
   stopping_.store(false);
   sound_off_.store(false);
@@ -164,7 +164,7 @@ int LiveRun::Start(const Ports& ports, const LiveRhythm& rhythm) {
   for (uint8_t ch = 0; ch < 16; ++ch) SendShort(ShortMessage(0xB0 | ch, 7, volumes_[ch]));
 
   if (ports.prepare_material != nullptr) {
-    if (int rc = ports.prepare_material(); rc != 0) {
+    if (Rc rc = ports.prepare_material(); rc != 0) {
       sound_off_.store(true);
       ClosePorts();
       active_ = false;
@@ -189,7 +189,7 @@ int LiveRun::Start(const Ports& ports, const LiveRhythm& rhythm) {
   SendShort(0xFA);
   watchdog_quit_.store(false);
   watchdog_ = std::make_unique<platform::Thread>([this] { Watch(); });
-  return 0;
+  return kRcOk;
 }
 
 void LiveRun::Stop() {

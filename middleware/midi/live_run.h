@@ -20,6 +20,7 @@
 #include <mutex>
 #include <vector>
 
+#include "core/result.h"
 #include "platform/clock.h"
 #include "platform/mmsystem.h"
 
@@ -84,11 +85,11 @@ class LiveRun {
  public:
   // Where the run sends and listens, and what prepares its material (the
   // melody cycle in track buffer 1, the intro measure in buffer 0); the
-  // preparer returns 0 or a return code.
+  // preparer returns kRcOk or the failure.
   struct Ports {
     uint32_t output_device = 0;
     uint32_t input_device = 0;
-    int (*prepare_material)() = nullptr;
+    Rc (*prepare_material)() = nullptr;
   };
 
   LiveRun() = default;
@@ -100,9 +101,9 @@ class LiveRun {
   // recording off.
   void Reset();
 
-  // 0, or 13 when a port does not open, 4 without memory; 0 also when a run
-  // is already active.
-  int Start(const Ports& ports, const LiveRhythm& rhythm);
+  // kRcMidiDeviceNotOpened when a port does not open, kRcNoMemory without
+  // memory; kRcOk also when a run is already active.
+  Rc Start(const Ports& ports, const LiveRhythm& rhythm);
   // Ends the run (sound off, ports closed); the recording stays.
   void Stop();
   // True between Start and Stop (also after the run ended itself, until
@@ -161,7 +162,7 @@ class LiveRun {
 
   static void OnInput(platform::HMIDI port, platform::UINT message, platform::DWORD_PTR instance,
                       platform::DWORD_PTR data, platform::DWORD_PTR time);
-  int OpenPorts(const Ports& ports);
+  Rc OpenPorts(const Ports& ports);
   void ClosePorts();
   void Watch();
 

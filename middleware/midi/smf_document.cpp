@@ -287,13 +287,13 @@ Rc SaveSmfFile(const std::string& path) {
 
 // ---- part edits ------------------------------------------------------------------------
 
-int Refuse(ControlId id, int32_t old_value, int rc) {
+Rc Refuse(ControlId id, int32_t old_value, Rc rc) {
   WriteValue(id, old_value, false);
   Notify(id, kNotifyValue);
   return rc;
 }
 
-int OnPartValue(ControlId id, int32_t old_value) {
+Rc OnPartValue(ControlId id, int32_t old_value) {
   if (!DocumentOpen()) return kRcOk;
   const int offset = (id & 0xFFFF) - PartPlay(1);
   const int channel = offset / 4;
@@ -332,13 +332,13 @@ int OnPartValue(ControlId id, int32_t old_value) {
   return kRcOk;
 }
 
-int OnPartPlay(ControlId, int32_t) {
+Rc OnPartPlay(ControlId, int32_t) {
   if (DocumentOpen()) ReadMutes();
   return kRcOk;
 }
 
 // A song replaces the file: its image goes.
-int OnEditingMode(ControlId, int32_t) {
+Rc OnEditingMode(ControlId, int32_t) {
   if (Doc() == nullptr || ReadValue(kEditingMode) != 0 || !Doc()->open) return kRcOk;
   StopAndWait();
   SetSmfPlaySource(SmfPlaySource{});
@@ -355,11 +355,11 @@ int OnEditingMode(ControlId, int32_t) {
 // back to the file's own, written as a typed tempo is, so the
 // synchronisation points follow. A song's standard tempo is the rhythm's
 // (core/catalog_processes.cpp).
-int OnStandardTempoButton(ControlId id, int32_t) {
+Rc OnStandardTempoButton(ControlId id, int32_t) {
   if (!DocumentOpen()) return kRcOk;
   const int32_t tempo = FirstTempo(Doc()->converted);
   if (!InRange(kTempo, tempo)) return kRcOk;
-  const int rc = WriteValue(kEditTempo, tempo);
+  const Rc rc = WriteValue(kEditTempo, tempo);
   Notify((id & 0xFFFF) == kEditStandardTempoButton ? kEditTempo : kTempo, kNotifyValue);
   return rc;
 }
@@ -367,7 +367,7 @@ int OnStandardTempoButton(ControlId id, int32_t) {
 // Playback reads the image as it was when it started; edits made meanwhile
 // are sent into the playing stream at once and reach its image at the next
 // start.
-int OnPlayPressed(ControlId, int32_t) {
+Rc OnPlayPressed(ControlId, int32_t) {
   if (DocumentOpen() && Doc()->play_stale) RefreshPlayImage();
   return kRcOk;
 }

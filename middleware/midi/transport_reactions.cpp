@@ -11,27 +11,27 @@ namespace qm3::midi {
 namespace {
 
 // The play button's handler toggles its flag: 1 starts a play, 0 stops it.
-int OnPlay(ControlId, int32_t) {
+Rc OnPlay(ControlId, int32_t) {
   if (ReadValue(kPlay) == 0) {
     StopAndWait();
-    return 0;
+    return kRcOk;
   }
   return PressPlay();
 }
 
-int OnStop(ControlId, int32_t) {
+Rc OnStop(ControlId, int32_t) {
   if (ReadValue(kStop) == 0) StopAndWait();
-  return 0;
+  return kRcOk;
 }
 
-int OnMainVolume(ControlId, int32_t) {
+Rc OnMainVolume(ControlId, int32_t) {
   RouteMainVolume(ReadValue(kMainVolume));
-  return 0;
+  return kRcOk;
 }
 
 // Return to top, rewind and fast-forward move the pointer (to 0, one
 // measure back, one measure on); a play in progress continues from there.
-int MovePointer(int32_t ticks) {
+Rc MovePointer(int32_t ticks) {
   int32_t lo = 0, hi = 0;
   ReadRange(kPointerTicks, &lo, &hi);
   ticks = ticks < lo ? lo : ticks > hi ? hi : ticks;
@@ -39,7 +39,7 @@ int MovePointer(int32_t ticks) {
   if (was_playing) StopAndWait();
   SetPointerPosition(ticks);
   Notify(0x8003, kNotifyValue);
-  if (!was_playing) return 0;
+  if (!was_playing) return kRcOk;
   if (ReadValue(kPlay) == 0) WriteValue(kPlay, 1, false);  // the handler toggles
   return PressPlay();
 }
@@ -50,24 +50,24 @@ int32_t MeasureTicks() {
   return ticks > 0 ? static_cast<int32_t>(ticks) : 384;
 }
 
-int OnReturnToTop(ControlId, int32_t) {
+Rc OnReturnToTop(ControlId, int32_t) {
   return MovePointer(0);
 }
-int OnRewind(ControlId, int32_t) {
+Rc OnRewind(ControlId, int32_t) {
   return MovePointer(ReadValue(kPointerTicks) - MeasureTicks());
 }
-int OnFastForward(ControlId, int32_t) {
+Rc OnFastForward(ControlId, int32_t) {
   return MovePointer(ReadValue(kPointerTicks) + MeasureTicks());
 }
 
 // The output-port controls hold a position in the device list.
-int OnOutputPort(ControlId, int32_t) {
+Rc OnOutputPort(ControlId, int32_t) {
   const QM3OutDeviceList& list = OutputDeviceList();
   const int32_t index = ReadValue(kMidiOutDevice);
   if (index >= 0 && index < list.nCount) {
     SetCurrentOutputDevice(static_cast<uint32_t>(list.aDevice[index].nDeviceId));
   }
-  return 0;
+  return kRcOk;
 }
 
 int ModulePortFound(unsigned device) {

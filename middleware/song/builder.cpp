@@ -148,7 +148,7 @@ double TempoSliderFactor(int step) {
   return kFactors[std::clamp(step, 0, 6)];
 }
 
-int PlanPlayTimeSong(const PlayTimeRequest& q, PlayTimeSong* song) {
+Rc PlanPlayTimeSong(const PlayTimeRequest& q, PlayTimeSong* song) {
   const PhraseRecipe& r = q.recipe;
   if (!UsableMelody(r.melody_measures) || r.beats < 1 || q.fps <= 0) return kRcError;
   const int64_t span = static_cast<int64_t>(q.end_time) - q.start_time;
@@ -175,7 +175,7 @@ int PlanPlayTimeSong(const PlayTimeRequest& q, PlayTimeSong* song) {
   if (beats <= 0) return kRcError;
   song->song_ticks = static_cast<int32_t>(std::min<int64_t>(beats * 96, INT32_MAX));
   song->tempo = fitted;
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace qm3

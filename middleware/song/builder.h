@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/result.h"
 #include "song/phrase_list.h"
 
 namespace qm3 {
@@ -57,17 +58,17 @@ struct PlayTimeSong {
 };
 
 // The structure step of making a play-time song, without touching any
-// state. Returns 0, 1 when the span leaves no room for the sections (or the
-// melody has no phrases), or 4 when memory runs out.
-int PlanPlayTimeSong(const PlayTimeRequest& request, PlayTimeSong* song);
+// state. Returns kRcError when the span leaves no room for the sections (or
+// the melody has no phrases), or kRcNoMemory when memory runs out.
+Rc PlanPlayTimeSong(const PlayTimeRequest& request, PlayTimeSong* song);
 
 // Reads the request from the play-time values and the content library.
-// Returns 0, or 1 when the rhythm or melody is unknown.
-int ReadPlayTimeRequest(PlayTimeRequest* request);
+// Returns kRcError when the rhythm or melody is unknown.
+Rc ReadPlayTimeRequest(PlayTimeRequest* request);
 
 // Makes the song from the current values: plans it, stores the phrase list,
 // song length, tempo and sync points, clears the real-time song flag and
-// renders. Returns 0, 1, 4 or the render's result.
-int MakePlayTimeSong();
+// renders. Returns kRcError, kRcNoMemory or the render's result.
+Rc MakePlayTimeSong();
 
 }  // namespace qm3

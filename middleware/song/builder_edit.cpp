@@ -13,7 +13,7 @@ bool EditingASong() {
   return ReadValue(kEditingMode) == 0 && ReadValue(kSongLength) != 0 && !SongPhrases().empty();
 }
 
-int RenderEditedSong() {
+Rc RenderEditedSong() {
   Notify(kSongTimeLineArea, kNotifyValue);
   return RenderSongNow();
 }
@@ -36,7 +36,7 @@ int32_t PartBitOf(ControlId id) {
   }
 }
 
-int OnPhraseValue(ControlId id, int32_t) {
+Rc OnPhraseValue(ControlId id, int32_t) {
   if (!EditingASong()) return kRcOk;
   SongPhrase* phrase = MutableSongPhrase(SelectedPhrase());
   if (phrase == nullptr) return kRcOk;
@@ -57,7 +57,7 @@ int OnPhraseValue(ControlId id, int32_t) {
   return RenderEditedSong();
 }
 
-int OnSongValue(ControlId, int32_t) {
+Rc OnSongValue(ControlId, int32_t) {
   return EditingASong() ? RenderEditedSong() : kRcOk;
 }
 

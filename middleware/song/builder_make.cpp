@@ -20,8 +20,8 @@ void SetAndNotify(ControlId id, int32_t value) {
 }
 
 // A song just made is not in any file yet: leaving it must ask first.
-int OnCreateSong(ControlId, int32_t) {
-  const int rc = MakePlayTimeSong();
+Rc OnCreateSong(ControlId, int32_t) {
+  const Rc rc = MakePlayTimeSong();
   if (rc == kRcOk || (rc >= kRcIntroEndingChanged && rc <= kRcTimesIntroEndingChanged))
     SetSaved(false);
   return rc;
@@ -30,7 +30,7 @@ int OnCreateSong(ControlId, int32_t) {
 // New song by playing time: one minute from time 0. The song that follows
 // belongs to no file, so saving it cannot overwrite the previous song's file
 // (the host asked about that song's changes before this command).
-int OnNewPlayTimeSong(ControlId, int32_t) {
+Rc OnNewPlayTimeSong(ControlId, int32_t) {
   SetCurrentFileName("");
   SetAndNotify(kStartTime, 0);
   SetAndNotify(kEndTime, static_cast<int32_t>(std::floor(CurrentFramesPerSecond() * 60 + 0.5)));
@@ -39,7 +39,7 @@ int OnNewPlayTimeSong(ControlId, int32_t) {
 
 }  // namespace
 
-int ReadPlayTimeRequest(PlayTimeRequest* q) {
+Rc ReadPlayTimeRequest(PlayTimeRequest* q) {
   RhythmFacts rhythm;
   if (!Content().Rhythm(ReadValue(kRhythm), &rhythm)) return kRcError;
   PhraseRecipe& r = q->recipe;
@@ -62,11 +62,11 @@ int ReadPlayTimeRequest(PlayTimeRequest* q) {
   return kRcOk;
 }
 
-int MakePlayTimeSong() {
+Rc MakePlayTimeSong() {
   PlayTimeRequest request;
-  if (int rc = ReadPlayTimeRequest(&request); rc != kRcOk) return rc;
+  if (Rc rc = ReadPlayTimeRequest(&request); rc != kRcOk) return rc;
   PlayTimeSong song;
-  const int rc = PlanPlayTimeSong(request, &song);
+  const Rc rc = PlanPlayTimeSong(request, &song);
   if (rc == kRcNoMemory) ClearSongPhrases();  // the old list is gone either way
   if (rc != kRcOk) return rc;
   // A song whose length or tempo the table cannot hold would play at other

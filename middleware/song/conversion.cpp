@@ -118,9 +118,9 @@ int OnProgressRead(ControlId) {
   return rc;
 }
 
-int OnCancel(ControlId, int32_t) {
+Rc OnCancel(ControlId, int32_t) {
   if (CurrentConversion() != kConversionNone) midi::StopAndWait();
-  return 0;
+  return kRcOk;
 }
 
 bool AudioCaptureRunning() {

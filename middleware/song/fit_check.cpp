@@ -26,11 +26,11 @@ int ShorterSection(int section) {
 
 }  // namespace
 
-int FitSong(FitChange change, const FitLimits& limits, FitState* state) {
+Rc FitSong(FitChange change, const FitLimits& limits, FitState* state) {
   const double t0 = limits.standard_tempo;
   const double fps = limits.fps;
   const int b = limits.beats;
-  if (!(t0 > 0) || !(fps > 0) || b < 1) return 0;
+  if (!(t0 > 0) || !(fps > 0) || b < 1) return kRcOk;
 
   // Shortest span: two measures at 95 % of the tempo; longest: 998 measures
   // at 105 %.

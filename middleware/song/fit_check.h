@@ -9,6 +9,8 @@
 #include <array>
 #include <cstdint>
 
+#include "core/result.h"
+
 namespace qm3 {
 
 constexpr int32_t kLargestTime = 1079999;
@@ -36,11 +38,11 @@ struct FitState {
   bool operator==(const FitState&) const = default;
 };
 
-// Fits `state` after `change`. Returns 0 (nothing changed), 21 (the intro or
-// ending just chosen does not fit; `state` is left as given and the caller
-// restores the previous value), 22 (intro or ending replaced), 23 (times
-// moved) or 24 (both). A rhythm without tempo or beats cannot be fitted and
-// returns 0 with nothing changed.
-int FitSong(FitChange change, const FitLimits& limits, FitState* state);
+// Fits `state` after `change`. Returns kRcOk (nothing changed), kRcDoesNotFit
+// (the intro or ending just chosen does not fit; `state` is left as given and
+// the caller restores the previous value), kRcIntroEndingChanged,
+// kRcTimesChanged or kRcTimesIntroEndingChanged. A rhythm without tempo or
+// beats cannot be fitted and returns kRcOk with nothing changed.
+Rc FitSong(FitChange change, const FitLimits& limits, FitState* state);
 
 }  // namespace qm3

@@ -32,7 +32,7 @@ void WriteIfChanged(ControlId id, int32_t before, int32_t after) {
   Notify(id, kNotifyValue);
 }
 
-int OnFitValue(ControlId id, int32_t old_value) {
+Rc OnFitValue(ControlId id, int32_t old_value) {
   if (ReadValue(kEditingMode) != 0 || OnRealTimeScreen()) return kRcOk;
   RhythmFacts rhythm;
   if (!Content().Rhythm(ReadValue(kRhythm), &rhythm)) return kRcOk;
@@ -45,7 +45,7 @@ int OnFitValue(ControlId id, int32_t old_value) {
   const FitState before{ReadValue(kStartTime), ReadValue(kEndTime), ReadValue(kIntro),
                         ReadValue(kEnding)};
   FitState after = before;
-  const int rc = FitSong(ChangeOf(id), limits, &after);
+  const Rc rc = FitSong(ChangeOf(id), limits, &after);
   if (rc == kRcDoesNotFit) {
     WriteValue(id, old_value, false);
     Notify(id, kNotifyValue);
@@ -57,7 +57,7 @@ int OnFitValue(ControlId id, int32_t old_value) {
   WriteIfChanged(kEnding, before.ending, after.ending);
   // Times moved on the song edit screen change the song's data (fade-out).
   if (OnSongEditScreen() && ReadValue(kSongLength) != 0) {
-    if (int render_rc = RenderSongNow(); render_rc != kRcOk) return render_rc;
+    if (Rc render_rc = RenderSongNow(); render_rc != kRcOk) return render_rc;
   }
   return rc;
 }

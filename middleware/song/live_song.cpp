@@ -74,7 +74,7 @@ Rc LoadLiveMaterial(std::vector<std::string>* skipped) {
 
 }  // namespace
 
-int PrepareLiveMaterial() {
+Rc PrepareLiveMaterial() {
   return LoadSongSources(LoadLiveMaterial);
 }
 
@@ -129,8 +129,8 @@ RecordedSong SongFromRecording(const uint8_t* sections, const uint8_t* variation
   return song;
 }
 
-int MakeSongFromRecording(const uint8_t* sections, const uint8_t* variations, int count) {
-  if (count <= 0) return 0;
+Rc MakeSongFromRecording(const uint8_t* sections, const uint8_t* variations, int count) {
+  if (count <= 0) return kRcOk;
   ClearSongPhrases();
   RhythmFacts facts;
   if (!Content().Rhythm(ReadValue(kRhythm), &facts)) facts.beats = 0;
@@ -156,14 +156,14 @@ int MakeSongFromRecording(const uint8_t* sections, const uint8_t* variations, in
   WriteRange(kPointerTicks, 0, ReadValue(kSongLength));
   WriteRealTimeSongFlag(1);
   Notify(kSongTimeLineArea, kNotifyValue);
-  const int rc = RenderSongNow();
+  const Rc rc = RenderSongNow();
   if (rc != 0) return rc;
   SetCurrentFileName("");
   SetSaved(false);
   WriteValue(kSyncMethod, 0, false);
   Notify(kSyncMethod, kNotifyValue);
   RedrawScreen();
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace qm3

@@ -11,15 +11,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/result.h"
 #include "song/phrase_list.h"
 
 namespace qm3 {
 
 // Buffer 1: the melody cycle of the current melody, mood and start phrase,
 // channel 1 four ticks after the chords; buffer 0: the first measure of the
-// intro source of the current mood. 0 always: a file that cannot be read
+// intro source of the current mood. kRcOk always: a file that cannot be read
 // plays silence and is named to the host as a render names it.
-int PrepareLiveMaterial();
+Rc PrepareLiveMaterial();
 
 // The structure of a recorded run.
 struct RecordedSong {
@@ -36,7 +37,7 @@ RecordedSong SongFromRecording(const uint8_t* sections, const uint8_t* variation
                                const std::array<int, 4>& ending_measures);
 
 // Makes the song from a recording with the current rhythm: phrase list, song
-// values, real-time song flag, render. 0, 4 (memory) or the render's code.
-int MakeSongFromRecording(const uint8_t* sections, const uint8_t* variations, int count);
+// values, real-time song flag, render. kRcNoMemory or the render's code.
+Rc MakeSongFromRecording(const uint8_t* sections, const uint8_t* variations, int count);
 
 }  // namespace qm3

@@ -243,13 +243,13 @@ TEST_F(ExportsTest, ReturnCodeTable) {
 
 int g_stops = 0;
 int g_plays = 0;
-int CountStop(ControlId, int32_t) {
+Rc CountStop(ControlId, int32_t) {
   ++g_stops;
-  return 0;
+  return kRcOk;
 }
-int CountPlay(ControlId, int32_t) {
+Rc CountPlay(ControlId, int32_t) {
   ++g_plays;
-  return 0;
+  return kRcOk;
 }
 TEST_F(ExportsTest, FunctionKeysIgnoreAutoRepeat) {
   RegisterReaction(kStop, CountStop, kStageValues);

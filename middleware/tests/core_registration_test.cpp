@@ -14,8 +14,8 @@
 namespace qm3 {
 namespace {
 
-int Refuse(ControlId, int32_t) {
-  return 1;
+Rc Refuse(ControlId, int32_t) {
+  return kRcError;
 }
 
 std::string Joined(const std::vector<std::string>& lines) {
