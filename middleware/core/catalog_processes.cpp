@@ -52,7 +52,7 @@ Rc RemoveRhythm(long*, long*) {
   return kRcOk;
 }
 
-int InitCatalogs() {
+Rc InitCatalogs() {
   return LoadCatalogs();
 }
 

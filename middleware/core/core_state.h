@@ -52,9 +52,9 @@ bool SoundSetIsGeneralMidi();
 
 namespace qm3 {
 
-// Init step 2: snapshot and scratch copy equal to the live table.
+// At the first init: snapshot and scratch copy equal to the live table.
 void InitUndoSnapshot();
-// Step 1 of a host value write: the undo snapshot of an edit run.
+// First thing in a host value write: the undo snapshot of an edit run.
 void NoteHostEdit(ControlId id);
 // End: frees the snapshot state of every participant.
 void ReleaseUndoSnapshot();
@@ -67,14 +67,15 @@ const QM3OutDeviceList& OutputDeviceList();
 // Where QM3MiddleInit lists the output ports (the platform by default).
 struct PortEnumerator {
   unsigned (*count)() = nullptr;
-  // 0 on success; fills the zero-terminated product name (32 bytes).
-  int (*name)(unsigned device, char* name32) = nullptr;
+  // kRcOk on success; fills the zero-terminated product name (32 bytes).
+  Rc (*name)(unsigned device, char* name32) = nullptr;
 };
 void SetPortEnumeratorForTest(const PortEnumerator& enumerator);
 
-// The result of an init call: a failure of steps 8 and 9 as it is; else 9
-// without the module for the first three calls, 10 on the fourth, then 0.
-int CountedInitResult(int rc, int earlier_calls, bool module_found);
+// The result of an init call: a failure of the port search or the audio set-up
+// as it is; else kRcModuleNotFound without the module for the first three
+// calls, kRcModuleNotFoundContinue on the fourth, then kRcOk.
+Rc CountedInitResult(Rc rc, int earlier_calls, bool module_found);
 // End: the lock is deleted last.
 void DeleteMiddleLock();
 }  // namespace qm3

@@ -118,7 +118,7 @@ unsigned PlatformPortCount() {
   return platform::midiOutGetNumDevs();
 }
 
-int PlatformPortName(unsigned device, char* name32) {
+Rc PlatformPortName(unsigned device, char* name32) {
   platform::MIDIOUTCAPS caps{};
   if (Rc rc = MidiDeviceRc(platform::midiOutGetDevCaps(device, &caps, sizeof caps)); rc != kRcOk) {
     return rc;
@@ -128,7 +128,7 @@ int PlatformPortName(unsigned device, char* name32) {
   return kRcOk;
 }
 
-// Step 8: the port list, and the sound module's port when it is listed.
+// The port list, and the sound module's port when it is listed.
 void EnumerateOutputPorts() {
   InitState& s = S();
   s.devices = QM3OutDeviceList{};
@@ -141,7 +141,7 @@ void EnumerateOutputPorts() {
   for (unsigned dev = 0; dev < count; ++dev) {
     QM3OutDevice& entry = s.devices.aDevice[s.devices.nCount];
     char name[QM3_DEVICE_NAME_SIZE] = {};
-    if (ports.name(dev, name) != 0) continue;
+    if (ports.name(dev, name) != kRcOk) continue;
     std::memcpy(entry.szName, name, sizeof entry.szName);
     entry.szName[sizeof entry.szName - 1] = '\0';
     entry.nDeviceId = static_cast<int>(dev);
@@ -149,8 +149,8 @@ void EnumerateOutputPorts() {
     if (std::strcmp(entry.szName, kModulePortName) != 0) continue;
     WriteValue(kMidiOutDeviceSecond, position, false);
     s.module_found = true;
-    const int rc = PortFound() != nullptr ? PortFound()(dev) : -1;
-    if (rc == 0) {
+    const Rc rc = PortFound() != nullptr ? PortFound()(dev) : kRcMidiDeviceNotOpened;
+    if (rc == kRcOk) {
       s.hardware_found = true;
       s.ready_deadline = platform::GetTickCount() + kHardwareSettleMs;
       s.ready_deadline_set = true;
@@ -158,7 +158,7 @@ void EnumerateOutputPorts() {
   }
 }
 
-int Init(long hwnd, long message) {
+Rc Init(long hwnd, long message) {
   // After End the state of the run before is gone: start from a fresh one.
   if (HasEnded()) StartMiddleware();
   SetEnded(false);
@@ -172,15 +172,15 @@ int Init(long hwnd, long message) {
       s.host_dir = ExecutableDirectory();
       s.work_dir.clear();
     }
-    if (int rc = RunInitSteps(kInitVoiceTables); rc != 0) return rc;
+    if (Rc rc = RunInitSteps(kInitVoiceTables); rc != kRcOk) return rc;
     // A catalog failure is returned uncounted: the next call starts over.
-    if (int rc = RunInitSteps(kInitCatalogs); rc != 0) return rc;
+    if (Rc rc = RunInitSteps(kInitCatalogs); rc != kRcOk) return rc;
     s.devices = QM3OutDeviceList{};
   } else {
     BindHost(hwnd, message);
   }
   EnumerateOutputPorts();
-  const int rc = s.hardware_found ? RunInitSteps(kInitAudio) : 0;
+  const Rc rc = s.hardware_found ? RunInitSteps(kInitAudio) : kRcOk;
   return CountedInitResult(rc, s.calls++, s.module_found);
 }
 
@@ -192,8 +192,8 @@ Rc GetOutDevice(long* a, long*) {
 
 }  // namespace
 
-int CountedInitResult(int rc, int earlier_calls, bool module_found) {
-  if (rc != 0) return rc;
+Rc CountedInitResult(Rc rc, int earlier_calls, bool module_found) {
+  if (rc != kRcOk) return rc;
   if (earlier_calls == kCallsBeforeContinueQuestion) return kRcModuleNotFoundContinue;
   if (earlier_calls > kCallsBeforeContinueQuestion) return kRcOk;
   return module_found ? kRcOk : kRcModuleNotFound;

@@ -92,7 +92,7 @@ Rc RunReaction(ControlId id, int32_t old_value);
 // Runs when the host reads the value of `id` (cCmd 0), before the value is
 // taken; it may bring the value up to date (conversion progress). A non-zero
 // result is the read's return code; the value is read all the same.
-using ReadHookFn = int (*)(ControlId id);
+using ReadHookFn = Rc (*)(ControlId id);
 void RegisterReadHook(ControlId id, ReadHookFn fn);
 Rc RunReadHook(ControlId id);
 
@@ -105,7 +105,7 @@ enum InitStep : int {
   kInitCatalogs = 5,     // first call only; failure is not counted
   kInitAudio = 9,        // every call, when the module was found
 };
-using StepFn = int (*)();
+using StepFn = Rc (*)();
 void RegisterInitStep(int step, StepFn fn);
 Rc RunInitSteps(int step);
 void RegisterShutdownStep(StepFn fn);
@@ -198,8 +198,8 @@ void RegisterPartFollower(PartFollowerFn fn);
 
 // ---- devices and the sound module -----------------------------------------------
 // Called by QM3MiddleInit when the module's output port is found; opens it for
-// set-up and returns 0 on success (then the hardware counts as found).
-using ModulePortFoundFn = int (*)(unsigned device_number);
+// set-up and returns kRcOk on success (then the hardware counts as found).
+using ModulePortFoundFn = Rc (*)(unsigned device_number);
 // Returns the function registered before.
 ModulePortFoundFn RegisterModulePortFound(ModulePortFoundFn fn);
 bool ModuleFound();    // the module's port name was listed

@@ -129,7 +129,7 @@ void RegisterReadHook(ControlId id, ReadHookFn fn) {
 
 Rc RunReadHook(ControlId id) {
   auto it = ReadHooks().find(id & 0xFFFF);
-  return it == ReadHooks().end() ? kRcOk : static_cast<Rc>(it->second(id));
+  return it == ReadHooks().end() ? kRcOk : it->second(id);
 }
 
 void RegisterInitStep(int step, StepFn fn) {
@@ -140,7 +140,7 @@ Rc RunInitSteps(int step) {
   auto it = InitSteps().find(step);
   if (it == InitSteps().end()) return kRcOk;
   for (StepFn fn : it->second) {
-    if (int rc = fn(); rc != kRcOk) return static_cast<Rc>(rc);
+    if (Rc rc = fn(); rc != kRcOk) return rc;
   }
   return kRcOk;
 }

@@ -266,9 +266,9 @@ Rc OnCancel(ControlId, int32_t) {
   return kRcOk;
 }
 
-int SyncOnRead(ControlId) {
+Rc SyncOnRead(ControlId) {
   if (OnWindow()) SyncPlayedValues();
-  return 0;
+  return kRcOk;
 }
 
 // Process 47: a = the recording of the last run.
@@ -295,15 +295,15 @@ bool RouteVolumeThroughRun(uint8_t volume) {
   return true;
 }
 
-int MakeLiveWindow() {
+Rc MakeLiveWindow() {
   if (Window() == nullptr) Window() = std::make_unique<LiveWindow>();
-  return 0;
+  return kRcOk;
 }
 
-int FreeLiveWindow() {
+Rc FreeLiveWindow() {
   if (Window() != nullptr) Window()->run.Stop();
   Window().reset();
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace

@@ -433,16 +433,16 @@ bool GmVoicesQuery() {
   return OpenFileUsesGmVoices();
 }
 
-int MakeDocument() {
+Rc MakeDocument() {
   if (Doc() == nullptr) Doc() = std::make_unique<SmfDocument>();
-  return 0;
+  return kRcOk;
 }
 
-int FreeDocument() {
+Rc FreeDocument() {
   StopAndWait();
   SetSmfPlaySource(SmfPlaySource{});
   Doc().reset();
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace

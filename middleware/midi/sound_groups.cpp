@@ -104,7 +104,7 @@ struct GmNames {
 };
 
 // Numbering the voice tables: the first initialisation builds both lists.
-int BuildSoundLists() {
+Rc BuildSoundLists() {
   if (Lists() != nullptr) return kRcOk;
   auto made = std::make_unique<SoundLists>();
   Fill(&made->native, midibytes::NativeVoiceMap(), NativeNames{});
@@ -113,7 +113,7 @@ int BuildSoundLists() {
   return kRcOk;
 }
 
-int FreeSoundLists() {
+Rc FreeSoundLists() {
   Lists().reset();
   return kRcOk;
 }

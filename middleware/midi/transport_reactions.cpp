@@ -70,27 +70,27 @@ Rc OnOutputPort(ControlId, int32_t) {
   return kRcOk;
 }
 
-int ModulePortFound(unsigned device) {
+Rc ModulePortFound(unsigned device) {
   OnModulePortFound(device);
-  return ModulePresent() ? 0 : kRcMidiDeviceNotOpened;
+  return ModulePresent() ? kRcOk : kRcMidiDeviceNotOpened;
 }
 
 // Resetting the player (song mode chosen, a new song from the welcome
 // window): playback stops, the module's parts are cleared, and the module is
 // put in the system's own play mode (General MIDI off, play mode 2), which is
 // what a song needs.
-int ResetPlayerAndModule() {
+Rc ResetPlayerAndModule() {
   StopAndWait();
   ResetAllChannels();
   SendGmOff();
   SendPlayMode(2);
-  return 0;
+  return kRcOk;
 }
 
-int ShutDown() {
+Rc ShutDown() {
   StopAndWait();
   ShutDownModule();
-  return 0;
+  return kRcOk;
 }
 
 }  // namespace

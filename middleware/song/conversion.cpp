@@ -48,20 +48,21 @@ int32_t SecondsOfTicks(uint32_t ticks) {
   return static_cast<int32_t>(TicksToFrames(ticks) / CurrentFramesPerSecond());
 }
 
-// Finishes the capture: keep the result (complete) or throw it away.
-int FinishCapture(ConversionKind kind, bool complete, const ConversionCut& cut) {
-  int rc = 0;
+// Finishes the capture: keep the result (complete) or throw it away; a cancel
+// is kRcOk. With both captures the audio one's failure comes first.
+Rc FinishCapture(ConversionKind kind, bool complete, const ConversionCut& cut) {
+  Rc rc = kRcOk;
   if (kind == kConversionWav || kind == kConversionSmfWav) {
     if (complete) SetWavCut(WavCutOf(cut));
     rc = StopWavCapture(complete);
     CloseWavCapture();
   }
   if (kind == kConversionSmf || kind == kConversionSmfWav) {
-    const int smf_rc = midi::StopCapture(complete);
+    const Rc smf_rc = midi::StopCapture(complete);
     midi::CloseCapture();
-    if (rc <= 0) rc = smf_rc;
+    if (rc == kRcOk) rc = smf_rc;
   }
-  return rc < 0 ? 0 : rc;  // a cancel is not an error
+  return rc;
 }
 
 void OnPosition(uint32_t pos) {
@@ -89,16 +90,16 @@ void OnPlayEnded(bool reached_end) {
 
 // Reading the progress after the song has played through completes the
 // conversion; the read returns its result.
-int OnProgressRead(ControlId) {
+Rc OnProgressRead(ControlId) {
   ConversionState& s = S();
   std::lock_guard lock(s.mu);
-  if (s.kind == kConversionNone || !s.played_through) return 0;
+  if (s.kind == kConversionNone || !s.played_through) return kRcOk;
   // The module's last messages arrive within a second of the end. The audio
   // device hands over frames a little behind the clock: a margin past the
   // song's end (or the whole release tail) is recorded before the capture
   // stops. Together, each capture stops when it would alone.
   const uint32_t audio_ms = s.cut.keep_tail ? kReleaseTailMs : kEndMarginMs;
-  int rc = 0;
+  Rc rc = kRcOk;
   if (s.kind == kConversionSmf) {
     platform::Sleep(kMidiEndMarginMs);
     rc = FinishCapture(kConversionSmf, true, s.cut);
@@ -110,8 +111,8 @@ int OnProgressRead(ControlId) {
     platform::Sleep(std::min(audio_ms, kMidiEndMarginMs));
     rc = FinishCapture(audio_first ? kConversionWav : kConversionSmf, true, s.cut);
     platform::Sleep(std::max(audio_ms, kMidiEndMarginMs) - std::min(audio_ms, kMidiEndMarginMs));
-    const int rest = FinishCapture(audio_first ? kConversionSmf : kConversionWav, true, s.cut);
-    if (rc == 0) rc = rest;
+    const Rc rest = FinishCapture(audio_first ? kConversionSmf : kConversionWav, true, s.cut);
+    if (rc == kRcOk) rc = rest;
   }
   s.kind = kConversionNone;
   SetProgress(100, 0);

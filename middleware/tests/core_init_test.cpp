@@ -14,18 +14,18 @@ namespace qm3 {
 namespace {
 
 TEST(InitCountingTest, NotFoundThreeTimesThenTheQuestionThenGoOn) {
-  EXPECT_EQ(CountedInitResult(0, 0, false), 9);
-  EXPECT_EQ(CountedInitResult(0, 1, false), 9);
-  EXPECT_EQ(CountedInitResult(0, 2, false), 9);
-  EXPECT_EQ(CountedInitResult(0, 3, false), 10);
-  EXPECT_EQ(CountedInitResult(0, 4, false), 0);
-  EXPECT_EQ(CountedInitResult(0, 40, false), 0);
+  EXPECT_EQ(CountedInitResult(kRcOk, 0, false), 9);
+  EXPECT_EQ(CountedInitResult(kRcOk, 1, false), 9);
+  EXPECT_EQ(CountedInitResult(kRcOk, 2, false), 9);
+  EXPECT_EQ(CountedInitResult(kRcOk, 3, false), 10);
+  EXPECT_EQ(CountedInitResult(kRcOk, 4, false), 0);
+  EXPECT_EQ(CountedInitResult(kRcOk, 40, false), 0);
   // With the module the first calls succeed; the fourth still asks.
-  EXPECT_EQ(CountedInitResult(0, 0, true), 0);
-  EXPECT_EQ(CountedInitResult(0, 3, true), 10);
+  EXPECT_EQ(CountedInitResult(kRcOk, 0, true), 0);
+  EXPECT_EQ(CountedInitResult(kRcOk, 3, true), 10);
   // A failing step's code wins.
-  EXPECT_EQ(CountedInitResult(12, 3, true), 12);
-  EXPECT_EQ(CountedInitResult(12, 9, false), 12);
+  EXPECT_EQ(CountedInitResult(kRcAudioDeviceNotOpened, 3, true), 12);
+  EXPECT_EQ(CountedInitResult(kRcAudioDeviceNotOpened, 9, false), 12);
 }
 
 // Three ports; the second cannot be queried; the module is the third.
@@ -33,15 +33,15 @@ const char* const kPortNames[] = {"Synth A", nullptr, "Corvane USB MIDI OUT 1"};
 unsigned FakeCount() {
   return 3;
 }
-int FakeName(unsigned device, char* name32) {
-  if (device >= 3 || kPortNames[device] == nullptr) return 1;
+Rc FakeName(unsigned device, char* name32) {
+  if (device >= 3 || kPortNames[device] == nullptr) return kRcError;
   std::strncpy(name32, kPortNames[device], 31);
-  return 0;
+  return kRcOk;
 }
 unsigned g_opened_device = 99;
-int FakeOpen(unsigned device) {
+Rc FakeOpen(unsigned device) {
   g_opened_device = device;
-  return 0;
+  return kRcOk;
 }
 // Two ports carry the module's name: the last one listed is its port.
 const char* const kTwinNames[] = {"Synth A", "Corvane USB MIDI OUT 1", "Synth B",
@@ -49,17 +49,17 @@ const char* const kTwinNames[] = {"Synth A", "Corvane USB MIDI OUT 1", "Synth B"
 unsigned TwinCount() {
   return 4;
 }
-int TwinName(unsigned device, char* name32) {
-  if (device >= 4) return 1;
+Rc TwinName(unsigned device, char* name32) {
+  if (device >= 4) return kRcError;
   std::strncpy(name32, kTwinNames[device], 31);
-  return 0;
+  return kRcOk;
 }
 unsigned ManyPorts() {
   return 1000;
 }
-int EveryName(unsigned, char* name32) {
+Rc EveryName(unsigned, char* name32) {
   std::memset(name32, 'x', 32);  // not terminated: cut to 31
-  return 0;
+  return kRcOk;
 }
 
 // A host directory with empty content catalogs, so that the first call's
