@@ -43,26 +43,26 @@ int32_t ScaleForRead(ControlId id, int32_t v) {
 }
 
 // Opening a file first lets a freshly found sound module settle.
-int RunNumberedProcess(int number, long* a, long* b) {
+Rc RunNumberedProcess(int number, long* a, long* b) {
   if (number == kProcOpenFile) WaitHardwareReady();
   return RunProcess(number, a, b);
 }
 
-int SetProcess(int number, long a, long b) {
+Rc SetProcess(int number, long a, long b) {
   if (number == kProcPointerPos) return WritePointerProcess(Saturate(a), Saturate(b));
   if (number == kProcRealTimeSongFlag) {
     if (EditingMode() == 0) SetRealTimeSongFlag(Saturate(a));
-    return 0;
+    return kRcOk;
   }
   return RunNumberedProcess(number, &a, &b);
 }
 
-int SetValueImpl(long lID, signed char cCmd, long lValue1, long lValue2) {
+Rc SetValueImpl(long lID, signed char cCmd, long lValue1, long lValue2) {
   const ControlId id = static_cast<ControlId>(lID & 0xFFFF);
   if (cCmd == kCmdValue) NoteHostEdit(id);
   SetAccessedId(id);
   const int group = GroupOf(id);
-  if (group == kGroupScreen) return 0;
+  if (group == kGroupScreen) return kRcOk;
   if (group == kGroupProcess) {
     if (cCmd != kCmdValue) return kRcError;
     return SetProcess(IndexOf(id), lValue1, lValue2);
@@ -73,18 +73,18 @@ int SetValueImpl(long lID, signed char cCmd, long lValue1, long lValue2) {
       int32_t value = Saturate(static_cast<int64_t>(Saturate(lValue1)) * HostScale(id));
       if (id == kMenuPreCount) value = ReadValue(id) != 0 ? 0 : 1;  // every write toggles
       int32_t old_value = 0;
-      if (WriteCommand(id, kCmdValue, &value, 0, &old_value) != WriteOutcome::kStored) return 0;
+      if (WriteCommand(id, kCmdValue, &value, 0, &old_value) != WriteOutcome::kStored) return kRcOk;
       return RunReaction(id, old_value);
     }
     case kCmdRange: {
       int32_t min = Saturate(lValue1);
       WriteCommand(id, kCmdRange, &min, Saturate(lValue2), nullptr);
-      return 0;
+      return kRcOk;
     }
     case kCmdAlive: {
       int32_t alive = static_cast<int32_t>(lValue1 & 0xFF);
       WriteCommand(id, kCmdAlive, &alive, 0, nullptr);
-      return 0;
+      return kRcOk;
     }
     default:
       return kRcError;
@@ -103,6 +103,8 @@ int RenderText(ControlId id, int32_t value, char* text) {
   return 0;
 }
 
+// The text reads return what the record's text form returned: an int the host
+// gets as it is (it may call the same form itself).
 int GetValueImpl(long lID, signed char cCmd, long* plValue1, long* plValue2) {
   const ControlId id = static_cast<ControlId>(lID & 0xFFFF);
   SetAccessedId(id);
@@ -203,6 +205,9 @@ int GetStrValueImpl(long lID, const char* text, long* plValue) {
   return 0;
 }
 
+// The one place a code leaves for the host: the Rc of the call (or the int a
+// text form handed back, which the host may also call itself) becomes the
+// C int of the exported call.
 template <typename Fn>
 int Guarded(Fn fn) {
   const std::lock_guard one_call_at_a_time(Anchor().calls);

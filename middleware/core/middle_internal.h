@@ -73,8 +73,8 @@ Rc RunProcess(int number, long* a, long* b);
 // Runs after a successful value write from the host (or an internal write with
 // react). `old_value` is the value replaced. Parts register their reactions
 // from the list in registration.cpp. One identifier may have reactions in several
-// stages; they run in stage order and the first non-zero result ends the step
-// and is returned (a refusal restores the old value itself).
+// stages; they run in stage order and the first result other than kRcOk ends the
+// step and is returned (a refusal restores the old value itself).
 // A write to an alias with no reactions of its own runs those of its target
 // (0x0504 runs those of 0x0301; 0x07nn those of 0x05nn), following the chain;
 // the reaction receives the identifier actually written. A value refused by
@@ -90,16 +90,16 @@ Rc RunReaction(ControlId id, int32_t old_value);
 
 // ---- read hooks ------------------------------------------------------------
 // Runs when the host reads the value of `id` (cCmd 0), before the value is
-// taken; it may bring the value up to date (conversion progress). A non-zero
-// result is the read's return code; the value is read all the same.
+// taken; it may bring the value up to date (conversion progress). A result
+// other than kRcOk is the read's return code; the value is read all the same.
 using ReadHookFn = Rc (*)(ControlId id);
 void RegisterReadHook(ControlId id, ReadHookFn fn);
 Rc RunReadHook(ControlId id);
 
 // ---- initialisation and shut-down steps -------------------------------------
 // Steps of QM3MiddleInit owned by other parts (voice tables, catalogs, audio
-// device) and of End (process 18). A non-zero result of an init step is the
-// init's result.
+// device) and of End (process 18). A result other than kRcOk of an init step is
+// the init's result.
 enum InitStep : int {
   kInitVoiceTables = 4,  // first call only
   kInitCatalogs = 5,     // first call only; failure is not counted
@@ -184,7 +184,7 @@ struct SelectedRange {
 };
 SelectedRange ReadSelectedRange();
 // Moves the time-line pointer as process 3 does (no playback check).
-int SetPointerPosition(int32_t ticks);
+Rc SetPointerPosition(int32_t ticks);
 // Playback following with flow control: BeginPointerFlow when playback starts
 // (posts the start position at once), FollowPlaybackPosition for each new
 // playback position (12-tick steps; 0x8003 posted only after the host
@@ -214,7 +214,8 @@ void ResetPlayer();
 
 // ---- screen entry and exit ------------------------------------------------------
 // Runs after the core's own work on entering / before leaving `screen`; a
-// non-zero result of an enter hook is process 25's result (13: no MIDI input).
+// failure of an enter hook is process 25's result (kRcMidiDeviceNotOpened: no
+// MIDI input).
 using ScreenHookFn = Rc (*)(int screen);
 void RegisterScreenEnter(int screen, ScreenHookFn fn);
 void RegisterScreenLeave(int screen, ScreenHookFn fn);

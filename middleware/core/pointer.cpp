@@ -117,8 +117,8 @@ bool InPointerRange(int32_t ticks) {
   return ticks >= min && ticks <= max;
 }
 
-int WritePointerOrRange(int32_t a, int32_t b) {
-  if (!InPointerRange(a) || !InPointerRange(b)) return 0;
+Rc WritePointerOrRange(int32_t a, int32_t b) {
+  if (!InPointerRange(a) || !InPointerRange(b)) return kRcOk;
   if (b != 0) {
     const int32_t lo = std::min(a, b);
     const int32_t hi = std::max(a, b);
@@ -129,10 +129,10 @@ int WritePointerOrRange(int32_t a, int32_t b) {
     end.value = hi;
     RangeRecordAt(kRangeStartTime).value = TimeOfTick(lo);
     RangeRecordAt(kRangeEndTime).value = TimeOfTick(hi);
-    return 0;
+    return kRcOk;
   }
   MovePointer(a, PointerPosts::kAll);
-  return 0;
+  return kRcOk;
 }
 
 // Process 2: the selected phrase (-1 none).
@@ -150,13 +150,13 @@ Rc GetPointerPos(long* a, long* b) {
 
 }  // namespace
 
-int WritePointerProcess(int32_t a, int32_t b) {
-  if (IsPlaying()) return 0;
+Rc WritePointerProcess(int32_t a, int32_t b) {
+  if (IsPlaying()) return kRcOk;
   if (b == 0) Notify(ProcessId(kProcPointerPos), kNotifyValue);
   return WritePointerOrRange(a, b);
 }
 
-int SetPointerPosition(int32_t ticks) {
+Rc SetPointerPosition(int32_t ticks) {
   return WritePointerOrRange(ticks, 0);
 }
 

@@ -14,7 +14,7 @@
 namespace qm3 {
 
 // Process 3 written by the host (cCmd 0): pointer (b = 0) or range.
-int WritePointerProcess(int32_t a, int32_t b);
+Rc WritePointerProcess(int32_t a, int32_t b);
 
 // After a host read of 0x8003 (process 3 has filled *a, *b): remembers the
 // pending pointer and runs the range handshake.

@@ -65,8 +65,8 @@ void MarkSongDataStale() {
   Flags().stale = true;
 }
 
-int EnsureSongRendered() {
-  return Flags().stale ? RenderSongNow() : 0;
+Rc EnsureSongRendered() {
+  return Flags().stale ? RenderSongNow() : kRcOk;
 }
 
 // Registers what this file provides; called from the one list in

@@ -10,8 +10,8 @@
 
 namespace qm3 {
 
-// Renders the current phrase list and song values now. Returns 0 or the
-// render's code (8 when a work file cannot be created). The source files it
+// Renders the current phrase list and song values now. Returns kRcOk or the
+// render's code (kRcDiskFull when a work file cannot be created). The source files it
 // could not read are listed by process 48 until the next render (and
 // notified when there are any).
 Rc RenderSongNow();
@@ -25,6 +25,6 @@ Rc LoadSongSources(Rc (*load)(std::vector<std::string>* skipped));
 // The rendered data no longer matches the song.
 void MarkSongDataStale();
 // Renders when the data is stale (for playback and conversions); 0 otherwise.
-int EnsureSongRendered();
+Rc EnsureSongRendered();
 
 }  // namespace qm3

@@ -17,15 +17,15 @@ namespace qm3 {
 std::string FormatSongFile();
 
 // Writes the current song to `path` through a temporary file renamed into
-// place, so a failed save leaves the previous file as it was. Returns 0 or 11.
+// place, so a failed save leaves the previous file as it was. Returns kRcOk or
+// kRcFileNotWritten.
 Rc SaveSongFile(const std::string& path);
 
 // Reads song file bytes into the value table, the phrase list and the
-// catalog selections. Returns 0, 4 (no memory), 5 (empty), 16 (no known
-// version line) or 17 (a section header or end marker missing, a song
-// length out of range, a phrase count that is not a number or is zero for a
-// song of some length, too few phrase lines, an old melody number out of
-// range). Values set before a bad
+// catalog selections. Returns kRcOk, kRcNoMemory, kRcFileNotRead (empty),
+// kRcSongFileVersion (no known version line) or kRcSongFileBroken (a section header or end marker
+// missing, a song length out of range, a phrase count that is not a number or is zero for a song of
+// some length, too few phrase lines, an old melody number out of range). Values set before a bad
 // line stay set.
 Rc ReadSongFile(std::string_view bytes);
 
