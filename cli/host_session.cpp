@@ -48,7 +48,12 @@ int HostSession::Open() {
     } else if (rc == CORVANE_MODULE_OK) {
       module_audible_ = options_.live_audio;
     }
-    if (rc != CORVANE_MODULE_OK) {
+    if (rc == CORVANE_MODULE_NO_SOUNDFONT) {
+      std::fprintf(stderr,
+                   "warning: the software sound module did not start: no SoundFont it could "
+                   "load (SONAVEX_SOUNDFONT names one; the default is a General MIDI SoundFont "
+                   "in /usr/share/sounds/sf2)\n");
+    } else if (rc != CORVANE_MODULE_OK) {
       std::fprintf(stderr, "warning: the software sound module did not start (%d)\n", rc);
     } else {
       module_started_ = true;

@@ -218,6 +218,20 @@ TEST_F(CliBehaviourTest, ADamagedContentFileIsNamedAndTheSongKept) {
   EXPECT_EQ(r.err, "");
 }
 
+TEST_F(CliBehaviourTest, ADamagedSoundFontIsSaidAndNoWavWritten) {
+  const fs::path font = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+  if (!fs::is_regular_file(font)) GTEST_SKIP() << "no small SoundFont to damage";
+  std::ifstream in(font, std::ios::binary);
+  std::string head(1 << 20, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  std::ofstream(dir() / "cut.sf2", std::ios::binary) << head;
+  const CliResult r = RunCli({"convert", "song.bgm", "--quiet", "--wav", "x.wav"}, dir(),
+                             {"SONAVEX_SOUNDFONT=" + (dir() / "cut.sf2").string()});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("no SoundFont it could load"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir() / "x.wav"));
+}
+
 TEST_F(CliBehaviourTest, ProgressOnAPipeIsShortAndQuietIsSilent) {
   CliResult r = RunCli({"convert", "song.bgm", "--wav", "p.wav"}, dir());
   ASSERT_EQ(r.status, 0) << r.err;
