@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <vector>
+
+#include "platform/trace.h"
 
 namespace cvusb {
 namespace {
@@ -66,8 +67,19 @@ std::optional<UsbDeviceId> ReadFile(const std::filesystem::path& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return ParseSetupInformation(bytes.data(), bytes.size());
+  if (!in) return std::nullopt;
+  // One byte more than the limit tells a file that is too large, even one
+  // that grew after the check above.
+  std::vector<char> bytes(kMaxSetupInformationBytes + 1);
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (in.bad()) return std::nullopt;
+  const auto length = static_cast<size_t>(in.gcount());
+  if (length > kMaxSetupInformationBytes) {
+    platform::TraceLog("cvusb: %s is larger than %zu bytes, not read as setup information",
+                       path.c_str(), kMaxSetupInformationBytes);
+    return std::nullopt;
+  }
+  return ParseSetupInformation(bytes.data(), length);
 }
 
 std::filesystem::path LibraryFolder() {

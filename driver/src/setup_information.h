@@ -18,6 +18,10 @@ struct UsbDeviceId {
   uint8_t interface_number = 0;
 };
 
+// The largest setup information file read. The shipped file is under 1 KiB;
+// a file this large is something else, and it is read whole into memory.
+inline constexpr size_t kMaxSetupInformationBytes = 64 * 1024;
+
 // The first hardware identifier "USB\VID_xxxx&PID_xxxx[&MI_xx]" in the text
 // (letters in any case); nothing when none is well formed.
 std::optional<UsbDeviceId> ParseSetupInformation(const char* text, size_t length);
@@ -29,7 +33,9 @@ std::filesystem::path RegisteredSetupInformationPath();
 
 // Reads the file from, in order: $SONAVEX_CVUSB_INF, the user's registered
 // copy (drvsetup's, like the system's store of setup files), the folder the
-// driver library was loaded from, the copy in the source tree.
+// driver library was loaded from, the copy in the source tree. Only regular
+// files of at most kMaxSetupInformationBytes are read; a larger one is
+// refused whole (traced) and the search goes on as for a missing file.
 std::optional<UsbDeviceId> FindModuleDeviceId();
 
 }  // namespace cvusb

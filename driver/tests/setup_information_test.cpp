@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <string>
 
 using cvusb::ParseSetupInformation;
 
@@ -42,6 +45,30 @@ TEST(SetupInformation, IdentifiersAreReadInAnyCaseAndMalformedOnesSkipped) {
   EXPECT_FALSE(ParseSetupInformation(nullptr, 10).has_value());
   setenv("SONAVEX_CVUSB_INF", "/nonexistent/usbcvmid.inf", 1);
   EXPECT_FALSE(cvusb::FindModuleDeviceId().has_value());
+  unsetenv("SONAVEX_CVUSB_INF");
+}
+
+// A valid identifier at the start of a file of `size` bytes.
+std::optional<cvusb::UsbDeviceId> ReadFileOfSize(size_t size) {
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("setup_information_test_" + std::to_string(getpid()) + ".inf");
+  std::string text = "USB\\VID_2F6C&PID_0101&MI_01\n";
+  text.resize(size, ';');
+  std::ofstream(path, std::ios::binary) << text;
+  setenv("SONAVEX_CVUSB_INF", path.c_str(), 1);
+  auto id = cvusb::FindModuleDeviceId();
+  unsetenv("SONAVEX_CVUSB_INF");
+  std::filesystem::remove(path);
+  return id;
+}
+
+TEST(SetupInformation, OnlyRegularFilesUpToTheLimitAreRead) {
+  EXPECT_TRUE(ReadFileOfSize(cvusb::kMaxSetupInformationBytes).has_value());
+  // One byte more and the file is refused whole, identifier and all.
+  EXPECT_FALSE(ReadFileOfSize(cvusb::kMaxSetupInformationBytes + 1).has_value());
+  EXPECT_FALSE(ReadFileOfSize(64 * cvusb::kMaxSetupInformationBytes).has_value());
+  setenv("SONAVEX_CVUSB_INF", std::filesystem::temp_directory_path().c_str(), 1);
+  EXPECT_FALSE(cvusb::FindModuleDeviceId().has_value());  // a folder
   unsetenv("SONAVEX_CVUSB_INF");
 }
 
