@@ -61,8 +61,8 @@ bool UsableMelody(const std::vector<int>& measures) {
          std::all_of(measures.begin(), measures.end(), [](int m) { return m >= 1; });
 }
 
-int BuildPhraseListUnchecked(double measures, BuildMode mode, const PhraseRecipe& r,
-                             std::vector<SongPhrase>* out) {
+Result<int> BuildPhraseListUnchecked(double measures, BuildMode mode, const PhraseRecipe& r,
+                                     std::vector<SongPhrase>* out) {
   const auto phrase_count = static_cast<int64_t>(r.melody_measures.size());
   const int64_t s = ((r.start_phrase % phrase_count) + phrase_count) % phrase_count;
   auto rotated = [&](int64_t k) {
@@ -93,7 +93,7 @@ int BuildPhraseListUnchecked(double measures, BuildMode mode, const PhraseRecipe
   try {
     out->reserve(static_cast<size_t>(body_count + 2));
   } catch (const std::bad_alloc&) {
-    return -4;
+    return kRcNoMemory;
   }
   if (HasIntro(r))
     out->push_back(FramePhrase(IntroPattern(), r.intro, r.intro_measures, r.beats, kPhraseIntro));
@@ -133,13 +133,13 @@ int32_t TempoOf(int64_t beats, double seconds) {
 
 }  // namespace
 
-int BuildPhraseList(double measures, BuildMode mode, const PhraseRecipe& recipe,
-                    std::vector<SongPhrase>* out) {
+Result<int> BuildPhraseList(double measures, BuildMode mode, const PhraseRecipe& recipe,
+                            std::vector<SongPhrase>* out) {
   try {
     return BuildPhraseListUnchecked(measures, mode, recipe, out);
   } catch (const std::bad_alloc&) {
     out->clear();
-    return -4;
+    return kRcNoMemory;
   }
 }
 
@@ -161,14 +161,14 @@ Rc PlanPlayTimeSong(const PlayTimeRequest& q, PlayTimeSong* song) {
   const double measures = tempo * seconds / 60.0 / r.beats - intro - ending;
   if (measures < 0) return kRcError;
 
-  int body = BuildPhraseList(measures, BuildMode::kNearestCycles, r, &song->phrases);
-  if (body < 0) return kRcNoMemory;
-  int64_t beats = (static_cast<int64_t>(body) + intro + ending) * r.beats;
+  Result<int> body = BuildPhraseList(measures, BuildMode::kNearestCycles, r, &song->phrases);
+  if (!body.ok()) return body.rc();
+  int64_t beats = (static_cast<int64_t>(body.value()) + intro + ending) * r.beats;
   int32_t fitted = TempoOf(beats, seconds);
   if (std::fabs(fitted * 0.0001 - tempo) > 0.05 * tempo) {
     body = BuildPhraseList(std::floor(measures + 0.5), BuildMode::kTrimToFit, r, &song->phrases);
-    if (body < 0) return kRcNoMemory;
-    beats = (static_cast<int64_t>(body) + intro + ending) * r.beats;
+    if (!body.ok()) return body.rc();
+    beats = (static_cast<int64_t>(body.value()) + intro + ending) * r.beats;
     fitted = TempoOf(beats, seconds);
   }
   // A span so short that no section is left makes no song.

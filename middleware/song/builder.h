@@ -33,11 +33,11 @@ struct PhraseRecipe {
 };
 
 // Builds the intro, body phrases and ending for about `measures` body
-// measures. Returns the body measures in `out`, or -4 when memory runs out.
+// measures into `out`. Returns the number of body measures, or kRcNoMemory.
 // The recipe must have at least one melody phrase, all of them 1 measure or
 // longer, and beats >= 1 (PlanPlayTimeSong checks this).
-int BuildPhraseList(double measures, BuildMode mode, const PhraseRecipe& recipe,
-                    std::vector<SongPhrase>* out);
+Result<int> BuildPhraseList(double measures, BuildMode mode, const PhraseRecipe& recipe,
+                            std::vector<SongPhrase>* out);
 
 // Tempo slider step 0..6 as a factor of the rhythm's standard tempo.
 double TempoSliderFactor(int step);

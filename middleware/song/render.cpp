@@ -31,7 +31,7 @@ void EmptyTrack() {
   FinishTrack();
 }
 
-// Step 1: tempo, the module set-up at 336 and the count-in, cut at 378.
+// The pre part: tempo, the module set-up at 336 and the count-in, cut at 378.
 void BuildPre(const SongPlan& plan, const RenderSettings& s) {
   RenderEvents setup;
   setup.Tempo(0, plan.microseconds_per_quarter);
@@ -62,7 +62,7 @@ void BuildPre(const SongPlan& plan, const RenderSettings& s) {
   CutTrack(kPreCut);
 }
 
-// Step 2: the intro source's first measure, I times.
+// The intro: the intro source's first measure, I times.
 void BuildIntro(const RenderSettings& s, int intro_measures, std::vector<std::string>* skipped) {
   const std::string path = s.source_dir + FixedSourceName(IntroSource(s.intro), s.mood);
   NoteSkippedSource(LoadFirstMeasure(path, s.beats, 1) || intro_measures < 1, path, skipped);
@@ -72,7 +72,7 @@ void BuildIntro(const RenderSettings& s, int intro_measures, std::vector<std::st
   FinishTrack();
 }
 
-// Step 3: melody cycles for the body, with the chord cadence.
+// The body: melody cycles, with the chord cadence.
 void BuildBody(const SongPlan& plan, const RenderSettings& s, std::vector<std::string>* skipped) {
   MelodyCycleRequest request;
   request.path = s.source_dir + s.melody_file;
@@ -102,7 +102,7 @@ void BuildBody(const SongPlan& plan, const RenderSettings& s, std::vector<std::s
   FinishTrack();
 }
 
-// Step 4: the ending source's first measure, then silence to E measures.
+// The ending: the ending source's first measure, then silence to E measures.
 void BuildEnding(const RenderSettings& s, int ending_measures, std::vector<std::string>* skipped) {
   if (ending_measures < 1) {
     SelectTrackBuffer(0);
@@ -114,7 +114,7 @@ void BuildEnding(const RenderSettings& s, int ending_measures, std::vector<std::
   CutTrack(ending_measures * s.beats * kTicksPerBeat);
 }
 
-// Step 5: pre, intro, body and ending joined end to start, in buffer 0.
+// The song: pre, intro, body and ending joined end to start, in buffer 0.
 void JoinSections(const RenderSettings& s) {
   SelectTrackBuffer(0);
   LoadTrack(s.work_dir + kPreWorkFile);

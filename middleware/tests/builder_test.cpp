@@ -119,7 +119,7 @@ TEST(PhraseList, IntroAndEndingFrameTheBody) {
   r.ending = 1;
   r.ending_measures = 3;
   std::vector<SongPhrase> list;
-  EXPECT_EQ(BuildPhraseList(8, BuildMode::kNearestCycles, r, &list), 8);
+  EXPECT_EQ(BuildPhraseList(8, BuildMode::kNearestCycles, r, &list).value_or(-1), 8);
   ASSERT_EQ(list.size(), 4u);
   EXPECT_EQ(list.front(), Phrase("ｲﾝﾄﾛ1", 8, kPhraseIntro, 0, kFillInNone, 63));
   EXPECT_EQ(list.back(), Phrase("ｴﾝﾃﾞｨﾝｸﾞ2", 12, kPhraseEnding, 1, kFillInNone, 63));
@@ -130,7 +130,7 @@ TEST(PhraseList, StartPhraseRotatesTheMelody) {
   r.melody_measures = {1, 2, 3, 4};
   r.start_phrase = 2;
   std::vector<SongPhrase> list;
-  ASSERT_EQ(BuildPhraseList(20, BuildMode::kNearestCycles, r, &list), 20);
+  ASSERT_EQ(BuildPhraseList(20, BuildMode::kNearestCycles, r, &list).value_or(-1), 20);
   EXPECT_EQ(NamesOf(list),
             (std::vector<std::string>{"ﾌﾚｰｽﾞC-1", "ﾌﾚｰｽﾞD-1", "ﾌﾚｰｽﾞA-1", "ﾌﾚｰｽﾞB-1", "ﾌﾚｰｽﾞC-2",
                                       "ﾌﾚｰｽﾞD-2", "ﾌﾚｰｽﾞA-2", "ﾌﾚｰｽﾞB-2"}));
@@ -144,7 +144,7 @@ TEST(PhraseList, TrimDropsWholePhrasesThenCutsTheLast) {
   r.melody_measures = {4, 4, 4, 4};
   std::vector<SongPhrase> list;
   // Two cycles are 32 measures; 11 too many: two phrases go, one is cut by 3.
-  ASSERT_EQ(BuildPhraseList(21, BuildMode::kTrimToFit, r, &list), 21);
+  ASSERT_EQ(BuildPhraseList(21, BuildMode::kTrimToFit, r, &list).value_or(-1), 21);
   ASSERT_EQ(list.size(), 6u);
   EXPECT_EQ(list.back().length, 4);
   EXPECT_EQ(list.back().parts, kAllButMelody);
@@ -157,7 +157,7 @@ TEST(PhraseList, LivelinessSetsTheVariations) {
   std::vector<SongPhrase> list;
   for (auto [liveliness, even, odd] : {std::tuple{0, 0, 0}, {2, 1, 2}, {4, 3, 3}}) {
     r.liveliness = liveliness;
-    ASSERT_EQ(BuildPhraseList(4, BuildMode::kNearestCycles, r, &list), 4);
+    ASSERT_EQ(BuildPhraseList(4, BuildMode::kNearestCycles, r, &list).value_or(-1), 4);
     for (size_t i = 0; i < list.size(); ++i)
       EXPECT_EQ(list[i].variation, i % 2 == 0 ? even : odd) << "liveliness " << liveliness;
   }
