@@ -205,9 +205,9 @@ int GetStrValueImpl(long lID, const char* text, long* plValue) {
   return 0;
 }
 
-// The one place a code leaves for the host: the Rc of the call (or the int a
-// text form handed back, which the host may also call itself) becomes the
-// C int of the exported call.
+// Where a code leaves for the host (QM3MiddleInit has a guard of its own): the
+// Rc of the call (or the int a text form handed back, which the host may also
+// call itself) becomes the C int of the exported call.
 template <typename Fn>
 int Guarded(Fn fn) {
   const std::lock_guard one_call_at_a_time(Anchor().calls);
