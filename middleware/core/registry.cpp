@@ -98,8 +98,7 @@ Rc RunProcess(int number, long* a, long* b) {
   if (number < 0 || number >= kProcessCount || Processes()[number] == nullptr) return kRcOk;
   long dummy_a = 0;
   long dummy_b = 0;
-  return static_cast<Rc>(
-      Processes()[number](a != nullptr ? a : &dummy_a, b != nullptr ? b : &dummy_b));
+  return Processes()[number](a != nullptr ? a : &dummy_a, b != nullptr ? b : &dummy_b);
 }
 
 void RegisterReaction(ControlId id, ReactionFn fn, int stage) {
