@@ -7,7 +7,9 @@
 namespace qm3::midi {
 namespace {
 
-constexpr uint8_t kParamHeader[5] = {0x50, 0x2C, 0x01, 0x2D, 0x13};
+// The parameter message's header after its F0 (the event carries no F0).
+constexpr const uint8_t* kParamHeader = midibytes::kParameterHeader.data() + 1;
+constexpr size_t kParamHeaderSize = midibytes::kParameterHeader.size() - 1;
 
 }  // namespace
 
@@ -58,7 +60,7 @@ void ChaseState::AbsorbSysEx(const SeqEvent& e) {
     return;
   }
   // Only the module's own parameter messages carry chased parameters.
-  if (e.length < 13 || std::memcmp(d, kParamHeader, sizeof kParamHeader) != 0) return;
+  if (e.length < 13 || std::memcmp(d, kParamHeader, kParamHeaderSize) != 0) return;
   for (int i = 0; i < kParamCount; ++i) {
     const auto& a = kParamAddresses[i];
     if (d[5] != a[0] || d[6] != a[1] || d[7] != a[2]) continue;

@@ -10,14 +10,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "midibytes/module_parameter.h"
+
 namespace qm3::midi {
 
-// A parameter message: F0 50 2C 01 2D 13, address, count, value halves, 00,
-// checksum, F7. 17 bytes with one value, 19 with two.
-struct ParameterMessage {
-  std::array<uint8_t, 19> bytes{};
-  size_t size = 0;
-};
+// A parameter message (its format lives in the MIDI-bytes library).
+using midibytes::ParameterMessage;
 
 using ParameterAddress = std::array<uint8_t, 4>;
 
@@ -36,9 +34,6 @@ inline constexpr ParameterAddress kAddrVariation = {0x0A, 0x00, 0x09, 0x00};
 inline constexpr ParameterAddress kAddrIntro = {0x0A, 0x00, 0x0A, 0x00};
 inline constexpr ParameterAddress kAddrFillIn = {0x0A, 0x00, 0x0C, 0x00};
 inline constexpr ParameterAddress kAddrEnding = {0x0A, 0x00, 0x0E, 0x00};
-
-// (0 - sum of bytes 1 .. the 00 before the checksum) & 7F.
-uint8_t ParameterChecksum(const uint8_t* message, size_t size);
 
 // One value given as its two 4-bit halves.
 ParameterMessage MakeParameter(const ParameterAddress& address, uint8_t high, uint8_t low);

@@ -2,16 +2,18 @@
 
 #include <cstring>
 
+#include "midibytes/module_parameter.h"
+
 namespace corvane {
 namespace {
 
-constexpr uint8_t kParameterHeader[] = {0xF0, 0x50, 0x2C, 0x01, 0x2D, 0x13};
 constexpr uint8_t kGmOn[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
 constexpr uint8_t kGmOff[] = {0xF0, 0x7E, 0x7F, 0x09, 0x02, 0xF7};
 constexpr uint8_t kGsReset[] = {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
 
-constexpr size_t kOneValueLength = 17;
-constexpr size_t kTwoValueLength = 19;
+using midibytes::kParameterHeader;
+constexpr size_t kOneValueLength = midibytes::kParameterOneValueSize;
+constexpr size_t kTwoValueLength = midibytes::kParameterTwoValueSize;
 
 bool Equals(const uint8_t* msg, size_t len, const uint8_t* want, size_t want_len) {
   return len == want_len && std::memcmp(msg, want, len) == 0;
@@ -50,9 +52,9 @@ ModuleCommand OneValueCommand(uint32_t address, int v) {
 
 ModuleCommand ParseParameter(const uint8_t* msg, size_t len) {
   if (len != kOneValueLength && len != kTwoValueLength) return {};
-  if (std::memcmp(msg, kParameterHeader, sizeof kParameterHeader) != 0) return {};
+  if (std::memcmp(msg, kParameterHeader.data(), kParameterHeader.size()) != 0) return {};
   if (msg[len - 1] != 0xF7 || msg[len - 3] != 0x00) return {};
-  if (ParameterChecksum(msg + 1, len - 3) != msg[len - 2]) return {};
+  if (midibytes::ParameterChecksum(msg, len) != msg[len - 2]) return {};
   const int count = msg[10] << 7 | msg[11];
   if (count != (len == kOneValueLength ? 1 : 2)) return {};
   const uint8_t* v = msg + 12;
@@ -67,12 +69,6 @@ ModuleCommand ParseParameter(const uint8_t* msg, size_t len) {
 }
 
 }  // namespace
-
-uint8_t ParameterChecksum(const uint8_t* bytes, size_t len) {
-  unsigned sum = 0;
-  for (size_t i = 0; i < len; ++i) sum += bytes[i];
-  return static_cast<uint8_t>((0u - sum) & 0x7F);
-}
 
 ModuleCommand ParseSystemExclusive(const uint8_t* msg, size_t len) {
   if (len < 2 || msg[0] != 0xF0 || msg[len - 1] != 0xF7) return {};

@@ -34,9 +34,6 @@ struct ModuleCommand {
   int value2 = 0;  // the rhythm select's second key
 };
 
-// Low 7 bits of the two's complement of the sum of `len` bytes.
-uint8_t ParameterChecksum(const uint8_t* bytes, size_t len);
-
 // Decodes one complete system exclusive message (F0 ... F7).
 ModuleCommand ParseSystemExclusive(const uint8_t* msg, size_t len);
 

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "corvane/module.h"
+#include "midibytes/module_parameter.h"
 #include "midibytes/number.h"
 #include "platform/clock.h"
 
@@ -193,25 +194,10 @@ void ModuleRig::SysEx(const std::vector<uint8_t>& bytes, int cable) {
 }
 
 void ModuleRig::Parameter(uint32_t address, std::vector<uint8_t> value_bytes, bool good) {
-  std::vector<uint8_t> m = {0xF0,
-                            0x50,
-                            0x2C,
-                            0x01,
-                            0x2D,
-                            0x13,
-                            uint8_t(address >> 24),
-                            uint8_t(address >> 16),
-                            uint8_t(address >> 8),
-                            uint8_t(address),
-                            0x00,
-                            uint8_t(value_bytes.size() / 2)};
-  m.insert(m.end(), value_bytes.begin(), value_bytes.end());
-  m.push_back(0x00);
-  unsigned sum = 0;
-  for (size_t i = 1; i < m.size(); ++i) sum += m[i];
-  m.push_back(static_cast<uint8_t>(((0u - sum) & 0x7F) ^ (good ? 0 : 0x01)));
-  m.push_back(0xF7);
-  SysEx(m);
+  auto m = midibytes::BuildParameter(address, value_bytes.data(),
+                                     static_cast<int>(value_bytes.size() / 2));
+  if (!good) m.bytes[m.size - 2] ^= 0x01;
+  SysEx(std::vector<uint8_t>(m.bytes.begin(), m.bytes.begin() + static_cast<long>(m.size)));
 }
 
 void ModuleRig::SelectRhythm(int b, int c) {

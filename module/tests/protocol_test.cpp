@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "midibytes/module_parameter.h"
 #include "module_protocol.h"
 #include "usb_midi_codec.h"
 
@@ -79,7 +80,7 @@ TEST(ModuleProtocol, ParameterMessagesNeedTheirChecksum) {
   EXPECT_EQ(ParseSystemExclusive(broken.data(), broken.size()).kind, CommandKind::kNone);
   broken = init;
   broken[12] = 0x10;  // more than 4 bits in a value byte
-  broken[15] = ParameterChecksum(broken.data() + 1, broken.size() - 3);
+  broken[15] = midibytes::ParameterChecksum(broken.data(), broken.size());
   EXPECT_EQ(ParseSystemExclusive(broken.data(), broken.size()).kind, CommandKind::kNone);
   // Truncated, or one byte too long.
   EXPECT_EQ(ParseSystemExclusive(init.data(), 16).kind, CommandKind::kNone);
@@ -89,23 +90,9 @@ TEST(ModuleProtocol, ParameterMessagesNeedTheirChecksum) {
 }
 
 ModuleCommand Parameter(uint32_t address, std::vector<uint8_t> values) {
-  std::vector<uint8_t> m = {0xF0,
-                            0x50,
-                            0x2C,
-                            0x01,
-                            0x2D,
-                            0x13,
-                            uint8_t(address >> 24),
-                            uint8_t(address >> 16),
-                            uint8_t(address >> 8),
-                            uint8_t(address),
-                            0x00,
-                            uint8_t(values.size() / 2)};
-  m.insert(m.end(), values.begin(), values.end());
-  m.push_back(0x00);
-  m.push_back(ParameterChecksum(m.data() + 1, m.size() - 1));
-  m.push_back(0xF7);
-  return ParseSystemExclusive(m.data(), m.size());
+  const auto m =
+      midibytes::BuildParameter(address, values.data(), static_cast<int>(values.size() / 2));
+  return ParseSystemExclusive(m.bytes.data(), m.size);
 }
 
 TEST(ModuleProtocol, DecodesEveryCommandAndItsValues) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "corvane/module.h"
+#include "midibytes/module_parameter.h"
 #include "platform/clock.h"
 #include "platform/drivers.h"
 #include "platform/mmsystem.h"
@@ -61,25 +62,9 @@ int InPort(const char* name) {
 
 // The module's parameter message: address, value, checksum.
 std::vector<char> ParameterMessage(uint32_t address, std::vector<uint8_t> value) {
-  std::vector<uint8_t> m = {0xF0,
-                            0x50,
-                            0x2C,
-                            0x01,
-                            0x2D,
-                            0x13,
-                            uint8_t(address >> 24),
-                            uint8_t(address >> 16),
-                            uint8_t(address >> 8),
-                            uint8_t(address),
-                            0x00,
-                            uint8_t(value.size() / 2)};
-  m.insert(m.end(), value.begin(), value.end());
-  m.push_back(0x00);
-  unsigned sum = 0;
-  for (size_t i = 1; i < m.size(); ++i) sum += m[i];
-  m.push_back(static_cast<uint8_t>((0u - sum) & 0x7F));
-  m.push_back(0xF7);
-  return std::vector<char>(m.begin(), m.end());
+  const auto m =
+      midibytes::BuildParameter(address, value.data(), static_cast<int>(value.size() / 2));
+  return std::vector<char>(m.bytes.begin(), m.bytes.begin() + static_cast<long>(m.size));
 }
 
 class EndToEnd : public testing::Test {
