@@ -471,6 +471,16 @@ bool CMIDIMgr::GetDelRhythmData(const QM3RhythmList** list) {
   return ReadTypedList(this, &CMIDIMgr::GetProcess, QM3_PROC_GET_DEL_RHYTHM_DATA, list);
 }
 
+bool CMIDIMgr::GetSkippedFiles(QStringList* paths) {
+  const QM3SkippedFiles* files = nullptr;
+  if (!ReadTypedList(this, &CMIDIMgr::GetProcess, QM3_PROC_GET_SKIPPED_FILES, &files)) return false;
+  paths->clear();
+  for (int i = 0; files != nullptr && i < files->nCount; ++i) {
+    if (files->ppszPath[i] != nullptr) paths->append(QFile::decodeName(files->ppszPath[i]));
+  }
+  return true;
+}
+
 bool CMIDIMgr::RemoveMelody(int entry) {
   return SetMIDIValue(GetProcID(QM3_PROC_REMOVE_MELODY), entry);
 }

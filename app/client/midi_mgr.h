@@ -9,6 +9,7 @@
 // loop inside any checked call.
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -86,6 +87,8 @@ class CMIDIMgr {
   bool GetStartPhraseData(const QM3ChoiceList** list);
   bool GetDelMelodyData(const QM3MelodyList** list);
   bool GetDelRhythmData(const QM3RhythmList** list);
+  // The content files the last render or live run could not read.
+  bool GetSkippedFiles(QStringList* paths);
   bool RemoveMelody(int entry);
   bool RemoveRhythm(int entry);
   bool GetMiddleMode(int* mode);

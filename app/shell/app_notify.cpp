@@ -88,6 +88,9 @@ bool CSonavexApp::UpdateValue(ControlId id) {
           id);
       return true;
     case QM3_GROUP_PROCESS: {
+      // Announced by a song's render and by a live run alike, whichever
+      // window is open.
+      if (ItemOf(id) == QM3_PROC_GET_SKIPPED_FILES) return skipped_.Show();
       if (view_ == nullptr) return true;
       if (ItemOf(id) == QM3_PROC_GET_SELECT_PHRASE) {
         int phrase = -1;

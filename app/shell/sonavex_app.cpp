@@ -31,6 +31,7 @@ constexpr int kHandOverTimeoutMs = 5000;
 CSonavexApp::CSonavexApp(const StartOptions& options) : options_(options), link_(options.link) {
   InitSonavexResources();
   messages_.SetUnattended(options.unattended);
+  skipped_.SetUnattended(options.unattended);
   const QString path =
       options.settings_path.isEmpty() ? CAppSettings::DefaultPath() : options.settings_path;
   settings_ = std::make_unique<CAppSettings>(path, CHostLink::ProgramFolder());
@@ -101,6 +102,7 @@ CSonavexApp::Start CSonavexApp::InitInstance() {
   frame_->setCentralWidget(view_);
   frame_->SetRecentFiles(settings_->recent_files);
   messages_.SetOwner(frame_);
+  skipped_.SetOwner(frame_);
   keys_ = new CKeyForwarder(&mgr_, this);
   qApp->installEventFilter(keys_);
 

@@ -26,6 +26,7 @@
 #include "shell/main_frame.h"
 #include "shell/message_box.h"
 #include "shell/single_instance.h"
+#include "shell/skipped_files_note.h"
 #include "shell/sleep_inhibitor.h"
 
 namespace sonavex::app {
@@ -106,6 +107,7 @@ class CSonavexApp : public QObject, public CommandHost {
   CHostLink& link() { return link_; }
   CAppSettings& settings() { return *settings_; }
   CMessageBox& messages() { return messages_; }
+  CSkippedFilesNote& skipped_files() { return skipped_; }
   // Every file name the application asks for goes through `chooser`.
   void SetFileChooser(std::unique_ptr<FileChooser> chooser) { chooser_ = std::move(chooser); }
   CMainFrame* frame() const { return frame_; }
@@ -169,6 +171,7 @@ class CSonavexApp : public QObject, public CommandHost {
   CMessageBox messages_{&modals_};
   CMIDIMgr mgr_{&messages_};
   CMIDIData data_{&mgr_};
+  CSkippedFilesNote skipped_{&mgr_};
   CHostLink link_;
   std::unique_ptr<CAppSettings> settings_;
   std::unique_ptr<FileChooser> chooser_ = std::make_unique<QtFileChooser>();

@@ -2,11 +2,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
@@ -160,6 +162,62 @@ OpenedUrls::~OpenedUrls() {
 void PressHelpKey(QWidget* dialog) {
   QWidget* focus = QApplication::focusWidget();
   QTest::keyClick(focus != nullptr && focus->window() == dialog ? focus : dialog, Qt::Key_F1);
+}
+
+namespace {
+constexpr char kInHostCopy[] = "SONAVEX_TEST_IN_HOST_COPY";
+}  // namespace
+
+bool InHostCopy() {
+  return qEnvironmentVariableIsSet(kInHostCopy);
+}
+
+int RunInDamagedHostCopy(const char* test_function, const QStringList& damage, QString* output) {
+  QTemporaryDir copy;
+  const QString program = QCoreApplication::applicationFilePath();
+  const QDir from(QCoreApplication::applicationDirPath());
+  // The program itself is copied (the middleware finds its content beside
+  // the program's real file); other content is linked; the damaged files
+  // are new; earlier work folders and the other test programs stay behind.
+  for (const QFileInfo& entry : from.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+    const QString name = entry.fileName();
+    const QString to = copy.filePath(name);
+    bool ok = true;
+    if (entry.absoluteFilePath() == program) {
+      ok = QFile::copy(program, to);
+    } else if (damage.contains(name)) {
+      QFile cut(to);
+      ok = cut.open(QIODevice::WriteOnly) && cut.write("MThd cut short") > 0;
+    } else if (!name.startsWith(QStringLiteral("work")) &&
+               !name.startsWith(QStringLiteral("app_"))) {
+      ok = QFile::link(entry.absoluteFilePath(), to);
+    }
+    if (!ok) {
+      *output = QStringLiteral("could not copy %1").arg(name);
+      return -1;
+    }
+  }
+  QProcess child;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QString::fromLatin1(kInHostCopy), QStringLiteral("1"));
+  child.setProcessEnvironment(env);
+  child.setProcessChannelMode(QProcess::MergedChannels);
+  child.start(copy.filePath(QFileInfo(program).fileName()), {QString::fromUtf8(test_function)});
+  const bool ended = child.waitForFinished(100000);
+  // The child's verdict lines, which a failed check here shows.
+  QStringList verdict;
+  for (const QString& line : QString::fromUtf8(child.readAll()).split(QLatin1Char('\n'))) {
+    if (line.contains(QStringLiteral("FAIL!")) || line.contains(QStringLiteral("Loc:")) ||
+        line.startsWith(QStringLiteral("QFATAL")))
+      verdict << line;
+  }
+  *output = verdict.join(QLatin1Char('\n'));
+  if (!ended) {
+    child.kill();
+    child.waitForFinished();
+    return -1;
+  }
+  return child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
 }
 
 }  // namespace sonavex::app::testing

@@ -153,4 +153,17 @@ class OpenedUrls : public QObject {
 // Presses F1 on whatever has the keyboard in `dialog` (else the dialog).
 void PressHelpKey(QWidget* dialog);
 
+// The middleware reads its content beside the running program, and the
+// shared build folder must stay intact: a test that needs damaged content
+// runs itself again, in a child process, from a private copy of the program
+// folder in which the files named in `damage` are cut short. The child runs
+// only `test_function`, and there InHostCopy() is true. Returns the child's
+// exit code (0: its checks passed) with its failed checks in `output`.
+//   if (!InHostCopy()) {
+//     QCOMPARE(RunInDamagedHostCopy("thisTest", {"I_src_mid.dat"}, &out), 0);
+//     return;
+//   }
+int RunInDamagedHostCopy(const char* test_function, const QStringList& damage, QString* output);
+bool InHostCopy();
+
 }  // namespace sonavex::app::testing

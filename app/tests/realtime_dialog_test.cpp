@@ -7,7 +7,9 @@
 #include "dialogs/realtime_dialog.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -69,6 +71,7 @@ class RealtimeDialogTest : public QObject {
   void shortRunPerformedByKeysAndClicksBecomesTheSong();
   void cancelledRunLeavesNoSongAndIdleKeysDoNothing();
   void helpKeyOpensTheKeysSectionEvenDuringARun();
+  void unreadableSourceIsNamedWhileTheRunGoesOn();
 };
 
 void RealtimeDialogTest::shortRunPerformedByKeysAndClicksBecomesTheSong() {
@@ -234,6 +237,53 @@ void RealtimeDialogTest::helpKeyOpensTheKeysSectionEvenDuringARun() {
   app.OnCommand(ID_FILE_NEW_REAL);
   QVERIFY(checked);
   QVERIFY(app.realtime_dlg() == nullptr);
+}
+
+void RealtimeDialogTest::unreadableSourceIsNamedWhileTheRunGoesOn() {
+  // The run's material holds the intro source even when no intro plays: cut
+  // short, it is named over the main window while the run goes on taking
+  // the dialog's keys, once, and the note outlives the dialog.
+  if (!InHostCopy()) {
+    QString output;
+    const int code = RunInDamagedHostCopy("unreadableSourceIsNamedWhileTheRunGoesOn",
+                                          {QStringLiteral("I_src_mid.dat")}, &output);
+    QVERIFY2(code == 0, qPrintable(output));
+    return;
+  }
+  AppSession s(AppSession::Clock::kVirtual);
+  CSonavexApp& app = s.app;
+  QCOMPARE(StartWithoutWelcome(&app), CSonavexApp::Start::kRunning);
+  const QString damaged = QCoreApplication::applicationDirPath() + QStringLiteral("/I_src_mid.dat");
+  bool checked = false;
+  AnswerRealtimeDialog([&](QWidget* w) {
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    Type(w, Qt::Key_R);
+    Type(w, Qt::Key_5);
+    QVERIFY(WaitFor([&] { return Lit(w, "variation1Lamp"); }));
+    QVERIFY(WaitFor([&] { return app.skipped_files().box() != nullptr; }));
+    QMessageBox* note = app.skipped_files().box();
+    QVERIFY(note->isVisible());
+    QCOMPARE(note->informativeText(), damaged);
+    QCOMPARE(QApplication::activeModalWidget(), w);
+    QVERIFY(WaitFor([&] { return QApplication::activeWindow() == w; }, 2000));
+    QVERIFY(QApplication::focusWidget() != nullptr);
+    QCOMPARE(QApplication::focusWidget()->window(), w);
+    Type(w, Qt::Key_R);  // the run ends at the bar line
+    QVERIFY(WaitFor([&] { return Child<QAbstractButton>(w, "ok")->isEnabled(); }));
+    // A second run reads the material again: the file is not named twice.
+    Type(w, Qt::Key_R);
+    Type(w, Qt::Key_6);
+    QVERIFY(WaitFor([&] { return Lit(w, "variation2Lamp"); }));
+    Type(w, Qt::Key_R);
+    QVERIFY(WaitFor([&] { return Child<QAbstractButton>(w, "ok")->isEnabled(); }));
+    QCOMPARE(note->informativeText(), damaged);
+    checked = true;
+    ClickButton(w, "cancel");
+  });
+  app.OnCommand(ID_FILE_NEW_REAL);
+  QVERIFY(checked);
+  QVERIFY(app.skipped_files().box() != nullptr);
+  QVERIFY(app.skipped_files().box()->isVisible());
 }
 
 QTEST_MAIN(RealtimeDialogTest)

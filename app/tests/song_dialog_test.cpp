@@ -6,10 +6,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QSettings>
 #include <QSlider>
@@ -55,6 +58,7 @@ class SongDialogTest : public QObject {
   void transportWindowPlaceIsRemembered();
   void transportClicksGiveTheKeyboardBack();
   void helpKeyOpensTheSectionAndKeepsTheDialog();
+  void unreadableSourcesOfANewSongAreNamed();
 };
 
 void SongDialogTest::freshStartOpensWithFittedTimes() {
@@ -366,6 +370,35 @@ void SongDialogTest::helpKeyOpensTheSectionAndKeepsTheDialog() {
   QVERIFY(checked);
   QVERIFY(s.app.playtime_dlg() == nullptr);
   Q_UNUSED(notes);
+}
+
+void SongDialogTest::unreadableSourcesOfANewSongAreNamed() {
+  // The song is made with its intro and ending sources cut short: the note
+  // names those the render could not read, and the song is there.
+  const QStringList damage = {QStringLiteral("I_src_mid.dat"), QStringLiteral("E_src_mid.dat")};
+  if (!InHostCopy()) {
+    QString output;
+    const int code = RunInDamagedHostCopy("unreadableSourcesOfANewSongAreNamed", damage, &output);
+    QVERIFY2(code == 0, qPrintable(output));
+    return;
+  }
+  AppSession s;
+  QCOMPARE(StartWithoutWelcome(&s.app), CSonavexApp::Start::kRunning);
+  AnswerPlaytimeDialog(QStringLiteral("0:00:00:00"), QStringLiteral("0:00:47:00"));
+  s.app.OnCommand(ID_FILE_NEW_PLAY);
+  QTRY_VERIFY(s.app.skipped_files().box() != nullptr);
+  QMessageBox* note = s.app.skipped_files().box();
+  QVERIFY(note->isVisible());
+  QCOMPARE(note->text(), CSkippedFilesNote::Header());
+  const QStringList named = note->informativeText().split(QLatin1Char('\n'));
+  QVERIFY(!named.isEmpty());
+  for (const QString& file : named) {
+    QVERIFY2(damage.contains(QFileInfo(file).fileName()), qPrintable(file));
+    QCOMPARE(QFileInfo(file).absolutePath(), QCoreApplication::applicationDirPath());
+  }
+  const QM3PhraseList* phrases = nullptr;
+  QVERIFY(s.app.mgr().GetSongTimeLineData(&phrases));
+  QVERIFY(phrases->nCount > 0);
 }
 
 QTEST_MAIN(SongDialogTest)
