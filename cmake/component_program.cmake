@@ -9,6 +9,7 @@ set(SONAVEX_COMPONENT_LINK_cli cli_script)
 set(SONAVEX_COMPONENT_LINK_content content_core)
 set(SONAVEX_COMPONENT_LINK_tools install_tools platform)
 set(SONAVEX_COMPONENT_LINK_app sonavex_app)
+set(SONAVEX_COMPONENT_LINK_appcore sonavex_app_core)
 
 # Adds program `name` from `src` linked against its component; sets
 # `out_created` to FALSE when the component is not part of this build.
