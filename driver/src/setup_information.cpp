@@ -63,7 +63,18 @@ std::optional<UsbDeviceId> ParseIdAt(const char* text, size_t length, size_t at)
   return id;
 }
 
-std::optional<UsbDeviceId> ReadFile(const std::filesystem::path& path) {
+std::filesystem::path LibraryFolder() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<const void*>(&FindModuleDeviceId), &info) == 0 ||
+      info.dli_fname == nullptr) {
+    return {};
+  }
+  return std::filesystem::path(info.dli_fname).parent_path();
+}
+
+}  // namespace
+
+std::optional<UsbDeviceId> ReadSetupInformation(const std::filesystem::path& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
@@ -81,17 +92,6 @@ std::optional<UsbDeviceId> ReadFile(const std::filesystem::path& path) {
   }
   return ParseSetupInformation(bytes.data(), length);
 }
-
-std::filesystem::path LibraryFolder() {
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<const void*>(&FindModuleDeviceId), &info) == 0 ||
-      info.dli_fname == nullptr) {
-    return {};
-  }
-  return std::filesystem::path(info.dli_fname).parent_path();
-}
-
-}  // namespace
 
 std::optional<UsbDeviceId> ParseSetupInformation(const char* text, size_t length) {
   if (text == nullptr) return std::nullopt;
@@ -115,7 +115,7 @@ std::filesystem::path RegisteredSetupInformationPath() {
 
 std::optional<UsbDeviceId> FindModuleDeviceId() {
   if (const char* explicit_path = std::getenv("SONAVEX_CVUSB_INF")) {
-    return ReadFile(explicit_path);
+    return ReadSetupInformation(explicit_path);
   }
   std::vector<std::filesystem::path> candidates;
   if (auto registered = RegisteredSetupInformationPath(); !registered.empty()) {
@@ -126,7 +126,7 @@ std::optional<UsbDeviceId> FindModuleDeviceId() {
   candidates.emplace_back(CVUSB_SOURCE_INF);
 #endif
   for (const auto& path : candidates) {
-    if (auto id = ReadFile(path)) return id;
+    if (auto id = ReadSetupInformation(path)) return id;
   }
   return std::nullopt;
 }

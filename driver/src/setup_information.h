@@ -26,6 +26,11 @@ inline constexpr size_t kMaxSetupInformationBytes = 64 * 1024;
 // (letters in any case); nothing when none is well formed.
 std::optional<UsbDeviceId> ParseSetupInformation(const char* text, size_t length);
 
+// The device named by the setup information file at `path`: nothing when it
+// is not a regular file, cannot be read, is larger than
+// kMaxSetupInformationBytes (traced) or names no well-formed device.
+std::optional<UsbDeviceId> ReadSetupInformation(const std::filesystem::path& path);
+
 // Where drvsetup registers the file for the user:
 // ${XDG_DATA_HOME:-$HOME/.local/share}/sonavex/usbcvmid.inf (empty when
 // neither variable is set).

@@ -99,10 +99,8 @@ bool FindSetupSource(const fs::path& current_folder, const fs::path& program_fol
             program_folder.string();
     return false;
   }
-  bool ok = false;
-  const std::string text = ReadSmallFile(file, ok);
-  const auto device = cvusb::ParseSetupInformation(text.data(), text.size());
-  if (!ok || !device) {
+  const auto device = cvusb::ReadSetupInformation(file);
+  if (!device) {
     error = file.string() + " names no USB device (USB\\VID_xxxx&PID_xxxx)";
     return false;
   }

@@ -12,8 +12,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "driver_setup.h"
@@ -36,10 +34,8 @@ bool SuitablePlatform() {
 }
 
 bool DeviceOf(const char* inf, cvusb::UsbDeviceId& device) {
-  std::ifstream in(inf, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const auto id = cvusb::ParseSetupInformation(text.data(), text.size());
-  if (!in || !id) {
+  const auto id = cvusb::ReadSetupInformation(inf);
+  if (!id) {
     std::fprintf(stderr, "drvsetup: %s names no USB device\n", inf);
     return false;
   }

@@ -4,6 +4,7 @@
 
 #include "install_test_folder.h"
 #include "platform/profile.h"
+#include "setup_information.h"
 
 namespace sonavex::drvsetup {
 namespace {
@@ -51,6 +52,13 @@ TEST(DriverSetupTest, SourcesThatCannotBindTheModuleAreRefusedWithTheReason) {
 
   WriteFile(dir.path() / kSetupInformationName, "[Corvane]\nUSB\\VID_2F6C&PID_01\n");
   WriteFile(dir.path() / kDriverLibraryName, "ELF");
+  EXPECT_FALSE(FindSetupSource(dir.path(), dir.path(), source, error));
+  EXPECT_NE(error.find("names no USB device"), std::string::npos) << error;
+  // A good identifier in a file far larger than any setup information: the
+  // same reader as the driver's refuses it whole.
+  std::string huge = kInf;
+  huge.resize(cvusb::kMaxSetupInformationBytes + 1, ';');
+  WriteFile(dir.path() / kSetupInformationName, huge);
   EXPECT_FALSE(FindSetupSource(dir.path(), dir.path(), source, error));
   EXPECT_NE(error.find("names no USB device"), std::string::npos) << error;
 
